@@ -1,0 +1,36 @@
+#pragma once
+
+#include <boost/asio/any_io_executor.hpp>
+#include <boost/asio/io_context.hpp>
+#include <boost/asio/thread_pool.hpp>
+
+#include <optional>
+#include <thread>
+
+namespace velto {
+
+/// The library's one I/O thread: every actor of the library lives on its context. Work that may
+/// block for long runs on the small pool beside it and is awaited.
+class DeviceThread {
+public:
+    DeviceThread();
+    ~DeviceThread();
+
+    DeviceThread(const DeviceThread&) = delete;
+    DeviceThread& operator=(const DeviceThread&) = delete;
+
+    boost::asio::io_context& context() { return context_; }
+    boost::asio::any_io_executor executor() { return context_.get_executor(); }
+    boost::asio::thread_pool& blockingPool() { return pool_; }
+
+    /// Stops the context and joins the thread; called by the destructor.
+    void stop();
+
+private:
+    boost::asio::io_context context_;
+    std::optional<boost::asio::executor_work_guard<boost::asio::io_context::executor_type>> work_;
+    boost::asio::thread_pool pool_{2};
+    std::thread thread_;
+};
+
+} // namespace velto

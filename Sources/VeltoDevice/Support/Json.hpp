@@ -1,0 +1,41 @@
+#pragma once
+
+#include "VeltoDevice/Support/Bytes.hpp"
+
+#include <nlohmann/json.hpp>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace velto {
+
+using Json = nlohmann::json;
+
+/// JSON text as frames, proofs and request bodies need it: sorted keys, no spaces, "/" unescaped.
+/// Text that is not valid UTF-8 throws nlohmann's type_error.
+std::string encodeCompact(const Json& value);
+
+/// Pretty-printed with sorted keys, as the files under Application Support are written.
+std::string encodePretty(const Json& value);
+
+/// Parses a JSON text; nothing for text that is not JSON (invalid UTF-8 included).
+std::optional<Json> parseJson(std::string_view text);
+std::optional<Json> parseJson(const Bytes& bytes);
+
+/// Strictly typed member access: a member of the wrong JSON type counts as absent here;
+/// callers that must reject it check `has` first.
+namespace json {
+
+bool has(const Json& object, std::string_view key);
+std::optional<std::string> string(const Json& object, std::string_view key);
+/// An integer only: booleans and numbers with a fraction are not integers.
+std::optional<std::int64_t> integer(const Json& object, std::string_view key);
+std::optional<bool> boolean(const Json& object, std::string_view key);
+/// True when the member is present with a JSON null.
+bool isNull(const Json& object, std::string_view key);
+
+} // namespace json
+
+} // namespace velto

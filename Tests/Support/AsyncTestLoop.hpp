@@ -1,0 +1,98 @@
+#pragma once
+
+#include <boost/asio/awaitable.hpp>
+#include <boost/asio/co_spawn.hpp>
+#include <boost/asio/io_context.hpp>
+
+#include <chrono>
+#include <exception>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+
+namespace velto::testing {
+
+/// The outcome of a coroutine spawned on a test loop.
+template <typename T> struct Spawned {
+    bool done = false;
+    std::exception_ptr error;
+    std::optional<T> value;
+
+    /// The value, or the coroutine's exception rethrown.
+    T get() {
+        if (!done)
+            throw std::logic_error("the coroutine has not finished");
+        if (error)
+            std::rethrow_exception(error);
+        return std::move(*value);
+    }
+};
+
+template <> struct Spawned<void> {
+    bool done = false;
+    std::exception_ptr error;
+    void get() {
+        if (!done)
+            throw std::logic_error("the coroutine has not finished");
+        if (error)
+            std::rethrow_exception(error);
+    }
+};
+
+/// An io_context run on the test's own thread: `drain` runs what is ready (for manual-clock tests),
+/// `run` drives one coroutine to its end (for tests with real sockets, bounded by a wall-clock guard).
+class AsyncTestLoop {
+public:
+    boost::asio::io_context& context() { return context_; }
+    boost::asio::any_io_executor executor() { return context_.get_executor(); }
+
+    template <typename T> std::shared_ptr<Spawned<T>> spawn(boost::asio::awaitable<T> operation) {
+        auto outcome = std::make_shared<Spawned<T>>();
+        if constexpr (std::is_void_v<T>) {
+            boost::asio::co_spawn(context_, std::move(operation), [outcome](std::exception_ptr error) {
+                outcome->error = error;
+                outcome->done = true;
+            });
+        } else {
+            boost::asio::co_spawn(context_, std::move(operation),
+                                  [outcome](std::exception_ptr error, T value) {
+                                      outcome->error = error;
+                                      if (!error)
+                                          outcome->value.emplace(std::move(value));
+                                      outcome->done = true;
+                                  });
+        }
+        return outcome;
+    }
+
+    /// Runs every handler that is ready, including the ones they make ready, then returns.
+    void drain() {
+        context_.restart();
+        while (context_.poll() > 0) {
+        }
+        context_.restart();
+    }
+
+    /// Runs the loop until the coroutine ends and returns its value (or rethrows its exception).
+    template <typename T>
+    T run(boost::asio::awaitable<T> operation, std::chrono::seconds guard = std::chrono::seconds(30)) {
+        auto outcome = spawn(std::move(operation));
+        auto deadline = std::chrono::steady_clock::now() + guard;
+        context_.restart();
+        while (!outcome->done) {
+            if (std::chrono::steady_clock::now() > deadline) {
+                throw std::runtime_error("the coroutine did not finish in time");
+            }
+            context_.run_one_for(std::chrono::milliseconds(50));
+            if (context_.stopped())
+                context_.restart();
+        }
+        drain();
+        return outcome->get();
+    }
+
+private:
+    boost::asio::io_context context_;
+};
+
+} // namespace velto::testing

@@ -1,0 +1,58 @@
+# Shared compile settings and the one precompiled header for Boost, reused by every target.
+
+add_library(velto_options INTERFACE)
+target_compile_options(velto_options INTERFACE -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor
+                                                -Wold-style-cast -Wconversion -Wno-sign-conversion)
+if(VELTO_WARNINGS_AS_ERRORS)
+    target_compile_options(velto_options INTERFACE -Werror)
+endif()
+target_compile_definitions(velto_options INTERFACE BOOST_ASIO_NO_DEPRECATED BOOST_URL_NO_LIB)
+target_include_directories(velto_options INTERFACE ${PROJECT_SOURCE_DIR}/Sources)
+# -pthread everywhere, so that the precompiled header matches targets that get it from pkg-config.
+target_compile_options(velto_options INTERFACE -pthread)
+target_link_libraries(velto_options INTERFACE Threads::Threads)
+if(VELTO_SANITIZE)
+    target_compile_options(velto_options INTERFACE -fsanitize=address,undefined -fno-sanitize-recover=undefined
+                                                    -fno-omit-frame-pointer)
+    target_link_options(velto_options INTERFACE -fsanitize=address,undefined)
+endif()
+
+# The precompiled header is built once and reused by every target of ours.
+add_library(velto_pch OBJECT ${PROJECT_SOURCE_DIR}/cmake/pch.cpp)
+target_link_libraries(velto_pch PUBLIC velto_options Boost::headers nlohmann_json::nlohmann_json)
+target_precompile_headers(velto_pch PRIVATE ${PROJECT_SOURCE_DIR}/Sources/VeltoDevice/Support/Precompiled.hpp)
+
+function(velto_use_pch target)
+    target_precompile_headers(${target} REUSE_FROM velto_pch)
+endfunction()
+
+# One static library per area of the device library: VeltoDevice<Area> from Sources/VeltoDevice/<Area>.
+function(velto_device_area area)
+    cmake_parse_arguments(ARG "" "" "DEPENDS;LIBRARIES" ${ARGN})
+    file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${area}/*.cpp)
+    set(target VeltoDevice${area})
+    add_library(${target} STATIC ${sources})
+    target_link_libraries(${target} PUBLIC velto_options Boost::headers nlohmann_json::nlohmann_json
+                                           ${ARG_LIBRARIES})
+    foreach(dependency IN LISTS ARG_DEPENDS)
+        target_link_libraries(${target} PUBLIC VeltoDevice${dependency})
+    endforeach()
+    velto_use_pch(${target})
+    target_link_libraries(VeltoDevice INTERFACE ${target})
+endfunction()
+
+# One test program per area: Tests/VeltoDeviceTests/<Area>/*.cpp.
+function(velto_area_tests area)
+    cmake_parse_arguments(ARG "" "" "LIBRARIES" ${ARGN})
+    file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${area}/*.cpp)
+    if(NOT sources)
+        return()
+    endif()
+    set(target VeltoDevice${area}Tests)
+    add_executable(${target} ${sources})
+    target_link_libraries(${target} PRIVATE VeltoDevice${area} VeltoTestSupport GTest::gtest GTest::gmock
+                                            GTest::gtest_main ${ARG_LIBRARIES})
+    velto_use_pch(${target})
+    gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST
+                         PROPERTIES ENVIRONMENT "VELTO_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+endfunction()
