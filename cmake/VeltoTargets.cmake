@@ -26,10 +26,18 @@ function(velto_use_pch target)
     target_precompile_headers(${target} REUSE_FROM velto_pch)
 endfunction()
 
-# One static library per area of the device library: VeltoDevice<Area> from Sources/VeltoDevice/<Area>.
+# One static library per area of the device library: VeltoDevice<Area> from Sources/VeltoDevice/<Area>,
+# or from the FILES given (relative to Sources/VeltoDevice); EXCLUDE leaves files of the folder out.
 function(velto_device_area area)
-    cmake_parse_arguments(ARG "" "" "DEPENDS;LIBRARIES" ${ARGN})
-    file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${area}/*.cpp)
+    cmake_parse_arguments(ARG "" "" "DEPENDS;LIBRARIES;FILES;EXCLUDE" ${ARGN})
+    if(ARG_FILES)
+        list(TRANSFORM ARG_FILES PREPEND ${CMAKE_CURRENT_SOURCE_DIR}/ OUTPUT_VARIABLE sources)
+    else()
+        file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${area}/*.cpp)
+        foreach(excluded IN LISTS ARG_EXCLUDE)
+            list(REMOVE_ITEM sources ${CMAKE_CURRENT_SOURCE_DIR}/${area}/${excluded})
+        endforeach()
+    endif()
     set(target VeltoDevice${area})
     add_library(${target} STATIC ${sources})
     target_link_libraries(${target} PUBLIC velto_options Boost::headers nlohmann_json::nlohmann_json
@@ -41,16 +49,20 @@ function(velto_device_area area)
     target_link_libraries(VeltoDevice INTERFACE ${target})
 endfunction()
 
-# One test program per area: Tests/VeltoDeviceTests/<Area>/*.cpp.
+# One test program per area: Tests/VeltoDeviceTests/<Area>/*.cpp, linked with VeltoDevice<Area>
+# unless LINK names the libraries under test.
 function(velto_area_tests area)
-    cmake_parse_arguments(ARG "" "" "LIBRARIES" ${ARGN})
+    cmake_parse_arguments(ARG "" "" "LIBRARIES;LINK" ${ARGN})
+    if(NOT ARG_LINK)
+        set(ARG_LINK VeltoDevice${area})
+    endif()
     file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${area}/*.cpp)
     if(NOT sources)
         return()
     endif()
     set(target VeltoDevice${area}Tests)
     add_executable(${target} ${sources})
-    target_link_libraries(${target} PRIVATE VeltoDevice${area} VeltoTestSupport GTest::gtest GTest::gmock
+    target_link_libraries(${target} PRIVATE ${ARG_LINK} VeltoTestSupport GTest::gtest GTest::gmock
                                             GTest::gtest_main ${ARG_LIBRARIES})
     velto_use_pch(${target})
     gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST
