@@ -26,7 +26,8 @@ public:
     /// `now` defaults to the system clock, `makeID` to a new random upper-case UUID.
     explicit DPoPProofSigner(std::shared_ptr<const DeviceSigningKey> key, Now now = {}, MakeID makeID = {});
 
-    /// The compact proof for `method` and `url`; throws DPoPError.
+    /// The compact proof for `method` and `url`; throws DPoPError, or nlohmann's type_error for a
+    /// method or nonce that is not UTF-8.
     std::string proof(std::string_view method, boost::urls::url_view url,
                       const std::optional<std::string>& nonce) const;
 
@@ -34,13 +35,20 @@ public:
 
     const std::shared_ptr<const DeviceSigningKey>& key() const { return key_; }
 
-    /// A new random UUID in its 36-character upper-case text form.
+    /// A new random (version 4) UUID in its 36-character upper-case text form; throws
+    /// std::runtime_error when OpenSSL has no randomness to give.
     static std::string randomUUID();
 
 private:
+    struct KeyForm;
+    /// The key's JWK and the header segment it gives, formed on first use and shared by copies:
+    /// the key does not change, and forming its public half costs more than a signature.
+    const KeyForm& keyForm() const;
+
     std::shared_ptr<const DeviceSigningKey> key_;
     Now now_;
     MakeID makeID_;
+    std::shared_ptr<KeyForm> keyForm_;
 };
 
 } // namespace velto

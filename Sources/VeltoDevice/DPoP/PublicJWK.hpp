@@ -3,6 +3,7 @@
 #include "VeltoDevice/Keys/P256PublicKey.hpp"
 #include "VeltoDevice/Support/Json.hpp"
 
+#include <optional>
 #include <string>
 
 namespace velto {

@@ -39,8 +39,12 @@ public:
     const std::shared_ptr<NonceCache>& nonces() const { return nonces_; }
 
 private:
-    boost::asio::awaitable<HTTPReply> signedRequest(std::string method, boost::urls::url url,
-                                                    std::optional<Bytes> body) const;
+    // The operations run on a copy of the client and of their arguments, so that a request in flight
+    // never refers to a client or a URL that its caller has since dropped.
+    static boost::asio::awaitable<HTTPReply> signedRequest(DPoPHTTPClient client, std::string method,
+                                                           boost::urls::url url, std::optional<Bytes> body);
+    static boost::asio::awaitable<std::string> fetchNonce(DPoPHTTPClient client);
+    static boost::asio::awaitable<std::string> takeOrFetchNonce(DPoPHTTPClient client);
 
     VeltoServer server_;
     DPoPProofSigner signer_;

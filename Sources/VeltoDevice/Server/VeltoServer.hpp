@@ -16,7 +16,8 @@ class VeltoServer {
 public:
     /// From typed text: trimmed of Unicode white space, then validated. Throws ServerError.
     static VeltoServer fromAddress(std::string_view text);
-    /// From a URL. Throws ServerError::invalidAddress or ServerError::insecureAddress.
+    /// From a URL. Throws ServerError::invalidAddress (no scheme, no host, user information, a port
+    /// beyond 65535) or ServerError::insecureAddress (not https, or http to a host other than this one).
     static VeltoServer fromBaseURL(boost::urls::url_view url);
 
     const boost::urls::url& baseURL() const { return baseURL_; }

@@ -15,12 +15,12 @@ template <typename Function>
 auto onPool(boost::asio::thread_pool& pool, Function function)
     -> boost::asio::awaitable<decltype(function())> {
     using Result = decltype(function());
-    co_return co_await boost::asio::co_spawn(
-        pool.get_executor(),
-        [function = std::move(function)]() mutable -> boost::asio::awaitable<Result> {
-            co_return function();
-        },
-        boost::asio::use_awaitable);
+    // Named, not a temporary of the co_await expression: g++ 12 destroys such a temporary twice.
+    auto work = [function = std::move(function)]() mutable -> boost::asio::awaitable<Result> {
+        co_return function();
+    };
+    co_return co_await boost::asio::co_spawn(pool.get_executor(), std::move(work),
+                                             boost::asio::use_awaitable);
 }
 
 } // namespace velto

@@ -1,0 +1,524 @@
+#include "VeltoDevice/Connection/BeastWebSocketChannel.hpp"
+
+#include "VeltoDevice/Connection/ConnectionError.hpp"
+#include "VeltoDevice/Support/CancellableTask.hpp"
+#include "VeltoDevice/Support/SystemClock.hpp"
+
+#include <boost/asio/as_tuple.hpp>
+#include <boost/asio/associated_cancellation_slot.hpp>
+#include <boost/asio/associated_executor.hpp>
+#include <boost/asio/async_result.hpp>
+#include <boost/asio/co_spawn.hpp>
+#include <boost/asio/error.hpp>
+#include <boost/asio/ip/tcp.hpp>
+#include <boost/asio/post.hpp>
+#include <boost/asio/redirect_error.hpp>
+#include <boost/asio/ssl/context.hpp>
+#include <boost/asio/ssl/host_name_verification.hpp>
+#include <boost/asio/steady_timer.hpp>
+#include <boost/asio/this_coro.hpp>
+#include <boost/asio/use_awaitable.hpp>
+#include <boost/beast/core/buffers_to_string.hpp>
+#include <boost/beast/core/flat_buffer.hpp>
+#include <boost/beast/core/tcp_stream.hpp>
+#include <boost/beast/ssl/ssl_stream.hpp>
+#include <boost/beast/websocket/error.hpp>
+#include <boost/beast/websocket/ssl.hpp>
+#include <boost/beast/websocket/stream.hpp>
+#include <boost/system/system_error.hpp>
+#include <openssl/ssl.h>
+#include <openssl/x509.h>
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <functional>
+#include <type_traits>
+#include <vector>
+
+namespace velto {
+
+namespace asio = boost::asio;
+namespace beast = boost::beast;
+namespace http = boost::beast::http;
+namespace ssl = boost::asio::ssl;
+namespace websocket = boost::beast::websocket;
+using tcp = boost::asio::ip::tcp;
+using boost::system::error_code;
+
+/// The socket behind a channel. Its operations are not tied to the caller's cancellation; the
+/// channel adds that.
+class BeastWebSocketChannel::Core {
+public:
+    virtual ~Core() = default;
+
+    virtual void start() = 0;
+    virtual asio::awaitable<void> send(std::string text) = 0;
+    virtual asio::awaitable<std::optional<std::string>> receive() = 0;
+    virtual void close() = 0;
+    virtual const asio::any_io_executor& executor() const = 0;
+};
+
+namespace {
+
+/// What the other operations see once this Mac has closed the socket.
+const char* const closedHere = "the connection was closed";
+
+std::string lowercased(std::string_view text) {
+    std::string result(text);
+    std::transform(result.begin(), result.end(), result.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return result;
+}
+
+/// Where the upgrade goes, taken apart once.
+struct Target {
+    bool secure = true;
+    /// The host to resolve and to verify the certificate for (an IPv6 literal without brackets).
+    std::string host;
+    /// An IP literal: no resolving and no SNI.
+    std::optional<asio::ip::address> address;
+    std::string port;
+    /// The "Host" field, as the URL writes host and port.
+    std::string hostField;
+    /// Path and query.
+    std::string requestTarget;
+};
+
+Target targetOf(const boost::urls::url& url) {
+    const std::string text(url.buffer());
+    Target target;
+    auto scheme = lowercased(url.scheme());
+    if (scheme != "wss" && scheme != "ws")
+        throw ConnectionError::dropped(text + " is not a WebSocket address");
+    target.secure = scheme == "wss";
+
+    switch (url.host_type()) {
+    case boost::urls::host_type::ipv4:
+        target.host = url.host_ipv4_address().to_string();
+        break;
+    case boost::urls::host_type::ipv6:
+        target.host = url.host_ipv6_address().to_string();
+        break;
+    case boost::urls::host_type::name:
+        target.host = url.host_name();
+        break;
+    default:
+        break;
+    }
+    if (target.host.empty())
+        throw ConnectionError::dropped(text + " names no host");
+    if (url.host_type() != boost::urls::host_type::name) {
+        error_code invalid;
+        target.address = asio::ip::make_address(target.host, invalid);
+        if (invalid)
+            throw ConnectionError::dropped(text + " names no host");
+    }
+    // An unencrypted socket goes only to this machine, as the server address allows.
+    if (!target.secure) {
+        auto host = lowercased(target.host);
+        if (host != "localhost" && host != "127.0.0.1" && host != "::1")
+            throw ConnectionError::dropped(text + " is not encrypted");
+    }
+
+    target.port = target.secure ? "443" : "80";
+    if (url.has_port() && !url.port().empty()) {
+        std::string_view port = url.port();
+        unsigned value = 0;
+        auto [end, error] = std::from_chars(port.data(), port.data() + port.size(), value);
+        if (error != std::errc{} || end != port.data() + port.size() || value == 0 || value > 65535)
+            throw ConnectionError::dropped(text + " has no valid port");
+        target.port = std::to_string(value);
+    }
+    target.hostField = std::string(url.encoded_host());
+    if (url.host_type() == boost::urls::host_type::ipv6 && target.hostField.front() != '[')
+        target.hostField = "[" + target.hostField + "]";
+    if (url.has_port() && !url.port().empty())
+        target.hostField += ":" + std::string(url.port());
+    target.requestTarget = url.encoded_path().empty() ? "/" : std::string(url.encoded_path());
+    if (url.has_query())
+        target.requestTarget += "?" + std::string(url.encoded_query());
+    return target;
+}
+
+/// Wakes every waiter at once when the socket's state changes. Only the socket's own detached
+/// operations wait here, so the wait is not cancellable.
+class Changes {
+public:
+    asio::awaitable<void> next() {
+        auto timer = std::make_shared<asio::steady_timer>(co_await asio::this_coro::executor,
+                                                          asio::steady_timer::time_point::max());
+        waiters_.push_back(timer);
+        error_code woken;
+        co_await timer->async_wait(asio::redirect_error(asio::use_awaitable, woken));
+    }
+
+    void notify() {
+        auto waiters = std::move(waiters_);
+        waiters_.clear();
+        for (const auto& timer : waiters)
+            timer->cancel();
+    }
+
+private:
+    std::vector<std::shared_ptr<asio::steady_timer>> waiters_;
+};
+
+template <bool Secure>
+class Socket final : public BeastWebSocketChannel::Core, public std::enable_shared_from_this<Socket<Secure>> {
+public:
+    using Layer = std::conditional_t<Secure, beast::ssl_stream<beast::tcp_stream>, beast::tcp_stream>;
+    using Stream = websocket::stream<Layer>;
+
+    Socket(BeastWebSocketChannel::Settings settings, HTTPRequest request)
+        : settings_(std::move(settings)), request_(std::move(request)), resolver_(settings_.executor) {
+        if constexpr (Secure)
+            stream_ = std::make_unique<Stream>(settings_.executor, *settings_.tls);
+        else
+            stream_ = std::make_unique<Stream>(settings_.executor);
+    }
+
+    const asio::any_io_executor& executor() const override { return settings_.executor; }
+
+    void start() override {
+        auto self = this->shared_from_this();
+        openingTimer_ = std::make_shared<CancellableTask>(settings_.executor);
+        openingTimer_->start(timeOpening(self, openingTimer_));
+        asio::co_spawn(settings_.executor, run(self), [](std::exception_ptr) {});
+    }
+
+    asio::awaitable<void> send(std::string text) override {
+        return sendOn(this->shared_from_this(), std::move(text));
+    }
+
+    asio::awaitable<std::optional<std::string>> receive() override {
+        return receiveOn(this->shared_from_this());
+    }
+
+    void close() override {
+        if (phase_ == Phase::ended)
+            return;
+        const bool upgraded = phase_ == Phase::open;
+        fail(ConnectionError::dropped(closedHere), !upgraded);
+        if (upgraded)
+            asio::co_spawn(settings_.executor, goAway(this->shared_from_this()), [](std::exception_ptr) {});
+    }
+
+private:
+    enum class Phase { opening, open, ended };
+
+    /// The first failure decides what every later operation throws.
+    void fail(ConnectionError error, bool tearDown) {
+        if (phase_ == Phase::ended)
+            return;
+        phase_ = Phase::ended;
+        failure_ = std::move(error);
+        if (openingTimer_)
+            openingTimer_->cancel();
+        changes_.notify();
+        if (tearDown) {
+            resolver_.cancel();
+            beast::get_lowest_layer(*stream_).close();
+        }
+    }
+
+    ConnectionError translate(const error_code& error) const {
+        if (error == websocket::error::closed) {
+            auto code = static_cast<int>(stream_->reason().code);
+            if (code != 0)
+                return ConnectionError::forClose(code);
+        }
+        return ConnectionError::dropped(error.message());
+    }
+
+    static asio::awaitable<void> sendOn(std::shared_ptr<Socket> self, std::string text) {
+        // One message at a time: Beast writes one message per call, so they never interleave.
+        while (self->phase_ == Phase::opening || (self->phase_ == Phase::open && self->writing_))
+            co_await self->changes_.next();
+        if (self->phase_ != Phase::open)
+            throw *self->failure_;
+        self->writing_ = true;
+        self->stream_->text(true);
+        auto [error, written] =
+            co_await self->stream_->async_write(asio::buffer(text), asio::as_tuple(asio::use_awaitable));
+        self->writing_ = false;
+        self->changes_.notify();
+        if (error) {
+            self->fail(self->translate(error), true);
+            throw *self->failure_;
+        }
+    }
+
+    static asio::awaitable<std::optional<std::string>> receiveOn(std::shared_ptr<Socket> self) {
+        while (self->phase_ == Phase::opening || (self->phase_ == Phase::open && self->reading_))
+            co_await self->changes_.next();
+        if (self->phase_ != Phase::open)
+            throw *self->failure_;
+        self->reading_ = true;
+        beast::flat_buffer buffer;
+        auto [error, read] = co_await self->stream_->async_read(buffer, asio::as_tuple(asio::use_awaitable));
+        self->reading_ = false;
+        self->changes_.notify();
+        if (error)
+            self->fail(self->translate(error), true);
+        // Ended meanwhile (closed here, or failed): the other operations end too.
+        if (self->phase_ != Phase::open)
+            throw *self->failure_;
+        if (!self->stream_->got_text())
+            co_return std::nullopt;
+        co_return beast::buffers_to_string(buffer.data());
+    }
+
+    static asio::awaitable<void> goAway(std::shared_ptr<Socket> self) {
+        co_await self->stream_->async_close(websocket::close_code::going_away,
+                                            asio::as_tuple(asio::use_awaitable));
+        beast::get_lowest_layer(*self->stream_).close();
+    }
+
+    static asio::awaitable<void> timeOpening(std::shared_ptr<Socket> self,
+                                             std::shared_ptr<CancellableTask> task) {
+        try {
+            co_await self->settings_.clock->sleep(
+                std::chrono::duration_cast<Clock::Duration>(self->request_.timeout));
+        } catch (...) {
+            co_return;
+        }
+        if (!task->isCancelled() && self->phase_ == Phase::opening)
+            self->fail(ConnectionError::dropped("The request timed out."), true);
+    }
+
+    static asio::awaitable<void> run(std::shared_ptr<Socket> self) {
+        try {
+            co_await self->open();
+        } catch (const ConnectionError& error) {
+            self->fail(error, true);
+        } catch (const std::exception& error) {
+            self->fail(ConnectionError::dropped(error.what()), true);
+        }
+    }
+
+    bool ended() const { return phase_ == Phase::ended; }
+
+    asio::awaitable<void> open() {
+        auto target = targetOf(request_.url);
+        auto& lowest = beast::get_lowest_layer(*stream_);
+
+        std::vector<tcp::endpoint> endpoints;
+        if (target.address) {
+            endpoints.emplace_back(*target.address, static_cast<unsigned short>(std::stoul(target.port)));
+        } else {
+            auto [error, results] = co_await resolver_.async_resolve(target.host, target.port,
+                                                                     asio::as_tuple(asio::use_awaitable));
+            if (ended())
+                co_return;
+            if (error)
+                throw ConnectionError::dropped(error.message());
+            for (const auto& entry : results) {
+                // "localhost" gets an unencrypted socket only while it names this machine.
+                if (target.secure || entry.endpoint().address().is_loopback())
+                    endpoints.push_back(entry.endpoint());
+            }
+            if (endpoints.empty())
+                throw ConnectionError::dropped(target.host + " is not on this machine");
+        }
+
+        auto [connectError, endpoint] =
+            co_await lowest.async_connect(endpoints, asio::as_tuple(asio::use_awaitable));
+        if (ended())
+            co_return;
+        if (connectError)
+            throw ConnectionError::dropped(connectError.message());
+
+        if constexpr (Secure) {
+            auto& tls = stream_->next_layer();
+            // SNI carries host names only, never an address literal.
+            if (!target.address &&
+                SSL_ctrl(tls.native_handle(), SSL_CTRL_SET_TLSEXT_HOSTNAME, TLSEXT_NAMETYPE_host_name,
+                         const_cast<char*>(target.host.c_str())) != 1)
+                throw ConnectionError::dropped("a secure connection could not be started");
+            // Set when the chain is trusted but names another host, to say so in the error.
+            auto wrongHost = std::make_shared<bool>(false);
+            tls.set_verify_mode(ssl::verify_peer);
+            tls.set_verify_callback([verify = ssl::host_name_verification(target.host),
+                                     wrongHost](bool preverified, ssl::verify_context& context) {
+                bool verified = verify(preverified, context);
+                if (preverified && !verified)
+                    *wrongHost = true;
+                return verified;
+            });
+            auto [tlsError] =
+                co_await tls.async_handshake(ssl::stream_base::client, asio::as_tuple(asio::use_awaitable));
+            if (ended())
+                co_return;
+            if (tlsError) {
+                if (*wrongHost)
+                    throw ConnectionError::dropped("its certificate is not valid for " + target.host);
+                if (auto result = SSL_get_verify_result(tls.native_handle()); result != X509_V_OK)
+                    throw ConnectionError::dropped(std::string("certificate verify failed (") +
+                                                   X509_verify_cert_error_string(result) + ")");
+                throw ConnectionError::dropped(tlsError.message());
+            }
+        }
+
+        websocket::stream_base::timeout timeouts{};
+        timeouts.handshake_timeout = request_.timeout;
+        timeouts.idle_timeout = websocket::stream_base::none();
+        timeouts.keep_alive_pings = false;
+        stream_->set_option(timeouts);
+        stream_->set_option(
+            websocket::stream_base::decorator([headers = request_.headers](websocket::request_type& upgrade) {
+                for (const auto& [name, value] : headers)
+                    upgrade.set(name, value);
+            }));
+        stream_->read_message_max(settings_.messageLimit);
+
+        websocket::response_type response;
+        auto [upgradeError] = co_await stream_->async_handshake(
+            response, target.hostField, target.requestTarget, asio::as_tuple(asio::use_awaitable));
+        if (ended())
+            co_return;
+        if (upgradeError) {
+            auto status = static_cast<int>(response.result_int());
+            if (status != 0 && status != 101) {
+                std::optional<std::string> authenticate;
+                auto [first, last] = response.equal_range(http::field::www_authenticate);
+                for (auto field = first; field != last; ++field) {
+                    authenticate = authenticate ? *authenticate + ", " + std::string(field->value())
+                                                : std::string(field->value());
+                }
+                throw ConnectionError::forRefusedUpgrade(status, authenticate);
+            }
+            throw translate(upgradeError);
+        }
+        phase_ = Phase::open;
+        openingTimer_->cancel();
+        changes_.notify();
+    }
+
+    BeastWebSocketChannel::Settings settings_;
+    HTTPRequest request_;
+    tcp::resolver resolver_;
+    std::unique_ptr<Stream> stream_;
+    Phase phase_ = Phase::opening;
+    std::optional<ConnectionError> failure_;
+    bool writing_ = false;
+    bool reading_ = false;
+    Changes changes_;
+    std::shared_ptr<CancellableTask> openingTimer_;
+};
+
+[[noreturn]] void throwAborted() {
+    throw boost::system::system_error(asio::error::operation_aborted);
+}
+
+/// The completion of an awaited operation whose errors travel as exceptions.
+template <typename T> struct Completion { using Signature = void(std::exception_ptr, T); };
+template <> struct Completion<void> { using Signature = void(std::exception_ptr); };
+
+/// Runs `inner` detached and waits for it, unless the awaiting coroutine is cancelled first: then the
+/// socket is closed with 1001 and the wait ends at once with operation_aborted.
+template <typename T> struct Guarded {
+    using Signature = typename Completion<T>::Signature;
+
+    std::shared_ptr<BeastWebSocketChannel::Core> core;
+    /// Makes the detached operation once it is spawned.
+    std::function<asio::awaitable<T>()> inner;
+
+    template <typename Handler> void operator()(Handler&& handler) {
+        using HandlerType = std::decay_t<Handler>;
+        struct Box {
+            std::optional<HandlerType> handler;
+        };
+        auto box = std::make_shared<Box>();
+        box->handler.emplace(std::forward<Handler>(handler));
+        auto slot = asio::get_associated_cancellation_slot(*box->handler);
+        auto executor = core->executor();
+
+        // Hands the outcome to the awaiting coroutine through its own executor, never inline.
+        auto complete = [executor](HandlerType finished, std::exception_ptr error, auto... value) {
+            auto target = asio::get_associated_executor(finished, executor);
+            asio::post(target, [finished = std::move(finished), error, value...]() mutable {
+                std::move(finished)(error, std::move(value)...);
+            });
+        };
+
+        if (slot.is_connected()) {
+            slot.assign([box, core = core, complete](asio::cancellation_type) {
+                if (!box->handler)
+                    return;
+                auto finished = std::move(*box->handler);
+                box->handler.reset();
+                core->close();
+                auto aborted =
+                    std::make_exception_ptr(boost::system::system_error(asio::error::operation_aborted));
+                if constexpr (std::is_void_v<T>)
+                    complete(std::move(finished), aborted);
+                else
+                    complete(std::move(finished), aborted, T{});
+            });
+        }
+
+        // Holds the core until the detached operation has ended, which may be after the wait.
+        auto done = [box, slot, complete, core = core](std::exception_ptr error, auto... value) mutable {
+            if (!box->handler)
+                return;
+            auto finished = std::move(*box->handler);
+            box->handler.reset();
+            if (slot.is_connected())
+                slot.clear();
+            complete(std::move(finished), error, std::move(value)...);
+        };
+        asio::co_spawn(executor, std::move(inner), std::move(done));
+    }
+};
+
+template <typename T>
+asio::awaitable<T> guarded(std::shared_ptr<BeastWebSocketChannel::Core> core,
+                           std::function<asio::awaitable<T>()> inner) {
+    // A cancellation that came before this call closes the socket too.
+    auto cancellation = co_await asio::this_coro::cancellation_state;
+    if (cancellation.cancelled() != asio::cancellation_type::none) {
+        core->close();
+        throwAborted();
+    }
+    // A named operation: g++ 12 destroys an aggregate temporary inside a co_await expression twice.
+    Guarded<T> operation{core, std::move(inner)};
+    co_return co_await asio::async_initiate<const asio::use_awaitable_t<>&, typename Guarded<T>::Signature>(
+        std::move(operation), asio::use_awaitable);
+}
+
+} // namespace
+
+BeastWebSocketChannel::BeastWebSocketChannel(Settings settings, HTTPRequest request) {
+    if (!settings.clock)
+        settings.clock = SystemClock::shared();
+    if (lowercased(request.url.scheme()) == "wss") {
+        if (!settings.tls) {
+            settings.tls = std::make_shared<ssl::context>(ssl::context::tls_client);
+            settings.tls->set_default_verify_paths();
+        }
+        core_ = std::make_shared<Socket<true>>(std::move(settings), std::move(request));
+    } else {
+        core_ = std::make_shared<Socket<false>>(std::move(settings), std::move(request));
+    }
+    core_->start();
+}
+
+BeastWebSocketChannel::~BeastWebSocketChannel() {
+    core_->close();
+}
+
+asio::awaitable<void> BeastWebSocketChannel::send(std::string text) {
+    auto message = std::make_shared<std::string>(std::move(text));
+    return guarded<void>(core_, [core = core_, message] { return core->send(std::move(*message)); });
+}
+
+asio::awaitable<std::optional<std::string>> BeastWebSocketChannel::receive() {
+    return guarded<std::optional<std::string>>(core_, [core = core_] { return core->receive(); });
+}
+
+void BeastWebSocketChannel::close() {
+    core_->close();
+}
+
+} // namespace velto

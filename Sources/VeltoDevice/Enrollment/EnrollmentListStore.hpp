@@ -1,0 +1,34 @@
+#pragma once
+
+#include "VeltoDevice/Enrollment/EnrollmentListStorage.hpp"
+#include "VeltoDevice/Enrollment/EnrollmentStore.hpp"
+
+#include <filesystem>
+
+namespace velto {
+
+/// The list of enrollments in "enrollments.json": a JSON array, pretty-printed with sorted keys and
+/// replaced atomically on every save.
+class EnrollmentListStore final : public EnrollmentListStorage {
+public:
+    explicit EnrollmentListStore(std::filesystem::path filePath,
+                                 EnrollmentStore::Now now = std::chrono::system_clock::now);
+
+    /// A store for "enrollments.json" in Velto's folder (EnrollmentStore::applicationSupportFile).
+    /// Throws FileError.
+    static EnrollmentListStore applicationSupport();
+
+    const std::filesystem::path& filePath() const { return filePath_; }
+
+    std::vector<Enrollment> load() const override;
+    /// Creates the folder when missing. Throws FileError.
+    void save(const std::vector<Enrollment>& enrollments) override;
+    /// EnrollmentStore::setAside of the list file.
+    void setAsideCorrupt() override;
+
+private:
+    std::filesystem::path filePath_;
+    EnrollmentStore::Now now_;
+};
+
+} // namespace velto

@@ -1,0 +1,17 @@
+#include "VeltoDevice/Enrollment/EnrollmentResults.hpp"
+
+namespace velto {
+
+std::optional<std::string> EnrollmentResults::refusalSummary() const {
+    if (refusals.empty())
+        return std::nullopt;
+    if (codeCount() < 2)
+        return refusals.front().reason;
+    std::string summary = std::to_string(refusals.size()) + " of " + std::to_string(codeCount()) + " codes " +
+                          (refusals.size() == 1 ? "was" : "were") + " refused:";
+    for (const CodeRefusal& refusal : refusals)
+        summary += "\n" + refusal.code.displayValue() + ": " + refusal.reason;
+    return summary;
+}
+
+} // namespace velto

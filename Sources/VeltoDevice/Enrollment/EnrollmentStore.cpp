@@ -1,0 +1,100 @@
+#include "VeltoDevice/Enrollment/EnrollmentStore.hpp"
+
+#include "VeltoDevice/Enrollment/EnrollmentError.hpp"
+#include "VeltoDevice/Enrollment/FileError.hpp"
+#include "VeltoDevice/Enrollment/Files.hpp"
+#include "VeltoDevice/Support/Json.hpp"
+
+#include <cstdlib>
+#include <pwd.h>
+#include <system_error>
+#include <unistd.h>
+#include <vector>
+
+namespace velto {
+
+namespace {
+
+std::optional<std::filesystem::path> absoluteVariable(const char* name) {
+    const char* value = std::getenv(name);
+    if (value == nullptr || *value == '\0')
+        return std::nullopt;
+    std::filesystem::path path(value);
+    if (!path.is_absolute())
+        return std::nullopt;
+    return path;
+}
+
+std::filesystem::path homeFolder() {
+    if (auto home = absoluteVariable("HOME"))
+        return *home;
+    std::vector<char> buffer(16384);
+    passwd entry{};
+    passwd* found = nullptr;
+    if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found != nullptr &&
+        found->pw_dir != nullptr && found->pw_dir[0] == '/') {
+        return found->pw_dir;
+    }
+    throw FileError::noHomeFolder();
+}
+
+std::filesystem::path dataHome() {
+    if (auto data = absoluteVariable("XDG_DATA_HOME"))
+        return *data;
+    return homeFolder() / ".local" / "share";
+}
+
+} // namespace
+
+EnrollmentStore::EnrollmentStore(std::filesystem::path filePath, Now now)
+    : filePath_(std::move(filePath)), now_(std::move(now)) {}
+
+std::filesystem::path EnrollmentStore::applicationSupportFile(std::string_view name) {
+    auto folder = dataHome();
+    files::createFolders(folder);
+    return folder / "Velto" / name;
+}
+
+EnrollmentStore EnrollmentStore::applicationSupport() {
+    return EnrollmentStore(applicationSupportFile("enrollment.json"));
+}
+
+std::filesystem::path EnrollmentStore::setAside(const std::filesystem::path& file,
+                                                std::chrono::system_clock::time_point now) {
+    auto seconds = std::chrono::duration_cast<std::chrono::seconds>(now.time_since_epoch()).count();
+    auto target =
+        file.parent_path() / (file.stem().string() + ".damaged-" + std::to_string(seconds) + ".json");
+    files::moveWithoutReplacing(file, target);
+    return target;
+}
+
+std::optional<Enrollment> EnrollmentStore::load() const {
+    std::optional<std::string> content;
+    try {
+        content = files::readIfPresent(filePath_);
+    } catch (const std::system_error&) {
+        throw EnrollmentError::unreadableEnrollment();
+    }
+    if (!content)
+        return std::nullopt;
+    auto value = parseJson(*content);
+    auto enrollment = value ? Enrollment::decode(*value) : std::nullopt;
+    if (!enrollment)
+        throw EnrollmentError::corruptEnrollment();
+    return enrollment;
+}
+
+void EnrollmentStore::save(const Enrollment& enrollment) {
+    files::createFolders(filePath_.parent_path());
+    files::writeAtomically(filePath_, encodePretty(enrollment.toJson()));
+}
+
+void EnrollmentStore::remove() {
+    files::removeIfPresent(filePath_);
+}
+
+void EnrollmentStore::setAsideCorrupt() {
+    setAside(filePath_, now_());
+}
+
+} // namespace velto

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "VeltoDevice/Enrollment/EnrollmentStorage.hpp"
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <string_view>
+
+namespace velto {
+
+/// The earlier single-enrollment file, "enrollment.json", and the folder helpers of Velto's files.
+class EnrollmentStore final : public EnrollmentStorage {
+public:
+    /// The wall clock that names set-aside files.
+    using Now = std::function<std::chrono::system_clock::time_point()>;
+
+    explicit EnrollmentStore(std::filesystem::path filePath, Now now = std::chrono::system_clock::now);
+
+    /// $XDG_DATA_HOME (when set to an absolute path, else ~/.local/share), created when missing, then
+    /// "Velto" and the name. Creates no "Velto" folder. Throws FileError.
+    static std::filesystem::path applicationSupportFile(std::string_view name);
+    /// A store for "enrollment.json" there. Throws FileError.
+    static EnrollmentStore applicationSupport();
+
+    /// Moves a damaged file to NAME.damaged-SECONDS.json beside it, SECONDS being the whole seconds
+    /// since 1970 at `now`, and returns that path. Never replaces a file already there: throws
+    /// FileError::setAside instead.
+    static std::filesystem::path setAside(const std::filesystem::path& file,
+                                          std::chrono::system_clock::time_point now);
+
+    const std::filesystem::path& filePath() const { return filePath_; }
+
+    std::optional<Enrollment> load() const override;
+    void save(const Enrollment& enrollment) override;
+    void remove() override;
+    void setAsideCorrupt() override;
+
+private:
+    std::filesystem::path filePath_;
+    Now now_;
+};
+
+} // namespace velto

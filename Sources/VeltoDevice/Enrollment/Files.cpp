@@ -1,0 +1,147 @@
+#include "VeltoDevice/Enrollment/Files.hpp"
+
+#include "VeltoDevice/Enrollment/FileError.hpp"
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <system_error>
+#include <unistd.h>
+
+namespace velto::files {
+
+namespace {
+
+/// Closes a descriptor when the scope ends, unless released.
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    ~Descriptor() {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    int get() const { return fd_; }
+    /// Closes now and reports close's own failure (errno is then set).
+    bool close() {
+        int fd = fd_;
+        fd_ = -1;
+        return ::close(fd) == 0;
+    }
+
+private:
+    int fd_;
+};
+
+bool writeAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+std::filesystem::path folderOf(const std::filesystem::path& path) {
+    auto folder = path.parent_path();
+    return folder.empty() ? std::filesystem::path(".") : folder;
+}
+
+/// Makes a finished rename durable. A folder that cannot be flushed leaves the file written.
+void syncFolder(const std::filesystem::path& folder) {
+    Descriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (fd.get() >= 0)
+        ::fsync(fd.get());
+}
+
+} // namespace
+
+std::optional<std::string> readIfPresent(const std::filesystem::path& path) {
+    // Non-blocking, so that a pipe or device in the file's place cannot hang the open.
+    Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (fd.get() < 0) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            return std::nullopt;
+        throw std::system_error(errno, std::generic_category(), path.string());
+    }
+    struct stat status {};
+    if (::fstat(fd.get(), &status) != 0)
+        throw std::system_error(errno, std::generic_category(), path.string());
+    if (!S_ISREG(status.st_mode)) {
+        int error = S_ISDIR(status.st_mode) ? EISDIR : EINVAL;
+        throw std::system_error(error, std::generic_category(), path.string());
+    }
+    std::string content;
+    char buffer[16384];
+    for (;;) {
+        ssize_t count = ::read(fd.get(), buffer, sizeof buffer);
+        if (count < 0) {
+            if (errno == EINTR)
+                continue;
+            throw std::system_error(errno, std::generic_category(), path.string());
+        }
+        if (count == 0)
+            break;
+        content.append(buffer, static_cast<std::size_t>(count));
+    }
+    return content;
+}
+
+void writeAtomically(const std::filesystem::path& path, std::string_view bytes) {
+    const auto folder = folderOf(path);
+    std::string temporary = (folder / ("." + path.filename().string() + ".XXXXXX")).string();
+    Descriptor fd(::mkostemp(temporary.data(), O_CLOEXEC));
+    if (fd.get() < 0)
+        throw FileError::write(path.string(), FileError::describe(errno));
+
+    auto fail = [&](int error) {
+        ::unlink(temporary.c_str());
+        return FileError::write(path.string(), FileError::describe(error));
+    };
+    if (!writeAll(fd.get(), bytes) || ::fsync(fd.get()) != 0)
+        throw fail(errno);
+    if (!fd.close())
+        throw fail(errno);
+    if (::rename(temporary.c_str(), path.c_str()) != 0)
+        throw fail(errno);
+    syncFolder(folder);
+}
+
+void createFolders(const std::filesystem::path& folder) {
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    if (error)
+        throw FileError::createFolder(folder.string(), error.message());
+    // An existing file in the folder's place is no folder.
+    if (!std::filesystem::is_directory(folder, error))
+        throw FileError::createFolder(folder.string(), FileError::describe(ENOTDIR));
+}
+
+void moveWithoutReplacing(const std::filesystem::path& from, const std::filesystem::path& to) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return;
+    int error = errno;
+    if (error == EINVAL || error == ENOSYS) {
+        // A file system without no-replace renames: look first. Only this process writes here.
+        struct stat status {};
+        if (::lstat(to.c_str(), &status) == 0)
+            throw FileError::setAside(from.string(), FileError::describe(EEXIST));
+        if (::rename(from.c_str(), to.c_str()) == 0)
+            return;
+        error = errno;
+    }
+    throw FileError::setAside(from.string(), FileError::describe(error));
+}
+
+void removeIfPresent(const std::filesystem::path& path) {
+    if (::unlink(path.c_str()) != 0 && errno != ENOENT)
+        throw FileError::remove(path.string(), FileError::describe(errno));
+}
+
+} // namespace velto::files

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace velto::files {
+
+/// The whole file; nothing when there is no file at the path. A file that is there but cannot be
+/// read (a folder in its place included) throws std::system_error.
+std::optional<std::string> readIfPresent(const std::filesystem::path& path);
+
+/// Replaces the file in one step: the bytes go to a temporary file in the same folder, which is
+/// flushed to disk and then renamed over the path, so a reader sees the old file or the new one,
+/// never a part. Throws FileError::write; the temporary file is then gone.
+void writeAtomically(const std::filesystem::path& path, std::string_view bytes);
+
+/// Creates the folder and the folders above it that are missing. Throws FileError::createFolder.
+void createFolders(const std::filesystem::path& folder);
+
+/// Renames a file only when nothing is at the target yet. Throws FileError::setAside, for an existing
+/// target too.
+void moveWithoutReplacing(const std::filesystem::path& from, const std::filesystem::path& to);
+
+/// Removes the file when there is one. Throws FileError::remove.
+void removeIfPresent(const std::filesystem::path& path);
+
+} // namespace velto::files

@@ -1,0 +1,358 @@
+#include "VeltoDevice/HTTP/BeastHTTPTransport.hpp"
+
+#include "VeltoDevice/Server/ServerError.hpp"
+#include "VeltoDevice/Support/SystemClock.hpp"
+
+#include <boost/asio/as_tuple.hpp>
+#include <boost/asio/co_spawn.hpp>
+#include <boost/asio/deferred.hpp>
+#include <boost/asio/experimental/parallel_group.hpp>
+#include <boost/asio/ip/tcp.hpp>
+#include <boost/asio/redirect_error.hpp>
+#include <boost/asio/ssl/context.hpp>
+#include <boost/asio/ssl/error.hpp>
+#include <boost/asio/ssl/host_name_verification.hpp>
+#include <boost/asio/steady_timer.hpp>
+#include <boost/asio/this_coro.hpp>
+#include <boost/asio/use_awaitable.hpp>
+#include <boost/beast/core/flat_buffer.hpp>
+#include <boost/beast/core/tcp_stream.hpp>
+#include <boost/beast/http/error.hpp>
+#include <boost/beast/http/message.hpp>
+#include <boost/beast/http/parser.hpp>
+#include <boost/beast/http/read.hpp>
+#include <boost/beast/http/vector_body.hpp>
+#include <boost/beast/http/write.hpp>
+#include <boost/beast/ssl/ssl_stream.hpp>
+#include <boost/system/system_error.hpp>
+#include <openssl/ssl.h>
+#include <openssl/x509.h>
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <stdexcept>
+
+namespace velto {
+
+namespace asio = boost::asio;
+namespace beast = boost::beast;
+namespace http = boost::beast::http;
+namespace ssl = boost::asio::ssl;
+using tcp = boost::asio::ip::tcp;
+using boost::system::error_code;
+
+struct BeastHTTPTransport::Shared {
+    ssl::context tls{ssl::context::tls_client};
+    std::shared_ptr<Clock> clock;
+    std::size_t bodyLimit = 0;
+};
+
+namespace {
+
+// Generous for any server's header block; the body has its own limit.
+constexpr std::uint32_t headerLimit = 64 * 1024;
+
+using Body = http::vector_body<std::uint8_t>;
+
+std::string lowercased(std::string_view text) {
+    std::string result(text);
+    std::transform(result.begin(), result.end(), result.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return result;
+}
+
+/// Where one request goes, taken apart once before any connection is made.
+struct Target {
+    bool secure = true;
+    /// The host to resolve and to verify the certificate for (an IPv6 literal without brackets).
+    std::string host;
+    /// An IP literal, which needs no resolving and gets no SNI.
+    std::optional<asio::ip::address> address;
+    /// The port to connect to, explicit or the scheme's.
+    std::string port;
+    /// Host and port as the URL writes them: the "Host" field, and how messages name the server.
+    std::string authority;
+    /// Path and query; the fragment and user information are never sent.
+    std::string requestTarget;
+    bool loopbackOnly = false;
+};
+
+Target targetOf(const boost::urls::url& url) {
+    Target target;
+    auto scheme = lowercased(url.scheme());
+    if (scheme != "https" && scheme != "http")
+        throw ServerError::insecureAddress(std::string(url.buffer()));
+    target.secure = scheme == "https";
+
+    switch (url.host_type()) {
+    case boost::urls::host_type::ipv4:
+        target.host = url.host_ipv4_address().to_string();
+        break;
+    case boost::urls::host_type::ipv6:
+        target.host = url.host_ipv6_address().to_string();
+        break;
+    case boost::urls::host_type::name:
+        target.host = url.host_name();
+        break;
+    default:
+        throw ServerError::invalidAddress(std::string(url.buffer()));
+    }
+    if (target.host.empty())
+        throw ServerError::invalidAddress(std::string(url.buffer()));
+    if (url.host_type() != boost::urls::host_type::name) {
+        error_code ignored;
+        target.address = asio::ip::make_address(target.host, ignored);
+        if (ignored)
+            throw ServerError::invalidAddress(std::string(url.buffer()));
+    }
+
+    // Plain http goes only to this machine, as the server address allows.
+    if (!target.secure) {
+        auto host = lowercased(target.host);
+        if (host != "localhost" && host != "127.0.0.1" && host != "::1")
+            throw ServerError::insecureAddress(std::string(url.buffer()));
+        target.loopbackOnly = true;
+    }
+
+    target.port = target.secure ? "443" : "80";
+    target.authority = std::string(url.encoded_host());
+    if (url.host_type() == boost::urls::host_type::ipv6 && target.authority.front() != '[')
+        target.authority = "[" + target.authority + "]";
+    if (url.has_port() && !url.port().empty()) {
+        std::string_view text = url.port();
+        unsigned value = 0;
+        auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+        if (error != std::errc{} || end != text.data() + text.size() || value == 0 || value > 65535)
+            throw ServerError::invalidAddress(std::string(url.buffer()));
+        target.port = std::to_string(value);
+        target.authority += ":" + std::string(text);
+    }
+
+    target.requestTarget = url.encoded_path().empty() ? "/" : std::string(url.encoded_path());
+    if (url.has_query())
+        target.requestTarget += "?" + std::string(url.encoded_query());
+    return target;
+}
+
+bool isToken(std::string_view name) {
+    static constexpr std::string_view extra = "!#$%&'*+-.^_`|~";
+    return !name.empty() && std::all_of(name.begin(), name.end(), [](unsigned char c) {
+        return std::isalnum(c) || extra.find(static_cast<char>(c)) != std::string_view::npos;
+    });
+}
+
+/// Fields come from our own code; one that would split the header block is a programming error.
+void checkFields(const HTTPRequest& request) {
+    if (!isToken(request.method))
+        throw std::invalid_argument("the HTTP method is not a token: " + request.method);
+    for (const auto& [name, value] : request.headers) {
+        if (!isToken(name) || value.find_first_of(std::string_view("\r\n\0", 3)) != std::string::npos)
+            throw std::invalid_argument("the header field " + name + " cannot be sent");
+    }
+}
+
+[[noreturn]] void throwAborted() {
+    throw boost::system::system_error(asio::error::operation_aborted);
+}
+
+/// Resolves a host name. getaddrinfo cannot be interrupted, so a cancelled resolve is left to finish
+/// on its own and the caller is released at once.
+asio::awaitable<tcp::resolver::results_type> resolve(const Target& target) {
+    struct Pending {
+        explicit Pending(const asio::any_io_executor& executor) : resolver(executor), done(executor) {}
+        tcp::resolver resolver;
+        asio::steady_timer done;
+        error_code error;
+        tcp::resolver::results_type results;
+        bool finished = false;
+    };
+    auto pending = std::make_shared<Pending>(co_await asio::this_coro::executor);
+    pending->done.expires_at(asio::steady_timer::time_point::max());
+    pending->resolver.async_resolve(target.host, target.port,
+                                    [pending](error_code error, tcp::resolver::results_type results) {
+                                        pending->error = error;
+                                        pending->results = std::move(results);
+                                        pending->finished = true;
+                                        pending->done.cancel();
+                                    });
+    error_code ignored;
+    co_await pending->done.async_wait(asio::redirect_error(asio::use_awaitable, ignored));
+    if (!pending->finished) {
+        pending->resolver.cancel();
+        throwAborted();
+    }
+    if (pending->error == asio::error::operation_aborted)
+        throwAborted();
+    if (pending->error)
+        throw ServerError::unreachable("The server " + target.host +
+                                       " could not be found: " + pending->error.message() + ".");
+    co_return std::move(pending->results);
+}
+
+asio::awaitable<void> connect(beast::tcp_stream& stream, const Target& target) {
+    std::vector<tcp::endpoint> endpoints;
+    if (target.address) {
+        endpoints.emplace_back(*target.address, static_cast<unsigned short>(std::stoul(target.port)));
+    } else {
+        for (const auto& entry : co_await resolve(target)) {
+            // "localhost" is trusted with plain http only while it names this machine.
+            if (!target.loopbackOnly || entry.endpoint().address().is_loopback())
+                endpoints.push_back(entry.endpoint());
+        }
+        if (endpoints.empty())
+            throw ServerError::unreachable("The server " + target.host + " is not on this machine.");
+    }
+    auto [error, endpoint] = co_await stream.async_connect(endpoints, asio::as_tuple(asio::use_awaitable));
+    if (error == asio::error::operation_aborted)
+        throwAborted();
+    if (error)
+        throw ServerError::unreachable("Could not connect to " + target.authority + ": " + error.message() +
+                                       ".");
+}
+
+asio::awaitable<void> handshake(beast::ssl_stream<beast::tcp_stream>& stream, const Target& target) {
+    // SNI carries host names only, never an address literal.
+    if (!target.address && SSL_ctrl(stream.native_handle(), SSL_CTRL_SET_TLSEXT_HOSTNAME,
+                                    TLSEXT_NAMETYPE_host_name, const_cast<char*>(target.host.c_str())) != 1)
+        throw ServerError::unreachable("A secure connection to " + target.authority +
+                                       " could not be started.");
+    // Set when the chain is trusted but names another host, to say so in the error.
+    auto wrongHost = std::make_shared<bool>(false);
+    stream.set_verify_mode(ssl::verify_peer);
+    stream.set_verify_callback([verify = ssl::host_name_verification(target.host),
+                                wrongHost](bool preverified, ssl::verify_context& context) {
+        bool verified = verify(preverified, context);
+        if (preverified && !verified)
+            *wrongHost = true;
+        return verified;
+    });
+    auto [error] =
+        co_await stream.async_handshake(ssl::stream_base::client, asio::as_tuple(asio::use_awaitable));
+    if (error == asio::error::operation_aborted)
+        throwAborted();
+    if (error) {
+        std::string detail = error.message();
+        if (*wrongHost) {
+            detail = "its certificate is not valid for " + target.host;
+        } else if (auto result = SSL_get_verify_result(stream.native_handle()); result != X509_V_OK) {
+            detail = std::string("certificate verify failed (") + X509_verify_cert_error_string(result) + ")";
+        }
+        throw ServerError::unreachable("A secure connection to " + target.authority +
+                                       " could not be made: " + detail + ".");
+    }
+}
+
+template <typename Stream>
+asio::awaitable<HTTPReply> exchangeOn(Stream& stream, const HTTPRequest& request, const Target& target,
+                                      std::size_t bodyLimit) {
+    http::request<Body> message;
+    message.method_string(request.method);
+    message.target(target.requestTarget);
+    message.version(11);
+    message.set(http::field::host, target.authority);
+    for (const auto& [name, value] : request.headers)
+        message.insert(name, value);
+    message.body() = request.body;
+    message.keep_alive(false);
+    message.prepare_payload();
+
+    auto [writeError, written] =
+        co_await http::async_write(stream, message, asio::as_tuple(asio::use_awaitable));
+    if (writeError == asio::error::operation_aborted)
+        throwAborted();
+    if (writeError)
+        throw ServerError::unreachable("The request could not be sent to " + target.authority + ": " +
+                                       writeError.message() + ".");
+
+    beast::flat_buffer buffer;
+    http::response_parser<Body> parser;
+    parser.header_limit(headerLimit);
+    parser.body_limit(bodyLimit);
+    auto [readError, read] =
+        co_await http::async_read(stream, buffer, parser, asio::as_tuple(asio::use_awaitable));
+    if (readError == ssl::error::stream_truncated && parser.is_header_done() && parser.need_eof()) {
+        // A reply delimited by the end of the connection, closed without a TLS close_notify.
+        readError = {};
+        parser.put_eof(readError);
+    }
+    if (readError == asio::error::operation_aborted)
+        throwAborted();
+    if (readError == http::error::end_of_stream)
+        throw ServerError::unreachable(target.authority + " closed the connection without answering.");
+    if (readError == http::error::partial_message)
+        throw ServerError::unreachable("The connection to " + target.authority +
+                                       " ended before the reply was complete.");
+    if (readError && readError.category() == http::make_error_code(http::error::bad_version).category())
+        throw ServerError::malformedResponse();
+    if (readError)
+        throw ServerError::unreachable("The connection to " + target.authority +
+                                       " was lost: " + readError.message() + ".");
+
+    auto response = parser.release();
+    std::vector<std::pair<std::string, std::string>> fields;
+    for (const auto& field : response)
+        fields.emplace_back(std::string(field.name_string()), std::string(field.value()));
+    co_return HTTPReply(static_cast<int>(response.result_int()), fields, std::move(response.body()));
+}
+
+/// `tls` belongs to the transport, which the awaiting send keeps alive.
+asio::awaitable<HTTPReply> exchange(ssl::context& tls, std::size_t bodyLimit, HTTPRequest request,
+                                    Target target) {
+    beast::tcp_stream socket(co_await asio::this_coro::executor);
+    co_await connect(socket, target);
+    if (!target.secure)
+        co_return co_await exchangeOn(socket, request, target, bodyLimit);
+    beast::ssl_stream<beast::tcp_stream> stream(std::move(socket), tls);
+    co_await handshake(stream, target);
+    co_return co_await exchangeOn(stream, request, target, bodyLimit);
+}
+
+} // namespace
+
+BeastHTTPTransport::BeastHTTPTransport() : BeastHTTPTransport(Options{}) {}
+
+BeastHTTPTransport::BeastHTTPTransport(Options options) : shared_(std::make_shared<Shared>()) {
+    shared_->tls.set_default_verify_paths();
+    if (options.extraTrustAnchor)
+        shared_->tls.load_verify_file(options.extraTrustAnchor->string());
+    SSL_CTX_set_min_proto_version(shared_->tls.native_handle(), TLS1_2_VERSION);
+    shared_->clock = options.clock ? std::move(options.clock) : SystemClock::shared();
+    shared_->bodyLimit = options.bodyLimit;
+}
+
+BeastHTTPTransport::~BeastHTTPTransport() = default;
+
+asio::awaitable<HTTPReply> BeastHTTPTransport::send(HTTPRequest request) {
+    // Held by this frame until both racers have ended.
+    auto shared = shared_;
+    auto target = targetOf(request.url);
+    checkFields(request);
+    auto executor = co_await asio::this_coro::executor;
+    auto timeout = std::chrono::duration_cast<Clock::Duration>(request.timeout);
+    try {
+        // The first to finish decides; the other is cancelled and waited for.
+        auto [order, exchangeError, reply, timerError] =
+            co_await asio::experimental::make_parallel_group(
+                asio::co_spawn(
+                    executor, exchange(shared->tls, shared->bodyLimit, std::move(request), std::move(target)),
+                    asio::deferred),
+                asio::co_spawn(executor, shared->clock->sleep(timeout), asio::deferred))
+                .async_wait(asio::experimental::wait_for_one(), asio::use_awaitable);
+        if (order[0] == 0) {
+            if (exchangeError)
+                std::rethrow_exception(exchangeError);
+            co_return std::move(reply);
+        }
+        if (timerError)
+            std::rethrow_exception(timerError);
+        throw ServerError::unreachable("The request timed out.");
+    } catch (const boost::system::system_error& error) {
+        // Cancellation stays cancellation, so callers can tell a stop from a failure.
+        if (error.code() == asio::error::operation_aborted)
+            throw;
+        throw ServerError::unreachable(error.code().message() + ".");
+    }
+}
+
+} // namespace velto

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "VeltoDevice/HTTP/HTTPTransport.hpp"
+#include "VeltoDevice/Support/Clock.hpp"
+
+#include <cstddef>
+#include <filesystem>
+#include <memory>
+#include <optional>
+
+namespace velto {
+
+/// The HTTP transport on Boost.Beast: https verified against the system's trust store (with SNI and
+/// host name checks), plain http only to this machine. One connection per request; the request's
+/// time-out bounds the whole exchange. Every failure to get an HTTP reply is a ServerError:
+/// `unreachable` with a readable description (time-out and cancellation included) or
+/// `malformedResponse` for a reply that is not HTTP; an address it must not talk to is
+/// `insecureAddress` or `invalidAddress`, refused before any connection is made.
+class BeastHTTPTransport final : public HTTPTransport {
+public:
+    struct Options {
+        /// A PEM file of certificate authorities trusted besides the system store.
+        std::optional<std::filesystem::path> extraTrustAnchor = {};
+        /// Times the request's time-out; the system clock when empty.
+        std::shared_ptr<Clock> clock = {};
+        /// The largest reply body accepted; a longer one is `malformedResponse`.
+        std::size_t bodyLimit = 16 * 1024 * 1024;
+    };
+
+    BeastHTTPTransport();
+    /// Throws boost::system::system_error when the trust anchor cannot be loaded.
+    explicit BeastHTTPTransport(Options options);
+    ~BeastHTTPTransport() override;
+
+    BeastHTTPTransport(const BeastHTTPTransport&) = delete;
+    BeastHTTPTransport& operator=(const BeastHTTPTransport&) = delete;
+
+    boost::asio::awaitable<HTTPReply> send(HTTPRequest request) override;
+
+private:
+    struct Shared;
+    std::shared_ptr<Shared> shared_;
+};
+
+} // namespace velto

@@ -1,0 +1,208 @@
+#include "VeltoDevice/Photos/OrganizationPhotoCache.hpp"
+
+#include "VeltoDevice/Enrollment/EnrollmentStore.hpp"
+#include "VeltoDevice/Enrollment/Files.hpp"
+#include "VeltoDevice/Server/ServerError.hpp"
+
+#include <unicode/uchar.h>
+#include <unicode/utf8.h>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <system_error>
+#include <unistd.h>
+
+namespace velto {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+/// The whole file, or nothing when it is missing, not a regular file, larger than `limit` or unreadable.
+std::optional<Bytes> readFile(const fs::path& path, std::uintmax_t limit) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    struct ::stat info {};
+    std::optional<Bytes> contents;
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+        static_cast<std::uintmax_t>(info.st_size) <= limit) {
+        Bytes bytes(static_cast<std::size_t>(info.st_size));
+        std::size_t done = 0;
+        bool failed = false;
+        while (done < bytes.size()) {
+            ssize_t count = ::read(fd, bytes.data() + done, bytes.size() - done);
+            if (count < 0 && errno == EINTR)
+                continue;
+            if (count <= 0) {
+                failed = count < 0;
+                break;
+            }
+            done += static_cast<std::size_t>(count);
+        }
+        if (!failed) {
+            bytes.resize(done);
+            contents = std::move(bytes);
+        }
+    }
+    ::close(fd);
+    return contents;
+}
+
+/// UTF-8 with each maximal ill-formed subpart replaced by U+FFFD.
+std::string repairedUTF8(const Bytes& bytes) {
+    std::string out;
+    out.reserve(bytes.size());
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        std::uint8_t lead = bytes[i];
+        std::size_t length = 0;
+        std::uint8_t low = 0x80, high = 0xBF; // the range of the second byte
+        if (lead < 0x80) {
+            out.push_back(static_cast<char>(lead));
+            ++i;
+            continue;
+        } else if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3;
+            if (lead == 0xE0)
+                low = 0xA0;
+            if (lead == 0xED)
+                high = 0x9F;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+            if (lead == 0xF0)
+                low = 0x90;
+            if (lead == 0xF4)
+                high = 0x8F;
+        }
+        std::size_t valid = length == 0 ? 0 : 1;
+        while (valid > 0 && valid < length && i + valid < bytes.size()) {
+            std::uint8_t next = bytes[i + valid];
+            bool inRange = valid == 1 ? (next >= low && next <= high) : (next >= 0x80 && next <= 0xBF);
+            if (!inRange)
+                break;
+            ++valid;
+        }
+        if (length != 0 && valid == length) {
+            out.append(reinterpret_cast<const char*>(bytes.data() + i), length);
+            i += length;
+        } else {
+            out.append("\xEF\xBF\xBD");
+            i += valid == 0 ? 1 : valid;
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+OrganizationPhotoCache::OrganizationPhotoCache(fs::path directory) : directory_(std::move(directory)) {}
+
+OrganizationPhotoCache OrganizationPhotoCache::applicationSupport() {
+    return OrganizationPhotoCache(EnrollmentStore::applicationSupportFile("photos"));
+}
+
+bool OrganizationPhotoCache::isValidKey(std::string_view key) {
+    if (key.empty() || key.size() > static_cast<std::size_t>(INT32_MAX))
+        return false;
+    const auto* text = reinterpret_cast<const std::uint8_t*>(key.data());
+    auto length = static_cast<std::int32_t>(key.size());
+    std::int32_t offset = 0;
+    while (offset < length) {
+        UChar32 c = 0;
+        U8_NEXT(text, offset, length, c);
+        if (c < 0)
+            return false;
+        if (c == '-' || c == '_')
+            continue;
+        if ((U_GET_GC_MASK(c) & (U_GC_L_MASK | U_GC_M_MASK | U_GC_N_MASK)) == 0)
+            return false;
+    }
+    return true;
+}
+
+fs::path OrganizationPhotoCache::picturePath(std::string_view key) const {
+    return directory_ / std::string(key);
+}
+
+fs::path OrganizationPhotoCache::versionPath(std::string_view key) const {
+    return directory_ / (std::string(key) + ".version");
+}
+
+std::optional<Bytes> OrganizationPhotoCache::photo(std::string_view key) const {
+    if (!isValidKey(key))
+        return std::nullopt;
+    return readFile(picturePath(key), maximumFileSize);
+}
+
+std::optional<std::string> OrganizationPhotoCache::version(std::string_view key) const {
+    if (!isValidKey(key))
+        return std::nullopt;
+    auto bytes = readFile(versionPath(key), maximumFileSize);
+    if (!bytes)
+        return std::nullopt;
+    return repairedUTF8(*bytes);
+}
+
+bool OrganizationPhotoCache::hasPicture(std::string_view key) const {
+    std::error_code error;
+    return isValidKey(key) && fs::is_regular_file(picturePath(key), error);
+}
+
+std::uint64_t OrganizationPhotoCache::countRequest(const std::string& key) {
+    return ++requests_[key];
+}
+
+boost::asio::awaitable<PhotoChange>
+OrganizationPhotoCache::sync(std::string key, std::optional<std::string> photoVersion, Fetch fetch) {
+    const std::uint64_t request = countRequest(key);
+    if (!photoVersion)
+        co_return removeFiles(key);
+    // A version file without its picture (a save cut short, a picture deleted by hand) is out of date.
+    if (version(key) == photoVersion && hasPicture(key))
+        co_return PhotoChange::unchanged;
+
+    std::optional<OrganizationPhoto> fetched = co_await fetch();
+    if (requests_[key] != request)
+        co_return PhotoChange::unchanged;
+    if (!fetched)
+        co_return removeFiles(key);
+    save(*fetched, fetched->version.value_or(*photoVersion), key);
+    co_return PhotoChange::saved;
+}
+
+PhotoChange OrganizationPhotoCache::remove(std::string_view key) {
+    countRequest(std::string(key));
+    return removeFiles(key);
+}
+
+void OrganizationPhotoCache::save(const OrganizationPhoto& picture, const std::string& photoVersion,
+                                  std::string_view key) {
+    if (!isValidKey(key))
+        throw ServerError::malformedResponse();
+    files::createFolders(directory_);
+    // Gone first: a save cut short leaves a picture without a version, which the next sync fetches again.
+    std::error_code ignored;
+    fs::remove(versionPath(key), ignored);
+    const auto* bytes = reinterpret_cast<const char*>(picture.data.data());
+    files::writeAtomically(picturePath(key), std::string_view(bytes, picture.data.size()));
+    files::writeAtomically(versionPath(key), photoVersion);
+}
+
+PhotoChange OrganizationPhotoCache::removeFiles(std::string_view key) {
+    if (!isValidKey(key))
+        return PhotoChange::unchanged;
+    fs::path picture = picturePath(key);
+    std::error_code error;
+    if (!fs::exists(fs::symlink_status(picture, error)))
+        return PhotoChange::unchanged;
+    files::removeIfPresent(picture);
+    std::error_code ignored;
+    fs::remove(versionPath(key), ignored);
+    return PhotoChange::removed;
+}
+
+} // namespace velto

@@ -1,0 +1,172 @@
+#include "VeltoDevice/Connection/BeastWebSocketDialer.hpp"
+#include "VeltoDevice/Connection/ConnectionError.hpp"
+#include "VeltoDevice/Connection/DeviceConnection.hpp"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "EnrolledDeviceTest.hpp"
+#include "ManualClock.hpp"
+
+namespace velto {
+namespace {
+
+using namespace std::chrono_literals;
+using State = ConnectionState;
+
+/// An enrolled device connected to the peer's session endpoint over TLS. Redial delays and renewals
+/// run on a manual clock the test moves; the sockets are real.
+class DeviceConnectionEndToEnd : public testing::EnrolledDeviceTest {
+protected:
+    void SetUp() override {
+        offerCodes(Json::parse(R"([{"code":"7KQ2MX9D",
+            "organization":{"id":"org-acme","name":"Acme"},
+            "user":{"login":"ada","name":"Ada Lovelace","avatarUrl":"https://cdn.example/ada.png"}}])"));
+        enrollment.emplace(enrolled(identity, "7KQ2-MX9D"));
+        dialer = std::make_shared<BeastWebSocketDialer>(
+            loop.executor(), BeastWebSocketDialer::Options{.extraTrustAnchor = peer.caFile()});
+        connection = std::make_unique<DeviceConnection>(
+            loop.executor(), identity, dialer, Backoff::standard(), clock, SessionHandlers{},
+            [this]() -> boost::asio::awaitable<DeviceMessage::Hello> { co_return hello; });
+    }
+
+    void TearDown() override {
+        connection.reset();
+        loop.drain();
+    }
+
+    /// The next state the connection publishes, waiting for the network as needed.
+    State nextState() {
+        auto state = loop.run(connection->states().next(), 20s);
+        if (!state)
+            throw std::runtime_error("the states ended");
+        return *state;
+    }
+
+    /// Runs the device's loop until the peer's sessions satisfy `holds`; those sessions.
+    Json sessionsWhen(const std::function<bool(const Json&)>& holds) {
+        auto deadline = std::chrono::steady_clock::now() + 20s;
+        for (;;) {
+            Json sessions = peer.control("GET", "/control/connect/sessions")["sessions"];
+            if (holds(sessions))
+                return sessions;
+            if (std::chrono::steady_clock::now() > deadline) {
+                ADD_FAILURE() << "the peer never saw what the test waits for: " << sessions.dump();
+                return sessions;
+            }
+            loop.context().restart();
+            loop.context().run_for(20ms);
+        }
+    }
+
+    void advance(Clock::Duration duration) {
+        loop.drain();
+        clock->advance(duration);
+        loop.drain();
+    }
+
+    void connect() {
+        loop.run(connection->start());
+        ASSERT_EQ(nextState(), State::connecting());
+        ASSERT_EQ(nextState(), State::connected(enrollment->deviceId));
+    }
+
+    DeviceIdentity identity = newIdentity();
+    std::optional<Enrollment> enrollment;
+    std::shared_ptr<testing::ManualClock> clock = std::make_shared<testing::ManualClock>();
+    std::shared_ptr<BeastWebSocketDialer> dialer;
+    DeviceMessage::Hello hello{
+        "1.4.2", {HarnessReport{HarnessKind::claudeCode, "2.1.0", true, std::nullopt}}, 0, 1};
+    std::unique_ptr<DeviceConnection> connection;
+};
+
+TEST_F(DeviceConnectionEndToEnd, AnEnrolledDeviceIsWelcomedWithItsProfileAndKeepsItsSessionProven) {
+    peer.control("POST", "/control/connect/config", {{"renewWithinMs", 2000}});
+    connect();
+
+    auto profile = loop.run(connection->profiles().next(), 20s);
+    ASSERT_TRUE(profile);
+    EXPECT_EQ(profile->organization, (DeviceProfile::Organization{"org-acme", "Acme", std::nullopt}));
+    EXPECT_EQ(profile->user,
+              (DeviceProfile::User{"ada", "Ada Lovelace", boost::urls::url("https://cdn.example/ada.png")}));
+
+    Json sessions =
+        sessionsWhen([](const Json& all) { return all.size() == 1 && all[0]["welcomed"] == true; });
+    ASSERT_EQ(sessions.size(), 1u);
+    const Json& session = sessions[0];
+    EXPECT_EQ(session["deviceId"], enrollment->deviceId);
+    EXPECT_EQ(session["helloProblems"], Json::array());
+    EXPECT_EQ(session["frames"][0], Json::parse(R"({"v":1,"type":"hello","appVersion":"1.4.2","capacity":0,
+        "runner":1,"harnesses":[{"kind":"claude-code","version":"2.1.0","signedIn":true}]})"));
+
+    // Each proof goes out half-way through the window, answers the nonce the peer sent last, and is
+    // verified by the peer's own JOSE library.
+    for (std::size_t renewal = 1; renewal <= 2; ++renewal) {
+        SCOPED_TRACE(renewal);
+        advance(1s);
+        sessions = sessionsWhen([renewal](const Json& all) { return all[0]["proofs"].size() == renewal; });
+        const Json& proof = sessions[0]["proofs"][renewal - 1];
+        EXPECT_EQ(proof["verified"], true) << proof.dump();
+        EXPECT_EQ(proof["nonce"], sessions[0]["sent"][renewal - 1]["nonce"]);
+    }
+    Json seen = peer.stats();
+    // The enroll request, the upgrade and the two renewals.
+    EXPECT_EQ(seen["verifiedProofs"], 4);
+    EXPECT_EQ(seen["rejectedProofs"], 0) << seen["rejections"].dump();
+    EXPECT_EQ(connection->states().bufferedCount(), 0u);
+}
+
+TEST_F(DeviceConnectionEndToEnd, OffersAreDeclinedAsNotSupportedWithoutARunner) {
+    connect();
+    peer.control("POST", "/control/connect/send",
+                 {{"frame", Json::parse(R"({"v":1,"type":"job.offer","job":{"jobId":"job-1","reviewId":"r-1",
+                     "harness":"claude-code","repository":{"owner":"acme","name":"api"}}})")}});
+    Json sessions = sessionsWhen([](const Json& all) { return all[0]["frames"].size() == 2; });
+    EXPECT_EQ(sessions[0]["frames"][1], Json::parse(R"({"v":1,"type":"job.decline","jobId":"job-1",
+        "reason":"not-supported"})"));
+}
+
+TEST_F(DeviceConnectionEndToEnd, AServerCloseWith4003StopsTheConnection) {
+    connect();
+    peer.control("POST", "/control/connect/close", {{"code", 4003}});
+    EXPECT_EQ(nextState(), State::stopped(ConnectionError::revoked().description()));
+
+    advance(10min);
+    Json sessions = sessionsWhen([](const Json& all) { return all[0]["open"] == false; });
+    EXPECT_EQ(sessions.size(), 1u);
+    EXPECT_EQ(sessions[0]["closed"]["code"], 4003);
+    EXPECT_EQ(connection->states().bufferedCount(), 0u);
+}
+
+TEST_F(DeviceConnectionEndToEnd, APeerRestartedMidSessionIsRedialledWithinTheFirstBackoff) {
+    connect();
+    peer.control("POST", "/control/connect/restart");
+
+    State retrying = nextState();
+    ASSERT_EQ(retrying.kind(), State::Case::retrying) << retrying;
+    EXPECT_GE(retrying.afterMilliseconds(), 500);
+    EXPECT_LE(retrying.afterMilliseconds(), 1000);
+    EXPECT_EQ(retrying.reason().rfind("The connection to Velto dropped: ", 0), 0u) << retrying.reason();
+
+    advance(std::chrono::milliseconds(retrying.afterMilliseconds() - 1));
+    EXPECT_EQ(connection->states().bufferedCount(), 0u);
+    advance(1ms);
+    EXPECT_EQ(nextState(), State::connecting());
+    EXPECT_EQ(nextState(), State::connected(enrollment->deviceId));
+
+    Json sessions =
+        sessionsWhen([](const Json& all) { return all.size() == 2 && all[1]["welcomed"] == true; });
+    EXPECT_EQ(sessions[0]["open"], false);
+    EXPECT_EQ(sessions[1]["deviceId"], enrollment->deviceId);
+    EXPECT_NE(sessions[1]["upgradeNonce"], sessions[0]["upgradeNonce"]);
+    Json seen = peer.stats();
+    EXPECT_EQ(seen["rejectedProofs"], 0) << seen["rejections"].dump();
+}
+
+} // namespace
+} // namespace velto
