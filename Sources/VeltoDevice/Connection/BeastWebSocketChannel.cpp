@@ -1,6 +1,7 @@
 #include "VeltoDevice/Connection/BeastWebSocketChannel.hpp"
 
 #include "VeltoDevice/Connection/ConnectionError.hpp"
+#include "VeltoDevice/Support/Ascii.hpp"
 #include "VeltoDevice/Support/CancellableTask.hpp"
 #include "VeltoDevice/Support/SystemClock.hpp"
 
@@ -64,13 +65,6 @@ namespace {
 /// What the other operations see once this Mac has closed the socket.
 const char* const closedHere = "the connection was closed";
 
-std::string lowercased(std::string_view text) {
-    std::string result(text);
-    std::transform(result.begin(), result.end(), result.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return result;
-}
-
 /// Where the upgrade goes, taken apart once.
 struct Target {
     bool secure = true;
@@ -88,7 +82,7 @@ struct Target {
 Target targetOf(const boost::urls::url& url) {
     const std::string text(url.buffer());
     Target target;
-    auto scheme = lowercased(url.scheme());
+    auto scheme = asciiLowercased(url.scheme());
     if (scheme != "wss" && scheme != "ws")
         throw ConnectionError::dropped(text + " is not a WebSocket address");
     target.secure = scheme == "wss";
@@ -116,7 +110,7 @@ Target targetOf(const boost::urls::url& url) {
     }
     // An unencrypted socket goes only to this machine, as the server address allows.
     if (!target.secure) {
-        auto host = lowercased(target.host);
+        auto host = asciiLowercased(target.host);
         if (host != "localhost" && host != "127.0.0.1" && host != "::1")
             throw ConnectionError::dropped(text + " is not encrypted");
     }
@@ -492,7 +486,7 @@ asio::awaitable<T> guarded(std::shared_ptr<BeastWebSocketChannel::Core> core,
 BeastWebSocketChannel::BeastWebSocketChannel(Settings settings, HTTPRequest request) {
     if (!settings.clock)
         settings.clock = SystemClock::shared();
-    if (lowercased(request.url.scheme()) == "wss") {
+    if (asciiLowercased(request.url.scheme()) == "wss") {
         if (!settings.tls) {
             settings.tls = std::make_shared<ssl::context>(ssl::context::tls_client);
             settings.tls->set_default_verify_paths();

@@ -6,6 +6,7 @@
 #include "VeltoDevice/Connection/WebSocketChannel.hpp"
 #include "VeltoDevice/HTTP/HTTPRequest.hpp"
 #include "VeltoDevice/Support/CancellableTask.hpp"
+#include "VeltoDevice/Support/Exceptions.hpp"
 #include "VeltoDevice/Support/Log.hpp"
 
 #include <boost/asio/bind_cancellation_slot.hpp>
@@ -27,26 +28,6 @@ namespace {
 const Logger& log() {
     static const Logger logger("connection");
     return logger;
-}
-
-bool isCancellation(const std::exception_ptr& error) {
-    try {
-        std::rethrow_exception(error);
-    } catch (const boost::system::system_error& failure) {
-        return failure.code() == boost::asio::error::operation_aborted;
-    } catch (...) {
-        return false;
-    }
-}
-
-std::string describe(const std::exception_ptr& error) {
-    try {
-        std::rethrow_exception(error);
-    } catch (const std::exception& failure) {
-        return failure.what();
-    } catch (...) {
-        return "an unknown error";
-    }
 }
 
 /// The error when it is a ConnectionError that ends reconnecting for good.

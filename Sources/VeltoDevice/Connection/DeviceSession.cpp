@@ -6,6 +6,7 @@
 #include "VeltoDevice/Connection/WithTimeout.hpp"
 #include "VeltoDevice/Protocol/ProtocolError.hpp"
 #include "VeltoDevice/Protocol/RunnerFrames.hpp"
+#include "VeltoDevice/Support/Exceptions.hpp"
 #include "VeltoDevice/Support/Log.hpp"
 
 #include <boost/asio/bind_cancellation_slot.hpp>
@@ -32,26 +33,6 @@ namespace {
 const Logger& log() {
     static const Logger logger("session");
     return logger;
-}
-
-bool isCancellation(const std::exception_ptr& error) {
-    try {
-        std::rethrow_exception(error);
-    } catch (const boost::system::system_error& failure) {
-        return failure.code() == boost::asio::error::operation_aborted;
-    } catch (...) {
-        return false;
-    }
-}
-
-std::string describe(const std::exception_ptr& error) {
-    try {
-        std::rethrow_exception(error);
-    } catch (const std::exception& failure) {
-        return failure.what();
-    } catch (...) {
-        return "an unknown error";
-    }
 }
 
 /// A decoded frame with the text the server wrote: offers and tool results travel on as written.

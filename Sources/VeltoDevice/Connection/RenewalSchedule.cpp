@@ -1,6 +1,7 @@
 #include "VeltoDevice/Connection/RenewalSchedule.hpp"
 
 #include "VeltoDevice/Connection/ConnectionError.hpp"
+#include "VeltoDevice/Support/Exceptions.hpp"
 #include "VeltoDevice/Support/Log.hpp"
 
 #include <boost/asio/error.hpp>
@@ -16,16 +17,6 @@ namespace {
 const Logger& log() {
     static const Logger logger("renewal");
     return logger;
-}
-
-bool isCancellation(const std::exception_ptr& error) {
-    try {
-        std::rethrow_exception(error);
-    } catch (const boost::system::system_error& failure) {
-        return failure.code() == boost::asio::error::operation_aborted;
-    } catch (...) {
-        return false;
-    }
 }
 
 } // namespace

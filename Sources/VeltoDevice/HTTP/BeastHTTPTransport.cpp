@@ -1,6 +1,7 @@
 #include "VeltoDevice/HTTP/BeastHTTPTransport.hpp"
 
 #include "VeltoDevice/Server/ServerError.hpp"
+#include "VeltoDevice/Support/Ascii.hpp"
 #include "VeltoDevice/Support/SystemClock.hpp"
 
 #include <boost/asio/as_tuple.hpp>
@@ -55,13 +56,6 @@ constexpr std::uint32_t headerLimit = 64 * 1024;
 
 using Body = http::vector_body<std::uint8_t>;
 
-std::string lowercased(std::string_view text) {
-    std::string result(text);
-    std::transform(result.begin(), result.end(), result.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return result;
-}
-
 /// Where one request goes, taken apart once before any connection is made.
 struct Target {
     bool secure = true;
@@ -80,7 +74,7 @@ struct Target {
 
 Target targetOf(const boost::urls::url& url) {
     Target target;
-    auto scheme = lowercased(url.scheme());
+    auto scheme = asciiLowercased(url.scheme());
     if (scheme != "https" && scheme != "http")
         throw ServerError::insecureAddress(std::string(url.buffer()));
     target.secure = scheme == "https";
@@ -109,7 +103,7 @@ Target targetOf(const boost::urls::url& url) {
 
     // Plain http goes only to this machine, as the server address allows.
     if (!target.secure) {
-        auto host = lowercased(target.host);
+        auto host = asciiLowercased(target.host);
         if (host != "localhost" && host != "127.0.0.1" && host != "::1")
             throw ServerError::insecureAddress(std::string(url.buffer()));
         target.loopbackOnly = true;

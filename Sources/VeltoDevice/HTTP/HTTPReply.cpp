@@ -2,6 +2,7 @@
 
 #include "VeltoDevice/HTTP/ErrorBody.hpp"
 #include "VeltoDevice/HTTP/HTTPRequest.hpp"
+#include "VeltoDevice/Support/Ascii.hpp"
 #include "VeltoDevice/Support/Json.hpp"
 
 #include <algorithm>
@@ -9,24 +10,16 @@
 
 namespace velto {
 
-namespace {
-
-std::string lowercased(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
-
-} // namespace
+namespace {} // namespace
 
 HTTPReply::HTTPReply(int code, const std::vector<std::pair<std::string, std::string>>& fields, Bytes content)
     : status(code), body(std::move(content)) {
     for (const auto& [name, value] : fields)
-        headers.emplace(lowercased(name), value);
+        headers.emplace(asciiLowercased(name), value);
 }
 
 std::optional<std::string> HTTPReply::header(const std::string& name) const {
-    auto it = headers.find(lowercased(name));
+    auto it = headers.find(asciiLowercased(name));
     if (it == headers.end())
         return std::nullopt;
     return it->second;
@@ -52,7 +45,7 @@ std::optional<ErrorBody> ErrorBody::decode(const Bytes& body) {
 
 void HTTPRequest::setHeader(const std::string& name, std::string value) {
     for (auto& field : headers) {
-        if (lowercased(field.first) == lowercased(name)) {
+        if (asciiLowercased(field.first) == asciiLowercased(name)) {
             field.second = std::move(value);
             return;
         }
@@ -62,7 +55,7 @@ void HTTPRequest::setHeader(const std::string& name, std::string value) {
 
 std::optional<std::string> HTTPRequest::header(const std::string& name) const {
     for (const auto& field : headers) {
-        if (lowercased(field.first) == lowercased(name))
+        if (asciiLowercased(field.first) == asciiLowercased(name))
             return field.second;
     }
     return std::nullopt;

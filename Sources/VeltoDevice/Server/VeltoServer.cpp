@@ -1,6 +1,7 @@
 #include "VeltoDevice/Server/VeltoServer.hpp"
 
 #include "VeltoDevice/Server/ServerError.hpp"
+#include "VeltoDevice/Support/Ascii.hpp"
 
 #include <boost/url/parse.hpp>
 
@@ -116,20 +117,12 @@ std::string_view trimmed(std::string_view text) {
     return text;
 }
 
-std::string lowercased(std::string_view text) {
-    std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(), [](unsigned char c) {
-        return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    });
-    return out;
-}
-
 bool isLoopback(std::string_view host) {
     while (!host.empty() && (host.front() == '[' || host.front() == ']'))
         host.remove_prefix(1);
     while (!host.empty() && (host.back() == '[' || host.back() == ']'))
         host.remove_suffix(1);
-    std::string test = lowercased(host);
+    std::string test = asciiLowercased(host);
     return test == "localhost" || test == "127.0.0.1" || test == "::1";
 }
 
@@ -186,7 +179,7 @@ VeltoServer VeltoServer::fromBaseURL(boost::urls::url_view url) {
         throw ServerError::invalidAddress(absolute);
     if (url.has_port() && !portValue(url.port()))
         throw ServerError::invalidAddress(absolute);
-    std::string scheme = lowercased(url.scheme());
+    std::string scheme = asciiLowercased(url.scheme());
     bool accepted = scheme == "https" || (scheme == "http" && isLoopback(url.encoded_host()));
     if (!accepted)
         throw ServerError::insecureAddress(absolute);
@@ -207,7 +200,7 @@ std::string VeltoServer::authority() const {
 }
 
 bool VeltoServer::isCleartext() const {
-    return baseURL_.has_scheme() && lowercased(baseURL_.scheme()) == "http";
+    return baseURL_.has_scheme() && asciiLowercased(baseURL_.scheme()) == "http";
 }
 
 boost::urls::url VeltoServer::appending(std::string_view path) const {
