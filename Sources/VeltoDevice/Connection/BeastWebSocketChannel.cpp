@@ -217,11 +217,11 @@ private:
     }
 
     ConnectionError translate(const error_code& error) const {
-        if (error == websocket::error::closed) {
-            auto code = static_cast<int>(stream_->reason().code);
-            if (code != 0)
-                return ConnectionError::forClose(code);
-        }
+        // A close frame from the server decides, even when the closing handshake that follows it
+        // fails (a server that drops the connection right after its close frame).
+        auto code = static_cast<int>(stream_->reason().code);
+        if (code != 0)
+            return ConnectionError::forClose(code);
         return ConnectionError::dropped(error.message());
     }
 

@@ -21,7 +21,8 @@ namespace {
 
 /// The whole file, or nothing when it is missing, not a regular file, larger than `limit` or unreadable.
 std::optional<Bytes> readFile(const fs::path& path, std::uintmax_t limit) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that a pipe in the file's place cannot hang the open.
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return std::nullopt;
     struct ::stat info {};

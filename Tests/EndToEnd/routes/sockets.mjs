@@ -13,12 +13,16 @@
 //   refuse-bare     401 without WWW-Authenticate
 //   forbidden       403
 //   close-<code>    accepts and closes at once with that code
+//   close-<code>-then-drop
+//                   accepts, sends a close frame with that code and destroys the connection without
+//                   waiting for the reply or ending TLS
 //   drop            accepts and destroys the TCP connection without a close frame
 //   silent          takes the upgrade request and never answers
 //
 // GET /control/sockets?upgrades=N&closes=N answers {plainPort, upgrades, closes} once at least N
 // upgrade requests and N closed sockets were seen, or after 10 s with what there is. Each upgrade
 // is {behaviour, secure, host, dpop}; each close is {behaviour, code, reason} as the peer saw it.
+import { createHash } from 'node:crypto';
 import { createServer } from 'node:http';
 
 import { WebSocketServer } from 'ws';
@@ -44,6 +48,17 @@ function refuse(socket, { status, authenticate }) {
   socket.end(`${lines.join('\r\n')}\r\n\r\n${body}`);
 }
 
+// Upgrades by hand, so that nothing waits for the closing handshake.
+function closeThenDrop(request, socket, code) {
+  const accept = createHash('sha1')
+    .update(`${request.headers['sec-websocket-key']}258EAFA5-E914-47DA-95CA-C5AB0DC85B11`)
+    .digest('base64');
+  socket.write(
+    `HTTP/1.1 101 Switching Protocols\r\nUpgrade: websocket\r\nConnection: Upgrade\r\nSec-WebSocket-Accept: ${accept}\r\n\r\n`,
+  );
+  socket.write(Buffer.from([0x88, 0x02, code >> 8, code & 0xff]), () => socket.destroy());
+}
+
 function echo(ws) {
   ws.on('message', (data, isBinary) => ws.send(data, { binary: isBinary }));
 }
@@ -63,6 +78,12 @@ export function register(peer) {
     if (behaviour === 'silent') return;
     if (refusals[behaviour]) {
       refuse(socket, refusals[behaviour]);
+      return;
+    }
+    const dropping = /^close-(\d+)-then-drop$/.exec(behaviour);
+    if (dropping) {
+      socket.on('error', () => {});
+      closeThenDrop(request, socket, Number(dropping[1]));
       return;
     }
     sockets.handleUpgrade(request, socket, head, (ws) => {

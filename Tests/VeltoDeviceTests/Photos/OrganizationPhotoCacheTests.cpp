@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -334,6 +335,12 @@ TEST_F(OrganizationPhotoCacheTest, UnreadableFilesReadAsNothing) {
     writeFile(huge, "");
     fs::resize_file(huge, OrganizationPhotoCache::maximumFileSize + 1);
     EXPECT_FALSE(cache.photo("dev-2"));
+
+    // Pipes without a writer in the files' places: reading them must not wait for one.
+    ASSERT_EQ(::mkfifo((folder / "dev-3").c_str(), 0600), 0);
+    ASSERT_EQ(::mkfifo((folder / "dev-3.version").c_str(), 0600), 0);
+    EXPECT_FALSE(cache.photo("dev-3"));
+    EXPECT_FALSE(cache.version("dev-3"));
 }
 
 TEST_F(OrganizationPhotoCacheTest, FolderThatCannotBeCreatedThrows) {

@@ -110,6 +110,25 @@ TEST(RunnerFrames, TheJobDocumentIsTheOffersJobObject) {
     }
 }
 
+TEST(RunnerFrames, TextNestedTooDeeplyGivesNothingInsteadOfOverflowingTheStack) {
+    // Levels of arrays and objects, the outer object included.
+    auto nested = [](std::size_t levels) {
+        std::size_t arrays = levels - 2;
+        return R"({"v":1,"type":"tool.result","jobId":"j1","callId":"c1","ok":true,"job":{"deep":)" +
+               std::string(arrays, '[') + R"("[\"{")" + std::string(arrays, ']') + "}}";
+    };
+    for (std::size_t levels : {std::size_t{512}, std::size_t{513}, std::size_t{200000}}) {
+        SCOPED_TRACE(levels);
+        const std::string text = nested(levels);
+        const bool fits = levels <= 512;
+        EXPECT_EQ(RunnerFrames::runnerLine(text).has_value(), fits);
+        EXPECT_EQ(RunnerFrames::jobDocument(text).has_value(), fits);
+        std::string line = text;
+        line.replace(line.find("tool.result"), 11, "job.event");
+        EXPECT_EQ(RunnerFrames::socketFrame(line, "job-7").has_value(), fits);
+    }
+}
+
 TEST(RunnerFrames, FailedFinishByteForByte) {
     EXPECT_EQ(
         RunnerFrames::failedFinish("job-1", "The runner on this Mac could not start."),
