@@ -148,7 +148,9 @@ boost::asio::awaitable<void> DeviceConnection::Core::run(std::shared_ptr<Core> s
             failure = std::current_exception();
         }
 
-        if (isCancellation(failure))
+        // Only the loop's own cancellation ends it quietly: a stray cancellation error of a
+        // collaborator must not leave the organization undialed under its last state.
+        if (isCancellation(failure) && task->isCancelled())
             co_return;
         if (auto final = finalError(failure)) {
             log().error("stopped: " + final->description());

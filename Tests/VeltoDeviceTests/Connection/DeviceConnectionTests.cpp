@@ -296,6 +296,13 @@ TEST_F(DeviceConnectionTest, FailuresBeforeTheSocketRedialWithTheirText) {
              transport.answer(200, {{"DPoP-Nonce", "n"}});
          },
          refusingKey, signingFailure},
+        {"a cancellation error that is not the loop's own",
+         [](auto& transport) {
+             transport.respond([](const HTTPRequest&) -> HTTPReply {
+                 throw boost::system::system_error(boost::asio::error::operation_aborted);
+             });
+         },
+         nullptr, boost::system::system_error(boost::asio::error::operation_aborted).what()},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
