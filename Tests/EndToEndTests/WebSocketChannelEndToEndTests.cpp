@@ -1,6 +1,7 @@
 #include "VeltoDevice/Connection/BeastWebSocketDialer.hpp"
 #include "VeltoDevice/Connection/ConnectionError.hpp"
 #include "VeltoDevice/Support/Blocking.hpp"
+#include "VeltoDevice/Support/Exceptions.hpp"
 
 #include <boost/asio/bind_cancellation_slot.hpp>
 #include <boost/asio/cancellation_signal.hpp>
@@ -56,16 +57,6 @@ ConnectionError connectionErrorOf(const std::function<void()>& action) {
     }
     ADD_FAILURE() << "no error";
     return ConnectionError::dropped("(no error)");
-}
-
-bool isAborted(const std::exception_ptr& error) {
-    try {
-        std::rethrow_exception(error);
-    } catch (const boost::system::system_error& failure) {
-        return failure.code() == boost::asio::error::operation_aborted;
-    } catch (...) {
-        return false;
-    }
 }
 
 /// Runs the loop until `done` holds; the guard only stops a broken test from hanging.
@@ -247,7 +238,7 @@ TEST_F(WebSocketChannelTest, ACancelledReceiveEndsWithCancellation) {
     signal.emit(boost::asio::cancellation_type::terminal);
     runUntil(loop, [&] { return done; });
     ASSERT_TRUE(error) << "the receive ended without an error";
-    EXPECT_TRUE(isAborted(error));
+    EXPECT_TRUE(isCancellation(error));
 }
 
 TEST_F(WebSocketChannelTest, ClosingAndDestroyingTellThePeerGoingAway) {

@@ -1,6 +1,7 @@
 #include "VeltoDevice/Connection/BeastWebSocketChannel.hpp"
 
 #include "VeltoDevice/Connection/ConnectionError.hpp"
+#include "VeltoDevice/HTTP/ConnectionTarget.hpp"
 #include "VeltoDevice/Support/Ascii.hpp"
 #include "VeltoDevice/Support/CancellableTask.hpp"
 #include "VeltoDevice/Support/SystemClock.hpp"
@@ -32,7 +33,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <charconv>
 #include <functional>
 #include <type_traits>
 #include <vector>
@@ -66,73 +66,22 @@ namespace {
 const char* const closedHere = "the connection was closed";
 
 /// Where the upgrade goes, taken apart once.
-struct Target {
-    bool secure = true;
-    /// The host to resolve and to verify the certificate for (an IPv6 literal without brackets).
-    std::string host;
-    /// An IP literal: no resolving and no SNI.
-    std::optional<asio::ip::address> address;
-    std::string port;
-    /// The "Host" field, as the URL writes host and port.
-    std::string hostField;
-    /// Path and query.
-    std::string requestTarget;
-};
-
-Target targetOf(const boost::urls::url& url) {
+ConnectionTarget targetOf(const boost::urls::url& url) {
+    auto parsed = ConnectionTarget::parse(url, "wss", "ws");
+    if (auto* target = std::get_if<ConnectionTarget>(&parsed))
+        return std::move(*target);
     const std::string text(url.buffer());
-    Target target;
-    auto scheme = asciiLowercased(url.scheme());
-    if (scheme != "wss" && scheme != "ws")
+    switch (std::get<ConnectionTarget::Problem>(parsed)) {
+    case ConnectionTarget::Problem::unknownScheme:
         throw ConnectionError::dropped(text + " is not a WebSocket address");
-    target.secure = scheme == "wss";
-
-    switch (url.host_type()) {
-    case boost::urls::host_type::ipv4:
-        target.host = url.host_ipv4_address().to_string();
-        break;
-    case boost::urls::host_type::ipv6:
-        target.host = url.host_ipv6_address().to_string();
-        break;
-    case boost::urls::host_type::name:
-        target.host = url.host_name();
-        break;
-    default:
-        break;
-    }
-    if (target.host.empty())
+    case ConnectionTarget::Problem::noHost:
         throw ConnectionError::dropped(text + " names no host");
-    if (url.host_type() != boost::urls::host_type::name) {
-        error_code invalid;
-        target.address = asio::ip::make_address(target.host, invalid);
-        if (invalid)
-            throw ConnectionError::dropped(text + " names no host");
+    case ConnectionTarget::Problem::notEncrypted:
+        throw ConnectionError::dropped(text + " is not encrypted");
+    case ConnectionTarget::Problem::invalidPort:
+        break;
     }
-    // An unencrypted socket goes only to this machine, as the server address allows.
-    if (!target.secure) {
-        auto host = asciiLowercased(target.host);
-        if (host != "localhost" && host != "127.0.0.1" && host != "::1")
-            throw ConnectionError::dropped(text + " is not encrypted");
-    }
-
-    target.port = target.secure ? "443" : "80";
-    if (url.has_port() && !url.port().empty()) {
-        std::string_view port = url.port();
-        unsigned value = 0;
-        auto [end, error] = std::from_chars(port.data(), port.data() + port.size(), value);
-        if (error != std::errc{} || end != port.data() + port.size() || value == 0 || value > 65535)
-            throw ConnectionError::dropped(text + " has no valid port");
-        target.port = std::to_string(value);
-    }
-    target.hostField = std::string(url.encoded_host());
-    if (url.host_type() == boost::urls::host_type::ipv6 && target.hostField.front() != '[')
-        target.hostField = "[" + target.hostField + "]";
-    if (url.has_port() && !url.port().empty())
-        target.hostField += ":" + std::string(url.port());
-    target.requestTarget = url.encoded_path().empty() ? "/" : std::string(url.encoded_path());
-    if (url.has_query())
-        target.requestTarget += "?" + std::string(url.encoded_query());
-    return target;
+    throw ConnectionError::dropped(text + " has no valid port");
 }
 
 /// Wakes every waiter at once when the socket's state changes. Only the socket's own detached
@@ -368,7 +317,7 @@ private:
 
         websocket::response_type response;
         auto [upgradeError] = co_await stream_->async_handshake(
-            response, target.hostField, target.requestTarget, asio::as_tuple(asio::use_awaitable));
+            response, target.authority, target.requestTarget, asio::as_tuple(asio::use_awaitable));
         if (ended())
             co_return;
         if (upgradeError) {

@@ -16,12 +16,7 @@ EnrollmentListStore EnrollmentListStore::applicationSupport() {
 }
 
 std::vector<Enrollment> EnrollmentListStore::load() const {
-    std::optional<std::string> content;
-    try {
-        content = files::readIfPresent(filePath_);
-    } catch (const std::system_error&) {
-        throw EnrollmentError::unreadableEnrollment();
-    }
+    auto content = EnrollmentStore::readEnrollmentFile(filePath_);
     if (!content)
         return {};
     auto value = parseJson(*content);

@@ -68,13 +68,16 @@ std::filesystem::path EnrollmentStore::setAside(const std::filesystem::path& fil
     return target;
 }
 
-std::optional<Enrollment> EnrollmentStore::load() const {
-    std::optional<std::string> content;
+std::optional<std::string> EnrollmentStore::readEnrollmentFile(const std::filesystem::path& file) {
     try {
-        content = files::readIfPresent(filePath_);
+        return files::readIfPresent(file);
     } catch (const std::system_error&) {
         throw EnrollmentError::unreadableEnrollment();
     }
+}
+
+std::optional<Enrollment> EnrollmentStore::load() const {
+    auto content = EnrollmentStore::readEnrollmentFile(filePath_);
     if (!content)
         return std::nullopt;
     auto value = parseJson(*content);

@@ -5,6 +5,8 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <optional>
+#include <string>
 #include <string_view>
 
 namespace velto {
@@ -28,6 +30,10 @@ public:
     /// FileError::setAside instead.
     static std::filesystem::path setAside(const std::filesystem::path& file,
                                           std::chrono::system_clock::time_point now);
+
+    /// The text of an enrollment file; nothing when there is none. A file that cannot be read
+    /// throws EnrollmentError::unreadableEnrollment.
+    static std::optional<std::string> readEnrollmentFile(const std::filesystem::path& file);
 
     const std::filesystem::path& filePath() const { return filePath_; }
 

@@ -1,7 +1,7 @@
 #include "VeltoDevice/HTTP/BeastHTTPTransport.hpp"
 
+#include "VeltoDevice/HTTP/ConnectionTarget.hpp"
 #include "VeltoDevice/Server/ServerError.hpp"
-#include "VeltoDevice/Support/Ascii.hpp"
 #include "VeltoDevice/Support/SystemClock.hpp"
 
 #include <boost/asio/as_tuple.hpp>
@@ -31,7 +31,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <charconv>
 #include <stdexcept>
 
 namespace velto {
@@ -56,77 +55,22 @@ constexpr std::uint32_t headerLimit = 64 * 1024;
 
 using Body = http::vector_body<std::uint8_t>;
 
-/// Where one request goes, taken apart once before any connection is made.
-struct Target {
-    bool secure = true;
-    /// The host to resolve and to verify the certificate for (an IPv6 literal without brackets).
-    std::string host;
-    /// An IP literal, which needs no resolving and gets no SNI.
-    std::optional<asio::ip::address> address;
-    /// The port to connect to, explicit or the scheme's.
-    std::string port;
-    /// Host and port as the URL writes them: the "Host" field, and how messages name the server.
-    std::string authority;
-    /// Path and query; the fragment and user information are never sent.
-    std::string requestTarget;
-    bool loopbackOnly = false;
-};
+using Target = ConnectionTarget;
 
 Target targetOf(const boost::urls::url& url) {
-    Target target;
-    auto scheme = asciiLowercased(url.scheme());
-    if (scheme != "https" && scheme != "http")
-        throw ServerError::insecureAddress(std::string(url.buffer()));
-    target.secure = scheme == "https";
-
-    switch (url.host_type()) {
-    case boost::urls::host_type::ipv4:
-        target.host = url.host_ipv4_address().to_string();
+    auto parsed = ConnectionTarget::parse(url, "https", "http");
+    if (auto* target = std::get_if<ConnectionTarget>(&parsed))
+        return std::move(*target);
+    const std::string text(url.buffer());
+    switch (std::get<ConnectionTarget::Problem>(parsed)) {
+    case ConnectionTarget::Problem::unknownScheme:
+    case ConnectionTarget::Problem::notEncrypted:
+        throw ServerError::insecureAddress(text);
+    case ConnectionTarget::Problem::noHost:
+    case ConnectionTarget::Problem::invalidPort:
         break;
-    case boost::urls::host_type::ipv6:
-        target.host = url.host_ipv6_address().to_string();
-        break;
-    case boost::urls::host_type::name:
-        target.host = url.host_name();
-        break;
-    default:
-        throw ServerError::invalidAddress(std::string(url.buffer()));
     }
-    if (target.host.empty())
-        throw ServerError::invalidAddress(std::string(url.buffer()));
-    if (url.host_type() != boost::urls::host_type::name) {
-        error_code ignored;
-        target.address = asio::ip::make_address(target.host, ignored);
-        if (ignored)
-            throw ServerError::invalidAddress(std::string(url.buffer()));
-    }
-
-    // Plain http goes only to this machine, as the server address allows.
-    if (!target.secure) {
-        auto host = asciiLowercased(target.host);
-        if (host != "localhost" && host != "127.0.0.1" && host != "::1")
-            throw ServerError::insecureAddress(std::string(url.buffer()));
-        target.loopbackOnly = true;
-    }
-
-    target.port = target.secure ? "443" : "80";
-    target.authority = std::string(url.encoded_host());
-    if (url.host_type() == boost::urls::host_type::ipv6 && target.authority.front() != '[')
-        target.authority = "[" + target.authority + "]";
-    if (url.has_port() && !url.port().empty()) {
-        std::string_view text = url.port();
-        unsigned value = 0;
-        auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-        if (error != std::errc{} || end != text.data() + text.size() || value == 0 || value > 65535)
-            throw ServerError::invalidAddress(std::string(url.buffer()));
-        target.port = std::to_string(value);
-        target.authority += ":" + std::string(text);
-    }
-
-    target.requestTarget = url.encoded_path().empty() ? "/" : std::string(url.encoded_path());
-    if (url.has_query())
-        target.requestTarget += "?" + std::string(url.encoded_query());
-    return target;
+    throw ServerError::invalidAddress(text);
 }
 
 bool isToken(std::string_view name) {
@@ -191,7 +135,7 @@ asio::awaitable<void> connect(beast::tcp_stream& stream, const Target& target) {
     } else {
         for (const auto& entry : co_await resolve(target)) {
             // "localhost" is trusted with plain http only while it names this machine.
-            if (!target.loopbackOnly || entry.endpoint().address().is_loopback())
+            if (!target.loopbackOnly() || entry.endpoint().address().is_loopback())
                 endpoints.push_back(entry.endpoint());
         }
         if (endpoints.empty())

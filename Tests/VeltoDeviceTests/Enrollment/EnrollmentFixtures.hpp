@@ -1,8 +1,10 @@
 #pragma once
 
 #include "VeltoDevice/Enrollment/Enrollment.hpp"
+#include "VeltoDevice/Enrollment/EnrollmentError.hpp"
 
 #include <boost/url/parse.hpp>
+#include <gtest/gtest.h>
 
 #include <ostream>
 #include <string>
@@ -29,6 +31,17 @@ inline Enrollment sampleEnrollment(const std::string& deviceId = "device-1",
         VeltoServer::fromAddress(server), deviceId,
         Enrollment::Organization{organizationId, "Acme", urlOf("https://cdn.example/acme.png")},
         Enrollment::User{"ada", "Ada Lovelace", "ada@example.com", urlOf("https://cdn.example/ada.png")}};
+}
+
+/// The case of the EnrollmentError the operation throws; a test failure when it throws none.
+template <typename Operation> EnrollmentError::Case enrollmentErrorOf(Operation operation) {
+    try {
+        operation();
+    } catch (const EnrollmentError& error) {
+        return error.kind();
+    }
+    ADD_FAILURE() << "no EnrollmentError";
+    return EnrollmentError::Case::invalidCode;
 }
 
 } // namespace velto::testing

@@ -9,11 +9,13 @@
 #include <sys/stat.h>
 
 #include "EnrollmentFixtures.hpp"
+#include "ScopedEnvironmentVariable.hpp"
 #include "TemporaryFolder.hpp"
 
 namespace velto {
 namespace {
 
+using testing::enrollmentErrorOf;
 using testing::namesIn;
 using testing::readFile;
 using testing::sampleEnrollment;
@@ -25,16 +27,6 @@ using namespace std::chrono_literals;
 /// 1700000000.9 s after 1970: set-aside names truncate it to 1700000000.
 std::chrono::system_clock::time_point fixedNow() {
     return std::chrono::system_clock::time_point(1700000000s + 900ms);
-}
-
-template <typename Operation> EnrollmentError::Case enrollmentErrorOf(Operation operation) {
-    try {
-        operation();
-    } catch (const EnrollmentError& error) {
-        return error.kind();
-    }
-    ADD_FAILURE() << "no EnrollmentError";
-    return EnrollmentError::Case::invalidCode;
 }
 
 class EnrollmentListStoreTest : public ::testing::Test {
@@ -213,33 +205,10 @@ TEST(FileError, Descriptions) {
         EXPECT_STREQ(error.what(), text);
 }
 
-/// Sets an environment variable for one test and puts the old value back.
-class ScopedVariable {
-public:
-    ScopedVariable(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name))
-            old_ = old;
-        if (value)
-            ::setenv(name, value, 1);
-        else
-            ::unsetenv(name);
-    }
-    ~ScopedVariable() {
-        if (old_)
-            ::setenv(name_, old_->c_str(), 1);
-        else
-            ::unsetenv(name_);
-    }
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
-
 TEST(EnrollmentFolder, DataHomeIsCreatedButNotVeltosFolder) {
     TemporaryFolder folder;
     auto dataHome = folder / "data";
-    ScopedVariable variable("XDG_DATA_HOME", dataHome.c_str());
+    testing::ScopedEnvironmentVariable variable("XDG_DATA_HOME", dataHome.c_str());
     EXPECT_EQ(EnrollmentListStore::applicationSupport().filePath(), dataHome / "Velto" / "enrollments.json");
     EXPECT_EQ(EnrollmentStore::applicationSupport().filePath(), dataHome / "Velto" / "enrollment.json");
     EXPECT_EQ(EnrollmentStore::applicationSupportFile("photos"), dataHome / "Velto" / "photos");
@@ -249,9 +218,9 @@ TEST(EnrollmentFolder, DataHomeIsCreatedButNotVeltosFolder) {
 
 TEST(EnrollmentFolder, WithoutAnAbsoluteDataHomeTheHomeFolderIsUsed) {
     TemporaryFolder folder;
-    ScopedVariable home("HOME", folder.path().c_str());
+    testing::ScopedEnvironmentVariable home("HOME", folder.path().c_str());
     for (const char* value : {static_cast<const char*>(nullptr), "", "relative/data"}) {
-        ScopedVariable variable("XDG_DATA_HOME", value);
+        testing::ScopedEnvironmentVariable variable("XDG_DATA_HOME", value);
         EXPECT_EQ(EnrollmentListStore::applicationSupport().filePath(),
                   folder / ".local" / "share" / "Velto" / "enrollments.json");
     }
@@ -260,7 +229,7 @@ TEST(EnrollmentFolder, WithoutAnAbsoluteDataHomeTheHomeFolderIsUsed) {
 TEST(EnrollmentFolder, ADataHomeThatCannotBeMadeIsAnError) {
     TemporaryFolder folder;
     writeFile(folder / "file", "x");
-    ScopedVariable variable("XDG_DATA_HOME", (folder / "file" / "data").c_str());
+    testing::ScopedEnvironmentVariable variable("XDG_DATA_HOME", (folder / "file" / "data").c_str());
     EXPECT_THROW(EnrollmentListStore::applicationSupport(), FileError);
 }
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "EnrollmentFixtures.hpp"
+#include "ParsedJson.hpp"
 
 namespace velto {
 namespace {
@@ -11,9 +12,7 @@ namespace {
 using testing::sampleEnrollment;
 using testing::urlOf;
 
-Json parsed(std::string_view text) {
-    return *parseJson(text);
-}
+using testing::parsed;
 
 TEST(Enrollment, WritesEveryKeyWithTheAvatarSpelling) {
     EXPECT_EQ(sampleEnrollment().toJson(), parsed(R"({

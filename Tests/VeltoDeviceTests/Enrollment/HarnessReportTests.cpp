@@ -6,15 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "ParsedJson.hpp"
+
 namespace velto {
 namespace {
 
-Json parsed(std::string_view text) {
-    auto value = parseJson(text);
-    if (!value)
-        throw std::invalid_argument("test JSON does not parse");
-    return *value;
-}
+using testing::parsed;
 
 HarnessModel fast() {
     return {"fast-1", "Fast", {ModelEffort::low, ModelEffort::high}, ModelEffort::low};

@@ -16,6 +16,7 @@
 namespace velto {
 namespace {
 
+using testing::enrollmentErrorOf;
 using testing::InMemoryKeyring;
 using testing::InMemoryKeyStorage;
 using testing::namesIn;
@@ -103,16 +104,6 @@ protected:
 
     std::vector<Enrollment> onDisk() const { return EnrollmentListStore(file).load(); }
 };
-
-template <typename Operation> EnrollmentError::Case enrollmentErrorOf(Operation operation) {
-    try {
-        operation();
-    } catch (const EnrollmentError& error) {
-        return error.kind();
-    }
-    ADD_FAILURE() << "no EnrollmentError";
-    return EnrollmentError::Case::invalidCode;
-}
 
 // Adding.
 

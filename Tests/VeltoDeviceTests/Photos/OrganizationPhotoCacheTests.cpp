@@ -15,6 +15,7 @@
 
 #include "AsyncTestLoop.hpp"
 #include "ManualClock.hpp"
+#include "ScopedEnvironmentVariable.hpp"
 
 namespace velto {
 namespace {
@@ -377,30 +378,8 @@ TEST_F(OrganizationPhotoCacheTest, PictureThatCannotBeDeletedKeepsItsVersion) {
     EXPECT_EQ(readFile(folder / "dev-1.version"), "v1");
 }
 
-class EnvironmentVariable {
-public:
-    EnvironmentVariable(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name))
-            old_ = old;
-        if (value)
-            ::setenv(name, value, 1);
-        else
-            ::unsetenv(name);
-    }
-    ~EnvironmentVariable() {
-        if (old_)
-            ::setenv(name_, old_->c_str(), 1);
-        else
-            ::unsetenv(name_);
-    }
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
-
 TEST_F(OrganizationPhotoCacheTest, LivesUnderTheDataFolder) {
-    EnvironmentVariable data("XDG_DATA_HOME", (root / "data").c_str());
+    testing::ScopedEnvironmentVariable data("XDG_DATA_HOME", (root / "data").c_str());
     auto cache = OrganizationPhotoCache::applicationSupport();
     EXPECT_EQ(cache.directory(), root / "data" / "Velto" / "photos");
     // The folder comes with the first picture.

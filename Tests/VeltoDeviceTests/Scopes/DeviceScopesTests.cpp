@@ -5,15 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "ParsedJson.hpp"
+
 namespace velto {
 namespace {
 
-Json parsed(std::string_view text) {
-    auto value = parseJson(text);
-    if (!value)
-        throw std::invalid_argument("test JSON does not parse");
-    return *value;
-}
+using testing::parsed;
 
 TEST(DeviceScopes, DecodesInServerOrderDroppingUnknownScopes) {
     auto record = DeviceScopes::decode(parsed(R"({"deviceId":"dev-1","extra":true,"scopes":[
