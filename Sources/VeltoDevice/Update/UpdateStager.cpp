@@ -2,8 +2,11 @@
 
 #include "VeltoDevice/Connection/WithTimeout.hpp"
 #include "VeltoDevice/DPoP/DPoPProofSigner.hpp"
+#include "VeltoDevice/Enrollment/FileError.hpp"
+#include "VeltoDevice/Enrollment/Files.hpp"
 #include "VeltoDevice/Support/Blocking.hpp"
 #include "VeltoDevice/Support/Exceptions.hpp"
+#include "VeltoDevice/Support/PrivateTemporaryFolder.hpp"
 #include "VeltoDevice/Update/StagedBundle.hpp"
 #include "VeltoDevice/Update/UpdateDigest.hpp"
 #include "VeltoDevice/Update/UpdateRefusal.hpp"
@@ -39,6 +42,20 @@ UpdateStager::UpdateStager(std::filesystem::path root, std::string bundleIdentif
     : root_(std::move(root)), bundleIdentifier_(std::move(bundleIdentifier)),
       downloader_(std::move(downloader)), signatureCheck_(std::move(signatureCheck)), pool_(pool),
       clock_(std::move(clock)), unpackLimits_(unpackLimits) {}
+
+std::filesystem::path UpdateStager::defaultRoot(std::string_view bundleIdentifier) {
+    std::filesystem::path caches;
+    if (auto variable = files::absoluteVariable("XDG_CACHE_HOME")) {
+        caches = *variable;
+    } else {
+        try {
+            caches = files::homeFolder() / ".cache";
+        } catch (const FileError&) {
+            caches = PrivateTemporaryFolder::path();
+        }
+    }
+    return caches / bundleIdentifier / "Updates";
+}
 
 asio::awaitable<StagedUpdate> UpdateStager::stage(VerifiedUpdate update) {
     std::filesystem::create_directories(root_);

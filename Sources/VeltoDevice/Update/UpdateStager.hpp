@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace velto {
 
@@ -31,6 +32,11 @@ public:
                  std::shared_ptr<UpdateDownloading> downloader,
                  std::shared_ptr<CodeSignatureChecking> signatureCheck, boost::asio::thread_pool& pool,
                  std::shared_ptr<Clock> clock, ZipUnpacker::Limits unpackLimits = ZipUnpacker::Limits{});
+
+    /// The user's Caches folder ($XDG_CACHE_HOME when absolute, else ~/.cache), the bundle identifier,
+    /// then "Updates"; with no Caches folder, the same under the private temporary folder (whose
+    /// TemporaryFolderError is thrown), never under /tmp itself.
+    static std::filesystem::path defaultRoot(std::string_view bundleIdentifier);
 
     const std::filesystem::path& root() const { return root_; }
 
