@@ -87,10 +87,11 @@ BundleManifestVerification::BundleManifestVerification(std::optional<Ed25519Publ
 
 boost::asio::awaitable<void> BundleManifestVerification::verify(std::filesystem::path bundle) {
     try {
+        // Named, not temporaries of the co_await expression: g++ 12 destroys such a temporary twice.
+        auto checkBundle = [key = key_, bundle](const StopFlag& stop) { check(bundle, key, stop); };
+        auto work = onPoolUntilStopped(pool_, std::move(checkBundle));
         co_await withTimeout(*clock_, timeout, UpdateRefusal(UpdateRefusal::Case::invalidCodeSignature),
-                             onPoolUntilStopped(pool_, [key = key_, bundle](const StopFlag& stop) {
-                                 check(bundle, key, stop);
-                             }));
+                             std::move(work));
     } catch (const UpdateRefusal&) {
         throw;
     } catch (...) {

@@ -78,7 +78,9 @@ asio::awaitable<StagedUpdate> UpdateStager::stageIn(VerifiedUpdate update,
     auto archive = folder / "update.zip";
     co_await downloader_->download(update.url, archive);
     co_await throwIfCancelled();
-    auto digest = co_await onPool(pool_, [archive] { return UpdateDigest::sha256Hex(archive); });
+    // Named, not a temporary of the co_await expression: g++ 12 destroys such a temporary twice.
+    auto digestOfArchive = [archive] { return UpdateDigest::sha256Hex(archive); };
+    auto digest = co_await onPool(pool_, std::move(digestOfArchive));
     if (digest != update.sha256)
         throw UpdateRefusal(Case::digestMismatch);
     auto expanded = folder / "expanded";
@@ -94,10 +96,11 @@ asio::awaitable<void> UpdateStager::unzip(std::filesystem::path archive, std::fi
     auto limits = unpackLimits_;
     std::exception_ptr failure;
     try {
-        co_await withTimeout(*clock_, unpackTimeout, UpdateRefusal(Case::unzipFailed),
-                             onPoolUntilStopped(pool_, [archive, folder, limits](const StopFlag& stop) {
-                                 ZipUnpacker::unpack(archive, folder, stop, limits);
-                             }));
+        auto unpack = [archive, folder, limits](const StopFlag& stop) {
+            ZipUnpacker::unpack(archive, folder, stop, limits);
+        };
+        auto work = onPoolUntilStopped(pool_, std::move(unpack));
+        co_await withTimeout(*clock_, unpackTimeout, UpdateRefusal(Case::unzipFailed), std::move(work));
         co_return;
     } catch (...) {
         failure = std::current_exception();
