@@ -8,6 +8,7 @@
 
 #include <boost/asio/bind_cancellation_slot.hpp>
 #include <boost/asio/cancellation_signal.hpp>
+#include <boost/asio/cancellation_state.hpp>
 #include <boost/asio/co_spawn.hpp>
 #include <boost/asio/redirect_error.hpp>
 #include <boost/asio/steady_timer.hpp>
@@ -68,6 +69,9 @@ public:
     boost::asio::awaitable<StagedUpdate> stage(VerifiedUpdate update) override {
         auto call = std::make_shared<Call>(Call{update, {}, {}, false, false});
         calls.push_back(call);
+        // An attempt already past its last cancellation point.
+        if (ignoresCancellation)
+            co_await boost::asio::this_coro::reset_cancellation_state(boost::asio::disable_cancellation());
         try {
             co_await call->gate.wait();
         } catch (const boost::system::system_error&) {
@@ -96,6 +100,7 @@ public:
 
     std::vector<std::shared_ptr<Call>> calls;
     std::vector<std::string> discarded;
+    bool ignoresCancellation = false;
 };
 
 /// The job runner as the coordinator sees it, answering `isIdle` when the test opens its gate (or at
