@@ -10,7 +10,7 @@ packages=(
   libboost1.81-dev libboost-url1.81-dev
   libssl-dev nlohmann-json3-dev libsecret-1-dev libicu-dev libsystemd-dev libarchive-dev libplist-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  dbus dbus-x11 gnome-keyring openssl
+  dbus dbus-x11 gnome-keyring openssl unzip
 )
 
 missing=()
