@@ -11,6 +11,8 @@
 #include "VeltoDevice/Update/UpdateRefusal.hpp"
 #include "VeltoDevice/Update/UpdateStager.hpp"
 
+#include <boost/asio/bind_cancellation_slot.hpp>
+#include <boost/asio/cancellation_signal.hpp>
 #include <boost/asio/thread_pool.hpp>
 #include <gtest/gtest.h>
 
@@ -135,6 +137,35 @@ TEST_F(UpdateDownloadEndToEnd, GivesUpOnABodyThatStalls) {
     } catch (const UpdateRefusal& refusal) {
         EXPECT_EQ(refusal.kind(), UpdateRefusal::Case::downloadFailed);
     }
+    EXPECT_TRUE(leftInTheFolder().empty());
+}
+
+TEST_F(UpdateDownloadEndToEnd, StaysCancellationWhenStoppedAndRemovesThePartialFile) {
+    fs::create_directories(destination().parent_path());
+    auto downloader = std::make_shared<BeastUpdateDownloader>(
+        BeastUpdateDownloader::Options{.extraTrustAnchor = peer.caFile()});
+    boost::asio::cancellation_signal signal;
+    std::exception_ptr error;
+    bool done = false;
+    boost::asio::co_spawn(loop.context(),
+                          downloader->download(boost::urls::url(url("stall/Velto%201.3.zip")), destination()),
+                          boost::asio::bind_cancellation_slot(signal.slot(), [&](std::exception_ptr e) {
+                              error = e;
+                              done = true;
+                          }));
+    auto deadline = std::chrono::steady_clock::now() + 20s;
+    while (peer.control("GET", "/control/updates/stats")["stalled"] == 0 &&
+           std::chrono::steady_clock::now() < deadline) {
+        loop.context().restart();
+        loop.context().run_for(20ms);
+    }
+    signal.emit(boost::asio::cancellation_type::terminal);
+    while (!done && std::chrono::steady_clock::now() < deadline) {
+        loop.context().restart();
+        loop.context().run_for(20ms);
+    }
+    ASSERT_TRUE(done);
+    EXPECT_TRUE(isCancellation(error));
     EXPECT_TRUE(leftInTheFolder().empty());
 }
 
