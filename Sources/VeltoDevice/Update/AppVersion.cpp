@@ -10,13 +10,13 @@ std::optional<AppVersion> AppVersion::parse(std::string_view text) {
     std::size_t start = 0;
     for (;;) {
         std::size_t end = text.find('.', start);
-        std::string_view piece = text.substr(start, end == std::string_view::npos ? end : end - start);
-        if (piece.empty() ||
-            !std::all_of(piece.begin(), piece.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        std::string_view segment = text.substr(start, end == std::string_view::npos ? end : end - start);
+        if (segment.empty() ||
+            !std::all_of(segment.begin(), segment.end(), [](char c) { return c >= '0' && c <= '9'; }))
             return std::nullopt;
         std::int64_t value = 0;
-        auto [last, error] = std::from_chars(piece.data(), piece.data() + piece.size(), value);
-        if (error != std::errc{} || last != piece.data() + piece.size())
+        auto [last, error] = std::from_chars(segment.data(), segment.data() + segment.size(), value);
+        if (error != std::errc{} || last != segment.data() + segment.size())
             return std::nullopt;
         components.push_back(value);
         if (end == std::string_view::npos)

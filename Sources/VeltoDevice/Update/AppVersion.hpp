@@ -14,7 +14,7 @@ namespace velto {
 /// it was written.
 class AppVersion {
 public:
-    /// Nothing unless the text is dotted numbers: non-empty pieces of ASCII digits only, each within
+    /// Nothing unless the text is dotted numbers: non-empty segments of ASCII digits only, each within
     /// a signed 64-bit integer (leading zeros allowed).
     static std::optional<AppVersion> parse(std::string_view text);
 

@@ -11,13 +11,13 @@ namespace {
 constexpr int maximumLinks = 40;
 
 std::vector<std::string> split(std::string_view text) {
-    std::vector<std::string> pieces;
+    std::vector<std::string> segments;
     std::size_t start = 0;
     for (;;) {
         std::size_t end = text.find('/', start);
-        pieces.emplace_back(text.substr(start, end == std::string_view::npos ? end : end - start));
+        segments.emplace_back(text.substr(start, end == std::string_view::npos ? end : end - start));
         if (end == std::string_view::npos)
-            return pieces;
+            return segments;
         start = end + 1;
     }
 }
@@ -34,12 +34,12 @@ std::filesystem::path under(const std::filesystem::path& root, const std::vector
 std::vector<std::string> BundlePath::parts(std::string_view path) {
     if (path.empty())
         return {};
-    auto pieces = split(path);
-    for (const auto& piece : pieces) {
-        if (piece.empty() || piece == "." || piece == "..")
+    auto segments = split(path);
+    for (const auto& segment : segments) {
+        if (segment.empty() || segment == "." || segment == "..")
             return {};
     }
-    return pieces;
+    return segments;
 }
 
 bool BundlePath::linkStaysInside(const std::filesystem::path& root, std::string_view link) {
@@ -51,22 +51,22 @@ bool BundlePath::linkStaysInside(const std::filesystem::path& root, std::string_
     if (error || target.empty() || target.front() == '/')
         return false;
     position.pop_back();
-    auto pieces = split(target);
-    std::deque<std::string> pending(pieces.begin(), pieces.end());
+    auto segments = split(target);
+    std::deque<std::string> pending(segments.begin(), segments.end());
     int linksFollowed = 0;
     while (!pending.empty()) {
-        std::string piece = std::move(pending.front());
+        std::string segment = std::move(pending.front());
         pending.pop_front();
-        if (piece.empty() || piece == ".")
+        if (segment.empty() || segment == ".")
             continue;
-        if (piece == "..") {
+        if (segment == "..") {
             // The part it leaves is a real folder (links are expanded below), so ".." is its parent.
             if (position.empty())
                 return false;
             position.pop_back();
             continue;
         }
-        position.push_back(std::move(piece));
+        position.push_back(std::move(segment));
         auto path = under(root, position);
         struct stat status {};
         if (::lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode))
@@ -77,8 +77,8 @@ bool BundlePath::linkStaysInside(const std::filesystem::path& root, std::string_
         if (error || next.empty() || next.front() == '/')
             return false;
         position.pop_back();
-        auto nextPieces = split(next);
-        pending.insert(pending.begin(), nextPieces.begin(), nextPieces.end());
+        auto nextSegments = split(next);
+        pending.insert(pending.begin(), nextSegments.begin(), nextSegments.end());
     }
     return true;
 }

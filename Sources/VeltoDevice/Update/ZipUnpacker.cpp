@@ -34,12 +34,12 @@ bool lexicallyInside(const std::vector<std::string>& linkParts, std::string_view
     std::size_t start = 0;
     for (;;) {
         std::size_t end = target.find('/', start);
-        auto piece = target.substr(start, end == std::string_view::npos ? end : end - start);
-        if (piece == "..") {
+        auto segment = target.substr(start, end == std::string_view::npos ? end : end - start);
+        if (segment == "..") {
             if (depth == 0)
                 return false;
             --depth;
-        } else if (!piece.empty() && piece != ".") {
+        } else if (!segment.empty() && segment != ".") {
             ++depth;
         }
         if (end == std::string_view::npos)
