@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -8,8 +9,9 @@
 namespace velto::files {
 
 /// The whole file; nothing when there is no file at the path. A file that is there but cannot be
-/// read (a folder in its place included) throws std::system_error.
-std::optional<std::string> readIfPresent(const std::filesystem::path& path);
+/// read (a folder in its place included) throws std::system_error; one holding more than `limit`
+/// bytes throws std::length_error, and is not read beyond its first block past the limit.
+std::optional<std::string> readIfPresent(const std::filesystem::path& path, std::size_t limit);
 
 /// Replaces the file in one step: the bytes go to a temporary file in the same folder, which is
 /// flushed to disk and then renamed over the path, so a reader sees the old file or the new one,
