@@ -1,0 +1,31 @@
+#pragma once
+
+#include "VeltoDevice/Harness/ProcessOutput.hpp"
+#include "VeltoDevice/Harness/ProcessRunning.hpp"
+#include "VeltoDevice/Support/Environment.hpp"
+
+#include <boost/asio/awaitable.hpp>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace velto {
+
+/// The form every runner-script command line shares: Node.js runs the script's path followed by the
+/// command's words, with the caller's environment (the callers put the login PATH in it), in the
+/// private temporary folder.
+struct RunnerScriptCommand {
+    /// Runs `node <script> <words...>`; throws what the runner throws, or TemporaryFolderError when
+    /// the private temporary folder cannot be used.
+    static boost::asio::awaitable<ProcessOutput> run(ProcessRunning& runner, std::filesystem::path node,
+                                                     std::filesystem::path script,
+                                                     std::vector<std::string> words, Environment environment,
+                                                     std::chrono::seconds timeout);
+
+    /// The environment with "PATH" set to `path`, replacing a PATH it had.
+    static Environment withPath(Environment environment, std::string path);
+};
+
+} // namespace velto
