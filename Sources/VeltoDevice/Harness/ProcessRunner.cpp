@@ -12,9 +12,12 @@
 #include <boost/asio/this_coro.hpp>
 #include <boost/asio/use_awaitable.hpp>
 
+#include <algorithm>
 #include <array>
 #include <csignal>
 #include <exception>
+#include <memory>
+#include <span>
 #include <string>
 #include <system_error>
 #include <utility>
@@ -23,24 +26,67 @@ namespace velto {
 
 namespace {
 
-constexpr std::size_t kChunk = 65536;
+/// One output as it is read: read straight into the text, which doubles as it fills, so no byte is
+/// copied more often than a growing string copies it anyway. A read that finds the text full goes to
+/// a spare chunk first, so the read that meets the end of the output never doubles the text.
+class OutputBuffer {
+public:
+    static constexpr std::size_t chunk = 65536;
+
+    /// Where the next read goes.
+    std::span<std::uint8_t> space() {
+        if (used_ < text_.size())
+            return {reinterpret_cast<std::uint8_t*>(text_.data()) + used_, text_.size() - used_};
+        if (!spare_)
+            spare_ = std::make_unique_for_overwrite<std::uint8_t[]>(chunk);
+        return {spare_.get(), chunk};
+    }
+    /// Counts `count` bytes read into the latest `space()`.
+    void commit(std::size_t count) {
+        if (used_ < text_.size()) {
+            used_ += count;
+            return;
+        }
+        if (count == 0)
+            return;
+        text_.resize(std::max(chunk, text_.size() * 2));
+        std::copy_n(spare_.get(), count, text_.begin() + static_cast<std::ptrdiff_t>(used_));
+        used_ += count;
+    }
+    std::size_t size() const { return used_; }
+
+    /// The bytes read, taken out of the buffer.
+    std::string take() {
+        text_.resize(used_);
+        used_ = 0;
+        return std::move(text_);
+    }
+
+private:
+    std::string text_;
+    std::size_t used_ = 0;
+    std::unique_ptr<std::uint8_t[]> spare_;
+};
 
 struct Collected {
-    std::string output;
-    std::string errors;
+    OutputBuffer output;
+    OutputBuffer errors;
 };
 
 /// Reads one output until its end. Past the limit the run is over: the command is treated as one
 /// that does not answer.
-boost::asio::awaitable<void> collect(PipeEnd& pipe, std::string& into, const std::string& name) {
-    std::array<std::uint8_t, kChunk> chunk{};
+boost::asio::awaitable<void> collect(PipeEnd& pipe, OutputBuffer& into, const std::string& name) {
     for (;;) {
-        std::size_t count = co_await pipe.readSome(chunk);
+        std::size_t count = co_await pipe.readSome(into.space());
+        // What has come meanwhile is taken at once, without a trip through the I/O context per read.
+        for (std::optional<std::size_t> more = count; more && *more > 0; more = pipe.readNow(into.space())) {
+            into.commit(*more);
+            if (into.size() > ProcessRunner::outputLimit)
+                throw HarnessError::timedOut(name);
+            count = *more;
+        }
         if (count == 0)
             co_return;
-        into.append(reinterpret_cast<const char*>(chunk.data()), count);
-        if (into.size() > ProcessRunner::outputLimit)
-            throw HarnessError::timedOut(name);
     }
 }
 
@@ -80,9 +126,8 @@ boost::asio::awaitable<void> watch(std::shared_ptr<SpawnedProcess> process, Coll
 /// After the exit: what both outputs hold at once, until neither gives more or `afterExitLimit`
 /// bytes have come. Descendants that keep a pipe open cannot hold the run past this.
 void collectWhatIsLeft(SpawnedProcess& process, Collected& collected) {
-    std::array<std::uint8_t, kChunk> chunk{};
     std::size_t afterExit = 0;
-    std::array<std::pair<PipeEnd*, std::string*>, 2> streams{
+    std::array<std::pair<PipeEnd*, OutputBuffer*>, 2> streams{
         {{&*process.output, &collected.output}, {&*process.errors, &collected.errors}}};
     bool progressed = true;
     while (progressed && afterExit <= ProcessRunner::afterExitLimit) {
@@ -90,14 +135,14 @@ void collectWhatIsLeft(SpawnedProcess& process, Collected& collected) {
         for (auto& [pipe, into] : streams) {
             if (!pipe->isOpen())
                 continue;
-            auto count = pipe->readNow(chunk);
+            auto count = pipe->readNow(into->space());
             if (!count)
                 continue;
             if (*count == 0) {
                 pipe->close();
                 continue;
             }
-            into->append(reinterpret_cast<const char*>(chunk.data()), *count);
+            into->commit(*count);
             afterExit += *count;
             progressed = true;
         }
@@ -144,8 +189,8 @@ ProcessRunner::run(std::filesystem::path executable, std::vector<std::string> ar
     }
 
     collectWhatIsLeft(*process, collected);
-    co_return ProcessOutput{*process->exitCode(), repairedUTF8(std::string_view(collected.output)),
-                            repairedUTF8(std::string_view(collected.errors))};
+    co_return ProcessOutput{*process->exitCode(), repairedUTF8(collected.output.take()),
+                            repairedUTF8(collected.errors.take())};
 }
 
 } // namespace velto
