@@ -1,6 +1,6 @@
 #include "VeltoDevice/Harness/HarnessInventory.hpp"
 
-#include "VeltoDevice/Support/JoinableTask.hpp"
+#include "VeltoDevice/Support/SharedTask.hpp"
 
 #include <exception>
 #include <utility>
@@ -9,12 +9,11 @@ namespace velto {
 
 struct HarnessInventory::Core {
     Core(boost::asio::any_io_executor onExecutor, Detect withDetect)
-        : executor(std::move(onExecutor)), detect(std::move(withDetect)) {}
+        : detect(std::move(withDetect)), detection(std::move(onExecutor)) {}
 
-    boost::asio::any_io_executor executor;
-    Detect detect;
     std::vector<HarnessStatus> statuses;
-    std::shared_ptr<JoinableTask> detection;
+    Detect detect;
+    SharedTask detection;
 
     std::vector<HarnessReport> reports() const {
         std::vector<HarnessReport> reports;
@@ -25,16 +24,13 @@ struct HarnessInventory::Core {
         return reports;
     }
 
-    /// Runs one detection and stores it, whoever still waits for it.
-    static boost::asio::awaitable<void> detectAndStore(std::shared_ptr<Core> self,
-                                                       std::shared_ptr<JoinableTask> task) {
+    /// One detection, stored whoever still waits for it.
+    static boost::asio::awaitable<void> detectAndStore(std::shared_ptr<Core> self) {
         try {
             self->statuses = co_await self->detect();
         } catch (...) {
             // The detection never fails; a fault of a substitute leaves the statuses as they were.
         }
-        if (self->detection == task)
-            self->detection.reset();
     }
 };
 
@@ -55,7 +51,7 @@ const std::vector<HarnessStatus>& HarnessInventory::statuses() const {
 }
 
 bool HarnessInventory::isDetecting() const {
-    return core_->detection != nullptr;
+    return core_->detection.isRunning();
 }
 
 std::vector<HarnessReport> HarnessInventory::reports() const {
@@ -64,15 +60,14 @@ std::vector<HarnessReport> HarnessInventory::reports() const {
 
 boost::asio::awaitable<HarnessInventory::Refresh> HarnessInventory::refresh() {
     auto core = core_;
-    if (auto running = core->detection) {
-        co_await running->join();
+    if (core->detection.isRunning()) {
+        co_await core->detection.join();
         co_return Refresh::joined;
     }
     auto before = core->reports();
-    auto task = std::make_shared<JoinableTask>(core->executor);
-    core->detection = task;
-    task->start(Core::detectAndStore(core, task));
-    co_await task->join();
+    // Named first: g++ 12 destroys a temporary built inside a co_await expression twice.
+    SharedTask::Operation operation = [core] { return Core::detectAndStore(core); };
+    co_await core->detection.run(std::move(operation));
     co_return core->reports() == before ? Refresh::unchanged : Refresh::changed;
 }
 

@@ -1,6 +1,6 @@
 #include "VeltoDevice/Runner/ModelCatalogCache.hpp"
 
-#include "VeltoDevice/Support/JoinableTask.hpp"
+#include "VeltoDevice/Support/SharedTask.hpp"
 
 #include <algorithm>
 #include <utility>
@@ -19,14 +19,13 @@ struct CatalogRun {
 
 struct ModelCatalogCache::Core {
     Core(boost::asio::any_io_executor onExecutor, std::shared_ptr<Clock> withClock, Fetch withFetch)
-        : executor(std::move(onExecutor)), clock(std::move(withClock)), fetch(std::move(withFetch)) {}
+        : clock(std::move(withClock)), fetch(std::move(withFetch)), pending(std::move(onExecutor)) {}
 
-    boost::asio::any_io_executor executor;
     std::optional<ModelCatalog> catalog;
     std::shared_ptr<Clock> clock;
     Fetch fetch;
     std::optional<CatalogRun> lastRun;
-    std::shared_ptr<JoinableTask> pending;
+    SharedTask pending;
 
     bool needsRun(const std::map<HarnessKind, bool>& signIns) const {
         if (!lastRun)
@@ -35,16 +34,13 @@ struct ModelCatalogCache::Core {
     }
 
     /// Runs one query and keeps its catalog, whoever still waits for it; a failed one keeps the last.
-    static boost::asio::awaitable<void> fetchAndStore(std::shared_ptr<Core> self,
-                                                      std::shared_ptr<JoinableTask> task) {
+    static boost::asio::awaitable<void> fetchAndStore(std::shared_ptr<Core> self) {
         try {
             if (auto fetched = co_await self->fetch())
                 self->catalog = std::move(fetched);
         } catch (...) {
             // The query never fails; a fault of a substitute keeps the catalog as it was.
         }
-        if (self->pending == task)
-            self->pending.reset();
     }
 };
 
@@ -67,14 +63,14 @@ const std::optional<ModelCatalog>& ModelCatalogCache::catalog() const {
 }
 
 bool ModelCatalogCache::isFetching() const {
-    return core_->pending != nullptr;
+    return core_->pending.isRunning();
 }
 
 boost::asio::awaitable<ModelCatalogCache::Refresh>
 ModelCatalogCache::refresh(std::vector<HarnessReport> reports) {
     auto core = core_;
-    if (auto running = core->pending) {
-        co_await running->join();
+    if (core->pending.isRunning()) {
+        co_await core->pending.join();
         co_return Refresh::joined;
     }
     std::map<HarnessKind, bool> signIns;
@@ -89,10 +85,9 @@ ModelCatalogCache::refresh(std::vector<HarnessReport> reports) {
 
     auto before = core->catalog;
     core->lastRun = CatalogRun{core->clock->now(), std::move(signIns)};
-    auto task = std::make_shared<JoinableTask>(core->executor);
-    core->pending = task;
-    task->start(Core::fetchAndStore(core, task));
-    co_await task->join();
+    // Named first: g++ 12 destroys a temporary built inside a co_await expression twice.
+    SharedTask::Operation operation = [core] { return Core::fetchAndStore(core); };
+    co_await core->pending.run(std::move(operation));
     co_return core->catalog == before ? Refresh::unchanged : Refresh::changed;
 }
 

@@ -1,23 +1,16 @@
 #include "VeltoDevice/Runner/ModelCatalogCommand.hpp"
 
 #include "VeltoDevice/Harness/LoginShellPath.hpp"
+#include "VeltoDevice/Runner/RunnerLog.hpp"
 #include "VeltoDevice/Runner/RunnerScriptCommand.hpp"
 #include "VeltoDevice/Runner/TextLines.hpp"
-#include "VeltoDevice/Support/Exceptions.hpp"
-#include "VeltoDevice/Support/Log.hpp"
 
-#include <exception>
 #include <string>
 #include <sys/stat.h>
 
 namespace velto {
 
 namespace {
-
-const Logger& log() {
-    static const Logger logger("runner");
-    return logger;
-}
 
 /// Whether anything is at the path (only that: readability is the runner's concern).
 bool somethingIsAt(const std::filesystem::path& path) {
@@ -45,30 +38,23 @@ boost::asio::awaitable<std::optional<ModelCatalog>> ModelCatalogCommand::fetch()
     auto environment = RunnerScriptCommand::withPath(environment_, path);
     // Named first: g++ 12 miscompiles a braced list inside a co_await expression.
     std::vector<std::string> words{"device", "models"};
-    std::exception_ptr failure;
-    try {
-        auto output = co_await RunnerScriptCommand::run(*runner_, *node, *runnerScript_, std::move(words),
-                                                        std::move(environment), timeout);
-        co_return catalog(output);
-    } catch (...) {
-        failure = std::current_exception();
-    }
-    if (isCancellation(failure))
-        std::rethrow_exception(failure);
-    log().error("device models did not run: " + describe(failure));
-    co_return std::nullopt;
+    auto output = co_await RunnerScriptCommand::run(*runner_, *node, *runnerScript_, std::move(words),
+                                                    std::move(environment), timeout);
+    if (!output)
+        co_return std::nullopt;
+    co_return catalog(*output);
 }
 
 std::optional<ModelCatalog> ModelCatalogCommand::catalog(const ProcessOutput& output) {
     for (auto line : nonEmptyLines(output.standardError))
-        log().info("device models: " + std::string(line));
+        runnerLog().info("device models: " + std::string(line));
     if (output.exitCode != 0) {
-        log().error("device models exited " + std::to_string(output.exitCode));
+        runnerLog().error("device models exited " + std::to_string(output.exitCode));
         return std::nullopt;
     }
     auto catalog = ModelCatalog::parse(output.standardOutput);
     if (!catalog)
-        log().error("device models printed no catalog");
+        runnerLog().error("device models printed no catalog");
     return catalog;
 }
 

@@ -1,6 +1,6 @@
 #include "VeltoDevice/Runner/PipeLines.hpp"
 
-#include "VeltoDevice/Support/Log.hpp"
+#include "VeltoDevice/Runner/RunnerLog.hpp"
 #include "VeltoDevice/Support/RepairedUTF8.hpp"
 
 #include <cstring>
@@ -12,11 +12,6 @@ namespace velto {
 namespace {
 
 constexpr std::size_t kChunk = 65536;
-
-const Logger& log() {
-    static const Logger logger("runner");
-    return logger;
-}
 
 std::string lineText(const Bytes& bytes, std::size_t from, std::size_t to) {
     return repairedUTF8(std::string_view(reinterpret_cast<const char*>(bytes.data()) + from, to - from));
@@ -61,7 +56,7 @@ void PipeLines::takeBufferedLines() {
         start_ = scanned_ = end + 1;
     }
     if (!skipping_ && buffer_.size() - start_ > lineLimit) {
-        log().error("dropped a line longer than " + std::to_string(lineLimit) + " bytes");
+        runnerLog().error("dropped a line longer than " + std::to_string(lineLimit) + " bytes");
         skipping_ = true;
     }
     if (skipping_)

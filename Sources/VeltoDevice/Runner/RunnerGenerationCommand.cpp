@@ -1,24 +1,13 @@
 #include "VeltoDevice/Runner/RunnerGenerationCommand.hpp"
 
+#include "VeltoDevice/Runner/RunnerLog.hpp"
 #include "VeltoDevice/Runner/RunnerScriptCommand.hpp"
-#include "VeltoDevice/Support/Exceptions.hpp"
 #include "VeltoDevice/Support/Json.hpp"
-#include "VeltoDevice/Support/Log.hpp"
 
-#include <exception>
 #include <limits>
 #include <string>
 
 namespace velto {
-
-namespace {
-
-const Logger& log() {
-    static const Logger logger("runner");
-    return logger;
-}
-
-} // namespace
 
 RunnerGenerationCommand::RunnerGenerationCommand(std::filesystem::path node, std::filesystem::path script,
                                                  Environment environment,
@@ -29,23 +18,17 @@ RunnerGenerationCommand::RunnerGenerationCommand(std::filesystem::path node, std
 boost::asio::awaitable<std::optional<int>> RunnerGenerationCommand::fetch() const {
     // Named first: g++ 12 miscompiles a braced list inside a co_await expression.
     std::vector<std::string> words{"device", "generation"};
-    std::exception_ptr failure;
-    try {
-        auto output = co_await RunnerScriptCommand::run(*runner_, node_, script_, std::move(words),
-                                                        environment_, timeout);
-        co_return generation(output);
-    } catch (...) {
-        failure = std::current_exception();
-    }
-    if (isCancellation(failure))
-        std::rethrow_exception(failure);
-    log().error("device generation did not run: " + describe(failure));
-    co_return std::nullopt;
+    auto output =
+        co_await RunnerScriptCommand::run(*runner_, node_, script_, std::move(words), environment_, timeout);
+    if (!output)
+        co_return std::nullopt;
+    co_return generation(*output);
 }
 
 std::optional<int> RunnerGenerationCommand::generation(const ProcessOutput& output) {
     if (output.exitCode != 0) {
-        log().info("the runner does not say its generation (exit " + std::to_string(output.exitCode) + ")");
+        runnerLog().info("the runner does not say its generation (exit " + std::to_string(output.exitCode) +
+                         ")");
         return std::nullopt;
     }
     auto answer = parseJson(output.standardOutput);

@@ -1,19 +1,36 @@
 #include "VeltoDevice/Runner/RunnerScriptCommand.hpp"
 
+#include "VeltoDevice/Runner/RunnerLog.hpp"
+#include "VeltoDevice/Support/Exceptions.hpp"
 #include "VeltoDevice/Support/PrivateTemporaryFolder.hpp"
+
+#include <exception>
 
 namespace velto {
 
-boost::asio::awaitable<ProcessOutput>
+boost::asio::awaitable<std::optional<ProcessOutput>>
 RunnerScriptCommand::run(ProcessRunning& runner, std::filesystem::path node, std::filesystem::path script,
                          std::vector<std::string> words, Environment environment,
                          std::chrono::seconds timeout) {
+    std::string command;
     std::vector<std::string> arguments{script.string()};
-    arguments.insert(arguments.end(), words.begin(), words.end());
-    std::optional<std::filesystem::path> folder = PrivateTemporaryFolder::path();
-    Clock::Duration limit = timeout;
-    co_return co_await runner.run(std::move(node), std::move(arguments), std::move(environment), limit,
-                                  std::move(folder));
+    for (const auto& word : words) {
+        command += (command.empty() ? "" : " ") + word;
+        arguments.push_back(word);
+    }
+    std::exception_ptr failure;
+    try {
+        std::optional<std::filesystem::path> folder = PrivateTemporaryFolder::path();
+        Clock::Duration limit = timeout;
+        co_return co_await runner.run(std::move(node), std::move(arguments), std::move(environment), limit,
+                                      std::move(folder));
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    if (isCancellation(failure))
+        std::rethrow_exception(failure);
+    runnerLog().error(command + " did not run: " + describe(failure));
+    co_return std::nullopt;
 }
 
 Environment RunnerScriptCommand::withPath(Environment environment, std::string path) {
