@@ -10,6 +10,7 @@ packages=(
   libboost1.81-dev libboost-url1.81-dev
   libssl-dev nlohmann-json3-dev libsecret-1-dev libicu-dev libsystemd-dev libarchive-dev libplist-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  qt6-base-dev qt6-image-formats-plugins xdg-utils
   dbus dbus-x11 gnome-keyring openssl unzip
 )
 

@@ -1,0 +1,118 @@
+#include "VeltoDesktop/AppDelegate.hpp"
+
+#include "VeltoDesktop/AppLog.hpp"
+#include "VeltoDesktop/MainThread.hpp"
+
+#include <boost/url/parse.hpp>
+
+#include <QPointer>
+
+namespace velto {
+
+AppDelegate::AppDelegate(boost::asio::any_io_executor main, std::shared_ptr<AppServiceFactory> services,
+                         std::function<void()> terminate)
+    : main_(std::move(main)), services_(std::move(services)), terminate_(std::move(terminate)),
+      model_(std::make_unique<AppModel>(main_, services_)) {}
+
+AppDelegate::~AppDelegate() = default;
+
+bool AppDelegate::isLink(std::string_view argument) {
+    if (argument.empty() || argument.size() > maximumLinkLength)
+        return false;
+    auto parsed = boost::urls::parse_uri(argument);
+    if (!parsed)
+        return false;
+    auto scheme = parsed->scheme();
+    return scheme.size() == 5 && (scheme[0] | 0x20) == 'v' && (scheme[1] | 0x20) == 'e' &&
+           (scheme[2] | 0x20) == 'l' && (scheme[3] | 0x20) == 't' && (scheme[4] | 0x20) == 'o';
+}
+
+void AppDelegate::willFinishLaunching() {
+    assertOnMainThread();
+    model_->spawn(prepare());
+}
+
+boost::asio::awaitable<void> AppDelegate::prepare() {
+    QPointer<AppDelegate> self(this);
+    co_await model_->restore();
+    if (!self)
+        co_return;
+    model_->setPresentEnrollmentPrompt([self] {
+        if (!self)
+            return;
+        if (!self->model_->organizations().empty())
+            appLog().info(
+                "the enrollment prompt would open in the enrollment window: it waits for confirmation");
+        else
+            appLog().info("the enrollment prompt would open in the setup window: it waits for confirmation");
+    });
+    model_->setPresentSetup([self] {
+        if (self)
+            appLog().info("the setup window would open");
+    });
+    isReady_ = true;
+    Q_EMIT ready();
+    if (launchLink_) {
+        auto link = std::move(*launchLink_);
+        launchLink_.reset();
+        model_->propose(std::string_view(link));
+    }
+    if (wantsFinishLaunching_)
+        finishLaunching();
+}
+
+void AppDelegate::didFinishLaunching() {
+    assertOnMainThread();
+    // The long-running work needs the restored organizations: it starts once ready.
+    wantsFinishLaunching_ = true;
+    if (isReady_)
+        finishLaunching();
+}
+
+void AppDelegate::finishLaunching() {
+    if (hasFinishedLaunching_)
+        return;
+    hasFinishedLaunching_ = true;
+    appLog().info("no status item yet: the agent runs without windows");
+    model_->setCloseMenu([] { appLog().info("the menu would close"); });
+    powerEvents_ =
+        std::make_unique<PowerEvents>(main_, services_->powerEvents(), QPointer<AppModel>(model_.get()));
+    powerEvents_->observe();
+    model_->startUpdates(terminate_);
+    model_->keepCommandLineLogins();
+    if (model_->setupProgress() != SetupProgress::finished)
+        model_->presentSetup();
+    model_->spawn([](QPointer<AppModel> model) -> boost::asio::awaitable<void> {
+        if (model)
+            co_await model->refreshHarnesses();
+    }(QPointer<AppModel>(model_.get())));
+    Q_EMIT launched();
+}
+
+void AppDelegate::open(const std::vector<std::string>& arguments) {
+    assertOnMainThread();
+    std::optional<std::string> first;
+    for (const auto& argument : arguments) {
+        if (!isLink(argument)) {
+            appLog().info("ignored an argument that is not a link");
+            continue;
+        }
+        if (!first)
+            first = argument;
+    }
+    if (!first)
+        return;
+    if (isReady_) {
+        model_->propose(std::string_view(*first));
+    } else {
+        launchLink_ = std::move(first);
+    }
+}
+
+void AppDelegate::willTerminate() {
+    assertOnMainThread();
+    if (powerEvents_)
+        powerEvents_->cancel();
+}
+
+} // namespace velto

@@ -1,0 +1,73 @@
+#pragma once
+
+#include "VeltoDesktop/AppModel.hpp"
+#include "VeltoDesktop/PowerEvents.hpp"
+
+#include <boost/asio/any_io_executor.hpp>
+
+#include <QObject>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velto {
+
+/// Owns the application model and runs the launch sequence; routes enrollment links to the model.
+/// Windows do not exist yet: the hooks that would show them write a log line. Main thread only.
+class AppDelegate final : public QObject {
+    Q_OBJECT
+
+public:
+    /// The longest argument or forwarded line read as a link.
+    static constexpr std::size_t maximumLinkLength = 64 * 1024;
+
+    /// `terminate` ends the application (the installed update's relaunch waits for that).
+    AppDelegate(boost::asio::any_io_executor main, std::shared_ptr<AppServiceFactory> services,
+                std::function<void()> terminate);
+    ~AppDelegate() override;
+
+    AppModel& model() const { return *model_; }
+    bool isReady() const { return isReady_; }
+    bool hasFinishedLaunching() const { return hasFinishedLaunching_; }
+    const std::optional<std::string>& launchLink() const { return launchLink_; }
+    PowerEvents* powerEvents() const { return powerEvents_.get(); }
+
+    /// Before the event loop runs: restores the saved organizations, installs the window hooks and
+    /// becomes ready, in a task; a link that came before is proposed then.
+    void willFinishLaunching();
+    /// On the loop's first turn: the long-running work starts once the delegate is ready.
+    void didFinishLaunching();
+    /// Links to open (arguments or a later start's forwarded links): an argument that is not a link is
+    /// logged and ignored; of the links, only the first is used.
+    void open(const std::vector<std::string>& arguments);
+    /// When the application is about to quit: ends the sleep and wake observation.
+    void willTerminate();
+
+    /// Whether the text is a link to hand to the model: an absolute URL of the "velto" scheme.
+    static bool isLink(std::string_view argument);
+
+Q_SIGNALS:
+    /// Ready: restore has read every key and the hooks are in place.
+    void ready();
+    /// The launch sequence has finished.
+    void launched();
+
+private:
+    boost::asio::awaitable<void> prepare();
+    void finishLaunching();
+
+    boost::asio::any_io_executor main_;
+    std::shared_ptr<AppServiceFactory> services_;
+    std::function<void()> terminate_;
+    std::unique_ptr<AppModel> model_;
+    std::unique_ptr<PowerEvents> powerEvents_;
+    bool isReady_ = false;
+    bool wantsFinishLaunching_ = false;
+    bool hasFinishedLaunching_ = false;
+    std::optional<std::string> launchLink_;
+};
+
+} // namespace velto

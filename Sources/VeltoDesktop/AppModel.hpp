@@ -1,0 +1,264 @@
+#pragma once
+
+#include "VeltoDesktop/AppServiceFactory.hpp"
+#include "VeltoDesktop/DeviceEnvironment.hpp"
+#include "VeltoDesktop/DevicePreferences.hpp"
+#include "VeltoDesktop/EnrolledOrganization.hpp"
+#include "VeltoDesktop/EnrollmentForm.hpp"
+#include "VeltoDesktop/EnrollmentPrompt.hpp"
+#include "VeltoDesktop/OrganizationConnections.hpp"
+#include "VeltoDesktop/OrganizationListModel.hpp"
+#include "VeltoDevice/Connection/DeviceIdentity.hpp"
+#include "VeltoDevice/Connection/OverallConnection.hpp"
+#include "VeltoDevice/Enrollment/ApprovedEnrollment.hpp"
+#include "VeltoDevice/Enrollment/EnrollmentInFlight.hpp"
+#include "VeltoDevice/Enrollment/SetupProgress.hpp"
+#include "VeltoDevice/Harness/HarnessStatus.hpp"
+#include "VeltoDevice/Keys/SecureEnclaveKeyStore.hpp"
+#include "VeltoDevice/Protocol/DeviceMessage.hpp"
+#include "VeltoDevice/Runner/ModelCatalog.hpp"
+#include "VeltoDevice/Scopes/DeviceScopes.hpp"
+
+#include <boost/asio/any_io_executor.hpp>
+#include <boost/asio/awaitable.hpp>
+#include <boost/url/url_view.hpp>
+
+#include <QImage>
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace velto {
+
+/// The application's one observable model: it builds and owns every device-library service, holds
+/// what the views show, and offers the operations they call. Each observed property notifies its
+/// signal only when its value changes. Everything here runs on the main thread; the library's
+/// services are reached through the device executor.
+class AppModel final : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(bool isDetectingHarnesses READ isDetectingHarnesses NOTIFY isDetectingHarnessesChanged)
+    Q_PROPERTY(bool isPaused READ isPaused NOTIFY isPausedChanged)
+    Q_PROPERTY(QString problem READ problemText NOTIFY problemChanged)
+    Q_PROPERTY(bool canRunJobs READ canRunJobs NOTIFY canRunJobsChanged)
+    Q_PROPERTY(int runnerGeneration READ runnerGeneration NOTIFY runnerGenerationChanged)
+    Q_PROPERTY(QString pendingUpdateVersion READ pendingUpdateVersionText NOTIFY pendingUpdateVersionChanged)
+
+public:
+    /// The places the job runner has, and the capacity a lending Mac offers.
+    static constexpr int capacity = 16;
+    /// The renewal period of the velto command's logins.
+    static constexpr std::chrono::seconds commandLineLoginPeriod{1200};
+
+    using Hook = std::function<void()>;
+
+    /// Builds every service from `services`, in order. `main` is the main thread's executor.
+    AppModel(boost::asio::any_io_executor main, std::shared_ptr<AppServiceFactory> services);
+    ~AppModel() override;
+
+    // Observed state.
+    OrganizationListModel* organizationList() const { return organizations_.get(); }
+    const std::vector<EnrolledOrganization>& organizations() const { return organizations_->rows(); }
+    const std::vector<HarnessStatus>& harnesses() const { return harnesses_; }
+    bool isDetectingHarnesses() const { return isDetectingHarnesses_; }
+    bool isPaused() const { return isPaused_; }
+    const std::optional<std::string>& problem() const { return problem_; }
+    QString problemText() const { return QString::fromStdString(problem_.value_or("")); }
+    const std::optional<EnrollmentPrompt>& enrollmentPrompt() const { return enrollmentPrompt_; }
+    const EnrollmentInFlight& enrollmentInFlight() const { return enrollmentInFlight_; }
+    const std::optional<std::string>& pendingUpdateVersion() const { return pendingUpdateVersion_; }
+    QString pendingUpdateVersionText() const {
+        return QString::fromStdString(pendingUpdateVersion_.value_or(""));
+    }
+    bool canRunJobs() const { return canRunJobs_; }
+    int runnerGeneration() const { return runnerGeneration_; }
+    const std::map<std::string, DeviceScopes>& deviceScopes() const { return deviceScopes_; }
+    const std::map<std::string, std::string>& scopeRefusals() const { return scopeRefusals_; }
+    const std::map<std::string, QImage>& organizationPhotos() const { return organizationPhotos_; }
+
+    DevicePreferences& preferences() const { return *preferences_; }
+    EnrollmentForm& enrollmentForm() const { return *enrollmentForm_; }
+    const DeviceEnvironment& environment() const { return environment_; }
+    OrganizationConnections& connections() const { return *connections_; }
+    const std::optional<ModelCatalog>& modelCatalog() const { return modelCatalog_; }
+    const std::map<std::string, DeviceIdentity>& commandLineIdentities() const {
+        return commandLineIdentities_;
+    }
+    bool isAsleep() const { return isAsleep_; }
+    void setAsleep(bool asleep) { isAsleep_ = asleep; }
+
+    // Computed state.
+    std::vector<Enrollment> enrollments() const;
+    OverallConnection overallConnection() const;
+    SetupProgress setupProgress() const;
+    /// The reports the hello carries: one per installed harness, with the catalog's models.
+    std::vector<HarnessReport> reportedHarnesses() const;
+    DeviceMessage::Hello helloSnapshot() const;
+
+    // Hooks the delegate fills; each does nothing until then.
+    void setPresentEnrollmentPrompt(Hook hook) { presentEnrollmentPrompt_ = std::move(hook); }
+    void setPresentSetup(Hook hook) { presentSetup_ = std::move(hook); }
+    void setCloseMenu(Hook hook) { closeMenu_ = std::move(hook); }
+    void presentSetup() const { presentSetup_(); }
+    void closeMenu() const { closeMenu_(); }
+
+    // The hello and the harnesses.
+    boost::asio::awaitable<DeviceMessage::Hello> makeHello();
+    boost::asio::awaitable<void> refreshHarnesses();
+    boost::asio::awaitable<void> applyConnectionWish();
+    boost::asio::awaitable<void> setPaused(bool paused);
+    /// Announces `helloSnapshot()` to every organization's socket.
+    boost::asio::awaitable<void> announceHello();
+
+    // Restoring, connecting, adopting and removing.
+    /// Moves the earlier enrollment, then restores every saved enrollment in stored order; returns once
+    /// every key has been read (the connections come up in tasks of their own).
+    boost::asio::awaitable<void> restore();
+    boost::asio::awaitable<void> moveEarlierEnrollment();
+    boost::asio::awaitable<void> restore(Enrollment enrollment);
+    void adopt(const Enrollment& enrollment, std::shared_ptr<const DeviceSigningKey> key);
+    void connect(const Enrollment& enrollment, std::shared_ptr<const DeviceSigningKey> key);
+    void update(const ConnectionState& state, const std::string& deviceId);
+    boost::asio::awaitable<void> remove(EnrolledOrganization organization);
+
+    // Enrollment from links and codes.
+    void propose(boost::urls::url_view url);
+    /// A link argument as text (from the command line or another instance).
+    void propose(std::string_view linkText);
+    void propose(const EnrollmentLink& link);
+    boost::asio::awaitable<void> confirmEnrollment();
+    /// The prompt window closed: the prompt goes unless a proposal is being spent.
+    void promptClosed();
+
+    // Sleep and wake.
+    /// Stops every socket (the wish is now false) and cancels every running job.
+    boost::asio::awaitable<void> sleep();
+    /// Applies the wish again, then refreshes the harnesses and the command's logins.
+    boost::asio::awaitable<void> wake();
+    boost::asio::awaitable<void> cancelAllJobs();
+
+    // Updates between jobs.
+    /// Starts the idle, room and progress tasks; `terminate` ends the application after an install.
+    void startUpdates(Hook terminate);
+
+    // Profiles and photos.
+    void apply(const DeviceProfile& profile, const std::string& deviceId, const DeviceIdentity& identity);
+    void loadCachedPhoto(const std::string& deviceId);
+    void forgetPhoto(const std::string& deviceId);
+    std::optional<QImage> photo(const Enrollment* enrollment) const;
+
+    // Scopes.
+    boost::asio::awaitable<void> refreshScopes(std::string deviceId);
+    boost::asio::awaitable<void> answer(DeviceScope scope, bool isGranted, std::string deviceId);
+    boost::asio::awaitable<void> agreeEverywhere(std::set<DeviceScope> scopes);
+    std::optional<DeviceScopes> scopes(const EnrolledOrganization& organization) const;
+
+    // The velto command's logins.
+    void keepCommandLineLogins();
+    boost::asio::awaitable<void> forgetUnpairedCommandLineLogins();
+    boost::asio::awaitable<void> refreshCommandLineLogins();
+    boost::asio::awaitable<void> refreshCommandLineLogin(std::string deviceId);
+    boost::asio::awaitable<void> forgetCommandLineLogin(std::string deviceId);
+
+    // The model catalog.
+    void refreshModelsInBackground();
+
+    /// Starts a main-thread task that the model does not wait for; what escapes it is dropped.
+    void spawn(boost::asio::awaitable<void> task);
+
+Q_SIGNALS:
+    void organizationsChanged();
+    void harnessesChanged();
+    void isDetectingHarnessesChanged();
+    void isPausedChanged();
+    void problemChanged();
+    void enrollmentPromptChanged();
+    void enrollmentInFlightChanged();
+    void pendingUpdateVersionChanged();
+    void canRunJobsChanged();
+    void runnerGenerationChanged();
+    void deviceScopesChanged();
+    void scopeRefusalsChanged();
+    void organizationPhotosChanged();
+
+private:
+    template <typename T> void assign(T& field, T value, void (AppModel::*changed)()) {
+        if (field == value)
+            return;
+        field = std::move(value);
+        Q_EMIT(this->*changed)();
+    }
+    void setProblem(std::optional<std::string> problem) {
+        assign(problem_, std::move(problem), &AppModel::problemChanged);
+    }
+    void setPrompt(std::optional<EnrollmentPrompt> prompt) {
+        assign(enrollmentPrompt_, std::move(prompt), &AppModel::enrollmentPromptChanged);
+    }
+    void setPendingUpdateVersion(std::optional<std::string> version) {
+        assign(pendingUpdateVersion_, std::move(version), &AppModel::pendingUpdateVersionChanged);
+    }
+    void setOrganizationPhoto(const std::string& deviceId, std::optional<QImage> image);
+
+    boost::asio::awaitable<void> spend(ApprovedEnrollment approved);
+    boost::asio::awaitable<JoinedOrganization> join(ApprovedCode code);
+    boost::asio::awaitable<std::pair<Enrollment, std::shared_ptr<SecureEnclaveDeviceKey>>>
+    enroll(ApprovedCode code);
+    void updateRecord(const std::string& deviceId, const DeviceProfile& profile);
+    boost::asio::awaitable<void> syncPhoto(DeviceProfile::Organization organization, std::string deviceId,
+                                           DeviceIdentity identity);
+    boost::asio::awaitable<void> refreshModels(std::vector<HarnessReport> reports);
+    /// Ids of `commandLineIdentities` in ascending order.
+    std::vector<std::string> commandLineDeviceIds() const;
+    std::uint64_t nextConnectGeneration(const std::string& deviceId);
+
+    boost::asio::any_io_executor main_;
+    std::shared_ptr<AppServiceFactory> services_;
+    boost::asio::any_io_executor device_;
+    boost::asio::any_io_executor storage_;
+    DeviceEnvironment environment_;
+
+    // In the order they are built.
+    std::unique_ptr<OrganizationListModel> organizations_;
+    std::vector<HarnessStatus> harnesses_;
+    bool isDetectingHarnesses_ = false;
+    std::optional<std::string> problem_;
+    std::unique_ptr<DevicePreferences> preferences_;
+    std::unique_ptr<EnrollmentForm> enrollmentForm_;
+    std::optional<EnrollmentPrompt> enrollmentPrompt_;
+    EnrollmentInFlight enrollmentInFlight_;
+    std::shared_ptr<SecureEnclaveKeyStore> keyStore_;
+    std::shared_ptr<HarnessInventory> inventory_;
+    std::shared_ptr<ModelCatalogCache> modelCatalogCache_;
+    std::optional<ModelCatalog> modelCatalog_;
+    std::optional<std::string> pendingUpdateVersion_;
+    bool canRunJobs_ = false;
+    int runnerGeneration_ = 1;
+    std::map<std::string, DeviceScopes> deviceScopes_;
+    std::map<std::string, std::string> scopeRefusals_;
+    std::map<std::string, QImage> organizationPhotos_;
+    std::shared_ptr<OrganizationPhotoCache> photoCache_;
+    std::unique_ptr<OrganizationConnections> connections_;
+    std::map<std::string, DeviceIdentity> commandLineIdentities_;
+    bool hasCommandLineLoginTask_ = false;
+    bool isAsleep_ = false;
+    Hook presentEnrollmentPrompt_ = [] {};
+    Hook presentSetup_ = [] {};
+    Hook closeMenu_ = [] {};
+    bool isPaused_ = false;
+    std::shared_ptr<JobRunnerControl> runner_;
+    std::shared_ptr<UpdateCoordinator> updates_;
+    std::shared_ptr<SavedEnrollments> savedEnrollments_;
+
+    /// Per device id, the number of its latest connect; a connect whose number is no longer there
+    /// (removed, replaced, connected again) leaves nothing behind.
+    std::map<std::string, std::uint64_t> connectGenerations_;
+    std::uint64_t connectCounter_ = 0;
+};
+
+} // namespace velto

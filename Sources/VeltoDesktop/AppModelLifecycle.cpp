@@ -1,0 +1,100 @@
+// Sleep and wake, and updates between jobs.
+#include "VeltoDesktop/AppModel.hpp"
+#include "VeltoDesktop/FollowOnDevice.hpp"
+#include "VeltoDesktop/MainThread.hpp"
+#include "VeltoDesktop/OnDevice.hpp"
+
+#include <boost/asio/co_spawn.hpp>
+#include <boost/asio/detached.hpp>
+
+#include <QPointer>
+
+namespace velto {
+
+namespace {
+
+/// On the device io_context: every idle event lets the coordinator install what is staged.
+boost::asio::awaitable<void> forwardIdleEvents(std::shared_ptr<JobRunnerControl> runner,
+                                               std::shared_ptr<UpdateCoordinator> updates) {
+    for (;;) {
+        const bool isIdle = co_await runner->nextIdleEvent();
+        if (!isIdle)
+            break;
+        co_await updates->jobsBecameIdle();
+    }
+}
+
+boost::asio::awaitable<bool> nextRoom(std::shared_ptr<JobRunnerControl> runner) {
+    const bool hasRoom = co_await runner->nextRoomEvent();
+    co_return hasRoom;
+}
+
+/// On the main thread: every room event re-announces the hello, whether or not it changed.
+boost::asio::awaitable<void> announceOnRoom(boost::asio::any_io_executor device,
+                                            std::shared_ptr<JobRunnerControl> runner,
+                                            QPointer<AppModel> model) {
+    for (;;) {
+        auto waiting = nextRoom(runner);
+        const bool hasRoom = co_await onDevice(device, std::move(waiting));
+        if (!hasRoom)
+            co_return;
+        if (model)
+            co_await model->announceHello();
+    }
+}
+
+} // namespace
+
+boost::asio::awaitable<void> AppModel::cancelAllJobs() {
+    assertOnMainThread();
+    auto cancelling = [](std::shared_ptr<JobRunnerControl> runner) -> boost::asio::awaitable<void> {
+        co_await runner->cancelAll();
+    }(runner_);
+    co_await onDevice(device_, std::move(cancelling));
+}
+
+boost::asio::awaitable<void> AppModel::sleep() {
+    assertOnMainThread();
+    isAsleep_ = true;
+    co_await connections_->apply(!isPaused_ && !isAsleep_);
+    co_await cancelAllJobs();
+}
+
+boost::asio::awaitable<void> AppModel::wake() {
+    assertOnMainThread();
+    isAsleep_ = false;
+    co_await applyConnectionWish();
+    co_await refreshHarnesses();
+    co_await refreshCommandLineLogins();
+}
+
+void AppModel::startUpdates(Hook terminate) {
+    assertOnMainThread();
+    boost::asio::co_spawn(device_, forwardIdleEvents(runner_, updates_), boost::asio::detached);
+    spawn(announceOnRoom(device_, runner_, QPointer<AppModel>(this)));
+    spawn([](boost::asio::any_io_executor device, std::shared_ptr<UpdateCoordinator> updates,
+             QPointer<AppModel> model, Hook end) -> boost::asio::awaitable<void> {
+        auto onProgress = [model, end](UpdateProgress progress) -> boost::asio::awaitable<void> {
+            if (!model)
+                co_return;
+            switch (progress.kind) {
+            case UpdateProgress::Case::waitingForReview:
+                model->setPendingUpdateVersion(progress.version);
+                co_await model->announceHello();
+                break;
+            case UpdateProgress::Case::none:
+                model->setPendingUpdateVersion(std::nullopt);
+                co_await model->announceHello();
+                break;
+            case UpdateProgress::Case::installed:
+                end();
+                break;
+            }
+        };
+        auto following = followOnDevice(device, std::weak_ptr<UpdateCoordinator>(updates),
+                                        &UpdateCoordinator::progress, std::move(onProgress));
+        co_await std::move(following);
+    }(device_, updates_, QPointer<AppModel>(this), std::move(terminate)));
+}
+
+} // namespace velto

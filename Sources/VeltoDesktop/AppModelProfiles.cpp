@@ -1,0 +1,228 @@
+// Profiles, organization photos and device scopes.
+#include "VeltoDesktop/AppLog.hpp"
+#include "VeltoDesktop/AppModel.hpp"
+#include "VeltoDesktop/MainThread.hpp"
+#include "VeltoDesktop/OnDevice.hpp"
+#include "VeltoDevice/Photos/OrganizationPhotoClient.hpp"
+#include "VeltoDevice/Scopes/DeviceScopesClient.hpp"
+#include "VeltoDevice/Support/Exceptions.hpp"
+
+#include <QByteArray>
+#include <QPointer>
+#include <exception>
+
+namespace velto {
+
+namespace {
+
+boost::asio::awaitable<PhotoChange> syncOn(std::shared_ptr<OrganizationPhotoCache> cache, std::string key,
+                                           std::optional<std::string> version,
+                                           OrganizationPhotoClient client) {
+    OrganizationPhotoCache::Fetch fetch = [client] { return client.fetch(); };
+    auto syncing = cache->sync(std::move(key), std::move(version), std::move(fetch));
+    co_return co_await std::move(syncing);
+}
+
+boost::asio::awaitable<void> removeOn(std::shared_ptr<OrganizationPhotoCache> cache, std::string key) {
+    cache->remove(key);
+    co_return;
+}
+
+} // namespace
+
+void AppModel::apply(const DeviceProfile& profile, const std::string& deviceId,
+                     const DeviceIdentity& identity) {
+    assertOnMainThread();
+    updateRecord(deviceId, profile);
+    QPointer<AppModel> self(this);
+    spawn([](QPointer<AppModel> model, DeviceProfile::Organization organization, std::string id,
+             DeviceIdentity signer) -> boost::asio::awaitable<void> {
+        if (model)
+            co_await model->syncPhoto(std::move(organization), std::move(id), std::move(signer));
+    }(self, profile.organization, deviceId, identity));
+    spawn([](QPointer<AppModel> model, std::string id) -> boost::asio::awaitable<void> {
+        if (model)
+            co_await model->refreshCommandLineLogin(std::move(id));
+    }(self, deviceId));
+    spawn([](QPointer<AppModel> model, std::string id) -> boost::asio::awaitable<void> {
+        if (model)
+            co_await model->refreshScopes(std::move(id));
+    }(self, deviceId));
+}
+
+void AppModel::updateRecord(const std::string& deviceId, const DeviceProfile& profile) {
+    const int index = organizations_->indexOf(deviceId);
+    if (index < 0)
+        return;
+    auto row = organizations()[static_cast<std::size_t>(index)];
+    row.enrollment = row.enrollment.updated(profile);
+    organizations_->replace(index, std::move(row));
+    if (!savedEnrollments_)
+        return;
+    spawn([](std::shared_ptr<SavedEnrollments> saved, boost::asio::any_io_executor storage, std::string id,
+             DeviceProfile received) -> boost::asio::awaitable<void> {
+        std::exception_ptr failure;
+        try {
+            auto saving = onStorage(storage, [saved, id, received] { return saved->refresh(id, received); });
+            co_await std::move(saving);
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        if (failure && !isCancellation(failure))
+            appLog().error("could not save the profile of " + id + ": " + describe(failure));
+    }(savedEnrollments_, storage_, deviceId, profile));
+}
+
+boost::asio::awaitable<void> AppModel::syncPhoto(DeviceProfile::Organization organization,
+                                                 std::string deviceId, DeviceIdentity identity) {
+    assertOnMainThread();
+    if (!photoCache_)
+        co_return;
+    OrganizationPhotoClient client{identity.server, identity.http};
+    std::exception_ptr failure;
+    PhotoChange change = PhotoChange::unchanged;
+    try {
+        auto syncing = syncOn(photoCache_, deviceId, organization.photoVersion, client);
+        change = co_await onDevice(device_, std::move(syncing));
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    if (failure) {
+        if (!isCancellation(failure))
+            appLog().error("could not fetch the photo of " + organization.id + ": " + describe(failure));
+        co_return;
+    }
+    if (change != PhotoChange::unchanged)
+        loadCachedPhoto(deviceId);
+}
+
+void AppModel::setOrganizationPhoto(const std::string& deviceId, std::optional<QImage> image) {
+    auto found = organizationPhotos_.find(deviceId);
+    if (!image) {
+        if (found == organizationPhotos_.end())
+            return;
+        organizationPhotos_.erase(found);
+    } else if (found == organizationPhotos_.end()) {
+        organizationPhotos_.emplace(deviceId, std::move(*image));
+    } else if (found->second == *image) {
+        return;
+    } else {
+        found->second = std::move(*image);
+    }
+    Q_EMIT organizationPhotosChanged();
+}
+
+void AppModel::loadCachedPhoto(const std::string& deviceId) {
+    assertOnMainThread();
+    std::optional<QImage> image;
+    if (photoCache_) {
+        if (auto bytes = photoCache_->photo(deviceId)) {
+            QImage decoded;
+            if (decoded.loadFromData(QByteArray(reinterpret_cast<const char*>(bytes->data()),
+                                                static_cast<qsizetype>(bytes->size()))))
+                image = std::move(decoded);
+        }
+    }
+    setOrganizationPhoto(deviceId, std::move(image));
+}
+
+void AppModel::forgetPhoto(const std::string& deviceId) {
+    assertOnMainThread();
+    setOrganizationPhoto(deviceId, std::nullopt);
+    if (!photoCache_)
+        return;
+    spawn([](boost::asio::any_io_executor device, std::shared_ptr<OrganizationPhotoCache> cache,
+             std::string id) -> boost::asio::awaitable<void> {
+        try {
+            auto removing = removeOn(std::move(cache), std::move(id));
+            co_await onDevice(device, std::move(removing));
+        } catch (...) {
+            // A picture that cannot be removed is left; it is keyed by a device id no longer used.
+        }
+    }(device_, photoCache_, deviceId));
+}
+
+std::optional<QImage> AppModel::photo(const Enrollment* enrollment) const {
+    if (!enrollment)
+        return std::nullopt;
+    auto found = organizationPhotos_.find(enrollment->deviceId);
+    if (found == organizationPhotos_.end())
+        return std::nullopt;
+    return found->second;
+}
+
+boost::asio::awaitable<void> AppModel::refreshScopes(std::string deviceId) {
+    assertOnMainThread();
+    auto identity = commandLineIdentities_.find(deviceId);
+    if (identity == commandLineIdentities_.end())
+        co_return;
+    DeviceScopesClient client{identity->second.server, identity->second.http, deviceId};
+    std::exception_ptr failure;
+    std::optional<DeviceScopes> scopes;
+    try {
+        auto fetching = client.fetch();
+        scopes = co_await onDevice(device_, std::move(fetching));
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    if (failure) {
+        if (!isCancellation(failure))
+            appLog().error("could not read the scopes of " + deviceId + ": " + describe(failure));
+        co_return;
+    }
+    auto updated = deviceScopes_;
+    updated.insert_or_assign(deviceId, std::move(*scopes));
+    assign(deviceScopes_, std::move(updated), &AppModel::deviceScopesChanged);
+}
+
+boost::asio::awaitable<void> AppModel::answer(DeviceScope scope, bool isGranted, std::string deviceId) {
+    assertOnMainThread();
+    auto identity = commandLineIdentities_.find(deviceId);
+    if (identity == commandLineIdentities_.end())
+        co_return;
+    DeviceScopesClient client{identity->second.server, identity->second.http, deviceId};
+    std::exception_ptr failure;
+    std::optional<DeviceScopes> scopes;
+    try {
+        auto answering = client.answer(scope, isGranted);
+        scopes = co_await onDevice(device_, std::move(answering));
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    if (failure) {
+        if (isCancellation(failure))
+            co_return;
+        auto description = describe(failure);
+        appLog().error("could not answer " + std::string(rawValue(scope)) + " for " + deviceId + ": " +
+                       description);
+        auto refusals = scopeRefusals_;
+        refusals.insert_or_assign(deviceId, "Velto did not get your answer: " + description);
+        assign(scopeRefusals_, std::move(refusals), &AppModel::scopeRefusalsChanged);
+        co_return;
+    }
+    auto updated = deviceScopes_;
+    updated.insert_or_assign(deviceId, std::move(*scopes));
+    assign(deviceScopes_, std::move(updated), &AppModel::deviceScopesChanged);
+    if (scopeRefusals_.erase(deviceId) > 0)
+        Q_EMIT scopeRefusalsChanged();
+}
+
+boost::asio::awaitable<void> AppModel::agreeEverywhere(std::set<DeviceScope> scopes) {
+    assertOnMainThread();
+    const auto rows = organizations();
+    for (const auto& row : rows) {
+        for (auto scope : agreedDeviceScopes) {
+            if (scopes.count(scope) > 0)
+                co_await answer(scope, true, row.id());
+        }
+    }
+}
+
+std::optional<DeviceScopes> AppModel::scopes(const EnrolledOrganization& organization) const {
+    auto found = deviceScopes_.find(organization.id());
+    if (found == deviceScopes_.end())
+        return std::nullopt;
+    return found->second;
+}
+
+} // namespace velto

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "VeltoDevice/Connection/JobRunning.hpp"
+#include "VeltoDevice/Update/JobActivity.hpp"
+
+#include <boost/asio/awaitable.hpp>
+
+#include <memory>
+
+namespace velto {
+
+/// The job runner as the application model drives it, beside what every session asks of it
+/// (`jobs()`) and what the update coordinator asks (`activity()`). Lives on the device io_context;
+/// the model reaches it through the device executor.
+class JobRunnerControl {
+public:
+    virtual ~JobRunnerControl() = default;
+
+    virtual std::shared_ptr<JobRunning> jobs() = 0;
+    virtual std::shared_ptr<JobActivity> activity() = 0;
+
+    /// True when the runner script exists and `node` is on the login PATH.
+    virtual boost::asio::awaitable<bool> isAvailable() = 0;
+    /// The runner script's generation, 1 when it is unavailable or does not say.
+    virtual boost::asio::awaitable<int> generation() = 0;
+    /// Terminates every running job; each then ends through the runner's own path.
+    virtual boost::asio::awaitable<void> cancelAll() = 0;
+
+    /// Waits for the next idle event (no job runs and none is reserved); false once the events end.
+    virtual boost::asio::awaitable<bool> nextIdleEvent() = 0;
+    /// Waits for the next room event (a place became free); false once the events end.
+    virtual boost::asio::awaitable<bool> nextRoomEvent() = 0;
+};
+
+} // namespace velto

@@ -1,0 +1,97 @@
+#pragma once
+
+#include <boost/asio/execution.hpp>
+#include <boost/asio/execution_context.hpp>
+
+#include <QEvent>
+#include <QObject>
+#include <memory>
+#include <mutex>
+#include <utility>
+
+namespace velto {
+
+namespace detail {
+
+/// One piece of work posted to the main thread.
+struct MainThreadWork {
+    virtual ~MainThreadWork() = default;
+    virtual void run() = 0;
+};
+
+} // namespace detail
+
+/// The application's main thread as an Asio executor: `execute()` posts the work to the Qt event
+/// loop, so model coroutines spawned on it run between the loop's other events, and a coroutine that
+/// awaited the device thread resumes here. The context query answers this object, an execution
+/// context of its own, which is all co_spawn and the hop back need.
+///
+/// Work may be posted from any thread; it runs on the thread this object lives on. Work still queued
+/// when the object is destroyed is destroyed without running, and so is work posted after that (as
+/// the device io_context does when it is destroyed with coroutines that would resume here).
+class MainThreadContext final : public QObject, public boost::asio::execution_context {
+    Q_OBJECT
+
+public:
+    /// The context while it lives; executors hold it, so that they never post to a destroyed one.
+    struct Handle {
+        std::mutex mutex;
+        MainThreadContext* context = nullptr;
+    };
+
+    class Executor {
+    public:
+        explicit Executor(MainThreadContext& context) noexcept
+            : context_(&context), handle_(context.handle_) {}
+
+        boost::asio::execution_context& query(boost::asio::execution::context_t) const noexcept {
+            return *context_;
+        }
+        static constexpr boost::asio::execution::blocking_t::never_t
+        query(boost::asio::execution::blocking_t) noexcept {
+            return {};
+        }
+        Executor require(boost::asio::execution::blocking_t::never_t) const noexcept { return *this; }
+
+        template <typename Function> void execute(Function function) const {
+            MainThreadContext::post(*handle_, std::make_unique<Work<Function>>(std::move(function)));
+        }
+
+        MainThreadContext& context() const noexcept { return *context_; }
+
+        friend bool operator==(const Executor& a, const Executor& b) noexcept {
+            return a.context_ == b.context_;
+        }
+        friend bool operator!=(const Executor& a, const Executor& b) noexcept {
+            return a.context_ != b.context_;
+        }
+
+    private:
+        MainThreadContext* context_;
+        std::shared_ptr<Handle> handle_;
+    };
+
+    MainThreadContext();
+    ~MainThreadContext() override;
+
+    Executor executor() noexcept { return Executor(*this); }
+
+    /// Whether the caller runs on the thread this context posts to.
+    bool isCurrentThread() const;
+
+protected:
+    bool event(QEvent* event) override;
+
+private:
+    template <typename Function> struct Work final : detail::MainThreadWork {
+        explicit Work(Function f) : function(std::move(f)) {}
+        void run() override { std::move(function)(); }
+        Function function;
+    };
+
+    static void post(Handle& handle, std::unique_ptr<detail::MainThreadWork> work);
+
+    std::shared_ptr<Handle> handle_;
+};
+
+} // namespace velto

@@ -1,0 +1,149 @@
+#include "VeltoDesktop/SystemServices.hpp"
+
+#include "VeltoDesktop/Hostname1Naming.hpp"
+#include "VeltoDesktop/LogindPowerEvents.hpp"
+#include "VeltoDesktop/UnavailableJobRunner.hpp"
+#include "VeltoDevice/Connection/BeastWebSocketDialer.hpp"
+#include "VeltoDevice/Enrollment/EnrollmentListStore.hpp"
+#include "VeltoDevice/Enrollment/EnrollmentStore.hpp"
+#include "VeltoDevice/HTTP/BeastHTTPTransport.hpp"
+#include "VeltoDevice/Harness/HarnessDetector.hpp"
+#include "VeltoDevice/Harness/LoginShellPath.hpp"
+#include "VeltoDevice/Harness/ProcessRunner.hpp"
+#include "VeltoDevice/Keys/KeychainDeviceKeyring.hpp"
+#include "VeltoDevice/Keys/MovedDeviceKey.hpp"
+#include "VeltoDevice/Runner/ModelCatalogCommand.hpp"
+#include "VeltoDevice/Support/BundleIdentifier.hpp"
+#include "VeltoDevice/Support/SystemClock.hpp"
+#include "VeltoDevice/Update/AppBundle.hpp"
+#include "VeltoDevice/Update/BeastUpdateDownloader.hpp"
+#include "VeltoDevice/Update/BundleManifestVerification.hpp"
+#include "VeltoDevice/Update/BundleSwapInstaller.hpp"
+#include "VeltoDevice/Update/DetachedProcessLauncher.hpp"
+#include "VeltoDevice/Update/InstallLocation.hpp"
+#include "VeltoDevice/Update/UpdateStager.hpp"
+#include "VeltoDevice/Update/UpdateVerifier.hpp"
+
+#include <boost/asio/strand.hpp>
+
+#include <exception>
+
+namespace velto {
+
+namespace {
+
+std::shared_ptr<PreferencesDomain> domain(const char* identifier) {
+    auto file = PreferencesDomain::standardFile(identifier);
+    return std::make_shared<PreferencesDomain>(file.value_or(std::filesystem::path()));
+}
+
+} // namespace
+
+SystemServices::SystemServices(DeviceThread& thread, Environment processEnvironment)
+    : thread_(thread), processEnvironment_(std::move(processEnvironment)),
+      environment_(DeviceEnvironment::read(AppBundle::running(), processEnvironment_)),
+      storage_(boost::asio::make_strand(thread_.blockingPool().get_executor())),
+      standard_(domain(kBundleIdentifier)), earlier_(domain(kEarlierBundleIdentifier)) {}
+
+boost::asio::any_io_executor SystemServices::deviceExecutor() {
+    return thread_.executor();
+}
+
+boost::asio::any_io_executor SystemServices::blockingExecutor() {
+    return thread_.blockingPool().get_executor();
+}
+
+std::shared_ptr<Clock> SystemServices::clock() {
+    return SystemClock::shared();
+}
+
+std::shared_ptr<DeviceKeyring> SystemServices::keyring() {
+    return KeychainDeviceKeyring::standard();
+}
+
+std::shared_ptr<HarnessInventory> SystemServices::makeInventory() {
+    auto runner = std::make_shared<ProcessRunner>(clock());
+    return std::make_shared<HarnessInventory>(deviceExecutor(), HarnessDetector(runner, processEnvironment_));
+}
+
+std::shared_ptr<ModelCatalogCache> SystemServices::makeModelCatalogCache() {
+    auto runner = std::make_shared<ProcessRunner>(clock());
+    ModelCatalogCommand command(environment_.runnerScript, processEnvironment_,
+                                std::make_shared<LoginShellPath>(runner), runner);
+    return std::make_shared<ModelCatalogCache>(deviceExecutor(), clock(), std::move(command));
+}
+
+std::shared_ptr<OrganizationPhotoCache> SystemServices::makePhotoCache() {
+    try {
+        return std::make_shared<OrganizationPhotoCache>(OrganizationPhotoCache::applicationSupport());
+    } catch (const std::exception&) {
+        return nullptr;
+    }
+}
+
+std::shared_ptr<OrganizationSockets> SystemServices::makeSockets() {
+    return std::make_shared<OrganizationSockets>();
+}
+
+std::shared_ptr<JobRunnerControl> SystemServices::makeRunner() {
+    return std::make_shared<UnavailableJobRunner>();
+}
+
+std::shared_ptr<UpdateCoordinator> SystemServices::makeUpdates(std::shared_ptr<JobActivity> activity) {
+    UpdateVerifier verifier(environment_.appVersion, environment_.updatePublicKey);
+    auto signatureCheck =
+        std::make_shared<BundleManifestVerification>(verifier.publicKey(), thread_.blockingPool(), clock());
+    auto stager = std::make_shared<UpdateStager>(
+        environment_.updateStagingFolder, environment_.bundleIdentifier,
+        std::make_shared<BeastUpdateDownloader>(), signatureCheck, thread_.blockingPool(), clock());
+    stager->removeLeftovers();
+    std::optional<InstallLocationProblem> problem = InstallLocationProblem::notAppBundle;
+    std::filesystem::path bundle;
+    if (environment_.bundle) {
+        bundle = *environment_.bundle;
+        problem = InstallLocation::problem(bundle);
+    }
+    auto installer = std::make_shared<BundleSwapInstaller>(
+        bundle, std::make_shared<DetachedProcessLauncher>(deviceExecutor(), processEnvironment_));
+    return std::make_shared<UpdateCoordinator>(deviceExecutor(), std::move(verifier), problem,
+                                               std::move(stager), std::move(installer), std::move(activity));
+}
+
+std::shared_ptr<SavedEnrollments> SystemServices::makeSavedEnrollments() {
+    try {
+        auto store = std::make_shared<EnrollmentListStore>(EnrollmentListStore::applicationSupport());
+        return std::make_shared<SavedEnrollments>(keyring(), std::move(store));
+    } catch (const std::exception&) {
+        return nullptr;
+    }
+}
+
+std::shared_ptr<EnrollmentStorage> SystemServices::earlierEnrollment() {
+    try {
+        return std::make_shared<EnrollmentStore>(EnrollmentStore::applicationSupport());
+    } catch (const std::exception&) {
+        return nullptr;
+    }
+}
+
+std::shared_ptr<DeviceKeyStorage> SystemServices::earlierKey() {
+    return MovedDeviceKey::standard();
+}
+
+std::shared_ptr<HTTPTransport> SystemServices::makeTransport() {
+    return std::make_shared<BeastHTTPTransport>();
+}
+
+std::shared_ptr<WebSocketDialer> SystemServices::makeDialer() {
+    return std::make_shared<BeastWebSocketDialer>(deviceExecutor());
+}
+
+std::shared_ptr<MachineNaming> SystemServices::machineNaming() {
+    return std::make_shared<Hostname1Naming>();
+}
+
+std::shared_ptr<PowerEventSource> SystemServices::powerEvents() {
+    return std::make_shared<LogindPowerEvents>();
+}
+
+} // namespace velto

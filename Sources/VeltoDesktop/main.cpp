@@ -1,0 +1,92 @@
+// The Velto agent: enrolls this machine into organizations and lends its coding agents to their jobs.
+// Its arguments are enrollment links, as the link handler's desktop entry passes them ("--" first).
+#include "VeltoDesktop/AppDelegate.hpp"
+#include "VeltoDesktop/AppLog.hpp"
+#include "VeltoDesktop/MainThreadContext.hpp"
+#include "VeltoDesktop/ProcessEnvironment.hpp"
+#include "VeltoDesktop/ShutdownWatchdog.hpp"
+#include "VeltoDesktop/SingleInstance.hpp"
+#include "VeltoDesktop/StandardErrorLogSink.hpp"
+#include "VeltoDesktop/SystemServices.hpp"
+#include "VeltoDesktop/TerminationSignals.hpp"
+#include "VeltoDevice/Support/DeviceThread.hpp"
+
+#include <QCoreApplication>
+#include <QPointer>
+#include <QTimer>
+#include <memory>
+#include <string>
+#include <vector>
+
+int main(int argc, char** argv) {
+    using namespace velto;
+    // Before any thread exists, so that every thread inherits the mask and only the descriptor sees them.
+    TerminationSignals::blockInThisThread();
+    QCoreApplication application(argc, argv);
+    setLogSink(StandardErrorLogSink::forThisSystem());
+
+    std::vector<std::string> arguments;
+    for (int index = 1; index < argc; ++index) {
+        std::string argument(argv[index]);
+        if (argument != "--")
+            arguments.push_back(std::move(argument));
+    }
+
+    auto folder = SingleInstance::standardFolder();
+    if (!folder) {
+        appLog().error("no private runtime folder: cannot tell whether Velto runs already");
+        return 1;
+    }
+    SingleInstance instance(*folder);
+    switch (instance.claim(arguments)) {
+    case SingleInstance::Claim::forwarded:
+        return 0;
+    case SingleInstance::Claim::failed:
+        return 1;
+    case SingleInstance::Claim::primary:
+        break;
+    }
+
+    // First made, last gone: it also covers the destruction of everything below.
+    ShutdownWatchdog watchdog;
+    DeviceThread thread;
+    MainThreadContext context;
+    auto services = std::make_shared<SystemServices>(thread, ProcessEnvironment::current());
+    QPointer<AppDelegate> delegatePointer;
+    auto terminate = [&watchdog, &delegatePointer] {
+        if (watchdog.isArmed())
+            return;
+        watchdog.arm();
+        // Running jobs get at most ShutdownWatchdog::jobGrace to end before the loop stops.
+        QTimer::singleShot(ShutdownWatchdog::jobGrace, QCoreApplication::instance(),
+                           [] { QCoreApplication::quit(); });
+        if (!delegatePointer) {
+            QCoreApplication::quit();
+            return;
+        }
+        delegatePointer->model().spawn([](QPointer<AppDelegate> delegate) -> boost::asio::awaitable<void> {
+            if (delegate)
+                co_await delegate->model().cancelAllJobs();
+            QCoreApplication::quit();
+        }(delegatePointer));
+    };
+    AppDelegate delegate(context.executor(), services, terminate);
+    delegatePointer = &delegate;
+
+    QObject::connect(&instance, &SingleInstance::linksReceived, &delegate,
+                     [&delegate](std::vector<std::string> links) { delegate.open(links); });
+    TerminationSignals signals;
+    QObject::connect(&signals, &TerminationSignals::requested, &delegate, terminate);
+    QObject::connect(&application, &QCoreApplication::aboutToQuit, &delegate,
+                     [&delegate] { delegate.willTerminate(); });
+
+    delegate.open(arguments);
+    delegate.willFinishLaunching();
+    QTimer::singleShot(0, &delegate, [&delegate] { delegate.didFinishLaunching(); });
+    const int status = QCoreApplication::exec();
+
+    // Nothing is destroyed while the library still runs.
+    watchdog.arm();
+    thread.stop();
+    return status;
+}
