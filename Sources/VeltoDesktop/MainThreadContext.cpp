@@ -64,6 +64,7 @@ void MainThreadContext::post(Handle& handle, std::unique_ptr<detail::MainThreadW
 bool MainThreadContext::event(QEvent* event) {
     if (event->type() == WorkEvent::type()) {
         static_cast<WorkEvent*>(event)->run();
+        ++completed_;
         return true;
     }
     return QObject::event(event);

@@ -5,6 +5,7 @@
 
 #include <QEvent>
 #include <QObject>
+#include <cstddef>
 #include <memory>
 #include <mutex>
 #include <utility>
@@ -78,6 +79,8 @@ public:
 
     /// Whether the caller runs on the thread this context posts to.
     bool isCurrentThread() const;
+    /// How many pieces of work have run here.
+    std::size_t completedWork() const { return completed_; }
 
 protected:
     bool event(QEvent* event) override;
@@ -92,6 +95,7 @@ private:
     static void post(Handle& handle, std::unique_ptr<detail::MainThreadWork> work);
 
     std::shared_ptr<Handle> handle_;
+    std::size_t completed_ = 0;
 };
 
 } // namespace velto

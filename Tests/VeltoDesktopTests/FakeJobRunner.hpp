@@ -1,0 +1,46 @@
+#pragma once
+
+#include "VeltoDesktop/JobRunnerControl.hpp"
+#include "VeltoDevice/Support/NewestStream.hpp"
+
+#include <memory>
+
+#include "RecordingJobRunner.hpp"
+
+namespace velto::testing {
+
+/// The runner control of the model's tests: availability and generation as set, cancelAll counted,
+/// idle and room events pushed by the test; sessions get a recording runner. Device loop only.
+class FakeJobRunner final : public JobRunnerControl,
+                            public JobActivity,
+                            public std::enable_shared_from_this<FakeJobRunner> {
+public:
+    bool available = true;
+    int runnerGeneration = 1;
+    int cancelAllCount = 0;
+    bool idle = true;
+    std::shared_ptr<RecordingJobRunner> recording = std::make_shared<RecordingJobRunner>();
+    NewestStream<bool> idleEvents{1};
+    NewestStream<bool> roomEvents{1};
+
+    std::shared_ptr<JobRunning> jobs() override { return recording; }
+    std::shared_ptr<JobActivity> activity() override { return shared_from_this(); }
+    boost::asio::awaitable<bool> isAvailable() override { co_return available; }
+    boost::asio::awaitable<int> generation() override { co_return runnerGeneration; }
+    boost::asio::awaitable<void> cancelAll() override {
+        ++cancelAllCount;
+        co_await recording->cancelAll();
+    }
+    boost::asio::awaitable<bool> nextIdleEvent() override {
+        auto event = co_await idleEvents.next();
+        co_return event.has_value();
+    }
+    boost::asio::awaitable<bool> nextRoomEvent() override {
+        auto event = co_await roomEvents.next();
+        co_return event.has_value();
+    }
+    boost::asio::awaitable<bool> isIdle() override { co_return idle; }
+    boost::asio::awaitable<void> holdNewJobs(bool) override { co_return; }
+};
+
+} // namespace velto::testing

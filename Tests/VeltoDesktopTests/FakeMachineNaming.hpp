@@ -1,0 +1,15 @@
+#pragma once
+
+#include "VeltoDesktop/MachineNaming.hpp"
+
+namespace velto::testing {
+
+struct FakeMachineNaming final : MachineNaming {
+    std::optional<std::string> pretty;
+    std::optional<std::string> host;
+
+    std::optional<std::string> prettyName() override { return pretty; }
+    std::optional<std::string> hostName() override { return host; }
+};
+
+} // namespace velto::testing
