@@ -49,6 +49,11 @@ bool MainThreadContext::isCurrentThread() const {
     return QThread::currentThread() == thread();
 }
 
+bool MainThreadContext::isCurrentThread(Handle& handle) {
+    std::lock_guard lock(handle.mutex);
+    return handle.context != nullptr && handle.context->isCurrentThread();
+}
+
 void MainThreadContext::post(Handle& handle, std::unique_ptr<detail::MainThreadWork> work) {
     {
         std::lock_guard lock(handle.mutex);

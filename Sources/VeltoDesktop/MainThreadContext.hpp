@@ -24,8 +24,9 @@ struct MainThreadWork {
 
 /// The application's main thread as an Asio executor: `execute()` posts the work to the Qt event
 /// loop, so model coroutines spawned on it run between the loop's other events, and a coroutine that
-/// awaited the device thread resumes here. The context query answers this object, an execution
-/// context of its own, which is all co_spawn and the hop back need.
+/// awaited the device thread resumes here; a dispatch made on the main thread itself runs at once. The
+/// context query answers this object, an execution context of its own, which is all co_spawn and the hop back
+/// need.
 ///
 /// Work may be posted from any thread; it runs on the thread this object lives on. Work still queued
 /// when the object is destroyed is destroyed without running, and so is work posted after that (as
@@ -48,13 +49,29 @@ public:
         boost::asio::execution_context& query(boost::asio::execution::context_t) const noexcept {
             return *context_;
         }
-        static constexpr boost::asio::execution::blocking_t::never_t
-        query(boost::asio::execution::blocking_t) noexcept {
-            return {};
+        boost::asio::execution::blocking_t query(boost::asio::execution::blocking_t) const noexcept {
+            return mayRunInline_
+                       ? boost::asio::execution::blocking_t(boost::asio::execution::blocking.possibly)
+                       : boost::asio::execution::blocking_t(boost::asio::execution::blocking.never);
         }
-        Executor require(boost::asio::execution::blocking_t::never_t) const noexcept { return *this; }
+        /// Always queued (post, defer).
+        Executor require(boost::asio::execution::blocking_t::never_t) const noexcept {
+            Executor copy(*this);
+            copy.mayRunInline_ = false;
+            return copy;
+        }
+        /// Run at once when already on the main thread (dispatch), as an io_context's executor does.
+        Executor require(boost::asio::execution::blocking_t::possibly_t) const noexcept {
+            Executor copy(*this);
+            copy.mayRunInline_ = true;
+            return copy;
+        }
 
         template <typename Function> void execute(Function function) const {
+            if (mayRunInline_ && MainThreadContext::isCurrentThread(*handle_)) {
+                std::move(function)();
+                return;
+            }
             MainThreadContext::post(*handle_, std::make_unique<Work<Function>>(std::move(function)));
         }
 
@@ -70,6 +87,7 @@ public:
     private:
         MainThreadContext* context_;
         std::shared_ptr<Handle> handle_;
+        bool mayRunInline_ = true;
     };
 
     MainThreadContext();
@@ -93,6 +111,7 @@ private:
     };
 
     static void post(Handle& handle, std::unique_ptr<detail::MainThreadWork> work);
+    static bool isCurrentThread(Handle& handle);
 
     std::shared_ptr<Handle> handle_;
     std::size_t completed_ = 0;

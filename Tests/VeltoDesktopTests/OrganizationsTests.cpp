@@ -1,0 +1,113 @@
+#include "VeltoDevice/Enrollment/FileError.hpp"
+
+#include "FixedSigningKey.hpp"
+#include "ModelFixture.hpp"
+
+namespace velto {
+namespace {
+
+using testing::ModelFixture;
+
+class OrganizationsTest : public ModelFixture {
+protected:
+    std::shared_ptr<const DeviceSigningKey> key() { return std::make_shared<testing::FixedSigningKey>(); }
+};
+
+TEST_F(OrganizationsTest, AnotherDeviceOfAListedOrganizationKeepsTheRowAndStopsTheOldSocket) {
+    build();
+    model->adopt(enrollment("dev-1", "org-a", "Acme"), key());
+    model->adopt(enrollment("dev-9", "org-b", "Bolt"), key());
+    loop.drain();
+    services->dialer->opened()[0]->deliver(welcome("dev-1"));
+    loop.drain();
+
+    model->adopt(enrollment("dev-2", "org-a", "Acme"), key());
+    EXPECT_EQ(model->organizations()[0].state, ConnectionState::offline());
+    loop.drain();
+
+    EXPECT_EQ(rowIds(), (std::vector<std::string>{"dev-2", "dev-9"}));
+    EXPECT_EQ(socketIds(), (std::vector<std::string>{"dev-9", "dev-2"}));
+    EXPECT_TRUE(services->dialer->opened()[0]->isClosed());
+    EXPECT_EQ(model->commandLineIdentities().count("dev-1"), 0u);
+    EXPECT_EQ(model->connections().observedIds(), (std::vector<std::string>{"dev-2", "dev-9"}));
+}
+
+TEST_F(OrganizationsTest, EnrollingAgainUnderTheSameDeviceIdOnlyStopsTheOldConnection) {
+    build();
+    model->adopt(enrollment("dev-1", "org-a", "Acme"), key());
+    loop.drain();
+    auto first = services->dialer->opened().at(0);
+    first->deliver(welcome("dev-1"));
+    loop.drain();
+
+    model->adopt(enrollment("dev-1", "org-a", "Acme"), key());
+    loop.drain();
+
+    EXPECT_TRUE(first->isClosed());
+    EXPECT_EQ(socketIds(), std::vector<std::string>{"dev-1"});
+    EXPECT_EQ(model->commandLineIdentities().count("dev-1"), 1u);
+    EXPECT_EQ(model->connections().observedIds(), std::vector<std::string>{"dev-1"});
+    ASSERT_EQ(services->dialer->dialCount(), 2u);
+    // The new connection's states still reach the row.
+    services->dialer->latest().deliver(welcome("dev-1"));
+    loop.drain();
+    EXPECT_EQ(model->organizations()[0].state, ConnectionState::connected("dev-1"));
+}
+
+TEST_F(OrganizationsTest, LeavingDuringTheConnectLeavesNoSocketAndNoObserver) {
+    // Without a saved list, leaving reaches the socket set without waiting for a file.
+    services->savedEnrollments = nullptr;
+    build();
+    model->adopt(enrollment("dev-1", "org-a", "Acme"), key());
+    // Leaving while the connect registers its socket: the connect comes back after the leave.
+    loop.spawn(model->remove(model->organizations()[0]));
+    loop.drain();
+
+    EXPECT_TRUE(model->organizations().empty());
+    EXPECT_TRUE(socketIds().empty());
+    EXPECT_TRUE(model->connections().observedIds().empty());
+    EXPECT_EQ(services->dialer->dialCount(), 0u);
+    EXPECT_EQ(model->commandLineIdentities().count("dev-1"), 0u);
+}
+
+TEST_F(OrganizationsTest, AStatePublishedAfterLeavingChangesNothing) {
+    build();
+    model->adopt(enrollment("dev-1", "org-a", "Acme"), key());
+    loop.drain();
+    loop.run(model->remove(model->organizations()[0]));
+    model->update(ConnectionState::connecting(), "dev-1");
+    EXPECT_TRUE(model->organizations().empty());
+}
+
+TEST_F(OrganizationsTest, LeavingWhenTheListCannotBeSavedKeepsTheOrganizationConnected) {
+    services->save({enrollment("dev-1", "org-a", "Acme")});
+    build();
+    loop.run(model->restore());
+    loop.drain();
+    // A folder where the list file was makes every save fail.
+    std::filesystem::remove(services->listStore->filePath());
+    std::filesystem::create_directories(services->listStore->filePath() / "blocked");
+
+    loop.run(model->remove(model->organizations()[0]));
+    EXPECT_EQ(rowIds(), std::vector<std::string>{"dev-1"});
+    EXPECT_EQ(socketIds(), std::vector<std::string>{"dev-1"});
+    ASSERT_TRUE(model->problem());
+    auto lines = log->messages("app");
+    EXPECT_EQ(lines.back(), "could not remove Acme: " + *model->problem());
+}
+
+TEST_F(OrganizationsTest, LeavingDropsTheRowTheSocketThePictureAndTheScopes) {
+    services->save({enrollment("dev-1", "org-a", "Acme")});
+    build();
+    loop.run(model->restore());
+    loop.drain();
+    loop.run(model->remove(model->organizations()[0]));
+    loop.drain();
+    EXPECT_TRUE(model->organizations().empty());
+    EXPECT_TRUE(socketIds().empty());
+    EXPECT_TRUE(services->saved().empty());
+    EXPECT_FALSE(services->keys->storage("dev-1")->contents());
+}
+
+} // namespace
+} // namespace velto
