@@ -127,6 +127,22 @@ bool ChildProcess::reap(bool block) {
     return true;
 }
 
+bool ChildProcess::writeLine(const std::string& line) {
+    if (input_ < 0)
+        return false;
+    std::string text = line + "\n";
+    std::size_t written = 0;
+    while (written < text.size()) {
+        auto count = ::write(input_, text.data() + written, text.size() - written);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count <= 0)
+            return false;
+        written += static_cast<std::size_t>(count);
+    }
+    return true;
+}
+
 void ChildProcess::closeInput() {
     closeQuietly(input_);
 }

@@ -27,6 +27,9 @@ public:
     /// when no whole line came within `timeout`.
     std::optional<std::string> readLine(std::chrono::milliseconds timeout);
 
+    /// Writes `line` and a line feed to its standard input; false when it no longer reads it.
+    bool writeLine(const std::string& line);
+
     /// Waits for the exit: the exit status, or 128 plus the signal that ended it.
     int wait();
 

@@ -1,0 +1,59 @@
+// The executable itself, in a scratch home with a private session bus and keyring and a private bus
+// with fake logind and hostnamed in place of the system bus.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+
+#include "AgentProcess.hpp"
+
+namespace velto {
+namespace {
+
+using testing::AgentProcess;
+using namespace std::chrono_literals;
+
+class AgentProcessTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (auto reason = AgentProcess::unavailableReason())
+            GTEST_SKIP() << *reason;
+    }
+};
+
+TEST_F(AgentProcessTest, StartsWithoutWindowsForwardsLinksAndQuitsOnSigterm) {
+    AgentProcess agent;
+    auto first = agent.start({"--", "not a link"});
+    ASSERT_TRUE(AgentProcess::waitForLine(*first, "app info: ignored an argument that is not a link"));
+    ASSERT_TRUE(AgentProcess::waitForLine(*first, "app info: not enrolled"));
+    ASSERT_TRUE(
+        AgentProcess::waitForLine(*first, "app info: no status item yet: the agent runs without windows"));
+    ASSERT_TRUE(agent.waitForSystemLine("inhibited")) << "a sleep delay is taken at start";
+
+    auto second = agent.start({"--", "velto://enroll?server=https://velto.example&code=AAAA-1111"});
+    EXPECT_EQ(second->wait(), 0) << "a later start hands its link over and exits";
+    EXPECT_TRUE(AgentProcess::waitForLine(
+        *first, "app info: the enrollment prompt would open in the setup window: it waits for confirmation"));
+
+    agent.sendSystem("sleep");
+    EXPECT_TRUE(agent.waitForSystemLine("released")) << "the sleep steps end and let the machine sleep";
+    agent.sendSystem("wake");
+    EXPECT_TRUE(agent.waitForSystemLine("inhibited")) << "a new delay is taken after the wake";
+
+    const auto asked = std::chrono::steady_clock::now();
+    kill(first->pid(), SIGTERM);
+    EXPECT_EQ(first->wait(), 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, 5s);
+}
+
+TEST_F(AgentProcessTest, WithoutASystemBusSleepAndWakeAreNotObserved) {
+    AgentProcess agent(false);
+    auto process = agent.start({});
+    EXPECT_TRUE(
+        AgentProcess::waitForLine(*process, "app notice: no system bus: sleep and wake are not observed"));
+    kill(process->pid(), SIGINT);
+    EXPECT_EQ(process->wait(), 0);
+}
+
+} // namespace
+} // namespace velto
