@@ -4,44 +4,18 @@
 #include "VeltoDevice/Enrollment/FileError.hpp"
 #include "VeltoDevice/Enrollment/Files.hpp"
 #include "VeltoDevice/Support/Json.hpp"
+#include "VeltoDevice/Support/UserFolders.hpp"
 
-#include <cstdlib>
-#include <pwd.h>
 #include <system_error>
-#include <unistd.h>
-#include <vector>
 
 namespace velto {
 
 namespace {
 
-std::optional<std::filesystem::path> absoluteVariable(const char* name) {
-    const char* value = std::getenv(name);
-    if (value == nullptr || *value == '\0')
-        return std::nullopt;
-    std::filesystem::path path(value);
-    if (!path.is_absolute())
-        return std::nullopt;
-    return path;
-}
-
-std::filesystem::path homeFolder() {
-    if (auto home = absoluteVariable("HOME"))
-        return *home;
-    std::vector<char> buffer(16384);
-    passwd entry{};
-    passwd* found = nullptr;
-    if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found != nullptr &&
-        found->pw_dir != nullptr && found->pw_dir[0] == '/') {
-        return found->pw_dir;
-    }
-    throw FileError::noHomeFolder();
-}
-
 std::filesystem::path dataHome() {
-    if (auto data = absoluteVariable("XDG_DATA_HOME"))
-        return *data;
-    return homeFolder() / ".local" / "share";
+    if (auto folder = UserFolders::dataHome())
+        return *folder;
+    throw FileError::noHomeFolder();
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "VeltoDevice/Enrollment/Files.hpp"
 
 #include "VeltoDevice/Enrollment/FileError.hpp"
+#include "VeltoDevice/Support/FileDescriptor.hpp"
 
 #include <cerrno>
 #include <cstdio>
@@ -13,27 +14,19 @@ namespace velto::files {
 
 namespace {
 
-/// Closes a descriptor when the scope ends, unless released.
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    ~Descriptor() {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    int get() const { return fd_; }
-    /// Closes now and reports close's own failure (errno is then set).
-    bool close() {
-        int fd = fd_;
-        fd_ = -1;
-        return ::close(fd) == 0;
-    }
+std::filesystem::path folderOf(const std::filesystem::path& path) {
+    auto folder = path.parent_path();
+    return folder.empty() ? std::filesystem::path(".") : folder;
+}
 
-private:
-    int fd_;
-};
+/// Makes a finished rename durable. A folder that cannot be flushed leaves the file written.
+void syncFolder(const std::filesystem::path& folder) {
+    FileDescriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (fd.get() >= 0)
+        ::fsync(fd.get());
+}
+
+} // namespace
 
 bool writeAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
@@ -48,23 +41,9 @@ bool writeAll(int fd, std::string_view bytes) {
     return true;
 }
 
-std::filesystem::path folderOf(const std::filesystem::path& path) {
-    auto folder = path.parent_path();
-    return folder.empty() ? std::filesystem::path(".") : folder;
-}
-
-/// Makes a finished rename durable. A folder that cannot be flushed leaves the file written.
-void syncFolder(const std::filesystem::path& folder) {
-    Descriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (fd.get() >= 0)
-        ::fsync(fd.get());
-}
-
-} // namespace
-
-std::optional<std::string> readIfPresent(const std::filesystem::path& path) {
+std::optional<std::string> readIfPresent(const std::filesystem::path& path, std::size_t maximumSize) {
     // Non-blocking, so that a pipe or device in the file's place cannot hang the open.
-    Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (fd.get() < 0) {
         if (errno == ENOENT || errno == ENOTDIR)
             return std::nullopt;
@@ -77,6 +56,8 @@ std::optional<std::string> readIfPresent(const std::filesystem::path& path) {
         int error = S_ISDIR(status.st_mode) ? EISDIR : EINVAL;
         throw std::system_error(error, std::generic_category(), path.string());
     }
+    if (static_cast<std::uintmax_t>(status.st_size) > maximumSize)
+        throw std::system_error(EFBIG, std::generic_category(), path.string());
     std::string content;
     char buffer[16384];
     for (;;) {
@@ -89,6 +70,8 @@ std::optional<std::string> readIfPresent(const std::filesystem::path& path) {
         if (count == 0)
             break;
         content.append(buffer, static_cast<std::size_t>(count));
+        if (content.size() > maximumSize)
+            throw std::system_error(EFBIG, std::generic_category(), path.string());
     }
     return content;
 }
@@ -96,7 +79,7 @@ std::optional<std::string> readIfPresent(const std::filesystem::path& path) {
 void writeAtomically(const std::filesystem::path& path, std::string_view bytes) {
     const auto folder = folderOf(path);
     std::string temporary = (folder / ("." + path.filename().string() + ".XXXXXX")).string();
-    Descriptor fd(::mkostemp(temporary.data(), O_CLOEXEC));
+    FileDescriptor fd(::mkostemp(temporary.data(), O_CLOEXEC));
     if (fd.get() < 0)
         throw FileError::write(path.string(), FileError::describe(errno));
 

@@ -1,0 +1,41 @@
+#include "VeltoDevice/LoginItem/LoginItem.hpp"
+
+#include "VeltoDevice/LoginItem/LoginItemError.hpp"
+#include "VeltoDevice/Support/Exceptions.hpp"
+
+#include <exception>
+
+namespace velto {
+
+LoginItemState LoginItem::state() const {
+    return canOpenAtLogin_ ? service_->state() : LoginItemState::unavailable;
+}
+
+void LoginItem::set(bool opensAtLogin) {
+    if (!canOpenAtLogin_)
+        throw LoginItemError::unavailable();
+    switch (service_->state()) {
+    case LoginItemState::on:
+    case LoginItemState::needsApproval:
+        if (!opensAtLogin)
+            service_->unregisterItem();
+        return;
+    case LoginItemState::off:
+        if (opensAtLogin)
+            service_->registerItem();
+        return;
+    case LoginItemState::unavailable:
+        throw LoginItemError::unavailable();
+    }
+}
+
+std::optional<LoginItemRefusal> LoginItem::change(bool opensAtLogin) {
+    try {
+        set(opensAtLogin);
+        return std::nullopt;
+    } catch (...) {
+        return LoginItemRefusal{opensAtLogin, describe(std::current_exception())};
+    }
+}
+
+} // namespace velto
