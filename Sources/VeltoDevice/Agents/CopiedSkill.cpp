@@ -1,9 +1,9 @@
 #include "VeltoDevice/Agents/CopiedSkill.hpp"
 
+#include "VeltoDevice/Agents/BlockingWork.hpp"
 #include "VeltoDevice/Agents/SkillFolder.hpp"
 #include "VeltoDevice/Enrollment/FileError.hpp"
 #include "VeltoDevice/Enrollment/Files.hpp"
-#include "VeltoDevice/Support/Blocking.hpp"
 
 #include <cerrno>
 #include <system_error>
@@ -13,10 +13,9 @@ namespace velto {
 namespace fs = std::filesystem;
 
 CopiedSkill::CopiedSkill(InstalledSkill skill, fs::path shipped, fs::path installed,
-                         std::shared_ptr<InstalledSkillRecords> records,
-                         boost::asio::any_io_executor blocking)
+                         std::shared_ptr<InstalledSkillRecords> records, boost::asio::thread_pool* blocking)
     : skill_(std::move(skill)), shipped_(std::move(shipped)), installed_(std::move(installed)),
-      records_(std::move(records)), blocking_(std::move(blocking)) {}
+      records_(std::move(records)), blocking_(blocking) {}
 
 fs::path CopiedSkill::codexSkills(const Environment& environment, const fs::path& home) {
     auto found = environment.find("CODEX_HOME");
@@ -28,12 +27,12 @@ fs::path CopiedSkill::codexSkills(const Environment& environment, const fs::path
 }
 
 boost::asio::awaitable<AgentIntegrationState> CopiedSkill::state() {
-    co_return co_await onExecutor(
+    co_return co_await onPoolOrInPlace(
         blocking_, [this] { return SkillFolder::state(installed_, shipped_, records_->digest(skill_)); });
 }
 
 boost::asio::awaitable<void> CopiedSkill::install() {
-    co_await onExecutor(blocking_, [this] {
+    co_await onPoolOrInPlace(blocking_, [this] {
         files::createFolders(installed_.parent_path());
         std::error_code error;
         if (fs::symlink_status(installed_, error).type() != fs::file_type::not_found) {
@@ -49,7 +48,7 @@ boost::asio::awaitable<void> CopiedSkill::install() {
 }
 
 boost::asio::awaitable<void> CopiedSkill::remove() {
-    co_await onExecutor(blocking_, [this] {
+    co_await onPoolOrInPlace(blocking_, [this] {
         std::error_code error;
         auto removed = fs::remove_all(installed_, error);
         if (error)

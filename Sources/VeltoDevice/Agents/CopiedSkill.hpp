@@ -5,7 +5,7 @@
 #include "VeltoDevice/Agents/InstalledSkillRecords.hpp"
 #include "VeltoDevice/Support/Environment.hpp"
 
-#include <boost/asio/any_io_executor.hpp>
+#include <boost/asio/thread_pool.hpp>
 
 #include <filesystem>
 #include <memory>
@@ -16,9 +16,9 @@ namespace velto {
 /// A shipped skill copied into a tool's skills folder (Codex reads it from there).
 class CopiedSkill final : public AgentIntegration {
 public:
-    /// File work runs on `blocking` (a pool's executor), or in place without one.
+    /// File work runs on the `blocking` pool, or in place without one; the pool outlives the add-on.
     CopiedSkill(InstalledSkill skill, std::filesystem::path shipped, std::filesystem::path installed,
-                std::shared_ptr<InstalledSkillRecords> records, boost::asio::any_io_executor blocking = {});
+                std::shared_ptr<InstalledSkillRecords> records, boost::asio::thread_pool* blocking = nullptr);
 
     /// $CODEX_HOME (an empty value counts as unset; a relative one is taken from the current folder),
     /// else ~/.codex; then "skills".
@@ -42,7 +42,7 @@ private:
     std::filesystem::path shipped_;
     std::filesystem::path installed_;
     std::shared_ptr<InstalledSkillRecords> records_;
-    boost::asio::any_io_executor blocking_;
+    boost::asio::thread_pool* blocking_;
 };
 
 } // namespace velto

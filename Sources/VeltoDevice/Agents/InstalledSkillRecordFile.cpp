@@ -5,8 +5,6 @@
 #include "VeltoDevice/Enrollment/Files.hpp"
 #include "VeltoDevice/Support/Json.hpp"
 
-#include <system_error>
-
 namespace velto {
 
 InstalledSkillRecordFile InstalledSkillRecordFile::applicationSupport() {
@@ -14,15 +12,8 @@ InstalledSkillRecordFile InstalledSkillRecordFile::applicationSupport() {
 }
 
 std::map<std::string, std::string> InstalledSkillRecordFile::entries() const {
-    std::optional<std::string> content;
-    try {
-        content = files::readIfPresent(file_, maximumFileSize);
-    } catch (const std::system_error&) {
-        return {};
-    }
-    if (!content)
-        return {};
-    auto value = parseJson(*content);
+    auto content = files::readBounded(file_, maximumFileSize);
+    auto value = content ? parseJson(*content) : std::nullopt;
     if (!value || !value->is_object())
         return {};
     std::map<std::string, std::string> result;

@@ -37,25 +37,22 @@ bool sameObject(int fd, dev_t device, ino_t inode) {
     return ::fstat(fd, &status) == 0 && status.st_dev == device && status.st_ino == inode;
 }
 
-/// Opens a folder below the root without following a link at its end, and only when it is still the
-/// folder the walk listed (a component swapped for a link meanwhile names another object).
-FileDescriptor openFolder(int root, const Folder& folder) {
+/// Lists one folder into `entries` and `folders`; false when anything in it cannot be digested. The
+/// folder is opened without following a link at its end, and only read when it is still the folder the
+/// walk saw (a component swapped for a link meanwhile names another object).
+bool list(int root, const Folder& folder, std::vector<Entry>& entries, std::vector<Folder>& folders) {
     FileDescriptor fd(::openat(root, folder.path.empty() ? "." : folder.path.c_str(),
                                O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-    if (fd.isOpen() && !sameObject(fd.get(), folder.device, folder.inode))
-        return FileDescriptor();
-    return fd;
-}
-
-/// Lists one folder into `entries` and `folders`; false when anything in it cannot be digested.
-bool list(int root, const Folder& folder, std::vector<Entry>& entries, std::vector<Folder>& folders) {
-    FileDescriptor fd = openFolder(root, folder);
-    if (!fd.isOpen())
+    if (!fd.isOpen() || !sameObject(fd.get(), folder.device, folder.inode))
         return false;
-    DIR* listing = ::fdopendir(fd.get());
-    if (listing == nullptr)
+    // The listing owns a descriptor of its own; `fd` closes the first.
+    int copy = ::fcntl(fd.get(), F_DUPFD_CLOEXEC, 0);
+    DIR* listing = copy < 0 ? nullptr : ::fdopendir(copy);
+    if (listing == nullptr) {
+        if (copy >= 0)
+            ::close(copy);
         return false;
-    fd.release();
+    }
     int dir = ::dirfd(listing);
     bool readable = true;
     for (;;) {

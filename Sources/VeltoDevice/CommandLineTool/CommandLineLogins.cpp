@@ -12,7 +12,6 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <system_error>
 #include <unistd.h>
 
 namespace velto {
@@ -47,12 +46,7 @@ CommandLineLogins CommandLineLogins::inHome() {
 }
 
 std::vector<CommandLineLogin> CommandLineLogins::logins() const {
-    std::optional<std::string> content;
-    try {
-        content = files::readIfPresent(file_, maximumFileSize);
-    } catch (const std::system_error&) {
-        return {};
-    }
+    auto content = files::readBounded(file_, maximumFileSize);
     auto value = content ? parseJson(*content) : std::nullopt;
     if (!value || !value->is_object())
         return {};
@@ -124,7 +118,7 @@ void CommandLineLogins::write(const std::vector<CommandLineLogin>& logins) const
         ::unlink(temporary.c_str());
         return CommandLineLoginError::unwritable(FileError::describe(error));
     };
-    if (::fchmod(fd.get(), 0600) != 0 || !files::writeAll(fd.get(), text) || ::fsync(fd.get()) != 0)
+    if (::fchmod(fd.get(), 0600) != 0 || !fd.writeAll(text) || ::fsync(fd.get()) != 0)
         throw fail(errno);
     if (!fd.close())
         throw fail(errno);

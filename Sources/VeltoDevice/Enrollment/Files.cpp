@@ -28,20 +28,7 @@ void syncFolder(const std::filesystem::path& folder) {
 
 } // namespace
 
-bool writeAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
-}
-
-std::optional<std::string> readIfPresent(const std::filesystem::path& path, std::size_t maximumSize) {
+std::optional<std::string> readIfPresent(const std::filesystem::path& path) {
     // Non-blocking, so that a pipe or device in the file's place cannot hang the open.
     FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (fd.get() < 0) {
@@ -56,8 +43,6 @@ std::optional<std::string> readIfPresent(const std::filesystem::path& path, std:
         int error = S_ISDIR(status.st_mode) ? EISDIR : EINVAL;
         throw std::system_error(error, std::generic_category(), path.string());
     }
-    if (static_cast<std::uintmax_t>(status.st_size) > maximumSize)
-        throw std::system_error(EFBIG, std::generic_category(), path.string());
     std::string content;
     char buffer[16384];
     for (;;) {
@@ -70,10 +55,32 @@ std::optional<std::string> readIfPresent(const std::filesystem::path& path, std:
         if (count == 0)
             break;
         content.append(buffer, static_cast<std::size_t>(count));
-        if (content.size() > maximumSize)
-            throw std::system_error(EFBIG, std::generic_category(), path.string());
     }
     return content;
+}
+
+std::optional<std::string> readBounded(const std::filesystem::path& path, std::uintmax_t limit,
+                                       bool followLink) {
+    int flags = O_RDONLY | O_CLOEXEC | O_NONBLOCK | (followLink ? 0 : O_NOFOLLOW);
+    FileDescriptor fd(::open(path.c_str(), flags));
+    struct stat status {};
+    if (fd.get() < 0 || ::fstat(fd.get(), &status) != 0 || !S_ISREG(status.st_mode) ||
+        static_cast<std::uintmax_t>(status.st_size) > limit)
+        return std::nullopt;
+    std::string bytes(static_cast<std::size_t>(status.st_size), '\0');
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t count = ::read(fd.get(), bytes.data() + done, bytes.size() - done);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count < 0)
+            return std::nullopt;
+        if (count == 0)
+            break;
+        done += static_cast<std::size_t>(count);
+    }
+    bytes.resize(done);
+    return bytes;
 }
 
 void writeAtomically(const std::filesystem::path& path, std::string_view bytes) {
@@ -87,7 +94,7 @@ void writeAtomically(const std::filesystem::path& path, std::string_view bytes) 
         ::unlink(temporary.c_str());
         return FileError::write(path.string(), FileError::describe(error));
     };
-    if (!writeAll(fd.get(), bytes) || ::fsync(fd.get()) != 0)
+    if (!fd.writeAll(bytes) || ::fsync(fd.get()) != 0)
         throw fail(errno);
     if (!fd.close())
         throw fail(errno);

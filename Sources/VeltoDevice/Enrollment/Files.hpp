@@ -1,8 +1,7 @@
 #pragma once
 
-#include <cstddef>
+#include <cstdint>
 #include <filesystem>
-#include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -10,14 +9,14 @@
 namespace velto::files {
 
 /// The whole file; nothing when there is no file at the path. A file that is there but cannot be
-/// read (a folder in its place included), or that holds more than `maximumSize` bytes, throws
-/// std::system_error.
-std::optional<std::string> readIfPresent(const std::filesystem::path& path,
-                                         std::size_t maximumSize = std::numeric_limits<std::size_t>::max());
+/// read (a folder in its place included) throws std::system_error.
+std::optional<std::string> readIfPresent(const std::filesystem::path& path);
 
-/// Writes every byte to the descriptor, going on after interrupted writes; false with errno set when a
-/// write fails.
-bool writeAll(int fd, std::string_view bytes);
+/// The whole file, or nothing when it is missing, not a regular file, larger than `limit` or
+/// unreadable. The open never waits on a pipe in the file's place; with `followLink` false a link at
+/// the path reads as nothing.
+std::optional<std::string> readBounded(const std::filesystem::path& path, std::uintmax_t limit,
+                                       bool followLink = true);
 
 /// Replaces the file in one step: the bytes go to a temporary file in the same folder, which is
 /// flushed to disk and then renamed over the path, so a reader sees the old file or the new one,

@@ -53,12 +53,7 @@ std::optional<DesktopEntry> SystemLoginItemService::entry() const {
 LoginItemState SystemLoginItemService::state() const {
     if (!entry())
         return LoginItemState::unavailable;
-    std::optional<std::string> text;
-    try {
-        text = files::readIfPresent(entryFile(), DesktopEntry::maximumFileSize);
-    } catch (const std::system_error&) {
-        return LoginItemState::off;
-    }
+    auto text = files::readBounded(entryFile(), DesktopEntry::maximumFileSize);
     auto found = text ? DesktopEntry::parse(*text) : std::nullopt;
     if (!found || isTrue(found->value("Hidden")) || isFalse(found->value("X-GNOME-Autostart-enabled")))
         return LoginItemState::off;

@@ -1,39 +1,23 @@
 #pragma once
 
-#include <unistd.h>
+#include <string_view>
 
 namespace velto {
 
-/// Owns a file descriptor and closes it when the scope ends, unless released.
+/// Closes a descriptor when the scope ends.
 class FileDescriptor {
 public:
-    explicit FileDescriptor(int fd = -1) : fd_(fd) {}
+    explicit FileDescriptor(int fd) : fd_(fd) {}
     FileDescriptor(const FileDescriptor&) = delete;
     FileDescriptor& operator=(const FileDescriptor&) = delete;
-    FileDescriptor(FileDescriptor&& other) noexcept : fd_(other.release()) {}
-    FileDescriptor& operator=(FileDescriptor&& other) noexcept {
-        if (this != &other) {
-            if (fd_ >= 0)
-                ::close(fd_);
-            fd_ = other.release();
-        }
-        return *this;
-    }
-    ~FileDescriptor() {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
+    ~FileDescriptor();
 
     int get() const { return fd_; }
     bool isOpen() const { return fd_ >= 0; }
-    /// Hands the descriptor over; this object no longer closes it.
-    int release() {
-        int fd = fd_;
-        fd_ = -1;
-        return fd;
-    }
     /// Closes now and reports close's own failure (errno is then set).
-    bool close() { return ::close(release()) == 0; }
+    bool close();
+    /// Writes every byte, going on after interrupted writes; false on a failure (errno is then set).
+    bool writeAll(std::string_view bytes) const;
 
 private:
     int fd_;

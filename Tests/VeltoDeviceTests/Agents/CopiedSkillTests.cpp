@@ -32,7 +32,7 @@ TEST(CopiedSkill, CodexHomePlacesTheSkillsFolder) {
 using SkillIntegrationTest = testing::SkillFixture;
 
 TEST_F(SkillIntegrationTest, ACopiedSkillIsInstalledRecordedUpdatedAndRemoved) {
-    CopiedSkill copied(skill, shipped, installed, records, pool.get_executor());
+    CopiedSkill copied(skill, shipped, installed, records, &pool);
     EXPECT_EQ(state(copied), State::absent);
 
     EXPECT_EQ(reconcile(copied, true), Outcome::installed());
