@@ -49,56 +49,33 @@ TEST(AgentReconciler, EachStateAndWishRunsItsOneActionOrNone) {
 }
 
 TEST(AgentReconciler, AFailingStepIsFailedWithItsSentenceAndNothingMoreRuns) {
+    enum class Step { state, install, remove };
     struct Row {
         const char* name;
         State state;
         bool isWanted;
-        bool failState, failInstall, failRemove;
+        Step failing;
         std::exception_ptr error;
         std::vector<std::string> calls;
         std::string reason;
     };
     auto refused = std::make_exception_ptr(AgentIntegrationError::refused("Unknown plugin."));
     auto files = std::make_exception_ptr(FileError::remove("/home/u/.codex/skills/x", "Permission denied"));
+    const std::string removeReason = "The system did not remove /home/u/.codex/skills/x: Permission denied.";
+    const std::string unknown = "Unknown plugin.";
+    const std::vector<std::string> installing{"state", "install"};
     const Row rows[] = {
-        {"state throws", State::absent, true, true, false, false, refused, {"state"}, "Unknown plugin."},
-        {"install refused",
-         State::absent,
-         true,
-         false,
-         true,
-         false,
-         refused,
-         {"state", "install"},
-         "Unknown plugin."},
-        {"update refused",
-         State::outdated,
-         true,
-         false,
-         true,
-         false,
-         refused,
-         {"state", "install"},
-         "Unknown plugin."},
-        {"removal fails",
-         State::current,
-         false,
-         false,
-         false,
-         true,
-         files,
-         {"state", "remove"},
-         "The system did not remove /home/u/.codex/skills/x: Permission denied."},
+        {"state throws", State::absent, true, Step::state, refused, {"state"}, unknown},
+        {"install refused", State::absent, true, Step::install, refused, installing, unknown},
+        {"update refused", State::outdated, true, Step::install, refused, installing, unknown},
+        {"removal fails", State::current, false, Step::remove, files, {"state", "remove"}, removeReason},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         RecordingIntegration integration(row.state);
-        if (row.failState)
-            integration.stateError = row.error;
-        if (row.failInstall)
-            integration.installError = row.error;
-        if (row.failRemove)
-            integration.removeError = row.error;
+        (row.failing == Step::state     ? integration.stateError
+         : row.failing == Step::install ? integration.installError
+                                        : integration.removeError) = row.error;
         AsyncTestLoop loop;
         EXPECT_EQ(loop.run(AgentReconciler::reconcile(integration, row.isWanted)),
                   Outcome::failed(row.reason));

@@ -107,5 +107,15 @@ TEST_F(SkillIntegrationTest, AFailedCopyIsAFailedOutcomeWithTheSystemsSentence) 
     EXPECT_EQ(records->digest(skill), std::nullopt);
 }
 
+TEST_F(SkillIntegrationTest, ARecordThatCannotBeWrittenFailsTheInstallWithOneSentence) {
+    fs::create_directories(records->file() / "in-the-way");
+    CopiedSkill copied(skill, shipped, installed, records);
+    Outcome outcome = reconcile(copied, true);
+    EXPECT_EQ(outcome.kind, Outcome::Case::failed);
+    EXPECT_TRUE(outcome.reason.starts_with("The system did not save " + records->file().string() + ": "))
+        << outcome.reason;
+    EXPECT_EQ(state(copied), State::kept) << "an unrecorded copy is left alone from now on";
+}
+
 } // namespace
 } // namespace velto
