@@ -8,10 +8,12 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
 
 cmake --preset release >/dev/null
-cmake --build --preset release --target VeltoBenchmarks IdleConnectionsMeasurement
+cmake --build --preset release --target VeltoBenchmarks IdleConnectionsMeasurement UpdateThroughputMeasurement
 status=0
 build/release/Benchmarks/VeltoBenchmarks --benchmark_repetitions=5 --benchmark_report_aggregates_only=true "$@" ||
     status=1
 # Ten organizations' sessions held idle for a minute against the Node peer: CPU time and memory.
 VELTO_SOURCE_DIR="$root" build/release/Benchmarks/IdleConnectionsMeasurement || status=1
+# Download and unpacking of an update against openssl, unzip and sha256sum on the same input.
+VELTO_SOURCE_DIR="$root" build/release/Benchmarks/UpdateThroughputMeasurement || status=1
 exit "$status"

@@ -24,8 +24,9 @@ import * as scopes from './routes/scopes.mjs';
 import * as session from './routes/session.mjs';
 import * as sockets from './routes/sockets.mjs';
 import * as test from './routes/test.mjs';
+import * as updates from './routes/updates.mjs';
 
-const modules = [nonce, test, control, enroll, scopes, photos, session, sockets, connect];
+const modules = [nonce, test, control, enroll, scopes, photos, session, sockets, connect, updates];
 
 const { values: options } = parseArgs({
   options: {
