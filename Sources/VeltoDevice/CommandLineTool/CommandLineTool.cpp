@@ -3,6 +3,7 @@
 #include "VeltoDevice/CommandLineTool/CommandLineToolError.hpp"
 #include "VeltoDevice/Support/Exceptions.hpp"
 #include "VeltoDevice/Support/NormalPath.hpp"
+#include "VeltoDevice/Update/InstallLocation.hpp"
 
 #include <exception>
 
@@ -84,6 +85,14 @@ boost::asio::awaitable<CommandLineToolInstall> installLink(std::shared_ptr<Comma
 CommandLineTool::CommandLineTool(std::shared_ptr<CommandLineLinks> links,
                                  std::optional<std::filesystem::path> command, std::filesystem::path link)
     : links_(std::move(links)), command_(std::move(command)), link_(std::move(link)) {}
+
+CommandLineTool CommandLineTool::inBundle(std::shared_ptr<CommandLineLinks> links, const std::filesystem::path& bundle,
+                                          std::filesystem::path command, std::filesystem::path link) {
+    auto problem = InstallLocation::problem(bundle);
+    bool mayLink = !problem || *problem == InstallLocationProblem::notWritable;
+    return CommandLineTool(std::move(links), mayLink ? std::optional(std::move(command)) : std::nullopt,
+                           std::move(link));
+}
 
 CommandLineToolState CommandLineTool::state() const {
     return stateOf(*links_, command_, link_);

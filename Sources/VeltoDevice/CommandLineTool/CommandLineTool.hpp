@@ -19,6 +19,12 @@ public:
     CommandLineTool(std::shared_ptr<CommandLineLinks> links, std::optional<std::filesystem::path> command,
                     std::filesystem::path link);
 
+    /// The tool of the running copy: `command` is kept when the bundle has no install-location problem
+    /// or only an unwritable folder; outside an app bundle, translocated or on a read-only volume there
+    /// is none to link.
+    static CommandLineTool inBundle(std::shared_ptr<CommandLineLinks> links, const std::filesystem::path& bundle,
+                                    std::filesystem::path command, std::filesystem::path link);
+
     /// "/usr/local/bin/velto".
     static std::filesystem::path standardLink() { return "/usr/local/bin/velto"; }
 

@@ -2,10 +2,16 @@
 
 #include "VeltoDevice/LoginItem/LoginItemError.hpp"
 #include "VeltoDevice/Support/Exceptions.hpp"
+#include "VeltoDevice/Update/InstallLocation.hpp"
 
 #include <exception>
 
 namespace velto {
+
+LoginItem LoginItem::inBundle(std::shared_ptr<LoginItemService> service, const std::filesystem::path& bundle) {
+    auto problem = InstallLocation::problem(bundle);
+    return LoginItem(std::move(service), !problem || *problem == InstallLocationProblem::notWritable);
+}
 
 LoginItemState LoginItem::state() const {
     return canOpenAtLogin_ ? service_->state() : LoginItemState::unavailable;

@@ -4,6 +4,7 @@
 #include "VeltoDevice/LoginItem/LoginItemService.hpp"
 #include "VeltoDevice/LoginItem/LoginItemState.hpp"
 
+#include <filesystem>
 #include <memory>
 #include <optional>
 
@@ -14,6 +15,10 @@ class LoginItem {
 public:
     LoginItem(std::shared_ptr<LoginItemService> service, bool canOpenAtLogin)
         : service_(std::move(service)), canOpenAtLogin_(canOpenAtLogin) {}
+
+    /// The login item of the running copy: it can open at login unless the bundle is outside an app
+    /// bundle, translocated or on a read-only volume (an unwritable folder does not matter here).
+    static LoginItem inBundle(std::shared_ptr<LoginItemService> service, const std::filesystem::path& bundle);
 
     bool canOpenAtLogin() const { return canOpenAtLogin_; }
 

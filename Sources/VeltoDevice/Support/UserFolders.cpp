@@ -56,4 +56,8 @@ std::optional<std::filesystem::path> UserFolders::configHome() {
     return xdgFolder("XDG_CONFIG_HOME", ".config");
 }
 
+std::optional<std::filesystem::path> UserFolders::cacheHome() {
+    return xdgFolder("XDG_CACHE_HOME", ".cache");
+}
+
 } // namespace velto

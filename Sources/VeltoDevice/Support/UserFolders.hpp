@@ -20,6 +20,8 @@ struct UserFolders {
     static std::optional<std::filesystem::path> dataHome();
     /// $XDG_CONFIG_HOME, else ~/.config.
     static std::optional<std::filesystem::path> configHome();
+    /// $XDG_CACHE_HOME, else ~/.cache.
+    static std::optional<std::filesystem::path> cacheHome();
 };
 
 } // namespace velto

@@ -7,6 +7,7 @@
 #include "VeltoDevice/Support/Blocking.hpp"
 #include "VeltoDevice/Support/Exceptions.hpp"
 #include "VeltoDevice/Support/PrivateTemporaryFolder.hpp"
+#include "VeltoDevice/Support/UserFolders.hpp"
 #include "VeltoDevice/Update/StagedBundle.hpp"
 #include "VeltoDevice/Update/UpdateDigest.hpp"
 #include "VeltoDevice/Update/UpdateRefusal.hpp"
@@ -44,17 +45,8 @@ UpdateStager::UpdateStager(std::filesystem::path root, std::string bundleIdentif
       clock_(std::move(clock)), unpackLimits_(unpackLimits) {}
 
 std::filesystem::path UpdateStager::defaultRoot(std::string_view bundleIdentifier) {
-    std::filesystem::path caches;
-    if (auto variable = files::absoluteVariable("XDG_CACHE_HOME")) {
-        caches = *variable;
-    } else {
-        try {
-            caches = files::homeFolder() / ".cache";
-        } catch (const FileError&) {
-            caches = PrivateTemporaryFolder::path();
-        }
-    }
-    return caches / bundleIdentifier / "Updates";
+    auto caches = UserFolders::cacheHome();
+    return (caches ? *caches : PrivateTemporaryFolder::path()) / bundleIdentifier / "Updates";
 }
 
 asio::awaitable<StagedUpdate> UpdateStager::stage(VerifiedUpdate update) {

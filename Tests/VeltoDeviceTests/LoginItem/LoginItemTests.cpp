@@ -5,13 +5,19 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "FileFixtures.hpp"
+#include "TemporaryFolder.hpp"
+
 namespace velto {
 namespace {
 
+namespace fs = std::filesystem;
 using State = LoginItemState;
 
 /// A service in a given state that records registrations; each call may be made to fail.
@@ -79,6 +85,22 @@ TEST(LoginItem, ACopyThatCannotOpenAtLoginIsUnavailableAndRefusesBothWays) {
     EXPECT_EQ(item.change(false), (LoginItemRefusal{false, reason}));
     EXPECT_TRUE(service->calls.empty());
     EXPECT_EQ(LoginItem(service, true).state(), State::on);
+}
+
+TEST(LoginItem, TheBundlesPlaceDecidesWhetherItCanOpenAtLogin) {
+    testing::TemporaryFolder temporary;
+    const fs::path bundle = temporary.path() / "Applications" / "Velto.app";
+    fs::create_directories(bundle / "Contents");
+    auto service = std::make_shared<FakeLoginItemService>(State::off);
+    EXPECT_TRUE(LoginItem::inBundle(service, bundle).canOpenAtLogin());
+    EXPECT_FALSE(LoginItem::inBundle(service, temporary.path() / "Velto").canOpenAtLogin()) << "no app bundle";
+    EXPECT_FALSE(
+        LoginItem::inBundle(service, temporary.path() / "AppTranslocation" / "X" / "d" / "Velto.app").canOpenAtLogin());
+    if (!testing::isRoot()) {
+        fs::permissions(bundle.parent_path(), fs::perms::owner_read | fs::perms::owner_exec);
+        EXPECT_TRUE(LoginItem::inBundle(service, bundle).canOpenAtLogin()) << "a folder the user cannot write";
+        fs::permissions(bundle.parent_path(), fs::perms::owner_all);
+    }
 }
 
 TEST(LoginItem, ChangeTurnsTheSystemsRefusalIntoOne) {
