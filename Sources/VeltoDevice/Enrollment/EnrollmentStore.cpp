@@ -42,28 +42,39 @@ std::filesystem::path EnrollmentStore::setAside(const std::filesystem::path& fil
     return target;
 }
 
-std::optional<std::string> EnrollmentStore::readEnrollmentFile(const std::filesystem::path& file) {
+std::optional<std::string> EnrollmentStore::readEnrollmentFile(const std::filesystem::path& file,
+                                                               const EnrollmentError& damaged) {
     try {
-        return files::readIfPresent(file);
+        return files::readIfPresent(file, maximumFileSize);
     } catch (const std::system_error&) {
         throw EnrollmentError::unreadableEnrollment();
+    } catch (const std::length_error&) {
+        throw damaged;
     }
 }
 
-std::optional<Enrollment> EnrollmentStore::load() const {
-    auto content = EnrollmentStore::readEnrollmentFile(filePath_);
-    if (!content)
-        return std::nullopt;
-    auto value = parseJson(*content);
+Enrollment EnrollmentStore::decode(std::string_view text) {
+    auto value = parseJson(text);
     auto enrollment = value ? Enrollment::decode(*value) : std::nullopt;
     if (!enrollment)
         throw EnrollmentError::corruptEnrollment();
-    return enrollment;
+    return std::move(*enrollment);
+}
+
+std::string EnrollmentStore::encode(const Enrollment& enrollment) {
+    return encodePretty(enrollment.toJson());
+}
+
+std::optional<Enrollment> EnrollmentStore::load() const {
+    auto content = readEnrollmentFile(filePath_, EnrollmentError::corruptEnrollment());
+    if (!content)
+        return std::nullopt;
+    return decode(*content);
 }
 
 void EnrollmentStore::save(const Enrollment& enrollment) {
     files::createFolders(filePath_.parent_path());
-    files::writeAtomically(filePath_, encodePretty(enrollment.toJson()));
+    files::writeAtomically(filePath_, encode(enrollment));
 }
 
 void EnrollmentStore::remove() {

@@ -4,8 +4,10 @@
 #include "VeltoDevice/Support/FileDescriptor.hpp"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <fcntl.h>
+#include <stdexcept>
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
@@ -28,7 +30,7 @@ void syncFolder(const std::filesystem::path& folder) {
 
 } // namespace
 
-std::optional<std::string> readIfPresent(const std::filesystem::path& path) {
+std::optional<std::string> readIfPresent(const std::filesystem::path& path, std::size_t limit) {
     // Non-blocking, so that a pipe or device in the file's place cannot hang the open.
     FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (fd.get() < 0) {
@@ -43,6 +45,8 @@ std::optional<std::string> readIfPresent(const std::filesystem::path& path) {
         int error = S_ISDIR(status.st_mode) ? EISDIR : EINVAL;
         throw std::system_error(error, std::generic_category(), path.string());
     }
+    if (static_cast<std::uintmax_t>(status.st_size) > limit)
+        throw std::length_error(path.string());
     std::string content;
     char buffer[16384];
     for (;;) {
@@ -55,6 +59,8 @@ std::optional<std::string> readIfPresent(const std::filesystem::path& path) {
         if (count == 0)
             break;
         content.append(buffer, static_cast<std::size_t>(count));
+        if (content.size() > limit)
+            throw std::length_error(path.string());
     }
     return content;
 }

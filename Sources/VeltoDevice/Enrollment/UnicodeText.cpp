@@ -68,4 +68,15 @@ std::optional<std::u16string> upperCased(std::string_view text) {
     return upper;
 }
 
+std::optional<std::size_t> utf16Length(std::string_view text) {
+    if (text.size() > static_cast<std::size_t>(INT32_MAX))
+        return std::nullopt;
+    UErrorCode status = U_ZERO_ERROR;
+    int32_t length = 0;
+    u_strFromUTF8(nullptr, 0, &length, text.data(), static_cast<int32_t>(text.size()), &status);
+    if (status != U_BUFFER_OVERFLOW_ERROR && U_FAILURE(status))
+        return std::nullopt;
+    return static_cast<std::size_t>(length);
+}
+
 } // namespace velto::unicode

@@ -84,6 +84,39 @@ void checkFields(const HTTPRequest& request) {
     }
 }
 
+[[noreturn]] void throwAborted() {
+    throw boost::system::system_error(asio::error::operation_aborted);
+}
+
+using Parser = http::response_parser<Body>;
+
+void limit(Parser& parser, std::size_t bodyLimit) {
+    parser.header_limit(headerLimit);
+    parser.body_limit(bodyLimit);
+}
+
+[[noreturn]] void throwReadFailure(const error_code& readError, const std::string& authority) {
+    if (readError == asio::error::operation_aborted)
+        throwAborted();
+    if (readError == http::error::end_of_stream)
+        throw ServerError::unreachable(authority + " closed the connection without answering.");
+    if (readError == http::error::partial_message)
+        throw ServerError::unreachable("The connection to " + authority +
+                                       " ended before the reply was complete.");
+    if (readError.category() == http::make_error_code(http::error::bad_version).category())
+        throw ServerError::malformedResponse();
+    throw ServerError::unreachable("The connection to " + authority + " was lost: " + readError.message() +
+                                   ".");
+}
+
+HTTPReply replyOf(Parser& parser) {
+    auto response = parser.release();
+    std::vector<std::pair<std::string, std::string>> fields;
+    for (const auto& field : response)
+        fields.emplace_back(std::string(field.name_string()), std::string(field.value()));
+    return HTTPReply(static_cast<int>(response.result_int()), fields, std::move(response.body()));
+}
+
 template <typename Stream>
 asio::awaitable<HTTPReply> exchangeOn(Stream& stream, const HTTPRequest& request, const Target& target,
                                       std::size_t bodyLimit) {
@@ -107,9 +140,8 @@ asio::awaitable<HTTPReply> exchangeOn(Stream& stream, const HTTPRequest& request
                                        writeError.message() + ".");
 
     beast::flat_buffer buffer;
-    http::response_parser<Body> parser;
-    parser.header_limit(headerLimit);
-    parser.body_limit(bodyLimit);
+    Parser parser;
+    limit(parser, bodyLimit);
     auto [readError, read] =
         co_await http::async_read(stream, buffer, parser, asio::as_tuple(asio::use_awaitable));
     if (readError == ssl::error::stream_truncated && parser.is_header_done() && parser.need_eof()) {
@@ -117,24 +149,9 @@ asio::awaitable<HTTPReply> exchangeOn(Stream& stream, const HTTPRequest& request
         readError = {};
         parser.put_eof(readError);
     }
-    if (readError == asio::error::operation_aborted)
-        throw boost::system::system_error(asio::error::operation_aborted);
-    if (readError == http::error::end_of_stream)
-        throw ServerError::unreachable(target.authority + " closed the connection without answering.");
-    if (readError == http::error::partial_message)
-        throw ServerError::unreachable("The connection to " + target.authority +
-                                       " ended before the reply was complete.");
-    if (readError && readError.category() == http::make_error_code(http::error::bad_version).category())
-        throw ServerError::malformedResponse();
     if (readError)
-        throw ServerError::unreachable("The connection to " + target.authority +
-                                       " was lost: " + readError.message() + ".");
-
-    auto response = parser.release();
-    std::vector<std::pair<std::string, std::string>> fields;
-    for (const auto& field : response)
-        fields.emplace_back(std::string(field.name_string()), std::string(field.value()));
-    co_return HTTPReply(static_cast<int>(response.result_int()), fields, std::move(response.body()));
+        throwReadFailure(readError, target.authority);
+    co_return replyOf(parser);
 }
 
 /// `tls` belongs to the transport, which the awaiting send keeps alive.
@@ -160,6 +177,33 @@ BeastHTTPTransport::BeastHTTPTransport(Options options) : shared_(std::make_shar
 }
 
 BeastHTTPTransport::~BeastHTTPTransport() = default;
+
+HTTPReply BeastHTTPTransport::readReply(std::string_view bytes, std::size_t bodyLimit) {
+    Parser parser;
+    limit(parser, bodyLimit);
+    error_code error;
+    asio::const_buffer rest(bytes.data(), bytes.size());
+    while (rest.size() > 0 && !parser.is_done()) {
+        std::size_t used = parser.put(rest, error);
+        if (error == http::error::need_more) {
+            // Everything there is was given: what is left over ends with the connection.
+            error = {};
+            break;
+        }
+        if (error || used == 0)
+            break;
+        rest += used;
+    }
+    if (!error && !parser.is_done()) {
+        if (parser.got_some())
+            parser.put_eof(error);
+        else
+            error = http::error::end_of_stream;
+    }
+    if (error)
+        throwReadFailure(error, "the server");
+    return replyOf(parser);
+}
 
 asio::awaitable<HTTPReply> BeastHTTPTransport::send(HTTPRequest request) {
     // Held by this frame until both racers have ended.
