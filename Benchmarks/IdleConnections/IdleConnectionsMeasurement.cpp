@@ -37,11 +37,13 @@
 
 #include "EndToEndPeer.hpp"
 #include "FixedSigningKey.hpp"
+#include "ProcessStatus.hpp"
 
 namespace {
 
 using namespace std::chrono_literals;
 using namespace velto;
+using benchmarks::statusMiB;
 
 constexpr double cpuGoalMsPerOrganizationMinute = 10.0;
 constexpr double residentGoalMiB = 20.0;
@@ -59,21 +61,6 @@ std::chrono::microseconds processCPUTime() {
         return std::chrono::seconds(value.tv_sec) + std::chrono::microseconds(value.tv_usec);
     };
     return micros(usage.ru_utime) + micros(usage.ru_stime);
-}
-
-/// A field of /proc/self/status in MiB ("VmRSS", "VmHWM"); 0 when it cannot be read.
-double statusMiB(const std::string& field) {
-    std::ifstream status("/proc/self/status");
-    std::string name;
-    while (status >> name) {
-        if (name == field + ":") {
-            double kilobytes = 0;
-            status >> kilobytes;
-            return kilobytes / 1024.0;
-        }
-        std::getline(status, name);
-    }
-    return 0;
 }
 
 template <typename T> T runToEnd(boost::asio::io_context& context, boost::asio::awaitable<T> operation) {

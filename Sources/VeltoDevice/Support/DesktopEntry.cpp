@@ -1,6 +1,6 @@
 #include "VeltoDevice/Support/DesktopEntry.hpp"
 
-#include "VeltoDevice/Support/RepairedUTF8.hpp"
+#include "VeltoDevice/Support/UTF8.hpp"
 
 namespace velto {
 
@@ -135,7 +135,7 @@ std::optional<DesktopEntry> DesktopEntry::parse(std::string_view text) {
 
 std::optional<std::string> DesktopEntry::execArgument(std::string_view argument) {
     // An entry is UTF-8 text: desktops refuse to read one that is not.
-    if (repairedUTF8(argument) != argument)
+    if (!utf8::isValid(argument))
         return std::nullopt;
     std::string out = "\"";
     for (char c : argument) {
