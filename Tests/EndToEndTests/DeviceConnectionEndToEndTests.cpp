@@ -121,6 +121,16 @@ TEST_F(DeviceConnectionEndToEnd, AnEnrolledDeviceIsWelcomedWithItsProfileAndKeep
     EXPECT_EQ(connection->states().bufferedCount(), 0u);
 }
 
+TEST_F(DeviceConnectionEndToEnd, AToolVersionThatIsNotUTF8StillConnectsAndReachesThePeerRepaired) {
+    hello.harnesses = {HarnessReport{HarnessKind::codex, std::string("0.9\xff"), true, std::nullopt}};
+    connect();
+    Json sessions =
+        sessionsWhen([](const Json& all) { return all.size() == 1 && all[0]["welcomed"] == true; });
+    ASSERT_EQ(sessions.size(), 1u);
+    EXPECT_EQ(sessions[0]["helloProblems"], Json::array());
+    EXPECT_EQ(sessions[0]["frames"][0]["harnesses"][0]["version"], "0.9\uFFFD");
+}
+
 TEST_F(DeviceConnectionEndToEnd, OffersAreDeclinedAsNotSupportedWithoutARunner) {
     connect();
     peer.control("POST", "/control/connect/send",

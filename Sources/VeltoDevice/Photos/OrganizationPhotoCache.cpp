@@ -2,6 +2,7 @@
 
 #include "VeltoDevice/Enrollment/EnrollmentStore.hpp"
 #include "VeltoDevice/Enrollment/Files.hpp"
+#include "VeltoDevice/Enrollment/UnicodeText.hpp"
 #include "VeltoDevice/Server/ServerError.hpp"
 
 #include <unicode/uchar.h>
@@ -51,53 +52,6 @@ std::optional<Bytes> readFile(const fs::path& path, std::uintmax_t limit) {
     return contents;
 }
 
-/// UTF-8 with each maximal ill-formed subpart replaced by U+FFFD.
-std::string repairedUTF8(const Bytes& bytes) {
-    std::string out;
-    out.reserve(bytes.size());
-    std::size_t i = 0;
-    while (i < bytes.size()) {
-        std::uint8_t lead = bytes[i];
-        std::size_t length = 0;
-        std::uint8_t low = 0x80, high = 0xBF; // the range of the second byte
-        if (lead < 0x80) {
-            out.push_back(static_cast<char>(lead));
-            ++i;
-            continue;
-        } else if (lead >= 0xC2 && lead <= 0xDF) {
-            length = 2;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            length = 3;
-            if (lead == 0xE0)
-                low = 0xA0;
-            if (lead == 0xED)
-                high = 0x9F;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            length = 4;
-            if (lead == 0xF0)
-                low = 0x90;
-            if (lead == 0xF4)
-                high = 0x8F;
-        }
-        std::size_t valid = length == 0 ? 0 : 1;
-        while (valid > 0 && valid < length && i + valid < bytes.size()) {
-            std::uint8_t next = bytes[i + valid];
-            bool inRange = valid == 1 ? (next >= low && next <= high) : (next >= 0x80 && next <= 0xBF);
-            if (!inRange)
-                break;
-            ++valid;
-        }
-        if (length != 0 && valid == length) {
-            out.append(reinterpret_cast<const char*>(bytes.data() + i), length);
-            i += length;
-        } else {
-            out.append("\xEF\xBF\xBD");
-            i += valid == 0 ? 1 : valid;
-        }
-    }
-    return out;
-}
-
 } // namespace
 
 OrganizationPhotoCache::OrganizationPhotoCache(fs::path directory) : directory_(std::move(directory)) {}
@@ -145,7 +99,7 @@ std::optional<std::string> OrganizationPhotoCache::version(std::string_view key)
     auto bytes = readFile(versionPath(key), maximumFileSize);
     if (!bytes)
         return std::nullopt;
-    return repairedUTF8(*bytes);
+    return unicode::repaired(toString(*bytes));
 }
 
 bool OrganizationPhotoCache::hasPicture(std::string_view key) const {
