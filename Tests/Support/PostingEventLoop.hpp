@@ -1,7 +1,12 @@
 #pragma once
 
+#include <boost/asio/awaitable.hpp>
+#include <boost/asio/bind_cancellation_slot.hpp>
+#include <boost/asio/cancellation_signal.hpp>
+#include <boost/asio/co_spawn.hpp>
 #include <boost/asio/execution.hpp>
 #include <boost/asio/execution_context.hpp>
+#include <boost/asio/io_context.hpp>
 
 #include <atomic>
 #include <cstddef>
@@ -10,6 +15,8 @@
 #include <mutex>
 #include <thread>
 #include <utility>
+
+#include "AsyncTestLoop.hpp"
 
 namespace velto::testing {
 
@@ -44,6 +51,29 @@ public:
     };
 
     Executor executor() noexcept { return Executor(*this); }
+
+    /// Spawns `operation` on this loop, cancellable through `slot`.
+    std::shared_ptr<Spawned<void>> spawn(boost::asio::awaitable<void> operation,
+                                         boost::asio::cancellation_slot slot = {}) {
+        auto outcome = std::make_shared<Spawned<void>>();
+        boost::asio::co_spawn(executor(), std::move(operation),
+                              boost::asio::bind_cancellation_slot(slot, [outcome](std::exception_ptr error) {
+                                  outcome->error = error;
+                                  outcome->done = true;
+                              }));
+        return outcome;
+    }
+
+    /// Runs `device` and this loop in turn, on this thread, until neither has anything ready.
+    void runInTurnWith(boost::asio::io_context& device) {
+        for (;;) {
+            device.restart();
+            std::size_t ran = device.poll();
+            ran += runReady();
+            if (ran == 0)
+                break;
+        }
+    }
 
     /// Runs what is queued, and what that queues, until nothing is left; the number of items run.
     std::size_t runReady() {

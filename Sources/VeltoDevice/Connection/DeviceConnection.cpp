@@ -6,6 +6,7 @@
 #include "VeltoDevice/Connection/WebSocketChannel.hpp"
 #include "VeltoDevice/HTTP/HTTPRequest.hpp"
 #include "VeltoDevice/Support/CancellableTask.hpp"
+#include "VeltoDevice/Support/CoroutineFrameWarning.hpp"
 #include "VeltoDevice/Support/Exceptions.hpp"
 #include "VeltoDevice/Support/Log.hpp"
 
@@ -197,6 +198,7 @@ std::int64_t DeviceConnection::Core::noteFailure(const Task& task, std::string r
     return delay;
 }
 
+VELTO_COROUTINE_FRAMES_BEGIN
 boost::asio::awaitable<void> DeviceConnection::Core::connectOnce(std::shared_ptr<Core> self, Task task) {
     // A hello announced before this point is superseded by the one built now.
     Hello hello = co_await self->makeHello();
@@ -242,6 +244,7 @@ boost::asio::awaitable<void> DeviceConnection::Core::connectOnce(std::shared_ptr
         ended = std::make_exception_ptr(ConnectionError::dropped("the session ended"));
     std::rethrow_exception(ended);
 }
+VELTO_COROUTINE_FRAMES_END
 
 boost::asio::awaitable<void> DeviceConnection::Core::welcomed(std::shared_ptr<Core> self, Task task,
                                                               std::shared_ptr<WebSocketChannel> channel,

@@ -6,6 +6,7 @@
 #include "VeltoDevice/Connection/WithTimeout.hpp"
 #include "VeltoDevice/Protocol/ProtocolError.hpp"
 #include "VeltoDevice/Protocol/RunnerFrames.hpp"
+#include "VeltoDevice/Support/CoroutineFrameWarning.hpp"
 #include "VeltoDevice/Support/Exceptions.hpp"
 #include "VeltoDevice/Support/Log.hpp"
 
@@ -187,6 +188,7 @@ DeviceSession::Steps::answerUntilClosed(const DeviceSession& self,
     }
 }
 
+VELTO_COROUTINE_FRAMES_BEGIN
 boost::asio::awaitable<std::optional<ReceivedFrame>>
 DeviceSession::Steps::receive(const DeviceSession& self) {
     auto text = co_await self.channel_->receive();
@@ -200,6 +202,7 @@ DeviceSession::Steps::receive(const DeviceSession& self) {
     }
     co_return std::nullopt;
 }
+VELTO_COROUTINE_FRAMES_END
 
 boost::asio::awaitable<void> DeviceSession::Steps::handle(const DeviceSession& self,
                                                           RenewalSchedule& renewals,

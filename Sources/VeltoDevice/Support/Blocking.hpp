@@ -1,5 +1,6 @@
 #pragma once
 
+#include "VeltoDevice/Support/CoroutineFrameWarning.hpp"
 #include "VeltoDevice/Support/RunOn.hpp"
 
 #include <boost/asio/any_io_executor.hpp>
@@ -10,6 +11,7 @@
 
 namespace velto {
 
+VELTO_COROUTINE_FRAMES_BEGIN
 /// Runs blocking work on `executor` (the blocking pool, or a strand of it) and resumes the caller
 /// on its own executor with the result, whatever its type, or the exception.
 template <typename Function>
@@ -20,6 +22,8 @@ auto runBlocking(boost::asio::any_io_executor executor, Function function)
     auto work = [](Function blocking) -> boost::asio::awaitable<Result> { co_return blocking(); };
     return runOn(std::move(executor), work(std::move(function)));
 }
+
+VELTO_COROUTINE_FRAMES_END
 
 /// Runs blocking work on the pool; see runBlocking.
 template <typename Function>

@@ -24,30 +24,15 @@ using testing::Spawned;
 /// are run by the test's thread in turn.
 class FollowTest : public ::testing::Test {
 protected:
-    void pump() {
-        for (;;) {
-            device.restart();
-            std::size_t ran = device.poll();
-            ran += app.runReady();
-            if (ran == 0)
-                break;
-        }
-    }
+    void pump() { app.runInTurnWith(device); }
 
     /// Follows the owner's stream from the application's loop, collecting every value.
     std::shared_ptr<Spawned<void>> followOnApp() {
-        auto outcome = std::make_shared<Spawned<void>>();
         auto onValue = [this](std::string value) {
             seen.push_back(value);
             onApp.push_back(app.isRunningHere());
         };
-        boost::asio::co_spawn(
-            app.executor(), follow(device.get_executor(), *stream, onValue),
-            boost::asio::bind_cancellation_slot(signal.slot(), [outcome](std::exception_ptr error) {
-                outcome->error = error;
-                outcome->done = true;
-            }));
-        return outcome;
+        return app.spawn(follow(device.get_executor(), *stream, onValue), signal.slot());
     }
 
     boost::asio::io_context device;
@@ -96,12 +81,7 @@ TEST_F(FollowTest, AnAwaitedHandlerRunsOneValueAtATimeAndItsErrorEndsTheFollow) 
             throw std::runtime_error("the record could not be saved");
         handled.push_back(value);
     };
-    auto outcome = std::make_shared<Spawned<void>>();
-    boost::asio::co_spawn(app.executor(), follow(device.get_executor(), *stream, onValue),
-                          [outcome](std::exception_ptr error) {
-                              outcome->error = error;
-                              outcome->done = true;
-                          });
+    auto outcome = app.spawn(follow(device.get_executor(), *stream, onValue));
     for (const char* value : {"a", "b", "bad", "c"})
         stream->push(value);
     pump();

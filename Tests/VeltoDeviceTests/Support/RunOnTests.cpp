@@ -1,3 +1,4 @@
+#include "VeltoDevice/Support/Exceptions.hpp"
 #include "VeltoDevice/Support/RunOn.hpp"
 
 #include <boost/asio/bind_cancellation_slot.hpp>
@@ -30,39 +31,12 @@ struct Joined {
     std::string organization;
 };
 
-bool isAborted(const std::exception_ptr& error) {
-    try {
-        std::rethrow_exception(error);
-    } catch (const boost::system::system_error& failure) {
-        return failure.code() == boost::asio::error::operation_aborted;
-    } catch (...) {
-        return false;
-    }
-}
-
 /// The library's context and the application's event loop, both run by the test's thread in turn.
 class RunOnTest : public ::testing::Test {
 protected:
-    void pump() {
-        for (;;) {
-            device.restart();
-            std::size_t ran = device.poll();
-            ran += app.runReady();
-            if (ran == 0)
-                break;
-        }
-    }
-
-    /// Spawns `operation` on the application's loop, cancellable through `signal`.
-    template <typename T> std::shared_ptr<Spawned<T>> onApp(boost::asio::awaitable<T> operation) {
-        auto outcome = std::make_shared<Spawned<T>>();
-        boost::asio::co_spawn(
-            app.executor(), std::move(operation),
-            boost::asio::bind_cancellation_slot(signal.slot(), [outcome](std::exception_ptr error) {
-                outcome->error = error;
-                outcome->done = true;
-            }));
-        return outcome;
+    void pump() { app.runInTurnWith(device); }
+    std::shared_ptr<Spawned<void>> onApp(boost::asio::awaitable<void> operation) {
+        return app.spawn(std::move(operation), signal.slot());
     }
 
     boost::asio::io_context device;
@@ -140,7 +114,7 @@ TEST_F(RunOnTest, CancellingTheCallerCancelsTheOperationOnItsOwnExecutor) {
     signal.emit(boost::asio::cancellation_type::terminal);
     pump();
     ASSERT_TRUE(outcome->done);
-    EXPECT_TRUE(isAborted(outcome->error));
+    EXPECT_TRUE(isCancellation(outcome->error));
     EXPECT_TRUE(abortedOnDevice);
 }
 
