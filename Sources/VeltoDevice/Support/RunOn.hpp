@@ -63,8 +63,13 @@ template <typename T> struct InitiateCrossing {
                 crossing->signal.slot(),
                 [home, crossing = crossing,
                  handler = std::forward<Handler>(handler)](std::exception_ptr error) mutable {
-                    boost::asio::post(
-                        home, [handler = std::move(handler), error]() mutable { std::move(handler)(error); });
+                    boost::asio::post(home, [handler = std::move(handler), error]() mutable {
+                        // On the caller's thread, where its slot lives: nothing is left to cancel.
+                        auto completing = boost::asio::get_associated_cancellation_slot(handler);
+                        if (completing.is_connected())
+                            completing.clear();
+                        std::move(handler)(error);
+                    });
                 }));
     }
 };
