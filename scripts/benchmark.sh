@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the optimised benchmark program and the idle connections measurement and runs both; each
+# Builds the optimised benchmark program and the idle connections and process measurements and runs them; each
 # prints its figures against their goals, and the script exits with 1 when one is missed. Extra
 # arguments go to the benchmark program (e.g. --benchmark_filter=DPoP).
 set -euo pipefail
@@ -8,10 +8,15 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
 
 cmake --preset release >/dev/null
-cmake --build --preset release --target VeltoBenchmarks IdleConnectionsMeasurement
+cmake --build --preset release --target VeltoBenchmarks IdleConnectionsMeasurement UpdateThroughputMeasurement \
+    ProcessMeasurement
 status=0
 build/release/Benchmarks/VeltoBenchmarks --benchmark_repetitions=5 --benchmark_report_aggregates_only=true "$@" ||
     status=1
 # Ten organizations' sessions held idle for a minute against the Node peer: CPU time and memory.
 VELTO_SOURCE_DIR="$root" build/release/Benchmarks/IdleConnectionsMeasurement || status=1
+# Download and unpacking of an update against openssl, unzip and sha256sum on the same input.
+VELTO_SOURCE_DIR="$root" build/release/Benchmarks/UpdateThroughputMeasurement || status=1
+# /bin/true through the process runner and a 16 MiB drain, against bare system calls.
+build/release/Benchmarks/ProcessMeasurement || status=1
 exit "$status"

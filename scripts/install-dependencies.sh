@@ -8,9 +8,9 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 packages=(
   build-essential cmake ninja-build pkg-config clang-format
   libboost1.81-dev libboost-url1.81-dev
-  libssl-dev nlohmann-json3-dev libsecret-1-dev libicu-dev libsystemd-dev
+  libssl-dev nlohmann-json3-dev libsecret-1-dev libicu-dev libsystemd-dev libarchive-dev libplist-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  dbus dbus-x11 gnome-keyring openssl
+  dbus dbus-x11 gnome-keyring openssl unzip
 )
 
 missing=()

@@ -23,8 +23,9 @@ import * as photos from './routes/photos.mjs';
 import * as scopes from './routes/scopes.mjs';
 import * as sockets from './routes/sockets.mjs';
 import * as test from './routes/test.mjs';
+import * as updates from './routes/updates.mjs';
 
-const modules = [nonce, test, control, enroll, scopes, photos, sockets, connect];
+const modules = [nonce, test, control, enroll, scopes, photos, sockets, connect, updates];
 
 const { values: options } = parseArgs({
   options: {

@@ -148,9 +148,13 @@ TEST_F(WebSocketChannelTest, AServerCloseMapsByItsCode) {
         ConnectionError expected;
     };
     const std::vector<Case> cases = {
-        {4001, ConnectionError::replaced()},           {4003, ConnectionError::revoked()},
-        {4408, ConnectionError::renewalMissed()},      {1000, ConnectionError::closedByServer(1000)},
+        {4001, ConnectionError::replaced()},
+        {4003, ConnectionError::revoked()},
+        {4408, ConnectionError::renewalMissed()},
+        {1000, ConnectionError::closedByServer(1000)},
         {4999, ConnectionError::closedByServer(4999)},
+        // A close frame without a status code.
+        {1005, ConnectionError::closedByServer(1005)},
     };
     // The code decides also when the server drops the connection right after its close frame, so
     // that the closing handshake itself fails.

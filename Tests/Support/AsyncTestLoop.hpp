@@ -91,6 +91,21 @@ public:
         return outcome->get();
     }
 
+    /// Runs the loop until `condition` holds (checked between handlers), for tests that wait on real
+    /// processes before they advance a manual clock. Throws when it does not hold within `guard`.
+    template <typename Condition>
+    void runUntil(Condition condition, std::chrono::seconds guard = std::chrono::seconds(30)) {
+        auto deadline = std::chrono::steady_clock::now() + guard;
+        context_.restart();
+        while (!condition()) {
+            if (std::chrono::steady_clock::now() > deadline)
+                throw std::runtime_error("the condition did not come true in time");
+            context_.run_one_for(std::chrono::milliseconds(10));
+            if (context_.stopped())
+                context_.restart();
+        }
+    }
+
 private:
     template <typename T>
     static boost::asio::awaitable<void> keep(std::shared_ptr<Spawned<T>> outcome,

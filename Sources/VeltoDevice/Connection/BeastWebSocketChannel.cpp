@@ -171,6 +171,9 @@ private:
         auto code = static_cast<int>(stream_->reason().code);
         if (code != 0)
             return ConnectionError::forClose(code);
+        // A close frame without a status code is code 1005, "no status received" (RFC 6455 §7.1.5).
+        if (closeReceived_)
+            return ConnectionError::forClose(websocket::close_code::no_status);
         return ConnectionError::dropped(error.message());
     }
 
@@ -314,6 +317,11 @@ private:
                     upgrade.set(name, value);
             }));
         stream_->read_message_max(settings_.messageLimit);
+        // The stream owns the callback and this socket owns the stream.
+        stream_->control_callback([this](websocket::frame_type kind, beast::string_view) {
+            if (kind == websocket::frame_type::close)
+                closeReceived_ = true;
+        });
 
         websocket::response_type response;
         auto [upgradeError] = co_await stream_->async_handshake(
@@ -346,6 +354,8 @@ private:
     std::optional<ConnectionError> failure_;
     bool writing_ = false;
     bool reading_ = false;
+    /// Set once the server's close frame arrived, status code or not.
+    bool closeReceived_ = false;
     Changes changes_;
     std::shared_ptr<CancellableTask> openingTimer_;
 };

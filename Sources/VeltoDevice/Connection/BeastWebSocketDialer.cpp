@@ -1,10 +1,10 @@
 #include "VeltoDevice/Connection/BeastWebSocketDialer.hpp"
 
 #include "VeltoDevice/Connection/BeastWebSocketChannel.hpp"
+#include "VeltoDevice/HTTP/BeastConnecting.hpp"
 #include "VeltoDevice/Support/SystemClock.hpp"
 
 #include <boost/asio/ssl/context.hpp>
-#include <openssl/ssl.h>
 
 namespace velto {
 
@@ -18,10 +18,7 @@ BeastWebSocketDialer::BeastWebSocketDialer(boost::asio::any_io_executor executor
 BeastWebSocketDialer::BeastWebSocketDialer(boost::asio::any_io_executor executor, Options options)
     : shared_(std::make_shared<Shared>()) {
     auto tls = std::make_shared<boost::asio::ssl::context>(boost::asio::ssl::context::tls_client);
-    tls->set_default_verify_paths();
-    if (options.extraTrustAnchor)
-        tls->load_verify_file(options.extraTrustAnchor->string());
-    SSL_CTX_set_min_proto_version(tls->native_handle(), TLS1_2_VERSION);
+    beastConnecting::trust(*tls, options.extraTrustAnchor);
 
     shared_->settings.executor = std::move(executor);
     shared_->settings.tls = std::move(tls);

@@ -33,8 +33,10 @@ struct DeviceProfile {
     User user;
 
     /// The value of a welcome's "profile". Nothing when "organization" or "user" is not an object, a
-    /// required text ("id", "name", "login") is missing or mistyped, an optional one is neither text
-    /// nor null, or "avatarUrl" holds text that is not a URL. Unknown keys are ignored.
+    /// required text ("id", "name", "login") is missing or mistyped, or an optional one ("photoVersion",
+    /// "name", "avatarUrl") is neither text nor null. An "avatarUrl" whose text is empty or not a URL
+    /// reads as no avatar, so that a bad picture address never stops the names from refreshing.
+    /// Unknown keys are ignored.
     static std::optional<DeviceProfile> decode(const Json& value);
 
     friend bool operator==(const DeviceProfile&, const DeviceProfile&) = default;

@@ -28,10 +28,14 @@ EnrollmentLink::EnrollmentLink(VeltoServer server, EnrollmentCode code)
 EnrollmentLink EnrollmentLink::fromCodes(VeltoServer server, const std::vector<EnrollmentCode>& codes) {
     std::vector<EnrollmentCode> distinct;
     for (const auto& code : codes) {
-        if (std::find(distinct.begin(), distinct.end(), code) == distinct.end())
-            distinct.push_back(code);
+        if (std::find(distinct.begin(), distinct.end(), code) != distinct.end())
+            continue;
+        // The eleventh distinct code decides: no need to look through the rest of a long link.
+        if (distinct.size() == maximumCodes)
+            throw EnrollmentError::invalidLink();
+        distinct.push_back(code);
     }
-    if (distinct.empty() || distinct.size() > maximumCodes)
+    if (distinct.empty())
         throw EnrollmentError::invalidLink();
     return EnrollmentLink(std::move(server), std::move(distinct));
 }
@@ -40,6 +44,11 @@ EnrollmentLink EnrollmentLink::fromURL(boost::urls::url_view url) {
     if (!url.has_scheme() || !equalsIgnoringASCIICase(url.scheme(), "velto"))
         throw EnrollmentError::invalidLink();
     if (!url.has_authority() || !equalsIgnoringASCIICase(url.host(), "enroll"))
+        throw EnrollmentError::invalidLink();
+
+    // An empty query holds no "server" item. It is not walked either: Boost.URL 1.81 reads past the end
+    // of "velto://enroll?#" when it steps through the items of an empty query before a fragment.
+    if (!url.has_query() || url.encoded_query().empty())
         throw EnrollmentError::invalidLink();
 
     // Names and values percent-decoded, "+" kept as it is.

@@ -15,11 +15,8 @@ EnrollmentListStore EnrollmentListStore::applicationSupport() {
     return EnrollmentListStore(EnrollmentStore::applicationSupportFile("enrollments.json"));
 }
 
-std::vector<Enrollment> EnrollmentListStore::load() const {
-    auto content = EnrollmentStore::readEnrollmentFile(filePath_);
-    if (!content)
-        return {};
-    auto value = parseJson(*content);
+std::vector<Enrollment> EnrollmentListStore::decode(std::string_view text) {
+    auto value = parseJson(text);
     if (!value || !value->is_array())
         throw EnrollmentError::corruptEnrollments();
     std::vector<Enrollment> enrollments;
@@ -33,12 +30,23 @@ std::vector<Enrollment> EnrollmentListStore::load() const {
     return enrollments;
 }
 
-void EnrollmentListStore::save(const std::vector<Enrollment>& enrollments) {
+std::string EnrollmentListStore::encode(const std::vector<Enrollment>& enrollments) {
     Json list = Json::array();
     for (const auto& enrollment : enrollments)
         list.push_back(enrollment.toJson());
+    return encodePretty(list);
+}
+
+std::vector<Enrollment> EnrollmentListStore::load() const {
+    auto content = EnrollmentStore::readEnrollmentFile(filePath_, EnrollmentError::corruptEnrollments());
+    if (!content)
+        return {};
+    return decode(*content);
+}
+
+void EnrollmentListStore::save(const std::vector<Enrollment>& enrollments) {
     files::createFolders(filePath_.parent_path());
-    files::writeAtomically(filePath_, encodePretty(list));
+    files::writeAtomically(filePath_, encode(enrollments));
 }
 
 void EnrollmentListStore::setAsideCorrupt() {

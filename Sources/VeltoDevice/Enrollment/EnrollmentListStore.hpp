@@ -4,6 +4,9 @@
 #include "VeltoDevice/Enrollment/EnrollmentStore.hpp"
 
 #include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
 
 namespace velto {
 
@@ -17,6 +20,12 @@ public:
     /// A store for "enrollments.json" in Velto's folder (EnrollmentStore::applicationSupportFile).
     /// Throws FileError.
     static EnrollmentListStore applicationSupport();
+
+    /// The list a file's text holds. Throws EnrollmentError::corruptEnrollments for text that is not a
+    /// JSON array of records, or when one record does not decode.
+    static std::vector<Enrollment> decode(std::string_view text);
+    /// The file's text for a list, as `save` writes it.
+    static std::string encode(const std::vector<Enrollment>& enrollments);
 
     const std::filesystem::path& filePath() const { return filePath_; }
 

@@ -5,43 +5,16 @@
 #include "VeltoDevice/Enrollment/Files.hpp"
 #include "VeltoDevice/Support/Json.hpp"
 
-#include <cstdlib>
-#include <pwd.h>
 #include <system_error>
-#include <unistd.h>
-#include <vector>
 
 namespace velto {
 
 namespace {
 
-std::optional<std::filesystem::path> absoluteVariable(const char* name) {
-    const char* value = std::getenv(name);
-    if (value == nullptr || *value == '\0')
-        return std::nullopt;
-    std::filesystem::path path(value);
-    if (!path.is_absolute())
-        return std::nullopt;
-    return path;
-}
-
-std::filesystem::path homeFolder() {
-    if (auto home = absoluteVariable("HOME"))
-        return *home;
-    std::vector<char> buffer(16384);
-    passwd entry{};
-    passwd* found = nullptr;
-    if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found != nullptr &&
-        found->pw_dir != nullptr && found->pw_dir[0] == '/') {
-        return found->pw_dir;
-    }
-    throw FileError::noHomeFolder();
-}
-
 std::filesystem::path dataHome() {
-    if (auto data = absoluteVariable("XDG_DATA_HOME"))
+    if (auto data = files::absoluteVariable("XDG_DATA_HOME"))
         return *data;
-    return homeFolder() / ".local" / "share";
+    return files::homeFolder() / ".local" / "share";
 }
 
 } // namespace
@@ -68,28 +41,39 @@ std::filesystem::path EnrollmentStore::setAside(const std::filesystem::path& fil
     return target;
 }
 
-std::optional<std::string> EnrollmentStore::readEnrollmentFile(const std::filesystem::path& file) {
+std::optional<std::string> EnrollmentStore::readEnrollmentFile(const std::filesystem::path& file,
+                                                               const EnrollmentError& damaged) {
     try {
-        return files::readIfPresent(file);
+        return files::readIfPresent(file, maximumFileSize);
     } catch (const std::system_error&) {
         throw EnrollmentError::unreadableEnrollment();
+    } catch (const std::length_error&) {
+        throw damaged;
     }
 }
 
-std::optional<Enrollment> EnrollmentStore::load() const {
-    auto content = EnrollmentStore::readEnrollmentFile(filePath_);
-    if (!content)
-        return std::nullopt;
-    auto value = parseJson(*content);
+Enrollment EnrollmentStore::decode(std::string_view text) {
+    auto value = parseJson(text);
     auto enrollment = value ? Enrollment::decode(*value) : std::nullopt;
     if (!enrollment)
         throw EnrollmentError::corruptEnrollment();
-    return enrollment;
+    return std::move(*enrollment);
+}
+
+std::string EnrollmentStore::encode(const Enrollment& enrollment) {
+    return encodePretty(enrollment.toJson());
+}
+
+std::optional<Enrollment> EnrollmentStore::load() const {
+    auto content = readEnrollmentFile(filePath_, EnrollmentError::corruptEnrollment());
+    if (!content)
+        return std::nullopt;
+    return decode(*content);
 }
 
 void EnrollmentStore::save(const Enrollment& enrollment) {
     files::createFolders(filePath_.parent_path());
-    files::writeAtomically(filePath_, encodePretty(enrollment.toJson()));
+    files::writeAtomically(filePath_, encode(enrollment));
 }
 
 void EnrollmentStore::remove() {

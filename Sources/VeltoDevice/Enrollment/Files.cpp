@@ -1,52 +1,23 @@
 #include "VeltoDevice/Enrollment/Files.hpp"
 
 #include "VeltoDevice/Enrollment/FileError.hpp"
+#include "VeltoDevice/Support/FileDescriptor.hpp"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <fcntl.h>
+#include <pwd.h>
+#include <stdexcept>
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
+#include <vector>
 
 namespace velto::files {
 
 namespace {
-
-/// Closes a descriptor when the scope ends, unless released.
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    ~Descriptor() {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    int get() const { return fd_; }
-    /// Closes now and reports close's own failure (errno is then set).
-    bool close() {
-        int fd = fd_;
-        fd_ = -1;
-        return ::close(fd) == 0;
-    }
-
-private:
-    int fd_;
-};
-
-bool writeAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
-}
 
 std::filesystem::path folderOf(const std::filesystem::path& path) {
     auto folder = path.parent_path();
@@ -55,16 +26,39 @@ std::filesystem::path folderOf(const std::filesystem::path& path) {
 
 /// Makes a finished rename durable. A folder that cannot be flushed leaves the file written.
 void syncFolder(const std::filesystem::path& folder) {
-    Descriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    FileDescriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (fd.get() >= 0)
         ::fsync(fd.get());
 }
 
 } // namespace
 
-std::optional<std::string> readIfPresent(const std::filesystem::path& path) {
+std::optional<std::filesystem::path> absoluteVariable(const char* name) {
+    const char* value = std::getenv(name);
+    if (value == nullptr || *value == '\0')
+        return std::nullopt;
+    std::filesystem::path path(value);
+    if (!path.is_absolute())
+        return std::nullopt;
+    return path;
+}
+
+std::filesystem::path homeFolder() {
+    if (auto home = absoluteVariable("HOME"))
+        return *home;
+    std::vector<char> buffer(16384);
+    passwd entry{};
+    passwd* found = nullptr;
+    if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found != nullptr &&
+        found->pw_dir != nullptr && found->pw_dir[0] == '/') {
+        return found->pw_dir;
+    }
+    throw FileError::noHomeFolder();
+}
+
+std::optional<std::string> readIfPresent(const std::filesystem::path& path, std::size_t limit) {
     // Non-blocking, so that a pipe or device in the file's place cannot hang the open.
-    Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (fd.get() < 0) {
         if (errno == ENOENT || errno == ENOTDIR)
             return std::nullopt;
@@ -77,6 +71,8 @@ std::optional<std::string> readIfPresent(const std::filesystem::path& path) {
         int error = S_ISDIR(status.st_mode) ? EISDIR : EINVAL;
         throw std::system_error(error, std::generic_category(), path.string());
     }
+    if (static_cast<std::uintmax_t>(status.st_size) > limit)
+        throw std::length_error(path.string());
     std::string content;
     char buffer[16384];
     for (;;) {
@@ -89,14 +85,40 @@ std::optional<std::string> readIfPresent(const std::filesystem::path& path) {
         if (count == 0)
             break;
         content.append(buffer, static_cast<std::size_t>(count));
+        if (content.size() > limit)
+            throw std::length_error(path.string());
     }
     return content;
+}
+
+std::optional<std::string> readBounded(const std::filesystem::path& path, std::uintmax_t limit,
+                                       bool followLink) {
+    int flags = O_RDONLY | O_CLOEXEC | O_NONBLOCK | (followLink ? 0 : O_NOFOLLOW);
+    FileDescriptor fd(::open(path.c_str(), flags));
+    struct stat status {};
+    if (fd.get() < 0 || ::fstat(fd.get(), &status) != 0 || !S_ISREG(status.st_mode) ||
+        static_cast<std::uintmax_t>(status.st_size) > limit)
+        return std::nullopt;
+    std::string bytes(static_cast<std::size_t>(status.st_size), '\0');
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t count = ::read(fd.get(), bytes.data() + done, bytes.size() - done);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count < 0)
+            return std::nullopt;
+        if (count == 0)
+            break;
+        done += static_cast<std::size_t>(count);
+    }
+    bytes.resize(done);
+    return bytes;
 }
 
 void writeAtomically(const std::filesystem::path& path, std::string_view bytes) {
     const auto folder = folderOf(path);
     std::string temporary = (folder / ("." + path.filename().string() + ".XXXXXX")).string();
-    Descriptor fd(::mkostemp(temporary.data(), O_CLOEXEC));
+    FileDescriptor fd(::mkostemp(temporary.data(), O_CLOEXEC));
     if (fd.get() < 0)
         throw FileError::write(path.string(), FileError::describe(errno));
 
@@ -104,7 +126,7 @@ void writeAtomically(const std::filesystem::path& path, std::string_view bytes) 
         ::unlink(temporary.c_str());
         return FileError::write(path.string(), FileError::describe(error));
     };
-    if (!writeAll(fd.get(), bytes) || ::fsync(fd.get()) != 0)
+    if (!fd.writeAll(bytes) || ::fsync(fd.get()) != 0)
         throw fail(errno);
     if (!fd.close())
         throw fail(errno);

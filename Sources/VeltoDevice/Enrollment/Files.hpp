@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <cstddef>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -7,9 +9,22 @@
 
 namespace velto::files {
 
+/// The variable's value as a path when it is set to an absolute one; nothing otherwise.
+std::optional<std::filesystem::path> absoluteVariable(const char* name);
+
+/// $HOME when absolute, else the user database's home folder. Throws FileError::noHomeFolder.
+std::filesystem::path homeFolder();
+
 /// The whole file; nothing when there is no file at the path. A file that is there but cannot be
-/// read (a folder in its place included) throws std::system_error.
-std::optional<std::string> readIfPresent(const std::filesystem::path& path);
+/// read (a folder in its place included) throws std::system_error; one holding more than `limit`
+/// bytes throws std::length_error, and is not read beyond its first block past the limit.
+std::optional<std::string> readIfPresent(const std::filesystem::path& path, std::size_t limit);
+
+/// The whole file, or nothing when it is missing, not a regular file, larger than `limit` or
+/// unreadable. The open never waits on a pipe in the file's place; with `followLink` false a link at
+/// the path reads as nothing.
+std::optional<std::string> readBounded(const std::filesystem::path& path, std::uintmax_t limit,
+                                       bool followLink = true);
 
 /// Replaces the file in one step: the bytes go to a temporary file in the same folder, which is
 /// flushed to disk and then renamed over the path, so a reader sees the old file or the new one,

@@ -1,6 +1,6 @@
 #include "VeltoDevice/Enrollment/HarnessModel.hpp"
 
-#include "VeltoDevice/Enrollment/UnicodeText.hpp"
+#include "VeltoDevice/Support/RepairedUTF8.hpp"
 
 namespace velto {
 
@@ -9,8 +9,7 @@ Json HarnessModel::toJson() const {
     for (ModelEffort effort : efforts)
         levels.push_back(rawValue(effort));
     // Ids and names come from a tool's model list: invalid UTF-8 is written as U+FFFD.
-    Json object = {
-        {"id", unicode::repaired(id)}, {"name", unicode::repaired(name)}, {"efforts", std::move(levels)}};
+    Json object = {{"id", repairedUTF8(id)}, {"name", repairedUTF8(name)}, {"efforts", std::move(levels)}};
     object["defaultEffort"] = defaultEffort ? Json(rawValue(*defaultEffort)) : Json(nullptr);
     return object;
 }

@@ -19,7 +19,7 @@ struct HarnessModel {
     std::optional<ModelEffort> defaultEffort;
 
     /// {"id", "name", "efforts", "defaultEffort"}, the default as null when absent; texts that are not
-    /// valid UTF-8 are written repaired (unicode::repaired).
+    /// valid UTF-8 are written repaired (repairedUTF8).
     Json toJson() const;
     /// Nothing when a required key is missing or mistyped, or any effort is not a known level;
     /// a missing or null "defaultEffort" gives no default. Unknown keys are ignored.

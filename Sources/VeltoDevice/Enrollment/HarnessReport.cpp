@@ -1,6 +1,6 @@
 #include "VeltoDevice/Enrollment/HarnessReport.hpp"
 
-#include "VeltoDevice/Enrollment/UnicodeText.hpp"
+#include "VeltoDevice/Support/RepairedUTF8.hpp"
 
 namespace velto {
 
@@ -14,7 +14,7 @@ Json HarnessReport::toJson() const {
     Json object = {{"kind", rawValue(kind)}, {"signedIn", signedIn}};
     // The version is a tool's own output: bytes that are not UTF-8 go out as U+FFFD, so that one
     // stray byte cannot stop the hello or the enroll request being written.
-    object["version"] = version ? Json(unicode::repaired(*version)) : Json(nullptr);
+    object["version"] = version ? Json(repairedUTF8(*version)) : Json(nullptr);
     if (models) {
         Json list = Json::array();
         for (const HarnessModel& model : *models)

@@ -68,51 +68,15 @@ std::optional<std::u16string> upperCased(std::string_view text) {
     return upper;
 }
 
-std::string repaired(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    auto byteAt = [&](std::size_t at) { return static_cast<std::uint8_t>(text[at]); };
-    std::size_t i = 0;
-    while (i < text.size()) {
-        std::uint8_t lead = byteAt(i);
-        std::size_t length = 0;
-        std::uint8_t low = 0x80, high = 0xBF; // the range of the second byte
-        if (lead < 0x80) {
-            out.push_back(static_cast<char>(lead));
-            ++i;
-            continue;
-        } else if (lead >= 0xC2 && lead <= 0xDF) {
-            length = 2;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            length = 3;
-            if (lead == 0xE0)
-                low = 0xA0;
-            if (lead == 0xED)
-                high = 0x9F;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            length = 4;
-            if (lead == 0xF0)
-                low = 0x90;
-            if (lead == 0xF4)
-                high = 0x8F;
-        }
-        std::size_t valid = length == 0 ? 0 : 1;
-        while (valid > 0 && valid < length && i + valid < text.size()) {
-            std::uint8_t next = byteAt(i + valid);
-            bool inRange = valid == 1 ? (next >= low && next <= high) : (next >= 0x80 && next <= 0xBF);
-            if (!inRange)
-                break;
-            ++valid;
-        }
-        if (length != 0 && valid == length) {
-            out.append(text.substr(i, length));
-            i += length;
-        } else {
-            out.append("\xEF\xBF\xBD");
-            i += valid == 0 ? 1 : valid;
-        }
-    }
-    return out;
+std::optional<std::size_t> utf16Length(std::string_view text) {
+    if (text.size() > static_cast<std::size_t>(INT32_MAX))
+        return std::nullopt;
+    UErrorCode status = U_ZERO_ERROR;
+    int32_t length = 0;
+    u_strFromUTF8(nullptr, 0, &length, text.data(), static_cast<int32_t>(text.size()), &status);
+    if (status != U_BUFFER_OVERFLOW_ERROR && U_FAILURE(status))
+        return std::nullopt;
+    return static_cast<std::size_t>(length);
 }
 
 } // namespace velto::unicode

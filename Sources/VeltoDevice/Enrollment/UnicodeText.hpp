@@ -14,8 +14,8 @@ std::string_view trimmingWhitespace(std::string_view text);
 /// "ß" becomes "SS". Nothing when the text is not UTF-8.
 std::optional<std::u16string> upperCased(std::string_view text);
 
-/// The text as valid UTF-8: each maximal ill-formed subpart (Unicode's "substitution of maximal
-/// subparts") becomes U+FFFD, everything else is kept byte for byte.
-std::string repaired(std::string_view text);
+/// The number of UTF-16 code units of the text (a character outside the BMP counts two); nothing
+/// when the text is not UTF-8.
+std::optional<std::size_t> utf16Length(std::string_view text);
 
 } // namespace velto::unicode

@@ -1,5 +1,6 @@
 #include "VeltoDevice/HTTP/BeastHTTPTransport.hpp"
 
+#include "VeltoDevice/HTTP/BeastConnecting.hpp"
 #include "VeltoDevice/HTTP/ConnectionTarget.hpp"
 #include "VeltoDevice/Server/ServerError.hpp"
 #include "VeltoDevice/Support/SystemClock.hpp"
@@ -8,12 +9,8 @@
 #include <boost/asio/co_spawn.hpp>
 #include <boost/asio/deferred.hpp>
 #include <boost/asio/experimental/parallel_group.hpp>
-#include <boost/asio/ip/tcp.hpp>
-#include <boost/asio/redirect_error.hpp>
 #include <boost/asio/ssl/context.hpp>
 #include <boost/asio/ssl/error.hpp>
-#include <boost/asio/ssl/host_name_verification.hpp>
-#include <boost/asio/steady_timer.hpp>
 #include <boost/asio/this_coro.hpp>
 #include <boost/asio/use_awaitable.hpp>
 #include <boost/beast/core/flat_buffer.hpp>
@@ -26,8 +23,6 @@
 #include <boost/beast/http/write.hpp>
 #include <boost/beast/ssl/ssl_stream.hpp>
 #include <boost/system/system_error.hpp>
-#include <openssl/ssl.h>
-#include <openssl/x509.h>
 
 #include <algorithm>
 #include <cctype>
@@ -39,7 +34,6 @@ namespace asio = boost::asio;
 namespace beast = boost::beast;
 namespace http = boost::beast::http;
 namespace ssl = boost::asio::ssl;
-using tcp = boost::asio::ip::tcp;
 using boost::system::error_code;
 
 struct BeastHTTPTransport::Shared {
@@ -94,91 +88,33 @@ void checkFields(const HTTPRequest& request) {
     throw boost::system::system_error(asio::error::operation_aborted);
 }
 
-/// Resolves a host name. getaddrinfo cannot be interrupted, so a cancelled resolve is left to finish
-/// on its own and the caller is released at once.
-asio::awaitable<tcp::resolver::results_type> resolve(const Target& target) {
-    struct Pending {
-        explicit Pending(const asio::any_io_executor& executor) : resolver(executor), done(executor) {}
-        tcp::resolver resolver;
-        asio::steady_timer done;
-        error_code error;
-        tcp::resolver::results_type results;
-        bool finished = false;
-    };
-    auto pending = std::make_shared<Pending>(co_await asio::this_coro::executor);
-    pending->done.expires_at(asio::steady_timer::time_point::max());
-    pending->resolver.async_resolve(target.host, target.port,
-                                    [pending](error_code error, tcp::resolver::results_type results) {
-                                        pending->error = error;
-                                        pending->results = std::move(results);
-                                        pending->finished = true;
-                                        pending->done.cancel();
-                                    });
-    error_code ignored;
-    co_await pending->done.async_wait(asio::redirect_error(asio::use_awaitable, ignored));
-    if (!pending->finished) {
-        pending->resolver.cancel();
-        throwAborted();
-    }
-    if (pending->error == asio::error::operation_aborted)
-        throwAborted();
-    if (pending->error)
-        throw ServerError::unreachable("The server " + target.host +
-                                       " could not be found: " + pending->error.message() + ".");
-    co_return std::move(pending->results);
+using Parser = http::response_parser<Body>;
+
+void limit(Parser& parser, std::size_t bodyLimit) {
+    parser.header_limit(headerLimit);
+    parser.body_limit(bodyLimit);
 }
 
-asio::awaitable<void> connect(beast::tcp_stream& stream, const Target& target) {
-    std::vector<tcp::endpoint> endpoints;
-    if (target.address) {
-        endpoints.emplace_back(*target.address, static_cast<unsigned short>(std::stoul(target.port)));
-    } else {
-        for (const auto& entry : co_await resolve(target)) {
-            // "localhost" is trusted with plain http only while it names this machine.
-            if (!target.loopbackOnly() || entry.endpoint().address().is_loopback())
-                endpoints.push_back(entry.endpoint());
-        }
-        if (endpoints.empty())
-            throw ServerError::unreachable("The server " + target.host + " is not on this machine.");
-    }
-    auto [error, endpoint] = co_await stream.async_connect(endpoints, asio::as_tuple(asio::use_awaitable));
-    if (error == asio::error::operation_aborted)
+[[noreturn]] void throwReadFailure(const error_code& readError, const std::string& authority) {
+    if (readError == asio::error::operation_aborted)
         throwAborted();
-    if (error)
-        throw ServerError::unreachable("Could not connect to " + target.authority + ": " + error.message() +
-                                       ".");
+    if (readError == http::error::end_of_stream)
+        throw ServerError::unreachable(authority + " closed the connection without answering.");
+    if (readError == http::error::partial_message)
+        throw ServerError::unreachable("The connection to " + authority +
+                                       " ended before the reply was complete.");
+    if (readError.category() == http::make_error_code(http::error::bad_version).category())
+        throw ServerError::malformedResponse();
+    throw ServerError::unreachable("The connection to " + authority + " was lost: " + readError.message() +
+                                   ".");
 }
 
-asio::awaitable<void> handshake(beast::ssl_stream<beast::tcp_stream>& stream, const Target& target) {
-    // SNI carries host names only, never an address literal.
-    if (!target.address && SSL_ctrl(stream.native_handle(), SSL_CTRL_SET_TLSEXT_HOSTNAME,
-                                    TLSEXT_NAMETYPE_host_name, const_cast<char*>(target.host.c_str())) != 1)
-        throw ServerError::unreachable("A secure connection to " + target.authority +
-                                       " could not be started.");
-    // Set when the chain is trusted but names another host, to say so in the error.
-    auto wrongHost = std::make_shared<bool>(false);
-    stream.set_verify_mode(ssl::verify_peer);
-    stream.set_verify_callback([verify = ssl::host_name_verification(target.host),
-                                wrongHost](bool preverified, ssl::verify_context& context) {
-        bool verified = verify(preverified, context);
-        if (preverified && !verified)
-            *wrongHost = true;
-        return verified;
-    });
-    auto [error] =
-        co_await stream.async_handshake(ssl::stream_base::client, asio::as_tuple(asio::use_awaitable));
-    if (error == asio::error::operation_aborted)
-        throwAborted();
-    if (error) {
-        std::string detail = error.message();
-        if (*wrongHost) {
-            detail = "its certificate is not valid for " + target.host;
-        } else if (auto result = SSL_get_verify_result(stream.native_handle()); result != X509_V_OK) {
-            detail = std::string("certificate verify failed (") + X509_verify_cert_error_string(result) + ")";
-        }
-        throw ServerError::unreachable("A secure connection to " + target.authority +
-                                       " could not be made: " + detail + ".");
-    }
+HTTPReply replyOf(Parser& parser) {
+    auto response = parser.release();
+    std::vector<std::pair<std::string, std::string>> fields;
+    for (const auto& field : response)
+        fields.emplace_back(std::string(field.name_string()), std::string(field.value()));
+    return HTTPReply(static_cast<int>(response.result_int()), fields, std::move(response.body()));
 }
 
 template <typename Stream>
@@ -198,15 +134,14 @@ asio::awaitable<HTTPReply> exchangeOn(Stream& stream, const HTTPRequest& request
     auto [writeError, written] =
         co_await http::async_write(stream, message, asio::as_tuple(asio::use_awaitable));
     if (writeError == asio::error::operation_aborted)
-        throwAborted();
+        throw boost::system::system_error(asio::error::operation_aborted);
     if (writeError)
         throw ServerError::unreachable("The request could not be sent to " + target.authority + ": " +
                                        writeError.message() + ".");
 
     beast::flat_buffer buffer;
-    http::response_parser<Body> parser;
-    parser.header_limit(headerLimit);
-    parser.body_limit(bodyLimit);
+    Parser parser;
+    limit(parser, bodyLimit);
     auto [readError, read] =
         co_await http::async_read(stream, buffer, parser, asio::as_tuple(asio::use_awaitable));
     if (readError == ssl::error::stream_truncated && parser.is_header_done() && parser.need_eof()) {
@@ -214,35 +149,20 @@ asio::awaitable<HTTPReply> exchangeOn(Stream& stream, const HTTPRequest& request
         readError = {};
         parser.put_eof(readError);
     }
-    if (readError == asio::error::operation_aborted)
-        throwAborted();
-    if (readError == http::error::end_of_stream)
-        throw ServerError::unreachable(target.authority + " closed the connection without answering.");
-    if (readError == http::error::partial_message)
-        throw ServerError::unreachable("The connection to " + target.authority +
-                                       " ended before the reply was complete.");
-    if (readError && readError.category() == http::make_error_code(http::error::bad_version).category())
-        throw ServerError::malformedResponse();
     if (readError)
-        throw ServerError::unreachable("The connection to " + target.authority +
-                                       " was lost: " + readError.message() + ".");
-
-    auto response = parser.release();
-    std::vector<std::pair<std::string, std::string>> fields;
-    for (const auto& field : response)
-        fields.emplace_back(std::string(field.name_string()), std::string(field.value()));
-    co_return HTTPReply(static_cast<int>(response.result_int()), fields, std::move(response.body()));
+        throwReadFailure(readError, target.authority);
+    co_return replyOf(parser);
 }
 
 /// `tls` belongs to the transport, which the awaiting send keeps alive.
 asio::awaitable<HTTPReply> exchange(ssl::context& tls, std::size_t bodyLimit, HTTPRequest request,
                                     Target target) {
     beast::tcp_stream socket(co_await asio::this_coro::executor);
-    co_await connect(socket, target);
+    co_await beastConnecting::connect(socket, target);
     if (!target.secure)
         co_return co_await exchangeOn(socket, request, target, bodyLimit);
     beast::ssl_stream<beast::tcp_stream> stream(std::move(socket), tls);
-    co_await handshake(stream, target);
+    co_await beastConnecting::handshake(stream, target);
     co_return co_await exchangeOn(stream, request, target, bodyLimit);
 }
 
@@ -251,15 +171,39 @@ asio::awaitable<HTTPReply> exchange(ssl::context& tls, std::size_t bodyLimit, HT
 BeastHTTPTransport::BeastHTTPTransport() : BeastHTTPTransport(Options{}) {}
 
 BeastHTTPTransport::BeastHTTPTransport(Options options) : shared_(std::make_shared<Shared>()) {
-    shared_->tls.set_default_verify_paths();
-    if (options.extraTrustAnchor)
-        shared_->tls.load_verify_file(options.extraTrustAnchor->string());
-    SSL_CTX_set_min_proto_version(shared_->tls.native_handle(), TLS1_2_VERSION);
+    beastConnecting::trust(shared_->tls, options.extraTrustAnchor);
     shared_->clock = options.clock ? std::move(options.clock) : SystemClock::shared();
     shared_->bodyLimit = options.bodyLimit;
 }
 
 BeastHTTPTransport::~BeastHTTPTransport() = default;
+
+HTTPReply BeastHTTPTransport::readReply(std::string_view bytes, std::size_t bodyLimit) {
+    Parser parser;
+    limit(parser, bodyLimit);
+    error_code error;
+    asio::const_buffer rest(bytes.data(), bytes.size());
+    while (rest.size() > 0 && !parser.is_done()) {
+        std::size_t used = parser.put(rest, error);
+        if (error == http::error::need_more) {
+            // Everything there is was given: what is left over ends with the connection.
+            error = {};
+            break;
+        }
+        if (error || used == 0)
+            break;
+        rest += used;
+    }
+    if (!error && !parser.is_done()) {
+        if (parser.got_some())
+            parser.put_eof(error);
+        else
+            error = http::error::end_of_stream;
+    }
+    if (error)
+        throwReadFailure(error, "the server");
+    return replyOf(parser);
+}
 
 asio::awaitable<HTTPReply> BeastHTTPTransport::send(HTTPRequest request) {
     // Held by this frame until both racers have ended.

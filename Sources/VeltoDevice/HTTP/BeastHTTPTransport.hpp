@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <string_view>
 
 namespace velto {
 
@@ -18,13 +19,15 @@ namespace velto {
 /// `insecureAddress` or `invalidAddress`, refused before any connection is made.
 class BeastHTTPTransport final : public HTTPTransport {
 public:
+    static constexpr std::size_t defaultBodyLimit = 16 * 1024 * 1024;
+
     struct Options {
         /// A PEM file of certificate authorities trusted besides the system store.
         std::optional<std::filesystem::path> extraTrustAnchor = {};
         /// Times the request's time-out; the system clock when empty.
         std::shared_ptr<Clock> clock = {};
         /// The largest reply body accepted; a longer one is `malformedResponse`.
-        std::size_t bodyLimit = 16 * 1024 * 1024;
+        std::size_t bodyLimit = defaultBodyLimit;
     };
 
     BeastHTTPTransport();
@@ -36,6 +39,11 @@ public:
     BeastHTTPTransport& operator=(const BeastHTTPTransport&) = delete;
 
     boost::asio::awaitable<HTTPReply> send(HTTPRequest request) override;
+
+    /// The reply in `bytes`, read as `send` reads one that the connection ends after: the same header
+    /// and body limits and the same errors (`malformedResponse`, or `unreachable` for a reply cut
+    /// short), without a socket.
+    static HTTPReply readReply(std::string_view bytes, std::size_t bodyLimit = defaultBodyLimit);
 
 private:
     struct Shared;

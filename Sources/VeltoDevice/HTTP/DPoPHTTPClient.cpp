@@ -2,6 +2,7 @@
 
 #include "VeltoDevice/Server/ServerError.hpp"
 #include "VeltoDevice/Support/Json.hpp"
+#include "VeltoDevice/Support/UTF8.hpp"
 
 namespace velto {
 
@@ -9,15 +10,28 @@ namespace {
 
 constexpr std::chrono::seconds requestTimeout{60};
 
-/// The reply's "DPoP-Nonce"; an empty value is no nonce.
-std::optional<std::string> nonceHeader(const HTTPReply& reply) {
+} // namespace
+
+std::optional<std::string> DPoPHTTPClient::replyNonce(const HTTPReply& reply) {
     auto nonce = reply.header("dpop-nonce");
-    if (!nonce || nonce->empty())
+    // Header bytes are the server's to choose; the proof that would carry them is JSON, whose text is
+    // UTF-8, so other bytes would fail every later proof instead of this one reply.
+    if (!nonce || nonce->empty() || !utf8::isValid(*nonce))
         return std::nullopt;
     return nonce;
 }
 
-} // namespace
+std::optional<std::string> DPoPHTTPClient::issuedNonce(const HTTPReply& reply) {
+    if (auto nonce = replyNonce(reply))
+        return nonce;
+    // An empty nonce in the body is as good as none.
+    if (auto value = parseJson(reply.body)) {
+        auto nonce = json::string(*value, "nonce");
+        if (nonce && !nonce->empty())
+            return nonce;
+    }
+    return std::nullopt;
+}
 
 DPoPHTTPClient::DPoPHTTPClient(VeltoServer server, DPoPProofSigner signer,
                                std::shared_ptr<HTTPTransport> transport, std::shared_ptr<NonceCache> nonces)
@@ -60,7 +74,7 @@ boost::asio::awaitable<HTTPReply> DPoPHTTPClient::signedRequest(DPoPHTTPClient c
         return request;
     };
     auto keepNonce = [&](const HTTPReply& reply) {
-        if (auto nonce = nonceHeader(reply))
+        if (auto nonce = replyNonce(reply))
             client.nonces_->store(std::move(*nonce));
     };
 
@@ -91,15 +105,10 @@ boost::asio::awaitable<std::string> DPoPHTTPClient::fetchNonce(DPoPHTTPClient cl
     HTTPReply reply = co_await client.transport_->send(std::move(request));
     if (!reply.isSuccess())
         throw ServerError::unexpectedStatus(reply.status);
-    if (auto nonce = nonceHeader(reply))
-        co_return *nonce;
-    // An empty nonce in the body is as good as none.
-    if (auto value = parseJson(reply.body)) {
-        auto nonce = json::string(*value, "nonce");
-        if (nonce && !nonce->empty())
-            co_return *nonce;
-    }
-    throw ServerError::missingNonce();
+    std::optional<std::string> nonce = issuedNonce(reply);
+    if (!nonce)
+        throw ServerError::missingNonce();
+    co_return *nonce;
 }
 
 boost::asio::awaitable<std::string> DPoPHTTPClient::takeOrFetchNonce(DPoPHTTPClient client) {

@@ -33,6 +33,12 @@ public:
     /// The cached nonce (taken), else a fresh one.
     boost::asio::awaitable<std::string> nextNonce() const;
 
+    /// The reply's "DPoP-Nonce" when a proof can carry it: not empty, and UTF-8. Anything else counts as
+    /// no nonce: it is neither kept nor answered.
+    static std::optional<std::string> replyNonce(const HTTPReply& reply);
+    /// The nonce a nonce reply issues: `replyNonce`, else the body's {"nonce": text} when not empty.
+    static std::optional<std::string> issuedNonce(const HTTPReply& reply);
+
     const VeltoServer& server() const { return server_; }
     const DPoPProofSigner& signer() const { return signer_; }
     const std::shared_ptr<HTTPTransport>& transport() const { return transport_; }

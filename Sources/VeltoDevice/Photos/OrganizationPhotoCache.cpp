@@ -2,9 +2,9 @@
 
 #include "VeltoDevice/Enrollment/EnrollmentStore.hpp"
 #include "VeltoDevice/Enrollment/Files.hpp"
-#include "VeltoDevice/Enrollment/UnicodeText.hpp"
 #include "VeltoDevice/Server/ServerError.hpp"
 #include "VeltoDevice/Support/Blocking.hpp"
+#include "VeltoDevice/Support/RepairedUTF8.hpp"
 
 #include <unicode/uchar.h>
 #include <unicode/utf8.h>
@@ -18,42 +18,6 @@
 namespace velto {
 
 namespace fs = std::filesystem;
-
-namespace {
-
-/// The whole file, or nothing when it is missing, not a regular file, larger than `limit` or unreadable.
-std::optional<Bytes> readFile(const fs::path& path, std::uintmax_t limit) {
-    // Non-blocking, so that a pipe in the file's place cannot hang the open.
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        return std::nullopt;
-    struct ::stat info {};
-    std::optional<Bytes> contents;
-    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
-        static_cast<std::uintmax_t>(info.st_size) <= limit) {
-        Bytes bytes(static_cast<std::size_t>(info.st_size));
-        std::size_t done = 0;
-        bool failed = false;
-        while (done < bytes.size()) {
-            ssize_t count = ::read(fd, bytes.data() + done, bytes.size() - done);
-            if (count < 0 && errno == EINTR)
-                continue;
-            if (count <= 0) {
-                failed = count < 0;
-                break;
-            }
-            done += static_cast<std::size_t>(count);
-        }
-        if (!failed) {
-            bytes.resize(done);
-            contents = std::move(bytes);
-        }
-    }
-    ::close(fd);
-    return contents;
-}
-
-} // namespace
 
 OrganizationPhotoCache::OrganizationPhotoCache(fs::path directory, boost::asio::any_io_executor files)
     : directory_(std::move(directory)), files_(std::move(files)) {}
@@ -92,16 +56,19 @@ fs::path OrganizationPhotoCache::versionPath(std::string_view key) const {
 std::optional<Bytes> OrganizationPhotoCache::photo(std::string_view key) const {
     if (!isValidKey(key))
         return std::nullopt;
-    return readFile(picturePath(key), maximumFileSize);
+    auto bytes = files::readBounded(picturePath(key), maximumFileSize);
+    if (!bytes)
+        return std::nullopt;
+    return toBytes(*bytes);
 }
 
 std::optional<std::string> OrganizationPhotoCache::version(std::string_view key) const {
     if (!isValidKey(key))
         return std::nullopt;
-    auto bytes = readFile(versionPath(key), maximumFileSize);
+    auto bytes = files::readBounded(versionPath(key), maximumFileSize);
     if (!bytes)
         return std::nullopt;
-    return unicode::repaired(toString(*bytes));
+    return repairedUTF8(*bytes);
 }
 
 bool OrganizationPhotoCache::hasPicture(std::string_view key) const {

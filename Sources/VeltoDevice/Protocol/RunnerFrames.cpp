@@ -7,39 +7,9 @@ namespace velto {
 
 namespace {
 
-/// Levels of arrays and objects a text may nest, the outermost included. Writing a value again
-/// recurses once per level, so a frame nested far deeper (a few hundred kilobytes of "[") would
-/// overflow the stack; no frame or line of a job comes near this.
-constexpr std::size_t nestingLimit = 512;
-
-bool nestsWithinLimit(std::string_view text) {
-    std::size_t depth = 0;
-    bool inString = false;
-    bool escaped = false;
-    for (char c : text) {
-        if (inString) {
-            if (escaped)
-                escaped = false;
-            else if (c == '\\')
-                escaped = true;
-            else if (c == '"')
-                inString = false;
-        } else if (c == '"') {
-            inString = true;
-        } else if (c == '[' || c == '{') {
-            if (++depth > nestingLimit)
-                return false;
-        } else if ((c == ']' || c == '}') && depth > 0) {
-            --depth;
-        }
-    }
-    return true;
-}
-
-/// The parsed text when it is a JSON object that nests within the limit.
+/// The parsed text when it is a JSON object (the shared parse refuses text nested too deeply to write
+/// again).
 std::optional<Json> parseObject(std::string_view text) {
-    if (!nestsWithinLimit(text))
-        return std::nullopt;
     std::optional<Json> value = parseJson(text);
     if (!value || !value->is_object())
         return std::nullopt;

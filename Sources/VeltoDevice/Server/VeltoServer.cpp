@@ -2,12 +2,14 @@
 
 #include "VeltoDevice/Server/ServerError.hpp"
 #include "VeltoDevice/Support/Ascii.hpp"
+#include "VeltoDevice/Support/UTF8.hpp"
 
 #include <boost/url/parse.hpp>
 
 #include <algorithm>
 #include <cstdint>
 #include <optional>
+#include <stdexcept>
 
 namespace velto {
 
@@ -37,79 +39,17 @@ bool isWhitespaceOrNewline(char32_t c) {
     }
 }
 
-bool isContinuation(unsigned char byte) {
-    return (byte & 0xC0) == 0x80;
-}
-
-/// The code point encoded by exactly `bytes`, or nothing when they are not one well-formed UTF-8
-/// sequence.
-std::optional<char32_t> decodeOne(std::string_view bytes) {
-    if (bytes.empty())
-        return std::nullopt;
-    auto lead = static_cast<unsigned char>(bytes[0]);
-    std::size_t length = 0;
-    char32_t value = 0;
-    if (lead < 0x80) {
-        length = 1;
-        value = lead;
-    } else if ((lead & 0xE0) == 0xC0) {
-        length = 2;
-        value = lead & 0x1F;
-    } else if ((lead & 0xF0) == 0xE0) {
-        length = 3;
-        value = lead & 0x0F;
-    } else if ((lead & 0xF8) == 0xF0) {
-        length = 4;
-        value = lead & 0x07;
-    } else {
-        return std::nullopt;
-    }
-    if (bytes.size() != length)
-        return std::nullopt;
-    for (std::size_t i = 1; i < length; ++i) {
-        auto byte = static_cast<unsigned char>(bytes[i]);
-        if (!isContinuation(byte))
-            return std::nullopt;
-        value = (value << 6) | (byte & 0x3F);
-    }
-    static constexpr char32_t smallest[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (value < smallest[length] || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF))
-        return std::nullopt;
-    return value;
-}
-
-/// Length of the UTF-8 sequence that starts `text`, judged by its lead byte.
-std::size_t leadingLength(std::string_view text) {
-    auto lead = static_cast<unsigned char>(text[0]);
-    if (lead < 0x80)
-        return 1;
-    if ((lead & 0xE0) == 0xC0)
-        return 2;
-    if ((lead & 0xF0) == 0xE0)
-        return 3;
-    return 4;
-}
-
-/// Length of the UTF-8 sequence that ends `text` (at most four bytes back to a non-continuation byte).
-std::size_t trailingLength(std::string_view text) {
-    std::size_t length = 1;
-    while (length < 4 && length < text.size() &&
-           isContinuation(static_cast<unsigned char>(text[text.size() - length])))
-        ++length;
-    return length;
-}
-
 std::string_view trimmed(std::string_view text) {
     while (!text.empty()) {
-        std::size_t length = std::min(leadingLength(text), text.size());
-        auto c = decodeOne(text.substr(0, length));
+        std::size_t length = std::min(utf8::leadingLength(text), text.size());
+        auto c = utf8::decodeOne(text.substr(0, length));
         if (!c || !isWhitespaceOrNewline(*c))
             break;
         text.remove_prefix(length);
     }
     while (!text.empty()) {
-        std::size_t length = trailingLength(text);
-        auto c = decodeOne(text.substr(text.size() - length));
+        std::size_t length = utf8::trailingLength(text);
+        auto c = utf8::decodeOne(text.substr(text.size() - length));
         if (!c || !isWhitespaceOrNewline(*c))
             break;
         text.remove_suffix(length);
@@ -177,14 +117,30 @@ VeltoServer VeltoServer::fromBaseURL(boost::urls::url_view url) {
     // target URL, so an address carrying it is refused too.
     if (!url.has_scheme() || !url.has_authority() || url.encoded_host().empty() || url.has_userinfo())
         throw ServerError::invalidAddress(absolute);
-    if (url.has_port() && !portValue(url.port()))
+    // After an authority the path is empty or begins with "/" (RFC 3986). Boost.URL 1.81 also takes
+    // "https://127.0.0.1." or "https://a.test:./8443" as a host followed by a relative path, and
+    // rewriting the URL then drops the "./": such text names no address we could keep as it is.
+    std::string_view path = url.encoded_path();
+    if (!path.empty() && path.front() != '/')
         throw ServerError::invalidAddress(absolute);
+    // Port 0 is no port a connection can reach; an empty port is no port at all.
+    if (url.has_port() && !url.port().empty()) {
+        auto port = portValue(url.port());
+        if (!port || *port == 0)
+            throw ServerError::invalidAddress(absolute);
+    }
     std::string scheme = asciiLowercased(url.scheme());
     bool accepted = scheme == "https" || (scheme == "http" && isLoopback(url.encoded_host()));
     if (!accepted)
         throw ServerError::insecureAddress(absolute);
     boost::urls::url base(url);
     base.set_scheme(scheme);
+    // What is kept must read back as the same place, or a reload would connect elsewhere, or refuse it.
+    auto reread = boost::urls::parse_uri_reference(base.buffer());
+    if (!reread || reread->has_userinfo() || reread->encoded_host() != url.encoded_host() ||
+        reread->has_port() != url.has_port() || reread->port() != url.port() ||
+        reread->encoded_path() != url.encoded_path())
+        throw ServerError::invalidAddress(absolute);
     return VeltoServer(std::move(base));
 }
 
@@ -204,19 +160,23 @@ bool VeltoServer::isCleartext() const {
 }
 
 boost::urls::url VeltoServer::appending(std::string_view path) const {
-    boost::urls::url url = baseURL_;
-    auto segments = url.encoded_segments();
+    // Built as text: Boost.URL 1.81's path editing rewrites what it takes for dot segments (a base
+    // path of "/./" lost its "." through the segment view, and set_encoded_path turns "//" into "/.//"),
+    // so an endpoint would no longer extend its base as written.
+    std::string_view text = baseURL_.buffer();
+    std::string_view basePath = baseURL_.encoded_path();
+    auto pathStart = static_cast<std::size_t>(basePath.data() - text.data());
     // "https://host/base/" and "https://host/base" name the same endpoints.
-    if (!segments.empty() && segments.back().empty())
-        segments.pop_back();
-    std::string_view rest = path;
-    while (!rest.empty()) {
-        auto slash = rest.find('/');
-        std::string_view segment = rest.substr(0, slash);
-        segments.push_back(boost::urls::pct_string_view(segment));
-        rest = slash == std::string_view::npos ? std::string_view() : rest.substr(slash + 1);
-    }
-    return url;
+    std::string_view kept = basePath;
+    if (!kept.empty() && kept.back() == '/')
+        kept.remove_suffix(1);
+    std::string endpoint(text.substr(0, pathStart));
+    endpoint.append(kept).append("/").append(path).append(text.substr(pathStart + basePath.size()));
+    auto parsed = boost::urls::parse_uri_reference(endpoint);
+    // A validated base with a path of unreserved characters and escapes appended stays a URL.
+    if (!parsed)
+        throw std::logic_error("an endpoint URL of a validated server does not parse");
+    return boost::urls::url(*parsed);
 }
 
 boost::urls::url VeltoServer::commandLineLoginURL() const {
@@ -259,10 +219,10 @@ Json VeltoServer::toJson() const {
 }
 
 VeltoServer VeltoServer::fromJson(const Json& value) {
+    // The stored value itself never goes into the error: it may be anything, nested arbitrarily deep.
     auto text = json::string(value, "baseURL");
     if (!text)
-        throw ServerError::invalidAddress(
-            value.is_object() && value.contains("baseURL") ? value.at("baseURL").dump() : value.dump());
+        throw ServerError::invalidAddress("");
     auto parsed = boost::urls::parse_uri_reference(*text);
     if (!parsed)
         throw ServerError::invalidAddress(*text);

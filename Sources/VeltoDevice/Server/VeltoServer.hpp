@@ -16,8 +16,9 @@ class VeltoServer {
 public:
     /// From typed text: trimmed of Unicode white space, then validated. Throws ServerError.
     static VeltoServer fromAddress(std::string_view text);
-    /// From a URL. Throws ServerError::invalidAddress (no scheme, no host, user information, a port
-    /// beyond 65535) or ServerError::insecureAddress (not https, or http to a host other than this one).
+    /// From a URL. Throws ServerError::invalidAddress (no scheme, no host, user information, port 0 or
+    /// one beyond 65535, a path after the authority that does not begin with "/") or
+    /// ServerError::insecureAddress (not https, or http to a host other than this one).
     static VeltoServer fromBaseURL(boost::urls::url_view url);
 
     const boost::urls::url& baseURL() const { return baseURL_; }
@@ -37,8 +38,8 @@ public:
 
     /// {"baseURL": "<absolute URL>"}.
     Json toJson() const;
-    /// Validates as `fromBaseURL`; throws ServerError, or ServerError::invalidAddress when "baseURL" is
-    /// missing or not text.
+    /// Validates as `fromBaseURL`; throws ServerError, or ServerError::invalidAddress with an empty text
+    /// when "baseURL" is missing or not text.
     static VeltoServer fromJson(const Json& value);
 
     friend bool operator==(const VeltoServer& a, const VeltoServer& b) {

@@ -2,11 +2,19 @@
 
 #include "VeltoDevice/Support/CoroutineFrameWarning.hpp"
 #include "VeltoDevice/Support/RunOn.hpp"
+#include "VeltoDevice/Support/StopFlag.hpp"
 
 #include <boost/asio/any_io_executor.hpp>
+#include <boost/asio/associated_cancellation_slot.hpp>
+#include <boost/asio/associated_executor.hpp>
+#include <boost/asio/async_result.hpp>
 #include <boost/asio/awaitable.hpp>
+#include <boost/asio/cancellation_type.hpp>
+#include <boost/asio/post.hpp>
 #include <boost/asio/thread_pool.hpp>
+#include <boost/asio/use_awaitable.hpp>
 
+#include <exception>
 #include <utility>
 
 namespace velto {
@@ -30,6 +38,38 @@ template <typename Function>
 auto onPool(boost::asio::thread_pool& pool, Function function)
     -> boost::asio::awaitable<decltype(function())> {
     return runBlocking(pool.get_executor(), std::move(function));
+}
+
+/// Runs blocking work that takes a StopFlag on the pool. Cancelling the caller requests the stop and
+/// still waits for the work to end, so nothing it does outlives the call; work that returns early
+/// for the stop should throw through `StopFlag::throwIfRequested`, which the caller sees as Asio's
+/// operation_aborted.
+template <typename Function>
+boost::asio::awaitable<void> onPoolUntilStopped(boost::asio::thread_pool& pool, Function function) {
+    StopFlag stop;
+    auto initiation = [&pool, stop, function = std::move(function)](auto handler) mutable {
+        auto slot = boost::asio::get_associated_cancellation_slot(handler);
+        if (slot.is_connected())
+            slot.assign([stop](boost::asio::cancellation_type) { stop.request(); });
+        boost::asio::post(pool,
+                          [stop, function = std::move(function), handler = std::move(handler)]() mutable {
+                              std::exception_ptr error;
+                              try {
+                                  function(static_cast<const StopFlag&>(stop));
+                              } catch (...) {
+                                  error = std::current_exception();
+                              }
+                              auto executor = boost::asio::get_associated_executor(handler);
+                              boost::asio::post(executor, [handler = std::move(handler), error]() mutable {
+                                  auto completing = boost::asio::get_associated_cancellation_slot(handler);
+                                  if (completing.is_connected())
+                                      completing.clear();
+                                  std::move(handler)(error);
+                              });
+                          });
+    };
+    co_await boost::asio::async_initiate<const boost::asio::use_awaitable_t<>, void(std::exception_ptr)>(
+        std::move(initiation), boost::asio::use_awaitable);
 }
 
 } // namespace velto

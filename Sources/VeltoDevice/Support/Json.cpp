@@ -16,7 +16,40 @@ std::string encodePretty(const Json& value) {
     return value.dump(2);
 }
 
+namespace {
+
+/// Whether the text's arrays and objects nest within the limit. Brackets inside strings do not count;
+/// for text that is not JSON the answer only has to hold up to where the parser stops reading, and it
+/// does, since both read strings the same way up to there.
+bool nestsWithinLimit(std::string_view text) {
+    std::size_t depth = 0;
+    bool inString = false;
+    bool escaped = false;
+    for (char c : text) {
+        if (inString) {
+            if (escaped)
+                escaped = false;
+            else if (c == '\\')
+                escaped = true;
+            else if (c == '"')
+                inString = false;
+        } else if (c == '"') {
+            inString = true;
+        } else if (c == '[' || c == '{') {
+            if (++depth > maximumJsonNesting)
+                return false;
+        } else if ((c == ']' || c == '}') && depth > 0) {
+            --depth;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
 std::optional<Json> parseJson(std::string_view text) {
+    if (!nestsWithinLimit(text))
+        return std::nullopt;
     Json value = Json::parse(text, nullptr, false);
     if (value.is_discarded())
         return std::nullopt;
@@ -24,10 +57,7 @@ std::optional<Json> parseJson(std::string_view text) {
 }
 
 std::optional<Json> parseJson(const Bytes& bytes) {
-    Json value = Json::parse(bytes.begin(), bytes.end(), nullptr, false);
-    if (value.is_discarded())
-        return std::nullopt;
-    return value;
+    return parseJson(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
 namespace json {

@@ -4,6 +4,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -24,7 +25,13 @@ std::string encodeCompactRepaired(const Json& value);
 /// Pretty-printed with sorted keys, as the files under Application Support are written.
 std::string encodePretty(const Json& value);
 
-/// Parses a JSON text; nothing for text that is not JSON (invalid UTF-8 included).
+/// Levels of arrays and objects a JSON text may nest, the outermost included. Writing a value again
+/// recurses once per level, and a parsed value costs many times its text, so deeper text is refused
+/// before any value is built; no frame, reply or file of ours comes near this.
+inline constexpr std::size_t maximumJsonNesting = 512;
+
+/// Parses a JSON text; nothing for text that is not JSON (invalid UTF-8 included) or that nests
+/// deeper than `maximumJsonNesting`.
 std::optional<Json> parseJson(std::string_view text);
 std::optional<Json> parseJson(const Bytes& bytes);
 

@@ -12,10 +12,11 @@
 //   refuse-both     401 with two WWW-Authenticate fields, "invalid_dpop_proof" first, then "use_dpop_nonce"
 //   refuse-bare     401 without WWW-Authenticate
 //   forbidden       403
-//   close-<code>    accepts and closes at once with that code
+//   close-<code>    accepts and closes at once with that code; 1005 sends a close frame without a
+//                   status code
 //   close-<code>-then-drop
-//                   accepts, sends a close frame with that code and destroys the connection without
-//                   waiting for the reply or ending TLS
+//                   accepts, sends a close frame with that code (none for 1005) and destroys the
+//                   connection without waiting for the reply or ending TLS
 //   drop            accepts and destroys the TCP connection without a close frame
 //   silent          takes the upgrade request and never answers
 //
@@ -56,7 +57,8 @@ function closeThenDrop(request, socket, code) {
   socket.write(
     `HTTP/1.1 101 Switching Protocols\r\nUpgrade: websocket\r\nConnection: Upgrade\r\nSec-WebSocket-Accept: ${accept}\r\n\r\n`,
   );
-  socket.write(Buffer.from([0x88, 0x02, code >> 8, code & 0xff]), () => socket.destroy());
+  const frame = code === 1005 ? [0x88, 0x00] : [0x88, 0x02, code >> 8, code & 0xff];
+  socket.write(Buffer.from(frame), () => socket.destroy());
 }
 
 function echo(ws) {
@@ -91,7 +93,9 @@ export function register(peer) {
       ws.on('error', () => {});
       const closing = /^close-(\d+)$/.exec(behaviour);
       if (closing) {
-        ws.close(Number(closing[1]), 'scripted');
+        // 1005 may not be sent as a code: it stands for a close frame without one.
+        if (Number(closing[1]) === 1005) ws.close();
+        else ws.close(Number(closing[1]), 'scripted');
       } else if (behaviour === 'drop') {
         ws.terminate();
       } else if (behaviour === 'binary') {

@@ -103,6 +103,22 @@ TEST_F(EnrollmentClientTest, TheEnrollmentIsOnTheClientsServerWithTheReplysRecor
                     Enrollment::User{"ada", "Ada", std::nullopt, std::nullopt}}));
 }
 
+TEST_F(EnrollmentClientTest, AnAvatarThatCannotBeUsedReadsAsAbsent) {
+    // A picture address is decoration: a bad one must not cost the enrollment the code paid for.
+    for (std::string avatar : {R"("")", R"("a b")", R"("http://[")", "7", "{}"}) {
+        SCOPED_TRACE(avatar);
+        transport->answer(200, {{"DPoP-Nonce", "n-1"}})
+            .answer(200, {},
+                    R"({"deviceId":"dev-7","organization":{"id":"org-1","name":"Acme","avatarUrl":)" +
+                        avatar + R"(},"user":{"login":"ada","avatarUrl":)" + avatar + "}}");
+        Outcome outcome = enroll();
+        ASSERT_TRUE(std::holds_alternative<Enrollment>(outcome));
+        EXPECT_EQ(std::get<Enrollment>(outcome),
+                  (Enrollment{server, "dev-7", Enrollment::Organization{"org-1", "Acme", std::nullopt},
+                              Enrollment::User{"ada", std::nullopt, std::nullopt, std::nullopt}}));
+    }
+}
+
 TEST_F(EnrollmentClientTest, RepliesAreMappedToTheirErrors) {
     struct Row {
         const char* name;
@@ -151,6 +167,10 @@ TEST_F(EnrollmentClientTest, RepliesAreMappedToTheirErrors) {
          ServerError::malformedResponse()},
         {"a 204 without body", 204, "", ServerError::malformedResponse()},
         {"a 200 that is not JSON", 200, "enrolled", ServerError::malformedResponse()},
+        {"a 200 nested deeper than 512 levels", 200,
+         R"({"deviceId":"d","organization":{"id":"o","name":"O"},"user":{"login":"a"},"extra":)" +
+             std::string(512, '[') + std::string(512, ']') + "}",
+         ServerError::malformedResponse()},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);

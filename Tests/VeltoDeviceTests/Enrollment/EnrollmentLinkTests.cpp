@@ -30,6 +30,18 @@ std::string elevenCodes(bool withRepeat) {
     return query;
 }
 
+/// `count` distinct codes, the i-th spelling i in the code alphabet.
+std::string distinctCodes(int count) {
+    std::string query;
+    for (int i = 0; i < count; ++i) {
+        std::string code;
+        for (int digit = 0, rest = i; digit < 8; ++digit, rest /= 32)
+            code.insert(code.begin(), "0123456789ABCDEFGHJKMNPQRSTVWXYZ"[rest % 32]);
+        query += "&code=" + code;
+    }
+    return query;
+}
+
 std::vector<std::string> tenCodes() {
     std::vector<std::string> values;
     for (char symbol : std::string("0123456789"))
@@ -80,6 +92,10 @@ INSTANTIATE_TEST_SUITE_P(
         LinkCase{"noScheme", "//enroll?" + kServer + "&code=7KQ2MX9D", invalidLink},
         // The server item.
         LinkCase{"noServer", "velto://enroll?code=7KQ2MX9D", invalidLink},
+        LinkCase{"noQuery", "velto://enroll", invalidLink},
+        LinkCase{"emptyQuery", "velto://enroll?", invalidLink},
+        // Walking this empty query read past the end of the text.
+        LinkCase{"emptyQueryThenFragment", "velto://enroll?#", invalidLink},
         LinkCase{"serverWithoutValue", "velto://enroll?server&code=7KQ2MX9D", invalidLink},
         LinkCase{"emptyServer", "velto://enroll?server=&code=7KQ2MX9D", invalidLink},
         LinkCase{"blankServer", "velto://enroll?server=%20%0A&code=7KQ2MX9D", invalidLink},
@@ -94,6 +110,9 @@ INSTANTIATE_TEST_SUITE_P(
         LinkCase{"insecureServer", "velto://enroll?server=http://velto.example&code=7KQ2MX9D",
                  ServerError::Case::insecureAddress},
         LinkCase{"serverWithoutScheme", "velto://enroll?server=velto.example&code=7KQ2MX9D",
+                 ServerError::Case::invalidAddress},
+        // Saved as written, it would read back as user information and fail every later load.
+        LinkCase{"serverThatWouldReadBackElsewhere", "velto://enroll?server=https://x:./@y&code=7KQ2MX9D",
                  ServerError::Case::invalidAddress},
         LinkCase{"serverCheckedBeforeCodes", "velto://enroll?server=http://velto.example&code=UUUU",
                  ServerError::Case::insecureAddress},
@@ -114,7 +133,9 @@ INSTANTIATE_TEST_SUITE_P(
         LinkCase{"repeatFolded", "velto://enroll?" + kServer + "&code=7kq2-mx9d&code=7KQ2MX9D",
                  Codes{"7KQ2MX9D"}},
         LinkCase{"elevenDistinct", "velto://enroll?" + kServer + elevenCodes(false), invalidLink},
-        LinkCase{"elevenWithARepeat", "velto://enroll?" + kServer + elevenCodes(true), tenCodes()}),
+        LinkCase{"elevenWithARepeat", "velto://enroll?" + kServer + elevenCodes(true), tenCodes()},
+        // Counting stops at the eleventh distinct code instead of comparing all of them with each other.
+        LinkCase{"twentyThousandDistinct", "velto://enroll?" + kServer + distinctCodes(20000), invalidLink}),
     [](const auto& parameter) { return std::string(parameter.param.name); });
 
 TEST(EnrollmentLink, FromCodesFoldsRepeatsAndCountsAfterwards) {

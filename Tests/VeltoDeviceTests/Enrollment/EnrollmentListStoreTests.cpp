@@ -57,12 +57,23 @@ TEST_F(EnrollmentListStoreTest, DamagedListsAreCorrupt) {
         R"([{"server": {"baseURL": "http://velto.example"}, "deviceId": "d", "organization": {"id": "o",
             "name": "n"}, "user": {"login": "l"}}])",
         "[\"\xFF\"]",
+        // A record whose server holds 150,000 levels: it must not be written out again anywhere.
+        R"([{"server": {"baseURL": )" + std::string(150000, '[') + std::string(150000, ']') +
+            R"(}, "deviceId": "d", "organization": {"id": "o", "name": "n"}, "user": {"login": "l"}})",
+        // Larger than any list of ours: not read to the end.
+        "[]" + std::string(EnrollmentStore::maximumFileSize - 1, ' '),
     };
     for (const auto& content : damaged) {
         writeFile(file, content);
         EXPECT_EQ(enrollmentErrorOf([&] { store.load(); }), EnrollmentError::Case::corruptEnrollments)
-            << content;
+            << content.substr(0, 80);
     }
+}
+
+TEST_F(EnrollmentListStoreTest, AListUpToTheSizeLimitIsRead) {
+    const std::string valid = EnrollmentListStore::encode({sampleEnrollment()});
+    writeFile(file, valid + std::string(EnrollmentStore::maximumFileSize - valid.size(), '\n'));
+    EXPECT_EQ(store.load(), std::vector<Enrollment>{sampleEnrollment()});
 }
 
 TEST_F(EnrollmentListStoreTest, AFileThatCannotBeReadIsUnreadable) {
@@ -162,6 +173,9 @@ TEST_F(EnrollmentStoreTest, LoadsNothingOneRecordOrAnError) {
     EXPECT_EQ(store.load(), sampleEnrollment());
 
     writeFile(file, "[]");
+    EXPECT_EQ(enrollmentErrorOf([&] { store.load(); }), EnrollmentError::Case::corruptEnrollment);
+    const std::string valid = EnrollmentStore::encode(sampleEnrollment());
+    writeFile(file, valid + std::string(EnrollmentStore::maximumFileSize + 1 - valid.size(), ' '));
     EXPECT_EQ(enrollmentErrorOf([&] { store.load(); }), EnrollmentError::Case::corruptEnrollment);
     std::filesystem::remove(file);
     std::filesystem::create_directories(file);

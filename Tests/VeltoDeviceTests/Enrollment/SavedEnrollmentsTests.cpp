@@ -240,6 +240,16 @@ TEST_F(SavedEnrollmentsTest, AddSetsADamagedListAsideAndSavesTheNewEnrollmentAlo
     EXPECT_EQ(onDisk(), std::vector<Enrollment>{sampleEnrollment("d1")});
 }
 
+TEST_F(SavedEnrollmentsTest, AListTooLargeToReadIsDamagedAndSetAsideWhole) {
+    const std::string content = "[]" + std::string(EnrollmentStore::maximumFileSize - 1, ' ');
+    writeFile(file, content);
+    EXPECT_EQ(enrollmentErrorOf([&] { saved.load(); }), EnrollmentError::Case::corruptEnrollments);
+    EXPECT_FALSE(saved.add(sampleEnrollment("d1"), key("k1")));
+    EXPECT_EQ(namesIn(velto), (std::vector<std::string>{kListAside, "enrollments.json"}));
+    EXPECT_EQ(std::filesystem::file_size(velto / kListAside), content.size());
+    EXPECT_EQ(onDisk(), std::vector<Enrollment>{sampleEnrollment("d1")});
+}
+
 TEST_F(SavedEnrollmentsTest, RemoveSetsADamagedListAsideToo) {
     writeFile(file, "not json");
     saved.remove(sampleEnrollment("d1"));
@@ -400,6 +410,18 @@ TEST_F(EarlierEnrollmentTest, ADamagedEarlierFileIsSetAsideAndItsKeyDeleted) {
               EnrollmentError::Case::corruptEnrollment);
     EXPECT_EQ(namesIn(velto), std::vector<std::string>{kEarlierAside});
     EXPECT_FALSE(earlierKey.contents());
+    EXPECT_EQ(list->saves, 0);
+}
+
+TEST_F(EarlierEnrollmentTest, AnEarlierFileTooLargeToReadIsDamagedAndSetAsideWhole) {
+    std::string content = EnrollmentStore::encode(sampleEnrollment("old"));
+    content += std::string(EnrollmentStore::maximumFileSize + 1 - content.size(), ' ');
+    writeFile(earlierFile, content);
+    earlierKey.setContents(key("earlier key"));
+    EXPECT_EQ(enrollmentErrorOf([&] { saved.moveEarlierEnrollment(earlier, earlierKey); }),
+              EnrollmentError::Case::corruptEnrollment);
+    EXPECT_EQ(namesIn(velto), std::vector<std::string>{kEarlierAside});
+    EXPECT_EQ(std::filesystem::file_size(velto / kEarlierAside), content.size());
     EXPECT_EQ(list->saves, 0);
 }
 

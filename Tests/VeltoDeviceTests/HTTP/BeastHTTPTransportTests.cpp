@@ -248,12 +248,24 @@ TEST_F(TransportTest, RepliesAreReadWithTheirHeadersAndBody) {
         EXPECT_EQ(reply.status, test.status);
         EXPECT_EQ(reply.headers, test.headers);
         EXPECT_EQ(toString(reply.body), test.body);
+        // Read from the bytes alone, as the fuzzers do, it is the same reply.
+        auto read = BeastHTTPTransport::readReply(test.reply);
+        EXPECT_EQ(read.status, test.status);
+        EXPECT_EQ(read.headers, test.headers);
+        EXPECT_EQ(toString(read.body), test.body);
     }
+}
+
+/// A reply whose header block, from the status line to the blank line, is `bytes` long.
+std::string replyWithHeaderBlockOf(std::size_t bytes) {
+    const std::string start = "HTTP/1.1 200 OK\r\nContent-Length: 0\r\nX-Padding: ";
+    return start + std::string(bytes - start.size() - 4, 'p') + "\r\n\r\n";
 }
 
 TEST_F(TransportTest, RepliesThatAreNotHTTPOrTooLongAreMalformed) {
     BeastHTTPTransport small({.clock = clock, .bodyLimit = 16});
     for (std::string reply : {
+             replyWithHeaderBlockOf(70 * 1024),
              std::string("SSH-2.0-OpenSSH_9.2\r\n\r\n"),
              std::string("HTTP/1.1 abc\r\n\r\n"),
              std::string("HTTP/1.1 200 OK\r\nContent-Length: 17\r\n\r\n12345678901234567"),
@@ -264,10 +276,18 @@ TEST_F(TransportTest, RepliesThatAreNotHTTPOrTooLongAreMalformed) {
         LoopbackPeer peer(loop.context(), reply);
         auto error = serverErrorOf([&] { loop.run(small.send(requestFor("GET", peer.url("/x")))); });
         EXPECT_EQ(error, ServerError::malformedResponse());
+        EXPECT_EQ(serverErrorOf([&] { BeastHTTPTransport::readReply(reply, 16); }),
+                  ServerError::malformedResponse());
     }
-    // At the limit it is still a reply.
+    // At the limits it is still a reply: 64 KiB of header block, and the body limit.
     LoopbackPeer peer(loop.context(), "HTTP/1.1 200 OK\r\nContent-Length: 16\r\n\r\n1234567890123456");
     EXPECT_EQ(loop.run(small.send(requestFor("GET", peer.url("/x")))).body.size(), 16u);
+    const std::string largeHeader = replyWithHeaderBlockOf(64 * 1024);
+    LoopbackPeer headerPeer(loop.context(), largeHeader);
+    auto reply = loop.run(small.send(requestFor("GET", headerPeer.url("/x"))));
+    EXPECT_EQ(reply.status, 200);
+    // The status line, the length field, the name and the line ends take 51 bytes of the block.
+    EXPECT_EQ(reply.header("x-padding").value_or("").size(), largeHeader.size() - 51);
 }
 
 TEST_F(TransportTest, ConnectionsThatEndWithoutAReplyAreUnreachable) {

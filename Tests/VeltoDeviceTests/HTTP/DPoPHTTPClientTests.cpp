@@ -194,8 +194,10 @@ TEST_F(DPoPHTTPClientTest, AChallengeInTheSecondOfTwoAuthenticateFieldsIsRetried
 
 TEST_F(DPoPHTTPClientTest, NoRetryWithoutANonceToAnswerTheChallenge) {
     const std::string challenge = R"({"code":"DEVICES_USE_DPOP_NONCE"})";
-    // An empty nonce header is no nonce: it is neither stored nor used for a retry.
-    const std::vector<ScriptedTransport::Headers> replies = {{}, {{"DPoP-Nonce", ""}}};
+    // An empty nonce header is no nonce: it is neither stored nor used for a retry. Nor is one that is
+    // not UTF-8, which no proof could carry.
+    const std::vector<ScriptedTransport::Headers> replies = {
+        {}, {{"DPoP-Nonce", ""}}, {{"DPoP-Nonce", "\xff"}}, {{"DPoP-Nonce", "n\xc3\x28"}}};
     for (const auto& headers : replies) {
         SCOPED_TRACE(headers.size());
         std::size_t before = sent().size();
@@ -250,6 +252,16 @@ TEST_F(DPoPHTTPClientTest, FreshNonce) {
          {{"DPoP-Nonce", ""}},
          R"({"nonce":"b1"})",
          std::string("b1")},
+        {"header that is not UTF-8 falls back to body",
+         200,
+         {{"DPoP-Nonce", "\xff"}},
+         R"({"nonce":"b1"})",
+         std::string("b1")},
+        {"header that is not UTF-8 is no nonce",
+         200,
+         {{"DPoP-Nonce", "\xff"}},
+         "",
+         ServerError::missingNonce()},
         {"empty body nonce", 200, {}, R"({"nonce":""})", ServerError::missingNonce()},
         {"empty header and body nonce",
          200,

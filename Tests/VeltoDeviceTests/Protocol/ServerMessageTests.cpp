@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 namespace velto {
 namespace {
 
@@ -81,7 +84,7 @@ TEST(ServerMessage, AProfileThatDoesNotReadLeavesTheWelcomeStanding) {
 }
 
 TEST(ServerMessage, MalformedFramesFail) {
-    const std::string_view frames[] = {
+    const std::vector<std::string> frames = {
         "",
         "not json",
         R"({"v":1,"type":"job.cancel","jobId":"j1")",
@@ -123,8 +126,11 @@ TEST(ServerMessage, MalformedFramesFail) {
         "{\"v\":1,\"type\":\"job.cancel\",\"jobId\":\"j\xff\"}",
         "{\"v\":1,\"type\":\"job.cancel\",\"jobId\":\"\xc3\x28\"}",
         R"({"v":1,"type":"job.cancel","jobId":"\ud800"})",
+        // nested deeper than 512 levels, even in a key nothing reads
+        R"({"v":1,"type":"job.cancel","jobId":"j1","extra":)" + std::string(512, '[') +
+            std::string(512, ']') + "}",
     };
-    for (std::string_view frame : frames) {
+    for (const std::string& frame : frames) {
         try {
             (void)ServerMessage::decode(frame);
             ADD_FAILURE() << "decoded: " << frame;

@@ -73,6 +73,16 @@ TEST(VeltoServer, RefusesAddressesItCannotTrust) {
         // A port no socket can have, rather than one that silently wraps around.
         {"https://velto.example.com:99999", ServerError::invalidAddress("https://velto.example.com:99999")},
         {"https://velto.example.com:65536", ServerError::invalidAddress("https://velto.example.com:65536")},
+        {"https://velto.example.com:0", ServerError::invalidAddress("https://velto.example.com:0")},
+        {"http://localhost:00/", ServerError::invalidAddress("http://localhost:00/")},
+        // A path right after the authority must begin with "/": these would be rewritten, or read
+        // back as another place, once stored.
+        {"https://127.0.0.1.", ServerError::invalidAddress("https://127.0.0.1.")},
+        {"https://a.test:./8443/x", ServerError::invalidAddress("https://a.test:./8443/x")},
+        {"http://127.0.0.1x", ServerError::invalidAddress("http://127.0.0.1x")},
+        {"https://x:./@y", ServerError::invalidAddress("https://x:./@y")},
+        {"https://[::1]x", ServerError::invalidAddress("https://[::1]x")},
+        {"https://velto.example.com:443x", ServerError::invalidAddress("https://velto.example.com:443x")},
         // Not white space: zero-width space, and a broken UTF-8 sequence at the end.
         {"\u200Bhttps://velto.example.com", ServerError::invalidAddress("\u200Bhttps://velto.example.com")},
         {"https://velto.example.com\xC2", ServerError::invalidAddress("https://velto.example.com\xC2")},
@@ -131,6 +141,11 @@ TEST(VeltoServer, EndpointsAppendToTheBasePath) {
         {"https://velto.example.com/base/", "https://velto.example.com/base/", ""},
         {"https://velto.example.com/a%20b/", "https://velto.example.com/a%20b/", ""},
         {"https://velto.example.com/base?org=1#top", "https://velto.example.com/base/", "?org=1#top"},
+        {"https://velto.example.com?org=1", "https://velto.example.com/", "?org=1"},
+        // The base path stays as written, dot segments and empty segments included.
+        {"https://velto.example.com/./", "https://velto.example.com/./", ""},
+        {"https://velto.example.com//", "https://velto.example.com//", ""},
+        {"https://velto.example.com/a/../", "https://velto.example.com/a/../", ""},
         {"http://localhost:3000", "http://localhost:3000/", ""},
     };
     for (const auto& item : cases) {
@@ -197,9 +212,11 @@ TEST(VeltoServer, JSONFormIsTheBaseURLAndIsValidatedWhenRead) {
          ServerError::invalidAddress("https://u:p@velto.example.com")},
         {Json{{"baseURL", " https://velto.example.com"}},
          ServerError::invalidAddress(" https://velto.example.com")},
-        {Json{{"baseURL", 7}}, ServerError::invalidAddress("7")},
-        {Json::object(), ServerError::invalidAddress("{}")},
-        {Json::array(), ServerError::invalidAddress("[]")},
+        {Json{{"baseURL", "https://127.0.0.1."}}, ServerError::invalidAddress("https://127.0.0.1.")},
+        // A value that is not text is not written into the error.
+        {Json{{"baseURL", 7}}, ServerError::invalidAddress("")},
+        {Json::object(), ServerError::invalidAddress("")},
+        {Json::array(), ServerError::invalidAddress("")},
     };
     for (const auto& [stored, expected] : refused) {
         SCOPED_TRACE(stored.dump());
@@ -209,6 +226,22 @@ TEST(VeltoServer, JSONFormIsTheBaseURLAndIsValidatedWhenRead) {
         } catch (const ServerError& error) {
             EXPECT_EQ(error, expected) << error.what();
         }
+    }
+}
+
+TEST(VeltoServer, AStoredValueNestedDeeplyIsNotWrittenOut) {
+    // Writing 150,000 levels out again would recurse once per level and overflow the stack.
+    Json stored = {{"baseURL", Json::array()}};
+    Json* level = &stored["baseURL"];
+    for (int i = 0; i < 150000; ++i) {
+        level->push_back(Json::array());
+        level = &level->back();
+    }
+    try {
+        VeltoServer::fromJson(stored);
+        ADD_FAILURE() << "decoded";
+    } catch (const ServerError& error) {
+        EXPECT_EQ(error, ServerError::invalidAddress(""));
     }
 }
 

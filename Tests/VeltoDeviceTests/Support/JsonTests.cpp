@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 namespace velto {
 namespace {
 
@@ -14,6 +17,30 @@ TEST(Json, InvalidUTF8IsNotJSON) {
     EXPECT_FALSE(parseJson(std::string_view("{\"a\":\"\xff\"}")).has_value());
     EXPECT_FALSE(parseJson(std::string_view("{")).has_value());
     EXPECT_THROW(encodeCompact(Json(std::string("\xff"))), nlohmann::json::type_error);
+}
+
+TEST(Json, TextNestedDeeperThan512LevelsIsRefusedBeforeItIsBuilt) {
+    auto nested = [](std::size_t levels) {
+        return std::string(levels - 1, '[') + R"({"s":"[{\"]"})" + std::string(levels - 1, ']');
+    };
+    struct Case {
+        std::string text;
+        bool parses;
+    };
+    const std::vector<Case> cases = {
+        {nested(512), true},
+        {nested(513), false},
+        // Brackets inside strings, escaped quotes included, are text, not levels.
+        {"[\"" + std::string(2000, '[') + "\\\"" + std::string(2000, '{') + "\"]", true},
+        // Refused after the 513th bracket, whatever follows: the minimised input of 16 MiB of "[".
+        {std::string(16 * 1024 * 1024, '['), false},
+        {std::string(513, '{'), false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text.substr(0, 40));
+        EXPECT_EQ(parseJson(c.text).has_value(), c.parses);
+        EXPECT_EQ(parseJson(toBytes(c.text)).has_value(), c.parses);
+    }
 }
 
 TEST(Json, TypedMembersAreStrict) {

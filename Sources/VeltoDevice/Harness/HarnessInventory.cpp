@@ -1,0 +1,74 @@
+#include "VeltoDevice/Harness/HarnessInventory.hpp"
+
+#include "VeltoDevice/Support/SharedTask.hpp"
+
+#include <exception>
+#include <utility>
+
+namespace velto {
+
+struct HarnessInventory::Core {
+    Core(boost::asio::any_io_executor onExecutor, Detect withDetect)
+        : detect(std::move(withDetect)), detection(std::move(onExecutor)) {}
+
+    std::vector<HarnessStatus> statuses;
+    Detect detect;
+    SharedTask detection;
+
+    std::vector<HarnessReport> reports() const {
+        std::vector<HarnessReport> reports;
+        for (const auto& status : statuses) {
+            if (auto report = status.report())
+                reports.push_back(std::move(*report));
+        }
+        return reports;
+    }
+
+    /// One detection, stored whoever still waits for it.
+    static boost::asio::awaitable<void> detectAndStore(std::shared_ptr<Core> self) {
+        try {
+            self->statuses = co_await self->detect();
+        } catch (...) {
+            // The detection never fails; a fault of a substitute leaves the statuses as they were.
+        }
+    }
+};
+
+HarnessInventory::HarnessInventory(boost::asio::any_io_executor executor, Detect detect)
+    : core_(std::make_shared<Core>(std::move(executor), std::move(detect))) {}
+
+HarnessInventory::HarnessInventory(boost::asio::any_io_executor executor, HarnessDetector detector)
+    : HarnessInventory(
+          std::move(executor),
+          [detector = std::move(detector)]() -> boost::asio::awaitable<std::vector<HarnessStatus>> {
+              co_return co_await detector.detect();
+          }) {}
+
+HarnessInventory::~HarnessInventory() = default;
+
+const std::vector<HarnessStatus>& HarnessInventory::statuses() const {
+    return core_->statuses;
+}
+
+bool HarnessInventory::isDetecting() const {
+    return core_->detection.isRunning();
+}
+
+std::vector<HarnessReport> HarnessInventory::reports() const {
+    return core_->reports();
+}
+
+boost::asio::awaitable<HarnessInventory::Refresh> HarnessInventory::refresh() {
+    auto core = core_;
+    if (core->detection.isRunning()) {
+        co_await core->detection.join();
+        co_return Refresh::joined;
+    }
+    auto before = core->reports();
+    // Named first: g++ 12 destroys a temporary built inside a co_await expression twice.
+    SharedTask::Operation operation = [core] { return Core::detectAndStore(core); };
+    co_await core->detection.run(std::move(operation));
+    co_return core->reports() == before ? Refresh::unchanged : Refresh::changed;
+}
+
+} // namespace velto

@@ -1,0 +1,10 @@
+#include "VeltoDevice/Runner/RunnerLog.hpp"
+
+namespace velto {
+
+const Logger& runnerLog() {
+    static const Logger logger("runner");
+    return logger;
+}
+
+} // namespace velto

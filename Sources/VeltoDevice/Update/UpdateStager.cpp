@@ -1,0 +1,124 @@
+#include "VeltoDevice/Update/UpdateStager.hpp"
+
+#include "VeltoDevice/Connection/WithTimeout.hpp"
+#include "VeltoDevice/DPoP/DPoPProofSigner.hpp"
+#include "VeltoDevice/Enrollment/FileError.hpp"
+#include "VeltoDevice/Enrollment/Files.hpp"
+#include "VeltoDevice/Support/Blocking.hpp"
+#include "VeltoDevice/Support/Exceptions.hpp"
+#include "VeltoDevice/Support/PrivateTemporaryFolder.hpp"
+#include "VeltoDevice/Update/StagedBundle.hpp"
+#include "VeltoDevice/Update/UpdateDigest.hpp"
+#include "VeltoDevice/Update/UpdateRefusal.hpp"
+
+#include <boost/asio/error.hpp>
+#include <boost/asio/this_coro.hpp>
+#include <boost/system/system_error.hpp>
+
+#include <cerrno>
+#include <sys/stat.h>
+#include <system_error>
+
+namespace velto {
+
+namespace asio = boost::asio;
+
+namespace {
+
+using Case = UpdateRefusal::Case;
+
+asio::awaitable<void> throwIfCancelled() {
+    auto state = co_await asio::this_coro::cancellation_state;
+    if (state.cancelled() != asio::cancellation_type::none)
+        throw boost::system::system_error(asio::error::operation_aborted);
+}
+
+} // namespace
+
+UpdateStager::UpdateStager(std::filesystem::path root, std::string bundleIdentifier,
+                           std::shared_ptr<UpdateDownloading> downloader,
+                           std::shared_ptr<CodeSignatureChecking> signatureCheck, asio::thread_pool& pool,
+                           std::shared_ptr<Clock> clock, ZipUnpacker::Limits unpackLimits)
+    : root_(std::move(root)), bundleIdentifier_(std::move(bundleIdentifier)),
+      downloader_(std::move(downloader)), signatureCheck_(std::move(signatureCheck)), pool_(pool),
+      clock_(std::move(clock)), unpackLimits_(unpackLimits) {}
+
+std::filesystem::path UpdateStager::defaultRoot(std::string_view bundleIdentifier) {
+    std::filesystem::path caches;
+    if (auto variable = files::absoluteVariable("XDG_CACHE_HOME")) {
+        caches = *variable;
+    } else {
+        try {
+            caches = files::homeFolder() / ".cache";
+        } catch (const FileError&) {
+            caches = PrivateTemporaryFolder::path();
+        }
+    }
+    return caches / bundleIdentifier / "Updates";
+}
+
+asio::awaitable<StagedUpdate> UpdateStager::stage(VerifiedUpdate update) {
+    std::filesystem::create_directories(root_);
+    auto folder = root_ / DPoPProofSigner::randomUUID();
+    if (::mkdir(folder.c_str(), 0700) != 0)
+        throw std::system_error(errno, std::generic_category(), "mkdir");
+    std::exception_ptr failure;
+    try {
+        co_return co_await stageIn(std::move(update), folder);
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
+    std::rethrow_exception(failure);
+}
+
+asio::awaitable<StagedUpdate> UpdateStager::stageIn(VerifiedUpdate update,
+                                                    std::filesystem::path folder) const {
+    auto archive = folder / "update.zip";
+    co_await downloader_->download(update.url, archive);
+    co_await throwIfCancelled();
+    // Named, not a temporary of the co_await expression: g++ 12 destroys such a temporary twice.
+    auto digestOfArchive = [archive] { return UpdateDigest::sha256Hex(archive); };
+    auto digest = co_await onPool(pool_, std::move(digestOfArchive));
+    if (digest != update.sha256)
+        throw UpdateRefusal(Case::digestMismatch);
+    auto expanded = folder / "expanded";
+    co_await unzip(archive, expanded);
+    auto app = StagedBundle::onlyApp(expanded);
+    StagedBundle::check(app, bundleIdentifier_, update.version);
+    co_await signatureCheck_->verify(app);
+    co_await throwIfCancelled();
+    co_return StagedUpdate{update.version, app, folder};
+}
+
+asio::awaitable<void> UpdateStager::unzip(std::filesystem::path archive, std::filesystem::path folder) const {
+    auto limits = unpackLimits_;
+    std::exception_ptr failure;
+    try {
+        auto unpack = [archive, folder, limits](const StopFlag& stop) {
+            ZipUnpacker::unpack(archive, folder, stop, limits);
+        };
+        auto work = onPoolUntilStopped(pool_, std::move(unpack));
+        co_await withTimeout(*clock_, unpackTimeout, UpdateRefusal(Case::unzipFailed), std::move(work));
+        co_return;
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    if (isCancellation(failure))
+        std::rethrow_exception(failure);
+    co_await throwIfCancelled();
+    throw UpdateRefusal(Case::unzipFailed);
+}
+
+void UpdateStager::discard(const StagedUpdate& staged) {
+    std::error_code ignored;
+    std::filesystem::remove_all(staged.directory, ignored);
+}
+
+void UpdateStager::removeLeftovers() const {
+    std::error_code ignored;
+    std::filesystem::remove_all(root_, ignored);
+}
+
+} // namespace velto

@@ -1,0 +1,153 @@
+#include "VeltoDevice/Update/AppBundle.hpp"
+#include "VeltoDevice/Update/InfoDictionary.hpp"
+#include "VeltoDevice/Update/StagedBundle.hpp"
+#include "VeltoDevice/Update/UpdateRefusal.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <functional>
+#include <plist/plist.h>
+
+#include "TemporaryFolder.hpp"
+#include "TestBundle.hpp"
+
+namespace velto {
+namespace {
+
+namespace fs = std::filesystem;
+using Case = UpdateRefusal::Case;
+using testing::TestBundle;
+
+std::optional<Case> refusalOf(const std::function<void()>& step) {
+    try {
+        step();
+        return std::nullopt;
+    } catch (const UpdateRefusal& refusal) {
+        return refusal.kind();
+    }
+}
+
+std::string binaryPlist() {
+    plist_t root = plist_new_dict();
+    plist_dict_set_item(root, "CFBundleIdentifier", plist_new_string("app.velto.desktop"));
+    plist_dict_set_item(root, "Count", plist_new_uint(3));
+    char* bytes = nullptr;
+    std::uint32_t length = 0;
+    plist_to_bin(root, &bytes, &length);
+    std::string result(bytes, length);
+    plist_to_bin_free(bytes);
+    plist_free(root);
+    return result;
+}
+
+TEST(InfoDictionary, ReadsTheStringsOfATopLevelDictionary) {
+    auto xml = InfoDictionary::parse(TestBundle::infoPlist({{"CFBundleIdentifier", "app.velto.desktop"}}));
+    EXPECT_EQ(xml.text("CFBundleIdentifier"), "app.velto.desktop");
+    EXPECT_FALSE(xml.text("CFBundleExecutable").has_value());
+
+    auto binary = InfoDictionary::parse(binaryPlist());
+    EXPECT_EQ(binary.text("CFBundleIdentifier"), "app.velto.desktop");
+    EXPECT_TRUE(binary.contains("Count"));
+    EXPECT_FALSE(binary.text("Count").has_value());
+
+    const std::string notDictionaries[] = {
+        "",
+        "not a property list",
+        "<?xml version=\"1.0\"?><plist version=\"1.0\"><array><string>a</string></array></plist>",
+        "<?xml version=\"1.0\"?><plist version=\"1.0\"><string>a</string></plist>",
+    };
+    for (const auto& text : notDictionaries)
+        EXPECT_TRUE(InfoDictionary::parse(text).isEmpty()) << text;
+}
+
+TEST(InfoDictionary, ReadsNoFileOverItsLimit) {
+    testing::TemporaryFolder folder;
+    auto plist = TestBundle::infoPlist({{"Padding", std::string(InfoDictionary::maximumFileSize, 'x')}});
+    TestBundle::writeFile(folder.path() / "Info.plist", plist);
+    EXPECT_TRUE(InfoDictionary::read(folder.path() / "Info.plist").isEmpty());
+    EXPECT_TRUE(InfoDictionary::read(folder.path() / "missing.plist").isEmpty());
+    EXPECT_TRUE(InfoDictionary::read(folder.path()).isEmpty());
+}
+
+TEST(StagedBundle, FindsTheOnlyAppAtTheTop) {
+    struct Row {
+        const char* name;
+        std::function<void(const fs::path&)> make;
+        const char* app;
+    };
+    auto app = [](const fs::path& path) { fs::create_directories(path / "Contents"); };
+    const Row rows[] = {
+        {"one app beside other entries",
+         [&](const fs::path& folder) {
+             app(folder / "Velto.app");
+             TestBundle::writeFile(folder / "README", "x");
+             fs::create_directory(folder / "Extras");
+         },
+         "Velto.app"},
+        {"another name", [&](const fs::path& folder) { app(folder / "Velto Beta.app"); }, "Velto Beta.app"},
+        {"two apps",
+         [&](const fs::path& folder) {
+             app(folder / "Velto.app");
+             app(folder / "Other.app");
+         },
+         nullptr},
+        {"only a link named like an app",
+         [&](const fs::path& folder) {
+             app(folder / "Real");
+             fs::create_directory_symlink("Real", folder / "Velto.app");
+         },
+         nullptr},
+        {"an app only in a sub-folder", [&](const fs::path& folder) { app(folder / "Sub" / "Velto.app"); },
+         nullptr},
+        {"a file named like an app",
+         [&](const fs::path& folder) { TestBundle::writeFile(folder / "Velto.app", ""); }, nullptr},
+        {"an upper-case extension", [&](const fs::path& folder) { app(folder / "Velto.APP"); }, nullptr},
+        {"nothing", [](const fs::path&) {}, nullptr},
+    };
+    for (const auto& row : rows) {
+        testing::TemporaryFolder folder;
+        row.make(folder.path());
+        if (row.app) {
+            EXPECT_EQ(StagedBundle::onlyApp(folder.path()), folder.path() / row.app) << row.name;
+        } else {
+            EXPECT_EQ(refusalOf([&] { StagedBundle::onlyApp(folder.path()); }), Case::notOneApp) << row.name;
+        }
+    }
+    EXPECT_EQ(refusalOf([] { StagedBundle::onlyApp("/nonexistent/velto"); }), Case::notOneApp);
+}
+
+TEST(StagedBundle, ChecksTheIdentifierThenTheExactVersionText) {
+    testing::TemporaryFolder folder;
+    auto bundle = folder.path() / "Velto.app";
+    auto withInfo = [&](std::map<std::string, std::string> values) {
+        TestBundle::writeFile(AppBundle::infoPlist(bundle), TestBundle::infoPlist(values));
+    };
+    auto check = [&](std::string_view identifier, const char* version) {
+        return refusalOf([&] { StagedBundle::check(bundle, identifier, *AppVersion::parse(version)); });
+    };
+    EXPECT_EQ(check("app.velto.desktop", "1.2"), Case::wrongBundleIdentifier); // no Info.plist
+    withInfo({{"CFBundleIdentifier", "app.velto.desktop"}, {"CFBundleShortVersionString", "1.2"}});
+    EXPECT_EQ(check("app.velto.desktop", "1.2"), std::nullopt);
+    EXPECT_EQ(check("app.velto.other", "1.2"), Case::wrongBundleIdentifier);
+    EXPECT_EQ(check("", "1.2"), Case::wrongBundleIdentifier);
+    EXPECT_EQ(check("app.velto.desktop", "1.2.0"), Case::wrongVersion);
+    withInfo({{"CFBundleIdentifier", ""}, {"CFBundleShortVersionString", "1.2"}});
+    EXPECT_EQ(check("", "1.2"), std::nullopt);
+    withInfo({{"CFBundleIdentifier", "app.velto.desktop"}});
+    EXPECT_EQ(check("app.velto.desktop", "1.2"), Case::wrongVersion);
+}
+
+TEST(AppBundle, FindsTheBundleAroundItsExecutable) {
+    EXPECT_EQ(AppBundle::holding("/opt/Velto.app/Contents/bin/velto"), fs::path("/opt/Velto.app"));
+    EXPECT_EQ(AppBundle::holding("/usr/bin/velto"), std::nullopt);
+    EXPECT_EQ(AppBundle::holding("/Contents/bin/velto"), std::nullopt);
+    EXPECT_EQ(AppBundle::executable("/opt/Velto.app", "velto"),
+              fs::path("/opt/Velto.app/Contents/bin/velto"));
+    EXPECT_EQ(AppBundle::infoPlist("/opt/Velto.app"), fs::path("/opt/Velto.app/Contents/Info.plist"));
+    // The test program itself is no bundle.
+    EXPECT_EQ(AppBundle::running(), std::nullopt);
+}
+
+} // namespace
+} // namespace velto

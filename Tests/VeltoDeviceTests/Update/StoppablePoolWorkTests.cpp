@@ -1,0 +1,98 @@
+#include "VeltoDevice/Connection/WithTimeout.hpp"
+#include "VeltoDevice/Support/Blocking.hpp"
+
+#include <boost/asio/thread_pool.hpp>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <stdexcept>
+#include <thread>
+
+#include "AsyncTestLoop.hpp"
+#include "ManualClock.hpp"
+#include "UpdateFakes.hpp"
+
+namespace velto {
+namespace {
+
+using namespace std::chrono_literals;
+
+/// Work that runs until it is asked to stop, noting that it saw the stop.
+struct UntilStopped {
+    std::atomic<bool> started{false};
+    std::atomic<bool> sawStop{false};
+
+    auto work() {
+        return [this](const StopFlag& stop) {
+            started = true;
+            while (!stop.isRequested())
+                std::this_thread::sleep_for(1ms);
+            sawStop = true;
+            stop.throwIfRequested();
+        };
+    }
+};
+
+void runUntil(testing::AsyncTestLoop& loop, const std::function<bool()>& done) {
+    auto deadline = std::chrono::steady_clock::now() + 10s;
+    while (!done() && std::chrono::steady_clock::now() < deadline) {
+        loop.context().restart();
+        loop.context().run_for(5ms);
+    }
+}
+
+TEST(OnPoolUntilStopped, ReturnsTheWorksOutcome) {
+    testing::AsyncTestLoop loop;
+    boost::asio::thread_pool pool{1};
+    int ran = 0;
+    loop.run(onPoolUntilStopped(pool, [&ran](const StopFlag&) { ++ran; }));
+    EXPECT_EQ(ran, 1);
+    EXPECT_THROW(
+        loop.run(onPoolUntilStopped(pool, [](const StopFlag&) { throw std::runtime_error("broken"); })),
+        std::runtime_error);
+}
+
+// A time-out requests the stop and still waits for the work to end before it reports itself.
+TEST(OnPoolUntilStopped, ATimeOutStopsTheWorkAndWaitsForIt) {
+    testing::AsyncTestLoop loop;
+    boost::asio::thread_pool pool{1};
+    testing::ManualClock clock;
+    UntilStopped work;
+    auto outcome = loop.spawn(
+        withTimeout(clock, 120s, std::runtime_error("timed out"), onPoolUntilStopped(pool, work.work())));
+    runUntil(loop, [&] { return work.started.load(); });
+    clock.advance(119s);
+    loop.drain();
+    EXPECT_FALSE(outcome->done);
+    clock.advance(1s);
+    runUntil(loop, [&] { return outcome->done; });
+    ASSERT_TRUE(outcome->done);
+    EXPECT_TRUE(work.sawStop);
+    EXPECT_THROW(outcome->get(), std::runtime_error);
+}
+
+TEST(OnPoolUntilStopped, CancellingTheCallerStopsTheWorkAndStaysCancellation) {
+    testing::AsyncTestLoop loop;
+    boost::asio::thread_pool pool{1};
+    UntilStopped work;
+    auto wrapped = [](boost::asio::awaitable<void> operation) -> boost::asio::awaitable<bool> {
+        co_await std::move(operation);
+        co_return true;
+    };
+    testing::CancellableRun<bool> run;
+    run.start(loop.context(), wrapped(onPoolUntilStopped(pool, work.work())));
+    runUntil(loop, [&] { return work.started.load(); });
+    run.cancel();
+    runUntil(loop, [&] { return run.done; });
+    ASSERT_TRUE(run.done);
+    EXPECT_TRUE(work.sawStop);
+    try {
+        std::rethrow_exception(run.error);
+    } catch (const boost::system::system_error& error) {
+        EXPECT_EQ(error.code(), boost::asio::error::operation_aborted);
+    }
+}
+
+} // namespace
+} // namespace velto
