@@ -12,6 +12,7 @@
 
 #include "EnrolledDeviceTest.hpp"
 #include "ManualClock.hpp"
+#include "RecordingJobRunner.hpp"
 
 namespace velto {
 namespace {
@@ -121,6 +122,16 @@ TEST_F(DeviceConnectionEndToEnd, AnEnrolledDeviceIsWelcomedWithItsProfileAndKeep
     EXPECT_EQ(connection->states().bufferedCount(), 0u);
 }
 
+TEST_F(DeviceConnectionEndToEnd, AToolVersionThatIsNotUTF8StillConnectsAndReachesThePeerRepaired) {
+    hello.harnesses = {HarnessReport{HarnessKind::codex, std::string("0.9\xff"), true, std::nullopt}};
+    connect();
+    Json sessions =
+        sessionsWhen([](const Json& all) { return all.size() == 1 && all[0]["welcomed"] == true; });
+    ASSERT_EQ(sessions.size(), 1u);
+    EXPECT_EQ(sessions[0]["helloProblems"], Json::array());
+    EXPECT_EQ(sessions[0]["frames"][0]["harnesses"][0]["version"], "0.9\uFFFD");
+}
+
 TEST_F(DeviceConnectionEndToEnd, OffersAreDeclinedAsNotSupportedWithoutARunner) {
     connect();
     peer.control("POST", "/control/connect/send",
@@ -129,6 +140,37 @@ TEST_F(DeviceConnectionEndToEnd, OffersAreDeclinedAsNotSupportedWithoutARunner) 
     Json sessions = sessionsWhen([](const Json& all) { return all[0]["frames"].size() == 2; });
     EXPECT_EQ(sessions[0]["frames"][1], Json::parse(R"({"v":1,"type":"job.decline","jobId":"job-1",
         "reason":"not-supported"})"));
+}
+
+TEST_F(DeviceConnectionEndToEnd, AStopWhileTheRunnerIsStillReservingClosesWith1001AndAcceptsNothing) {
+    // A reserve that cannot be cut short, as the login-shell lookup behind it cannot.
+    auto runner = std::make_shared<testing::RecordingJobRunner>();
+    runner->holdReserves(testing::RecordingJobRunner::Hold::regardless);
+    connection = std::make_unique<DeviceConnection>(
+        loop.executor(), identity, dialer, Backoff::standard(), clock, SessionHandlers{runner, nullptr},
+        [this]() -> boost::asio::awaitable<DeviceMessage::Hello> { co_return hello; });
+    connect();
+    peer.control("POST", "/control/connect/send",
+                 {{"frame", Json::parse(R"({"v":1,"type":"job.offer","job":{"jobId":"job-1","reviewId":"r-1",
+                     "harness":"claude-code","repository":{"owner":"acme","name":"api"}}})")}});
+    auto deadline = std::chrono::steady_clock::now() + 20s;
+    while (runner->heldCalls() == 0 && std::chrono::steady_clock::now() < deadline) {
+        loop.context().restart();
+        loop.context().run_for(20ms);
+    }
+    ASSERT_EQ(runner->heldCalls(), 1u);
+
+    loop.run(connection->stop());
+    Json sessions = sessionsWhen([](const Json& all) { return all[0]["open"] == false; });
+    EXPECT_EQ(sessions[0]["closed"]["code"], 1001);
+    EXPECT_EQ(runner->heldCalls(), 1u);
+
+    runner->openGate();
+    loop.drain();
+    EXPECT_EQ(runner->placesTaken(), 0u);
+    sessions = peer.control("GET", "/control/connect/sessions")["sessions"];
+    ASSERT_EQ(sessions.size(), 1u);
+    EXPECT_EQ(sessions[0]["frames"].size(), 1u) << sessions[0]["frames"].dump();
 }
 
 TEST_F(DeviceConnectionEndToEnd, AServerCloseWith4003StopsTheConnection) {
