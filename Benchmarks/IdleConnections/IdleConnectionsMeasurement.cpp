@@ -22,6 +22,7 @@
 #include <boost/asio/co_spawn.hpp>
 #include <boost/asio/detached.hpp>
 #include <boost/asio/io_context.hpp>
+#include <boost/asio/steady_timer.hpp>
 #include <boost/asio/use_future.hpp>
 
 #include <chrono>
@@ -96,6 +97,15 @@ double statusMiB(const std::string& field) {
         std::getline(status, name);
     }
     return 0;
+}
+
+/// Runs the context for `duration` as the device thread runs it, blocked until there is work:
+/// `run_for` would wake once a second on its own.
+void holdFor(boost::asio::io_context& context, std::chrono::steady_clock::duration duration) {
+    boost::asio::steady_timer end(context, duration);
+    end.async_wait([&context](const boost::system::error_code&) { context.stop(); });
+    context.run();
+    context.restart();
 }
 
 template <typename T> T runToEnd(boost::asio::io_context& context, boost::asio::awaitable<T> operation) {
@@ -191,10 +201,10 @@ int measure(int organizations, int seconds) {
 
     // Lets the work of connecting settle, and places the proofs, due every half window after each
     // welcome, away from the ends of the hold.
-    context.run_for(std::chrono::milliseconds(renewWithinMs / 4));
+    holdFor(context, std::chrono::milliseconds(renewWithinMs / 4));
     auto proofsBefore = proofCounts(peer);
     auto cpuBefore = processCPUTime();
-    context.run_for(std::chrono::seconds(seconds));
+    holdFor(context, std::chrono::seconds(seconds));
     auto cpu = processCPUTime() - cpuBefore;
     auto proofsAfter = proofCounts(peer);
     double residentMiB = statusMiB("VmRSS");
