@@ -14,7 +14,8 @@ cmake --build --preset release --target VeltoBenchmarks IdleConnectionsMeasureme
 status=0
 build/release/Benchmarks/VeltoBenchmarks --benchmark_repetitions=5 --benchmark_report_aggregates_only=true "$@" ||
     status=1
-# Ten organizations' sessions held idle for a minute against the Node peer: CPU time and memory.
+# Ten organizations' sessions held idle for a minute against the Node peer, renewing every 30 s:
+# CPU time per idle minute and per renewal, and memory.
 VELTO_SOURCE_DIR="$root" build/release/Benchmarks/IdleConnectionsMeasurement || status=1
 # Download and unpacking of an update against openssl, unzip and sha256sum on the same input.
 VELTO_SOURCE_DIR="$root" build/release/Benchmarks/UpdateThroughputMeasurement || status=1
