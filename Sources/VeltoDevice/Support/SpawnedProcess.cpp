@@ -9,6 +9,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <mutex>
+#include <optional>
 #include <spawn.h>
 #include <string>
 #include <string_view>
@@ -287,6 +288,36 @@ bool SpawnedProcess::tryReap(bool block) {
         exitCode_ = info.si_status;
         return true;
     }
+}
+
+std::optional<int> SpawnedProcess::exitedStatus() {
+    if (isReaped())
+        return exitCode_;
+    for (;;) {
+        siginfo_t info{};
+        int result = ::waitid(P_PIDFD, static_cast<id_t>(watch_->descriptor.native_handle()), &info,
+                              WEXITED | WNOHANG | WNOWAIT);
+        if (result < 0 && errno == EINTR)
+            continue;
+        if (result < 0) {
+            exitCode_ = -1;
+            return exitCode_;
+        }
+        if (info.si_pid == 0)
+            return std::nullopt;
+        return info.si_status;
+    }
+}
+
+boost::asio::awaitable<int> SpawnedProcess::exited() {
+    // As in exit(): look before every wait, since the watch is edge-triggered.
+    std::optional<int> status = exitedStatus();
+    while (!status) {
+        co_await watch_->descriptor.async_wait(boost::asio::posix::descriptor_base::wait_read,
+                                               boost::asio::use_awaitable);
+        status = exitedStatus();
+    }
+    co_return *status;
 }
 
 boost::asio::awaitable<int> SpawnedProcess::exit() {
