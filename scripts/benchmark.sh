@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Builds the optimised benchmark program and the idle connections and process measurements and runs them; each
-# prints its figures against their goals, and the script exits with 1 when one is missed. Extra
-# arguments go to the benchmark program (e.g. --benchmark_filter=DPoP).
+# Builds the optimised benchmark program and the idle connections, update, process and job runner
+# measurements and runs them; each prints its figures against their goals, and the script exits with 1
+# when one is missed. Extra arguments go to the benchmark program (e.g. --benchmark_filter=DPoP).
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -9,7 +9,7 @@ cd "$root"
 
 cmake --preset release >/dev/null
 cmake --build --preset release --target VeltoBenchmarks IdleConnectionsMeasurement UpdateThroughputMeasurement \
-    ProcessMeasurement
+    ProcessMeasurement JobRunnerMeasurement
 status=0
 build/release/Benchmarks/VeltoBenchmarks --benchmark_repetitions=5 --benchmark_report_aggregates_only=true "$@" ||
     status=1
@@ -19,4 +19,6 @@ VELTO_SOURCE_DIR="$root" build/release/Benchmarks/IdleConnectionsMeasurement || 
 VELTO_SOURCE_DIR="$root" build/release/Benchmarks/UpdateThroughputMeasurement || status=1
 # /bin/true through the process runner and a 16 MiB drain, against bare system calls.
 build/release/Benchmarks/ProcessMeasurement || status=1
+# The job runner on node against the Node peer: relay latency and throughput, cancel to the group gone.
+VELTO_SOURCE_DIR="$root" build/release/Benchmarks/JobRunnerMeasurement || status=1
 exit "$status"

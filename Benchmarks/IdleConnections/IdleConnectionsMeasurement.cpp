@@ -37,6 +37,7 @@
 
 #include "EndToEndPeer.hpp"
 #include "FixedSigningKey.hpp"
+#include "Measurement.hpp"
 
 namespace {
 
@@ -45,11 +46,6 @@ using namespace velto;
 
 constexpr double cpuGoalMsPerOrganizationMinute = 10.0;
 constexpr double residentGoalMiB = 20.0;
-
-class DiscardingLogSink final : public LogSink {
-public:
-    void write(LogLevel, std::string_view, std::string_view) override {}
-};
 
 /// User plus system CPU time of this process so far.
 std::chrono::microseconds processCPUTime() {
@@ -74,19 +70,6 @@ double statusMiB(const std::string& field) {
         std::getline(status, name);
     }
     return 0;
-}
-
-template <typename T> T runToEnd(boost::asio::io_context& context, boost::asio::awaitable<T> operation) {
-    auto result = boost::asio::co_spawn(context, std::move(operation), boost::asio::use_future);
-    auto deadline = std::chrono::steady_clock::now() + 30s;
-    while (result.wait_for(0s) != std::future_status::ready) {
-        if (std::chrono::steady_clock::now() > deadline)
-            throw std::runtime_error("an operation did not finish within 30 s");
-        context.run_one_for(50ms);
-        if (context.stopped())
-            context.restart();
-    }
-    return result.get();
 }
 
 boost::asio::awaitable<std::string> enrolledDeviceId(VeltoServer server, DPoPHTTPClient http,
@@ -115,7 +98,7 @@ boost::asio::awaitable<void> follow(Organization& organization) {
 }
 
 int measure(int organizations, int seconds) {
-    setLogSink(std::make_shared<DiscardingLogSink>());
+    benchmarks::discardLog();
     testing::EndToEndPeer peer;
     // Far longer than the hold: no renewal falls inside it.
     peer.control("POST", "/control/connect/config", {{"renewWithinMs", 24 * 60 * 60 * 1000}});
@@ -144,7 +127,8 @@ int measure(int organizations, int seconds) {
         std::string code = codes[static_cast<std::size_t>(index)]["code"];
         EnrollmentRequest request(ApprovedCode{server, EnrollmentCode::fromTyped(code)}, "Measurement Mac",
                                   "1.0.0", {});
-        organization.deviceId = runToEnd(context, enrolledDeviceId(server, identity.http, request));
+        organization.deviceId =
+            benchmarks::runToEnd(context, enrolledDeviceId(server, identity.http, request));
         organization.connection = std::make_unique<DeviceConnection>(
             context.get_executor(), identity, dialer, Backoff::standard(), SystemClock::shared(),
             SessionHandlers{},

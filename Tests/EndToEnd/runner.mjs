@@ -38,10 +38,11 @@
 //                           prints `count` job.event lines of about `bytes` bytes each, each with a
 //                           top-level "sentAt" (process.hrtime.bigint() as text) and "line" (its
 //                           number), at least `intervalUs` microseconds apart (0: as fast as the
-//                           pipe takes them)
+//                           pipe takes them; from 1000 on the stand-in sleeps in between)
 //
 // Any other command line exits 64 with a line on standard error.
 import { spawn } from 'node:child_process';
+import { once } from 'node:events';
 import { readFileSync, statSync, writeFileSync } from 'node:fs';
 import { dirname } from 'node:path';
 import { createInterface } from 'node:readline';
@@ -51,7 +52,6 @@ const words = process.argv.slice(2);
 const command = words.join(' ');
 
 const lines = (name) => (env[name] ? JSON.parse(env[name]) : []);
-// Writes to a pipe are synchronous on Linux: a line is out before the next step, and before an exit.
 const print = (line) => process.stdout.write(`${line}\n`);
 const printFrame = (frame) => print(JSON.stringify(frame));
 
@@ -76,17 +76,26 @@ function answerQuery() {
 
 const modeOf = (path) => (statSync(path).mode & 0o777).toString(8);
 
-function printLines({ count, bytes = 0, intervalUs = 0 }) {
+/** Exits once every line written so far is out: a full pipe queues writes, which an exit would lose. */
+function exitWhenWritten(status) {
+  process.stdout.write('', () => process.exit(status));
+  return new Promise(() => {});
+}
+
+async function printLines({ count, bytes = 0, intervalUs = 0 }) {
   const pad = 'x'.repeat(Math.max(0, bytes - 100));
   let next = process.hrtime.bigint();
   for (let line = 0; line < count; line += 1) {
-    if (intervalUs > 0) {
+    if (intervalUs >= 1000) {
+      await new Promise((resolve) => setTimeout(resolve, Math.floor(intervalUs / 1000)));
+    } else if (intervalUs > 0) {
       // A busy wait: timers are too coarse for sub-millisecond pacing.
       while (process.hrtime.bigint() < next);
       next = process.hrtime.bigint() + BigInt(intervalUs) * 1000n;
     }
     const sentAt = process.hrtime.bigint().toString();
-    print(`{"v":1,"type":"job.event","sentAt":"${sentAt}","line":${line},"event":{"kind":"line","pad":"${pad}"}}`);
+    const more = print(`{"v":1,"type":"job.event","sentAt":"${sentAt}","line":${line},"event":{"kind":"line","pad":"${pad}"}}`);
+    if (!more) await once(process.stdout, 'drain');
   }
 }
 
@@ -117,7 +126,7 @@ async function runJob(file) {
     } else if (step.stderr !== undefined) {
       process.stderr.write(`${step.stderr}\n`);
     } else if (step.exit !== undefined) {
-      process.exit(step.exit);
+      await exitWhenWritten(step.exit);
     } else if (step.children) {
       const pids = [];
       for (let index = 0; index < step.children; index += 1) {
@@ -128,10 +137,10 @@ async function runJob(file) {
     } else if (step.wait) {
       await new Promise(() => setInterval(() => {}, 60_000));
     } else if (step.lines) {
-      printLines(step.lines);
+      await printLines(step.lines);
     }
   }
-  process.exit(0);
+  await exitWhenWritten(0);
 }
 
 if (command === 'device generation' || command === 'device models') {
