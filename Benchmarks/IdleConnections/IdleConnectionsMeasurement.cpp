@@ -191,20 +191,10 @@ int measure(int organizations, int seconds) {
 int main(int argc, char** argv) {
     int organizations = 10;
     int seconds = 60;
-    for (int index = 1; index < argc; ++index) {
-        std::string_view argument = argv[index];
-        if ((argument == "--organizations" || argument == "--seconds") && index + 1 < argc) {
-            int value = std::atoi(argv[++index]);
-            if (value <= 0) {
-                std::cerr << argument << " takes a positive number\n";
-                return 2;
-            }
-            (argument == "--organizations" ? organizations : seconds) = value;
-        } else {
-            std::cerr << "usage: IdleConnectionsMeasurement [--organizations N] [--seconds S]\n";
-            return 2;
-        }
-    }
+    if (!benchmarks::readPositiveOptions(argc, argv,
+                                         {{"--organizations", &organizations}, {"--seconds", &seconds}},
+                                         "IdleConnectionsMeasurement [--organizations N] [--seconds S]"))
+        return 2;
     try {
         return measure(organizations, seconds);
     } catch (const std::exception& error) {

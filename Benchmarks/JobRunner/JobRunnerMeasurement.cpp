@@ -311,20 +311,9 @@ int measure(int lines, int jobs) {
 int main(int argc, char** argv) {
     int lines = 10000;
     int jobs = 50;
-    for (int index = 1; index < argc; ++index) {
-        std::string_view argument = argv[index];
-        if ((argument == "--lines" || argument == "--jobs") && index + 1 < argc) {
-            int value = std::atoi(argv[++index]);
-            if (value <= 0) {
-                std::cerr << argument << " takes a positive number\n";
-                return 2;
-            }
-            (argument == "--lines" ? lines : jobs) = value;
-        } else {
-            std::cerr << "usage: JobRunnerMeasurement [--lines N] [--jobs N]\n";
-            return 2;
-        }
-    }
+    if (!benchmarks::readPositiveOptions(argc, argv, {{"--lines", &lines}, {"--jobs", &jobs}},
+                                         "JobRunnerMeasurement [--lines N] [--jobs N]"))
+        return 2;
     try {
         return measure(lines, jobs);
     } catch (const std::exception& error) {

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <future>
 #include <iomanip>
 #include <iostream>
@@ -16,6 +17,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace velto::benchmarks {
@@ -51,6 +53,29 @@ template <typename T> T runToEnd(boost::asio::io_context& context, boost::asio::
             context.restart();
     }
     return result.get();
+}
+
+/// Reads options "--name N" of positive numbers into their places; prints why and the usage, and
+/// answers false, for anything else.
+inline bool readPositiveOptions(int argc, char** argv,
+                                const std::vector<std::pair<std::string_view, int*>>& options,
+                                std::string_view usage) {
+    for (int index = 1; index < argc; ++index) {
+        std::string_view argument = argv[index];
+        auto option = std::find_if(options.begin(), options.end(),
+                                   [&](const auto& candidate) { return candidate.first == argument; });
+        if (option == options.end() || index + 1 == argc) {
+            std::cerr << "usage: " << usage << "\n";
+            return false;
+        }
+        int value = std::atoi(argv[++index]);
+        if (value <= 0) {
+            std::cerr << argument << " takes a positive number\n";
+            return false;
+        }
+        *option->second = value;
+    }
+    return true;
 }
 
 /// Sends the library's log lines nowhere, so that writing them does not weigh on the figures.

@@ -268,45 +268,35 @@ SpawnedProcess::~SpawnedProcess() {
         tryReap(killed_);
 }
 
-bool SpawnedProcess::tryReap(bool block) {
+std::optional<int> SpawnedProcess::waitStatus(int flags) {
     if (isReaped())
-        return true;
+        return exitCode_;
     for (;;) {
         siginfo_t info{};
-        int result = ::waitid(P_PIDFD, static_cast<id_t>(watch_->descriptor.native_handle()), &info,
-                              WEXITED | (block ? 0 : WNOHANG));
+        int result =
+            ::waitid(P_PIDFD, static_cast<id_t>(watch_->descriptor.native_handle()), &info, WEXITED | flags);
         if (result < 0 && errno == EINTR)
             continue;
         if (result < 0) {
             // Reaped by someone else after all: there is no status left to take.
             exitCode_ = -1;
-            return true;
-        }
-        if (info.si_pid == 0)
-            return false;
-        // For CLD_EXITED the exit status, for CLD_KILLED and CLD_DUMPED the signal's number.
-        exitCode_ = info.si_status;
-        return true;
-    }
-}
-
-std::optional<int> SpawnedProcess::exitedStatus() {
-    if (isReaped())
-        return exitCode_;
-    for (;;) {
-        siginfo_t info{};
-        int result = ::waitid(P_PIDFD, static_cast<id_t>(watch_->descriptor.native_handle()), &info,
-                              WEXITED | WNOHANG | WNOWAIT);
-        if (result < 0 && errno == EINTR)
-            continue;
-        if (result < 0) {
-            exitCode_ = -1;
             return exitCode_;
         }
         if (info.si_pid == 0)
             return std::nullopt;
+        // For CLD_EXITED the exit status, for CLD_KILLED and CLD_DUMPED the signal's number.
+        if ((flags & WNOWAIT) == 0)
+            exitCode_ = info.si_status;
         return info.si_status;
     }
+}
+
+bool SpawnedProcess::tryReap(bool block) {
+    return waitStatus(block ? 0 : WNOHANG).has_value();
+}
+
+std::optional<int> SpawnedProcess::exitedStatus() {
+    return waitStatus(WNOHANG | WNOWAIT);
 }
 
 boost::asio::awaitable<int> SpawnedProcess::exited() {

@@ -70,6 +70,9 @@ private:
     struct Watch;
 
     SpawnedProcess(boost::asio::any_io_executor executor, pid_t pid, int pidfd);
+    /// waitid on the pidfd with `flags` (WEXITED always): the status once the child has exited (-1
+    /// when another reaped it), kept as reaped unless WNOWAIT; nothing while it runs.
+    std::optional<int> waitStatus(int flags);
     /// Reaps the child when it has exited (waiting for that when `block`); true once it is reaped.
     bool tryReap(bool block);
     /// The status of a child that has exited, left unreaped; nothing while it runs.
