@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds the optimised benchmark program and the measurements (idle connections, update throughput,
-# processes, agent passes) and runs them; each prints its figures against their goals, and the script
-# exits with 1 when one is missed. Extra
-# arguments go to the benchmark program (e.g. --benchmark_filter=DPoP).
+# processes, agent passes, the job runner) and runs them; each prints its figures against their goals,
+# and the script exits with 1 when one is missed. Extra arguments go to the benchmark program (e.g.
+# --benchmark_filter=DPoP).
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -10,7 +10,7 @@ cd "$root"
 
 cmake --preset release >/dev/null
 cmake --build --preset release --target VeltoBenchmarks IdleConnectionsMeasurement UpdateThroughputMeasurement \
-    ProcessMeasurement AgentPassMeasurement
+    ProcessMeasurement AgentPassMeasurement JobRunnerMeasurement
 status=0
 build/release/Benchmarks/VeltoBenchmarks --benchmark_repetitions=5 --benchmark_report_aggregates_only=true "$@" ||
     status=1
@@ -23,4 +23,6 @@ VELTO_SOURCE_DIR="$root" build/release/Benchmarks/UpdateThroughputMeasurement ||
 build/release/Benchmarks/ProcessMeasurement || status=1
 # A 2,000-file, 100 MiB skill folder's digest, and an add-on pass over three harnesses that changes nothing.
 build/release/Benchmarks/AgentPassMeasurement || status=1
+# The job runner on node against the Node peer: relay latency and throughput, cancel to the group gone.
+VELTO_SOURCE_DIR="$root" build/release/Benchmarks/JobRunnerMeasurement || status=1
 exit "$status"

@@ -41,6 +41,7 @@
 
 #include "EndToEndPeer.hpp"
 #include "FixedSigningKey.hpp"
+#include "Measurement.hpp"
 #include "ProcessStatus.hpp"
 
 namespace {
@@ -53,12 +54,6 @@ constexpr std::int64_t renewWithinMs = 60'000;
 constexpr double cpuGoalMsPerOrganizationMinute = 0.5;
 constexpr double cpuGoalMicrosecondsPerRenewal = 150.0;
 constexpr double residentGoalMiB = 20.0;
-
-/// Drops every line the library would write; the levels are filtered before it as for the journal.
-class DiscardingLogSink final : public LogSink {
-public:
-    void write(LogLevel, std::string_view, std::string_view) override {}
-};
 
 /// The renewal proofs the peer has verified and refused so far, over every session.
 struct ProofCounts {
@@ -95,19 +90,6 @@ void holdFor(boost::asio::io_context& context, std::chrono::steady_clock::durati
     context.restart();
 }
 
-template <typename T> T runToEnd(boost::asio::io_context& context, boost::asio::awaitable<T> operation) {
-    auto result = boost::asio::co_spawn(context, std::move(operation), boost::asio::use_future);
-    auto deadline = std::chrono::steady_clock::now() + 30s;
-    while (result.wait_for(0s) != std::future_status::ready) {
-        if (std::chrono::steady_clock::now() > deadline)
-            throw std::runtime_error("an operation did not finish within 30 s");
-        context.run_one_for(50ms);
-        if (context.stopped())
-            context.restart();
-    }
-    return result.get();
-}
-
 boost::asio::awaitable<std::string> enrolledDeviceId(VeltoServer server, DPoPHTTPClient http,
                                                      EnrollmentRequest request) {
     EnrollmentClient client{std::move(server), std::move(http)};
@@ -134,7 +116,7 @@ boost::asio::awaitable<void> follow(Organization& organization) {
 }
 
 int measure(int organizations, int seconds) {
-    setLogSink(std::make_shared<DiscardingLogSink>());
+    benchmarks::discardLog();
     testing::EndToEndPeer peer;
     peer.control("POST", "/control/connect/config", {{"renewWithinMs", renewWithinMs}});
     nlohmann::json codes = nlohmann::json::array();
@@ -162,7 +144,8 @@ int measure(int organizations, int seconds) {
         std::string code = codes[static_cast<std::size_t>(index)]["code"];
         EnrollmentRequest request(ApprovedCode{server, EnrollmentCode::fromTyped(code)}, "Measurement Mac",
                                   "1.0.0", {});
-        organization.deviceId = runToEnd(context, enrolledDeviceId(server, identity.http, request));
+        organization.deviceId =
+            benchmarks::runToEnd(context, enrolledDeviceId(server, identity.http, request));
         organization.connection = std::make_unique<DeviceConnection>(
             context.get_executor(), identity, dialer, Backoff::standard(), SystemClock::shared(),
             SessionHandlers{},
@@ -243,20 +226,10 @@ int measure(int organizations, int seconds) {
 int main(int argc, char** argv) {
     int organizations = 10;
     int seconds = 60;
-    for (int index = 1; index < argc; ++index) {
-        std::string_view argument = argv[index];
-        if ((argument == "--organizations" || argument == "--seconds") && index + 1 < argc) {
-            int value = std::atoi(argv[++index]);
-            if (value <= 0) {
-                std::cerr << argument << " takes a positive number\n";
-                return 2;
-            }
-            (argument == "--organizations" ? organizations : seconds) = value;
-        } else {
-            std::cerr << "usage: IdleConnectionsMeasurement [--organizations N] [--seconds S]\n";
-            return 2;
-        }
-    }
+    if (!benchmarks::readPositiveOptions(argc, argv,
+                                         {{"--organizations", &organizations}, {"--seconds", &seconds}},
+                                         "IdleConnectionsMeasurement [--organizations N] [--seconds S]"))
+        return 2;
     try {
         return measure(organizations, seconds);
     } catch (const std::exception& error) {

@@ -355,6 +355,10 @@ private:
             co_return;
         if (connectError)
             throw ConnectionError::dropped(connectError.message());
+        // Frames are small and sent one at a time: Nagle's wait for the last one's acknowledgement
+        // would hold each next frame back by the peer's delayed acknowledgement.
+        boost::system::error_code noDelayFailure;
+        lowest.socket().set_option(tcp::no_delay(true), noDelayFailure);
 
         if constexpr (Secure) {
             auto& tls = stream_->next_layer();
