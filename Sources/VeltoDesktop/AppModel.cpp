@@ -2,7 +2,8 @@
 
 #include "VeltoDesktop/AppLog.hpp"
 #include "VeltoDesktop/MainThread.hpp"
-#include "VeltoDesktop/OnDevice.hpp"
+#include "VeltoDevice/Support/Blocking.hpp"
+#include "VeltoDevice/Support/RunOn.hpp"
 
 #include <boost/asio/co_spawn.hpp>
 
@@ -59,7 +60,8 @@ AppModel::AppModel(boost::asio::any_io_executor main, std::shared_ptr<AppService
     isPaused_ = preferences_->standard().boolean(pausedKey).value_or(false);
     runner_ = services_->makeRunner();
     updates_ = services_->makeUpdates(runner_->activity());
-    savedEnrollments_ = services_->makeSavedEnrollments();
+    if (auto saved = services_->makeSavedEnrollments())
+        savedEnrollments_.emplace(storage_, *saved);
 }
 
 AppModel::~AppModel() = default;
@@ -119,12 +121,12 @@ boost::asio::awaitable<void> AppModel::refreshHarnesses() {
     const int earlierGeneration = runnerGeneration_;
 
     auto reading = readRunner(runner_);
-    auto runner = co_await onDevice(device_, std::move(reading));
+    auto runner = co_await runOn(device_, std::move(reading));
     assign(canRunJobs_, runner.isAvailable, &AppModel::canRunJobsChanged);
     assign(runnerGeneration_, runner.generation, &AppModel::runnerGenerationChanged);
 
     auto refreshing = refreshInventory(inventory_);
-    auto inventory = co_await onDevice(device_, std::move(refreshing));
+    auto inventory = co_await runOn(device_, std::move(refreshing));
     assign(harnesses_, std::move(inventory.statuses), &AppModel::harnessesChanged);
     assign(isDetectingHarnesses_, inventory.isDetecting, &AppModel::isDetectingHarnessesChanged);
 

@@ -18,6 +18,7 @@
 #include "VeltoDevice/Protocol/DeviceMessage.hpp"
 #include "VeltoDevice/Runner/ModelCatalog.hpp"
 #include "VeltoDevice/Scopes/DeviceScopes.hpp"
+#include "VeltoDevice/Support/Serialized.hpp"
 
 #include <boost/asio/any_io_executor.hpp>
 #include <boost/asio/awaitable.hpp>
@@ -253,7 +254,8 @@ private:
     bool isPaused_ = false;
     std::shared_ptr<JobRunnerControl> runner_;
     std::shared_ptr<UpdateCoordinator> updates_;
-    std::shared_ptr<SavedEnrollments> savedEnrollments_;
+    /// The saved list, used one operation at a time on the storage strand.
+    std::optional<Serialized<SavedEnrollments>> savedEnrollments_;
 
     /// Per device id, the number of its latest connect; a connect whose number is no longer there
     /// (removed, replaced, connected again) leaves nothing behind.

@@ -1,8 +1,9 @@
 #include "VeltoDesktop/SystemServices.hpp"
 
+#include "VeltoDesktop/AppModel.hpp"
+#include "VeltoDesktop/DeviceJobRunnerControl.hpp"
 #include "VeltoDesktop/Hostname1Naming.hpp"
 #include "VeltoDesktop/LogindPowerEvents.hpp"
-#include "VeltoDesktop/UnavailableJobRunner.hpp"
 #include "VeltoDevice/Connection/BeastWebSocketDialer.hpp"
 #include "VeltoDevice/Enrollment/EnrollmentListStore.hpp"
 #include "VeltoDevice/Enrollment/EnrollmentStore.hpp"
@@ -24,8 +25,6 @@
 #include "VeltoDevice/Update/UpdateStager.hpp"
 #include "VeltoDevice/Update/UpdateVerifier.hpp"
 
-#include <boost/asio/strand.hpp>
-
 #include <exception>
 
 namespace velto {
@@ -42,8 +41,8 @@ std::shared_ptr<PreferencesDomain> domain(const char* identifier) {
 SystemServices::SystemServices(DeviceThread& thread, Environment processEnvironment)
     : thread_(thread), processEnvironment_(std::move(processEnvironment)),
       environment_(DeviceEnvironment::read(AppBundle::running(), processEnvironment_)),
-      storage_(boost::asio::make_strand(thread_.blockingPool().get_executor())),
-      standard_(domain(kBundleIdentifier)), earlier_(domain(kEarlierBundleIdentifier)) {}
+      storage_(thread_.storageStrand()), standard_(domain(kBundleIdentifier)),
+      earlier_(domain(kEarlierBundleIdentifier)) {}
 
 boost::asio::any_io_executor SystemServices::deviceExecutor() {
     return thread_.executor();
@@ -75,7 +74,7 @@ std::shared_ptr<ModelCatalogCache> SystemServices::makeModelCatalogCache() {
 
 std::shared_ptr<OrganizationPhotoCache> SystemServices::makePhotoCache() {
     try {
-        return std::make_shared<OrganizationPhotoCache>(OrganizationPhotoCache::applicationSupport());
+        return std::make_shared<OrganizationPhotoCache>(OrganizationPhotoCache::applicationSupport(storage_));
     } catch (const std::exception&) {
         return nullptr;
     }
@@ -86,7 +85,12 @@ std::shared_ptr<OrganizationSockets> SystemServices::makeSockets() {
 }
 
 std::shared_ptr<JobRunnerControl> SystemServices::makeRunner() {
-    return std::make_shared<UnavailableJobRunner>();
+    auto processes = std::make_shared<ProcessRunner>(clock());
+    auto runner =
+        std::make_shared<DeviceJobRunner>(deviceExecutor(), environment_.runnerScript, processEnvironment_,
+                                          static_cast<std::size_t>(AppModel::capacity),
+                                          std::make_shared<LoginShellPath>(processes), processes, clock());
+    return std::make_shared<DeviceJobRunnerControl>(std::move(runner));
 }
 
 std::shared_ptr<UpdateCoordinator> SystemServices::makeUpdates(std::shared_ptr<JobActivity> activity) {

@@ -31,7 +31,8 @@ TestServices::TestServices(DesktopTestLoop& loop) : loop_(loop) {
         std::make_shared<PreferencesDomain>(folder.path() / "config" / "Velto" / "app.velto.desktop.json");
     earlier =
         std::make_shared<PreferencesDomain>(folder.path() / "config" / "Velto" / "app.velto.agent.json");
-    photoCache = std::make_shared<OrganizationPhotoCache>(folder.path() / "data" / "Velto" / "photos");
+    photoCache = std::make_shared<OrganizationPhotoCache>(folder.path() / "data" / "Velto" / "photos",
+                                                          loop.deviceExecutor());
     listStore = std::make_shared<EnrollmentListStore>(folder.path() / "data" / "Velto" / "enrollments.json");
     savedEnrollments = std::make_shared<SavedEnrollments>(keys, listStore);
     earlierStore = std::make_shared<EnrollmentStore>(folder.path() / "data" / "Velto" / "enrollment.json");

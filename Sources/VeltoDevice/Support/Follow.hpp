@@ -29,7 +29,14 @@ namespace velto {
 template <typename T, typename OnValue>
 boost::asio::awaitable<void> follow(boost::asio::any_io_executor home, NewestStream<T>& stream,
                                     OnValue onValue) {
-    const auto reader = stream.reader();
+    return follow<T>(std::move(home), stream.reader(), std::move(onValue));
+}
+
+/// The same through a reader taken earlier, for a caller that must not keep the stream's owner alive
+/// until the follow starts (the owner may then be gone already: the stream has finished).
+template <typename T, typename OnValue>
+boost::asio::awaitable<void> follow(boost::asio::any_io_executor home,
+                                    typename NewestStream<T>::Reader reader, OnValue onValue) {
     for (;;) {
         std::exception_ptr aborted;
         try {
