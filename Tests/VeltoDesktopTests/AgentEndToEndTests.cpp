@@ -71,16 +71,17 @@ protected:
     std::filesystem::path listFile() const { return agent->home() / "data" / "Velto" / "enrollments.json"; }
 
     Json sessions() const { return peer->control("GET", "/control/connect/sessions")["sessions"]; }
-    int openSessions() const {
+    /// Open sessions; with `welcomed`, only those the peer has welcomed (their hello has arrived).
+    int openSessions(bool welcomed) const {
         int open = 0;
         for (const auto& session : sessions())
-            open += session["open"].get<bool>() ? 1 : 0;
+            open += session["open"].get<bool>() && (!welcomed || session["welcomed"].get<bool>()) ? 1 : 0;
         return open;
     }
-    /// Waits until the peer counts `count` open sessions.
+    /// Waits until the peer counts `count` open sessions, all welcomed.
     bool waitForOpenSessions(int count) const {
         for (int i = 0; i < 200; ++i) {
-            if (openSessions() == count)
+            if (openSessions(false) == count && openSessions(true) == count)
                 return true;
             std::this_thread::sleep_for(50ms);
         }
@@ -117,11 +118,11 @@ TEST_F(AgentEndToEndTest, RestoresConnectsFollowsProfilesSleepsWakesAndRestoresA
                                                         bolt.deviceId + ")"));
     ASSERT_TRUE(waitForOpenSessions(2));
     for (const auto& session : sessions()) {
-        ASSERT_FALSE(session["frames"].empty());
+        ASSERT_FALSE(session["frames"].empty()) << session.dump();
         const auto& hello = session["frames"][0];
         EXPECT_EQ(hello["type"], "hello");
         EXPECT_EQ(hello["appVersion"], "0.1.0");
-        EXPECT_EQ(hello["capacity"], 0) << "no runner in this build, so no capacity";
+        EXPECT_EQ(hello["capacity"], 0) << "lending is off until the user chooses it";
         EXPECT_TRUE(session["helloProblems"].empty()) << session["helloProblems"].dump();
     }
 
