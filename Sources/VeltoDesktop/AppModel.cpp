@@ -55,13 +55,19 @@ AppModel::AppModel(boost::asio::any_io_executor main, std::shared_ptr<AppService
     keyStore_ = std::make_shared<SecureEnclaveKeyStore>(services_->keyring());
     inventory_ = services_->makeInventory();
     modelCatalogCache_ = services_->makeModelCatalogCache();
+    loginItem_ = services_->makeLoginItem();
+    commandLineTool_ = services_->makeCommandLineTool();
+    agentPasses_ = std::make_shared<CoalescedPass>();
     photoCache_ = services_->makePhotoCache();
     connections_ = std::make_unique<OrganizationConnections>(main_, device_, services_->makeSockets());
+    commandLineLogins_ = services_->makeCommandLineLogins();
     isPaused_ = preferences_->standard().boolean(pausedKey).value_or(false);
     runner_ = services_->makeRunner();
     updates_ = services_->makeUpdates(runner_->activity());
     if (auto saved = services_->makeSavedEnrollments())
         savedEnrollments_.emplace(storage_, *saved);
+    loginItemState_ = loginItem_->state();
+    commandLineToolState_ = commandLineTool_->state();
 }
 
 AppModel::~AppModel() = default;

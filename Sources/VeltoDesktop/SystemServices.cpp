@@ -4,6 +4,8 @@
 #include "VeltoDesktop/DeviceJobRunnerControl.hpp"
 #include "VeltoDesktop/Hostname1Naming.hpp"
 #include "VeltoDesktop/LogindPowerEvents.hpp"
+#include "VeltoDevice/Agents/InstalledSkillRecordFile.hpp"
+#include "VeltoDevice/CommandLineTool/SystemCommandLineLinks.hpp"
 #include "VeltoDevice/Connection/BeastWebSocketDialer.hpp"
 #include "VeltoDevice/Enrollment/EnrollmentListStore.hpp"
 #include "VeltoDevice/Enrollment/EnrollmentStore.hpp"
@@ -13,14 +15,17 @@
 #include "VeltoDevice/Harness/ProcessRunner.hpp"
 #include "VeltoDevice/Keys/KeychainDeviceKeyring.hpp"
 #include "VeltoDevice/Keys/MovedDeviceKey.hpp"
+#include "VeltoDevice/LoginItem/SystemLoginItemService.hpp"
 #include "VeltoDevice/Runner/ModelCatalogCommand.hpp"
 #include "VeltoDevice/Support/BundleIdentifier.hpp"
 #include "VeltoDevice/Support/SystemClock.hpp"
+#include "VeltoDevice/Support/UserFolders.hpp"
 #include "VeltoDevice/Update/AppBundle.hpp"
 #include "VeltoDevice/Update/BeastUpdateDownloader.hpp"
 #include "VeltoDevice/Update/BundleManifestVerification.hpp"
 #include "VeltoDevice/Update/BundleSwapInstaller.hpp"
 #include "VeltoDevice/Update/DetachedProcessLauncher.hpp"
+#include "VeltoDevice/Update/InfoDictionary.hpp"
 #include "VeltoDevice/Update/InstallLocation.hpp"
 #include "VeltoDevice/Update/UpdateStager.hpp"
 #include "VeltoDevice/Update/UpdateVerifier.hpp"
@@ -148,6 +153,65 @@ std::shared_ptr<MachineNaming> SystemServices::machineNaming() {
 
 std::shared_ptr<PowerEventSource> SystemServices::powerEvents() {
     return std::make_shared<LogindPowerEvents>();
+}
+
+std::shared_ptr<LoginItem> SystemServices::makeLoginItem() {
+    std::shared_ptr<LoginItemService> service;
+    std::optional<std::filesystem::path> executable;
+    if (environment_.bundle) {
+        auto info = InfoDictionary::read(AppBundle::infoPlist(*environment_.bundle));
+        if (auto name = info.text("CFBundleExecutable"))
+            executable = AppBundle::executable(*environment_.bundle, *name);
+    }
+    try {
+        if (executable)
+            service = std::make_shared<SystemLoginItemService>(*executable);
+    } catch (const std::exception&) {
+        // No home folder: this copy cannot open at login.
+    }
+    if (!service || !environment_.bundle)
+        return std::make_shared<LoginItem>(std::move(service), false);
+    return std::make_shared<LoginItem>(LoginItem::inBundle(std::move(service), *environment_.bundle));
+}
+
+std::shared_ptr<CommandLineTool> SystemServices::makeCommandLineTool() {
+    auto links = std::make_shared<SystemCommandLineLinks>(processes());
+    if (!environment_.bundle || !environment_.commandLineTool)
+        return std::make_shared<CommandLineTool>(std::move(links), std::nullopt,
+                                                 CommandLineTool::standardLink());
+    return std::make_shared<CommandLineTool>(CommandLineTool::inBundle(std::move(links), *environment_.bundle,
+                                                                       *environment_.commandLineTool,
+                                                                       CommandLineTool::standardLink()));
+}
+
+std::shared_ptr<CommandLineLogins> SystemServices::makeCommandLineLogins() {
+    try {
+        return std::make_shared<CommandLineLogins>(CommandLineLogins::inHome());
+    } catch (const std::exception&) {
+        return nullptr;
+    }
+}
+
+std::shared_ptr<InstalledSkillRecords> SystemServices::skillRecords() {
+    try {
+        return std::make_shared<InstalledSkillRecordFile>(InstalledSkillRecordFile::applicationSupport());
+    } catch (const std::exception&) {
+        return nullptr;
+    }
+}
+
+std::optional<std::filesystem::path> SystemServices::home() {
+    return UserFolders::home();
+}
+
+std::shared_ptr<LoginPathResolving> SystemServices::loginPaths() {
+    return std::make_shared<LoginShellPath>(processes());
+}
+
+std::shared_ptr<ProcessRunning> SystemServices::processes() {
+    if (!processes_)
+        processes_ = std::make_shared<ProcessRunner>(clock());
+    return processes_;
 }
 
 } // namespace velto

@@ -1,7 +1,9 @@
 #include "TestServices.hpp"
 
+#include "VeltoDevice/CommandLineTool/SystemCommandLineLinks.hpp"
 #include "VeltoDevice/Keys/P256PrivateKey.hpp"
 #include "VeltoDevice/Keys/SecureEnclaveKeyStore.hpp"
+#include "VeltoDevice/LoginItem/SystemLoginItemService.hpp"
 
 #include <stdexcept>
 
@@ -16,6 +18,10 @@ struct NoStaging final : UpdateStaging {
         co_return co_await never();
     }
     void discard(const StagedUpdate&) override {}
+};
+
+struct FixedLoginPath final : LoginPathResolving {
+    boost::asio::awaitable<std::string> resolve(Environment) override { co_return "/usr/bin:/bin"; }
 };
 
 struct NoInstalling final : UpdateInstalling {
@@ -36,6 +42,16 @@ TestServices::TestServices(DesktopTestLoop& loop) : loop_(loop) {
     listStore = std::make_shared<EnrollmentListStore>(folder.path() / "data" / "Velto" / "enrollments.json");
     savedEnrollments = std::make_shared<SavedEnrollments>(keys, listStore);
     earlierStore = std::make_shared<EnrollmentStore>(folder.path() / "data" / "Velto" / "enrollment.json");
+    processRunner = std::make_shared<ProcessRunner>(manualClock);
+    paths = std::make_shared<FixedLoginPath>();
+    loginItem = std::make_shared<LoginItem>(
+        std::make_shared<SystemLoginItemService>(folder.path() / "Velto.app" / "Contents" / "bin" / "Velto",
+                                                 folder.path() / "config" / "autostart"),
+        true);
+    commandLineTool = std::make_shared<CommandLineTool>(
+        std::make_shared<SystemCommandLineLinks>(processRunner),
+        folder.path() / "Velto.app" / "Contents" / "Resources" / "velto", folder.path() / "bin" / "velto");
+    logins = std::make_shared<CommandLineLogins>(folder.path() / "home" / ".velto" / "device-logins.json");
 }
 
 std::shared_ptr<HarnessInventory> TestServices::makeInventory() {
