@@ -1,8 +1,10 @@
 #include "VeltoDesktop/SystemServices.hpp"
 
+#include "VeltoDesktop/AppLog.hpp"
 #include "VeltoDesktop/AppModel.hpp"
 #include "VeltoDesktop/DeviceJobRunnerControl.hpp"
 #include "VeltoDesktop/Hostname1Naming.hpp"
+#include "VeltoDesktop/LinkHandlerEntry.hpp"
 #include "VeltoDesktop/LogindPowerEvents.hpp"
 #include "VeltoDevice/Agents/InstalledSkillRecordFile.hpp"
 #include "VeltoDevice/CommandLineTool/SystemCommandLineLinks.hpp"
@@ -29,6 +31,9 @@
 #include "VeltoDevice/Update/InstallLocation.hpp"
 #include "VeltoDevice/Update/UpdateStager.hpp"
 #include "VeltoDevice/Update/UpdateVerifier.hpp"
+
+#include <boost/asio/co_spawn.hpp>
+#include <boost/asio/detached.hpp>
 
 #include <exception>
 
@@ -153,6 +158,29 @@ std::shared_ptr<MachineNaming> SystemServices::machineNaming() {
 
 std::shared_ptr<PowerEventSource> SystemServices::powerEvents() {
     return std::make_shared<LogindPowerEvents>();
+}
+
+void SystemServices::registerLinkHandler() {
+    if (!environment_.bundle)
+        return;
+    auto problem = InstallLocation::problem(*environment_.bundle);
+    auto folder = LinkHandlerEntry::standardFolder();
+    auto name = InfoDictionary::read(AppBundle::infoPlist(*environment_.bundle)).text("CFBundleExecutable");
+    if ((problem && *problem != InstallLocationProblem::notWritable) || !folder || !name)
+        return;
+    LinkHandlerEntry entry(AppBundle::executable(*environment_.bundle, *name), *folder);
+    try {
+        entry.writeIfDifferent();
+    } catch (const std::exception& error) {
+        appLog().error(std::string("could not write the link handler's entry: ") + error.what());
+        return;
+    }
+    boost::asio::co_spawn(
+        deviceExecutor(),
+        [](std::shared_ptr<ProcessRunning> runner, Environment environment) -> boost::asio::awaitable<void> {
+            co_await LinkHandlerEntry::claimScheme(*runner, std::move(environment));
+        }(processes(), processEnvironment_),
+        boost::asio::detached);
 }
 
 std::shared_ptr<LoginItem> SystemServices::makeLoginItem() {

@@ -50,6 +50,10 @@ public:
     std::shared_ptr<ProcessRunning> processes() override;
     boost::asio::thread_pool* blockingPool() override { return &thread_.blockingPool(); }
 
+    /// For an installable copy: writes the link handler's desktop entry when it differs and, in the
+    /// background, makes it the handler of enrollment links when none is set.
+    void registerLinkHandler();
+
 private:
     DeviceThread& thread_;
     Environment processEnvironment_;
