@@ -10,7 +10,7 @@ cd "$root"
 
 cmake --preset release >/dev/null
 cmake --build --preset release --target VeltoBenchmarks IdleConnectionsMeasurement UpdateThroughputMeasurement \
-    ProcessMeasurement AgentPassMeasurement JobRunnerMeasurement
+    ProcessMeasurement AgentPassMeasurement JobRunnerMeasurement AgentMeasurement
 status=0
 build/release/Benchmarks/VeltoBenchmarks --benchmark_repetitions=5 --benchmark_report_aggregates_only=true "$@" ||
     status=1
@@ -25,4 +25,8 @@ build/release/Benchmarks/ProcessMeasurement || status=1
 build/release/Benchmarks/AgentPassMeasurement || status=1
 # The job runner on node against the Node peer: relay latency and throughput, cancel to the group gone.
 VELTO_SOURCE_DIR="$root" build/release/Benchmarks/JobRunnerMeasurement || status=1
+# The whole agent: cold start with ten saved organizations (keyring reads included), then its idle CPU
+# time and memory over a minute; in a keyring of its own.
+VELTO_SOURCE_DIR="$root" dbus-run-session -- bash scripts/with-keyring.sh build/release/Benchmarks/AgentMeasurement ||
+    status=1
 exit "$status"
