@@ -1,12 +1,12 @@
 #include "VeltoDevice/Support/SharedTask.hpp"
 
+#include "VeltoDevice/Support/Exceptions.hpp"
+
 #include <boost/asio/co_spawn.hpp>
-#include <boost/asio/error.hpp>
 #include <boost/asio/redirect_error.hpp>
 #include <boost/asio/steady_timer.hpp>
 #include <boost/asio/this_coro.hpp>
 #include <boost/asio/use_awaitable.hpp>
-#include <boost/system/system_error.hpp>
 
 #include <exception>
 #include <list>
@@ -37,7 +37,7 @@ struct SharedTask::Run {
         if (run->ended)
             co_return;
         run->waiters.erase(position);
-        throw boost::system::system_error(boost::asio::error::operation_aborted);
+        throwCancellation();
     }
 };
 

@@ -1,12 +1,11 @@
 #include "VeltoDevice/Update/StagingTask.hpp"
 
 #include "VeltoDevice/Support/CancellableTask.hpp"
+#include "VeltoDevice/Support/Exceptions.hpp"
 
-#include <boost/asio/error.hpp>
 #include <boost/asio/redirect_error.hpp>
 #include <boost/asio/steady_timer.hpp>
 #include <boost/asio/use_awaitable.hpp>
-#include <boost/system/system_error.hpp>
 
 namespace velto {
 
@@ -34,10 +33,6 @@ void StagingTask::cancel() {
     state_->task->cancel();
 }
 
-bool StagingTask::hasEnded() const {
-    return state_->ended;
-}
-
 boost::asio::awaitable<void> StagingTask::ended() {
     auto state = state_;
     if (state->ended)
@@ -45,7 +40,7 @@ boost::asio::awaitable<void> StagingTask::ended() {
     boost::system::error_code ignored;
     co_await state->done.async_wait(boost::asio::redirect_error(boost::asio::use_awaitable, ignored));
     if (!state->ended)
-        throw boost::system::system_error(boost::asio::error::operation_aborted);
+        throwCancellation();
 }
 
 boost::asio::awaitable<void> StagingTask::runThenSignal(std::shared_ptr<State> state,
