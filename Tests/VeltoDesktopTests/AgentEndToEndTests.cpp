@@ -1,5 +1,6 @@
 // The executable against the project's Node peer: the test enrolls two organizations through the
 // library into the agent's scratch home, then starts the agent, which restores and connects them.
+#include "VeltoDevice/CommandLineTool/CommandLineLogins.hpp"
 #include "VeltoDevice/Connection/DeviceIdentity.hpp"
 #include "VeltoDevice/Enrollment/EnrollmentClient.hpp"
 #include "VeltoDevice/Enrollment/EnrollmentListStore.hpp"
@@ -15,6 +16,7 @@
 #include <chrono>
 #include <csignal>
 #include <filesystem>
+#include <set>
 #include <thread>
 
 #include "AgentProcess.hpp"
@@ -126,19 +128,28 @@ TEST_F(AgentEndToEndTest, RestoresConnectsFollowsProfilesSleepsWakesAndRestoresA
         EXPECT_TRUE(session["helloProblems"].empty()) << session["helloProblems"].dump();
     }
 
-    // The profile renamed the record, the picture arrived, and the scopes were read.
+    // The profile renamed the record, the picture arrived, the scopes were read, and the velto command
+    // has a login for each organization.
     const auto photo = agent->home() / "data" / "Velto" / "photos" / acme.deviceId;
+    const CommandLineLogins logins(agent->home() / ".velto" / "device-logins.json");
+    auto loginIds = [&] {
+        std::set<std::string> ids;
+        for (const auto& login : logins.logins())
+            ids.insert(login.deviceId);
+        return ids;
+    };
     bool settled = false;
     for (int i = 0; i < 200 && !settled; ++i) {
         auto requests = peer->stats()["requests"];
         bool scopesRead = false;
         for (const auto& request : requests)
             scopesRead = scopesRead || request["path"] == "/api/devices/" + acme.deviceId + "/scopes";
-        settled = scopesRead && std::filesystem::exists(photo) && savedName() == "Acme";
+        settled = scopesRead && std::filesystem::exists(photo) && savedName() == "Acme" &&
+                  loginIds() == std::set<std::string>{acme.deviceId, bolt.deviceId};
         if (!settled)
             std::this_thread::sleep_for(50ms);
     }
-    EXPECT_TRUE(settled) << "profile, picture and scopes";
+    EXPECT_TRUE(settled) << "profile, picture, scopes and logins";
 
     // A job that runs until it is stopped: sleeping cancels it.
     Json job = {{"jobId", "job-1"},
@@ -158,8 +169,16 @@ TEST_F(AgentEndToEndTest, RestoresConnectsFollowsProfilesSleepsWakesAndRestoresA
     agent->sendSystem("wake");
     EXPECT_TRUE(waitForOpenSessions(2)) << "waking reconnects";
 
+    // Quitting ends a running job first, and the whole quit stays within its 5 s.
+    job["jobId"] = "job-2";
+    peer->control("POST", "/control/connect/send",
+                  {{"frame", {{"v", 1}, {"type", "job.offer"}, {"job", job}}}});
+    ASSERT_TRUE(AgentProcess::waitForLine(*process, "runner info: started job job-2"));
+    const auto asked = std::chrono::steady_clock::now();
     kill(process->pid(), SIGTERM);
+    EXPECT_TRUE(AgentProcess::waitForLine(*process, "runner info: cancelling job job-2"));
     EXPECT_EQ(process->wait(), 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, 5s);
     EXPECT_TRUE(waitForOpenSessions(0));
 
     auto relaunched = agent->start({});

@@ -1,9 +1,13 @@
 // The executable itself, in a scratch home with a private session bus and keyring and a private bus
 // with fake logind and hostnamed in place of the system bus.
+#include "VeltoDesktop/Hostname1Naming.hpp"
+
 #include <gtest/gtest.h>
 
+#include <QDBusConnection>
 #include <chrono>
 #include <csignal>
+#include <unistd.h>
 
 #include "AgentProcess.hpp"
 
@@ -53,6 +57,26 @@ TEST_F(AgentProcessTest, WithoutASystemBusSleepAndWakeAreNotObserved) {
         AgentProcess::waitForLine(*process, "app notice: no system bus: sleep and wake are not observed"));
     kill(process->pid(), SIGINT);
     EXPECT_EQ(process->wait(), 0);
+}
+
+TEST_F(AgentProcessTest, TheMachineIsNamedByHostnamedElseByItsHostName) {
+    const QString name = QStringLiteral("naming-test");
+    {
+        AgentProcess agent;
+        auto bus = QDBusConnection::connectToBus(
+            QString::fromStdString(agent.environment().at("DBUS_SYSTEM_BUS_ADDRESS")), name);
+        ASSERT_TRUE(bus.isConnected());
+        EXPECT_EQ(Hostname1Naming(bus).machineName(), "Test Mac");
+    }
+    QDBusConnection::disconnectFromBus(name);
+
+    char host[256] = {};
+    ASSERT_EQ(gethostname(host, sizeof host - 1), 0);
+    AgentProcess without(false);
+    auto bus = QDBusConnection::connectToBus(
+        QString::fromStdString(without.environment().at("DBUS_SYSTEM_BUS_ADDRESS")), name);
+    EXPECT_EQ(Hostname1Naming(bus).machineName(), host[0] != '\0' ? std::string(host) : "Mac");
+    QDBusConnection::disconnectFromBus(name);
 }
 
 } // namespace

@@ -227,6 +227,29 @@ TEST_F(LaunchLinksTest, WithoutOrganizationsThePromptOpensInTheSetupWindow) {
     EXPECT_NE(std::find(lines.begin(), lines.end(), "the setup window would open"), lines.end());
 }
 
+TEST_F(LaunchLinksTest, WithSetupFinishedLaunchingOpensNoWindowAndTerminatingEndsTheSleepObservation) {
+    services->save({enrollment("dev-a", "org-a", "Acme")});
+    services->standard->set("hasFinishedSetup", true);
+    delegate = std::make_unique<AppDelegate>(loop.mainExecutor(), services, [this] { ++terminations; });
+    delegate->willFinishLaunching();
+    delegate->didFinishLaunching();
+    loop.drain();
+    ASSERT_TRUE(delegate->hasFinishedLaunching());
+    auto lines = log->messages("app");
+    EXPECT_EQ(std::find(lines.begin(), lines.end(), "the setup window would open"), lines.end());
+
+    services->power->sleep();
+    loop.drain();
+    EXPECT_EQ(services->runner->cancelAllCount, 1);
+    delegate->willTerminate();
+    services->power->sleep();
+    services->power->wake();
+    loop.drain();
+    EXPECT_EQ(services->runner->cancelAllCount, 1) << "no sleep or wake counts after termination";
+    EXPECT_TRUE(delegate->model().isAsleep());
+    EXPECT_EQ(terminations, 0);
+}
+
 TEST_F(LaunchLinksTest, ArgumentsThatAreLinks) {
     struct Case {
         const char* argument;

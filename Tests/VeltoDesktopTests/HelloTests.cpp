@@ -151,7 +151,7 @@ TEST_F(HelloTest, UpdateProgressSetsThePendingVersionAnnouncesAndTerminatesOnceI
     EXPECT_EQ(socket->hellos.size(), 2u) << "no hello after an install";
 }
 
-TEST_F(HelloTest, EveryRoomEventReannouncesAndIdleEventsReachTheCoordinator) {
+TEST_F(HelloTest, EveryRoomEventReannouncesEvenAnUnchangedHello) {
     build();
     auto socket = addSocket();
     model->startUpdates([] {});
@@ -160,7 +160,33 @@ TEST_F(HelloTest, EveryRoomEventReannouncesAndIdleEventsReachTheCoordinator) {
     loop.drain();
     services->runner->room.push({});
     loop.drain();
-    EXPECT_EQ(socket->hellos.size(), 2u);
+    ASSERT_EQ(socket->hellos.size(), 2u);
+    EXPECT_TRUE(socket->hellos[0] == socket->hellos[1]);
+}
+
+TEST_F(HelloTest, ObservedValuesNotifyOnlyWhenTheyChange) {
+    services->detected = {
+        HarnessStatus::installed(HarnessKind::claudeCode, "/bin/claude", "2.1", LoginState::signedOut)};
+    build();
+    int paused = 0, harnesses = 0, runner = 0, generation = 0, pending = 0;
+    QObject::connect(model.get(), &AppModel::isPausedChanged, [&] { ++paused; });
+    QObject::connect(model.get(), &AppModel::harnessesChanged, [&] { ++harnesses; });
+    QObject::connect(model.get(), &AppModel::canRunJobsChanged, [&] { ++runner; });
+    QObject::connect(model.get(), &AppModel::runnerGenerationChanged, [&] { ++generation; });
+    QObject::connect(model.get(), &AppModel::pendingUpdateVersionChanged, [&] { ++pending; });
+
+    loop.run(model->setPaused(true));
+    loop.run(model->setPaused(true));
+    loop.run(model->refreshHarnesses());
+    loop.run(model->refreshHarnesses());
+    model->startUpdates([] {});
+    push(UpdateProgress::waitingForReview("2.0.0"));
+    push(UpdateProgress::waitingForReview("2.0.0"));
+    EXPECT_EQ(paused, 1);
+    EXPECT_EQ(harnesses, 1);
+    EXPECT_EQ(runner, 1);
+    EXPECT_EQ(generation, 0) << "the generation stayed 1";
+    EXPECT_EQ(pending, 1);
 }
 
 TEST_F(HelloTest, PausingWhileAsleepAndWakingWhilePausedLeaveEverySocketStopped) {

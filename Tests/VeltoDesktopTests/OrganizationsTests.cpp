@@ -96,7 +96,7 @@ TEST_F(OrganizationsTest, LeavingWhenTheListCannotBeSavedKeepsTheOrganizationCon
     EXPECT_EQ(lines.back(), "could not remove Acme: " + *model->problem());
 }
 
-TEST_F(OrganizationsTest, LeavingDropsTheRowTheSocketThePictureAndTheScopes) {
+TEST_F(OrganizationsTest, LeavingDropsTheRowTheSocketTheRecordAndTheKey) {
     services->save({enrollment("dev-1", "org-a", "Acme")});
     build();
     loop.run(model->restore());

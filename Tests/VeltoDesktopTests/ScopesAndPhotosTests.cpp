@@ -135,6 +135,26 @@ TEST_F(PhotosTest, AProfileFetchesThePictureOnceAndOneWithoutAVersionRemovesIt) 
     EXPECT_FALSE(services->photoCache->photo("dev-1"));
 }
 
+TEST_F(PhotosTest, LeavingForgetsThePictureAndTheScopes) {
+    services->transport->route(
+        "GET", "/api/devices/organization-photo",
+        RoutedTransport::reply(200, pngBytes(), {{"Content-Type", "image/png"}, {"ETag", "\"v1\""}}));
+    services->transport->route("GET", "/api/devices/dev-1/scopes",
+                               RoutedTransport::reply(200, scopesBody("dev-1", true)));
+    build();
+    model->adopt(enrollment("dev-1", "org-a", "Acme"), std::make_shared<testing::FixedSigningKey>());
+    loop.drain();
+    welcomeWith("v1");
+    ASSERT_EQ(model->organizationPhotos().count("dev-1"), 1u);
+    ASSERT_EQ(model->deviceScopes().count("dev-1"), 1u);
+
+    loop.run(model->remove(model->organizations()[0]));
+    loop.drain();
+    EXPECT_EQ(model->organizationPhotos().count("dev-1"), 0u);
+    EXPECT_FALSE(services->photoCache->photo("dev-1")) << "the cached file goes too";
+    EXPECT_EQ(model->deviceScopes().count("dev-1"), 0u);
+}
+
 TEST_F(PhotosTest, BytesThatAreNoPictureLeaveNoEntryAndNoLogLine) {
     services->transport->route(
         "GET", "/api/devices/organization-photo",
