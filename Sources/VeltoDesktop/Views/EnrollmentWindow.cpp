@@ -2,6 +2,7 @@
 
 #include "VeltoDesktop/AppModel.hpp"
 #include "VeltoDesktop/Views/ViewEngine.hpp"
+#include "VeltoDesktop/Views/WindowFront.hpp"
 
 #include <QEvent>
 #include <QGuiApplication>
@@ -41,9 +42,7 @@ void EnrollmentWindow::show() {
             view_->setPosition(area.center() - QPoint(view_->width() / 2, view_->height() / 2));
         }
     }
-    view_->show();
-    view_->raise();
-    view_->requestActivate();
+    bringToFront(*view_);
     if (auto* root = view_->rootObject())
         root->forceActiveFocus();
 }

@@ -2,6 +2,7 @@
 
 #include "VeltoDesktop/Views/StatusMenuController.hpp"
 #include "VeltoDesktop/Views/ViewEngine.hpp"
+#include "VeltoDesktop/Views/WindowFront.hpp"
 #include "VeltoDesktop/Views/X11Selections.hpp"
 
 #include <QGuiApplication>
@@ -42,8 +43,9 @@ void MenuPanel::make() {
     view_->setSource(QUrl(QStringLiteral("qrc:/Velto/Views/PanelContent.qml")));
     content_ = view_->rootObject();
     if (content_) {
-        connect(content_, &QQuickItem::implicitHeightChanged, this, &MenuPanel::fit);
-        connect(content_, &QQuickItem::implicitWidthChanged, this, &MenuPanel::fit);
+        // Queued: placing sets the cap, which the content's height binding reads.
+        connect(content_, &QQuickItem::implicitHeightChanged, this, &MenuPanel::fit, Qt::QueuedConnection);
+        connect(content_, &QQuickItem::implicitWidthChanged, this, &MenuPanel::fit, Qt::QueuedConnection);
     }
 }
 
@@ -65,9 +67,7 @@ void MenuPanel::show(Mode mode, std::optional<QRect> anchor) {
     content_->setProperty("hasShadow", transparent);
     fit();
     QMetaObject::invokeMethod(content_, "fadeIn");
-    view_->show();
-    view_->raise();
-    view_->requestActivate();
+    bringToFront(*view_);
     content_->forceActiveFocus();
 }
 
@@ -81,7 +81,8 @@ void MenuPanel::fit() {
     const QSize cardSize(360, cardHeight);
     if (mode_ == Mode::panel && environment_.placesWindows && anchor_ && environment_.screens) {
         placement_ = PanelPlacement::place(*anchor_, cardSize, margin, environment_.screens());
-        content_->setProperty("heightCap", placement_->cardHeight);
+        if (content_->property("heightCap").toInt() != placement_->cardHeight)
+            content_->setProperty("heightCap", placement_->cardHeight);
         view_->setGeometry(placement_->frame);
     } else {
         content_->setProperty("heightCap", 100000);

@@ -3,7 +3,6 @@ import QtQuick
 // The update that waits for the running review.
 PlainText {
     objectName: "pendingUpdate"
-    implicitWidth: 344
     height: Math.max(28, implicitHeight)
     leftPadding: 12
     rightPadding: 12

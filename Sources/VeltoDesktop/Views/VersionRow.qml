@@ -37,7 +37,6 @@ Item {
         anchors.verticalCenter: parent.verticalCenter
         horizontalAlignment: Text.AlignRight
         text: row.value
-        font.features: { "tnum": 1 }
         color: row.tone === 1 ? theme.orange : (row.tone === 2 ? theme.tertiary : theme.ink)
         elide: Text.ElideRight
     }
