@@ -14,7 +14,8 @@
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     std::signal(SIGPIPE, SIG_IGN);
-    // Two screens side by side, the second at a pixel ratio of 2.
+    // Two screens side by side, the second at a pixel ratio of 2 (its 1280 × 800 pixels are 640 × 400
+    // logical ones; the offscreen platform scales by the logical DPI, not by "dpr").
     auto layout = QDir::temp().filePath(
         QStringLiteral("velto-views-screens-%1.json").arg(QCoreApplication::applicationPid()));
     {
@@ -22,7 +23,7 @@ int main(int argc, char** argv) {
         file.open(QIODevice::WriteOnly | QIODevice::Truncate);
         file.write(R"({"screens": [
             {"name": "primary", "x": 0, "y": 0, "width": 1280, "height": 800, "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1},
-            {"name": "sharp", "x": 1280, "y": 0, "width": 1280, "height": 800, "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 2}
+            {"name": "sharp", "x": 1280, "y": 0, "width": 1280, "height": 800, "logicalDpi": 192, "logicalBaseDpi": 96, "dpr": 1}
         ]})");
     }
     qputenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + layout).toUtf8());

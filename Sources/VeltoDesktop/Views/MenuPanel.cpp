@@ -83,6 +83,14 @@ void MenuPanel::fit() {
         placement_ = PanelPlacement::place(*anchor_, cardSize, margin, environment_.screens());
         if (content_->property("heightCap").toInt() != placement_->cardHeight)
             content_->setProperty("heightCap", placement_->cardHeight);
+        // The window belongs to the screen it is placed on (its pixel ratio comes from there).
+        const auto centre = placement_->frame.center();
+        for (auto* screen : QGuiApplication::screens()) {
+            if (screen->geometry().contains(centre) && view_->screen() != screen) {
+                view_->setScreen(screen);
+                break;
+            }
+        }
         view_->setGeometry(placement_->frame);
     } else {
         content_->setProperty("heightCap", 100000);
