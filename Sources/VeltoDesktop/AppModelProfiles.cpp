@@ -2,10 +2,11 @@
 #include "VeltoDesktop/AppLog.hpp"
 #include "VeltoDesktop/AppModel.hpp"
 #include "VeltoDesktop/MainThread.hpp"
-#include "VeltoDesktop/OnDevice.hpp"
 #include "VeltoDevice/Photos/OrganizationPhotoClient.hpp"
 #include "VeltoDevice/Scopes/DeviceScopesClient.hpp"
+#include "VeltoDevice/Support/Blocking.hpp"
 #include "VeltoDevice/Support/Exceptions.hpp"
+#include "VeltoDevice/Support/RunOn.hpp"
 
 #include <QByteArray>
 #include <QPointer>
@@ -24,8 +25,7 @@ boost::asio::awaitable<PhotoChange> syncOn(std::shared_ptr<OrganizationPhotoCach
 }
 
 boost::asio::awaitable<void> removeOn(std::shared_ptr<OrganizationPhotoCache> cache, std::string key) {
-    cache->remove(key);
-    co_return;
+    co_await cache->remove(std::move(key));
 }
 
 } // namespace
@@ -59,18 +59,19 @@ void AppModel::updateRecord(const std::string& deviceId, const DeviceProfile& pr
     organizations_->replace(index, std::move(row));
     if (!savedEnrollments_)
         return;
-    spawn([](std::shared_ptr<SavedEnrollments> saved, boost::asio::any_io_executor storage, std::string id,
+    spawn([](Serialized<SavedEnrollments> saved, std::string id,
              DeviceProfile received) -> boost::asio::awaitable<void> {
         std::exception_ptr failure;
         try {
-            auto saving = onStorage(storage, [saved, id, received] { return saved->refresh(id, received); });
+            auto saving = saved.run(
+                [id, received](SavedEnrollments& enrollments) { return enrollments.refresh(id, received); });
             co_await std::move(saving);
         } catch (...) {
             failure = std::current_exception();
         }
         if (failure && !isCancellation(failure))
             appLog().error("could not save the profile of " + id + ": " + describe(failure));
-    }(savedEnrollments_, storage_, deviceId, profile));
+    }(*savedEnrollments_, deviceId, profile));
 }
 
 boost::asio::awaitable<void> AppModel::syncPhoto(DeviceProfile::Organization organization,
@@ -83,7 +84,7 @@ boost::asio::awaitable<void> AppModel::syncPhoto(DeviceProfile::Organization org
     PhotoChange change = PhotoChange::unchanged;
     try {
         auto syncing = syncOn(photoCache_, deviceId, organization.photoVersion, client);
-        change = co_await onDevice(device_, std::move(syncing));
+        change = co_await runOn(device_, std::move(syncing));
     } catch (...) {
         failure = std::current_exception();
     }
@@ -135,7 +136,7 @@ void AppModel::forgetPhoto(const std::string& deviceId) {
              std::string id) -> boost::asio::awaitable<void> {
         try {
             auto removing = removeOn(std::move(cache), std::move(id));
-            co_await onDevice(device, std::move(removing));
+            co_await runOn(device, std::move(removing));
         } catch (...) {
             // A picture that cannot be removed is left; it is keyed by a device id no longer used.
         }
@@ -151,60 +152,53 @@ std::optional<QImage> AppModel::photo(const Enrollment* enrollment) const {
     return found->second;
 }
 
-boost::asio::awaitable<void> AppModel::refreshScopes(std::string deviceId) {
-    assertOnMainThread();
+boost::asio::awaitable<AppModel::ScopesReply> AppModel::requestScopes(std::string deviceId,
+                                                                      ScopesRequest request) {
+    ScopesReply reply;
     auto identity = commandLineIdentities_.find(deviceId);
     if (identity == commandLineIdentities_.end())
-        co_return;
+        co_return reply;
+    reply.isAsked = true;
     DeviceScopesClient client{identity->second.server, identity->second.http, deviceId};
-    std::exception_ptr failure;
     std::optional<DeviceScopes> scopes;
     try {
-        auto fetching = client.fetch();
-        scopes = co_await onDevice(device_, std::move(fetching));
+        auto requesting = request(std::move(client));
+        scopes = co_await runOn(device_, std::move(requesting));
     } catch (...) {
-        failure = std::current_exception();
+        reply.failure = std::current_exception();
     }
-    if (failure) {
-        if (!isCancellation(failure))
-            appLog().error("could not read the scopes of " + deviceId + ": " + describe(failure));
-        co_return;
+    if (scopes) {
+        auto updated = deviceScopes_;
+        updated.insert_or_assign(deviceId, std::move(*scopes));
+        assign(deviceScopes_, std::move(updated), &AppModel::deviceScopesChanged);
     }
-    auto updated = deviceScopes_;
-    updated.insert_or_assign(deviceId, std::move(*scopes));
-    assign(deviceScopes_, std::move(updated), &AppModel::deviceScopesChanged);
+    co_return reply;
+}
+
+boost::asio::awaitable<void> AppModel::refreshScopes(std::string deviceId) {
+    assertOnMainThread();
+    auto reply = co_await requestScopes(deviceId, [](DeviceScopesClient client) { return client.fetch(); });
+    if (reply.failure && !isCancellation(reply.failure))
+        appLog().error("could not read the scopes of " + deviceId + ": " + describe(reply.failure));
 }
 
 boost::asio::awaitable<void> AppModel::answer(DeviceScope scope, bool isGranted, std::string deviceId) {
     assertOnMainThread();
-    auto identity = commandLineIdentities_.find(deviceId);
-    if (identity == commandLineIdentities_.end())
+    auto reply = co_await requestScopes(
+        deviceId, [scope, isGranted](DeviceScopesClient client) { return client.answer(scope, isGranted); });
+    if (!reply.isAsked || (reply.failure && isCancellation(reply.failure)))
         co_return;
-    DeviceScopesClient client{identity->second.server, identity->second.http, deviceId};
-    std::exception_ptr failure;
-    std::optional<DeviceScopes> scopes;
-    try {
-        auto answering = client.answer(scope, isGranted);
-        scopes = co_await onDevice(device_, std::move(answering));
-    } catch (...) {
-        failure = std::current_exception();
-    }
-    if (failure) {
-        if (isCancellation(failure))
-            co_return;
-        auto description = describe(failure);
-        appLog().error("could not answer " + std::string(rawValue(scope)) + " for " + deviceId + ": " +
-                       description);
-        auto refusals = scopeRefusals_;
-        refusals.insert_or_assign(deviceId, "Velto did not get your answer: " + description);
-        assign(scopeRefusals_, std::move(refusals), &AppModel::scopeRefusalsChanged);
+    if (!reply.failure) {
+        if (scopeRefusals_.erase(deviceId) > 0)
+            Q_EMIT scopeRefusalsChanged();
         co_return;
     }
-    auto updated = deviceScopes_;
-    updated.insert_or_assign(deviceId, std::move(*scopes));
-    assign(deviceScopes_, std::move(updated), &AppModel::deviceScopesChanged);
-    if (scopeRefusals_.erase(deviceId) > 0)
-        Q_EMIT scopeRefusalsChanged();
+    auto description = describe(reply.failure);
+    appLog().error("could not answer " + std::string(rawValue(scope)) + " for " + deviceId + ": " +
+                   description);
+    auto refusals = scopeRefusals_;
+    refusals.insert_or_assign(deviceId, "Velto did not get your answer: " + description);
+    assign(scopeRefusals_, std::move(refusals), &AppModel::scopeRefusalsChanged);
 }
 
 boost::asio::awaitable<void> AppModel::agreeEverywhere(std::set<DeviceScope> scopes) {
