@@ -1,7 +1,6 @@
 #pragma once
 
 #include "VeltoDesktop/AppModel.hpp"
-#include "VeltoDesktop/Views/IntegrationStates.hpp"
 #include "VeltoDesktop/Views/MenuPanel.hpp"
 #include "VeltoDesktop/Views/StatusItemController.hpp"
 #include "VeltoDesktop/Views/StatusMenuController.hpp"
@@ -59,7 +58,8 @@ class PanelFixture : public ViewFixture {
 protected:
     void SetUp() override {
         model = std::make_unique<AppModel>(loop.mainExecutor(), services);
-        menu = std::make_unique<StatusMenuController>(*model, integrations, urls, [this] { ++quits; });
+        menu = std::make_unique<StatusMenuController>(
+            *model, urls, [this] { ++quits; }, [this] { ++loginSettingsShown; });
         MenuPanel::Environment environment;
         environment.isCompositing = [this] { return compositing; };
         environment.placesWindows = true;
@@ -159,9 +159,9 @@ protected:
     ManualAnimationDriver animations;
     std::shared_ptr<TestServices> services = std::make_shared<TestServices>(loop);
     std::unique_ptr<AppModel> model;
-    IntegrationStates integrations;
     std::shared_ptr<RecordingUrlOpening> urls = std::make_shared<RecordingUrlOpening>();
     int quits = 0;
+    int loginSettingsShown = 0;
     bool compositing = false;
     std::unique_ptr<StatusMenuController> menu;
     std::unique_ptr<MenuPanel> panel;
