@@ -83,10 +83,11 @@ protected:
         ViewFixture::TearDown();
     }
 
-    /// The tray item; the model's `closeMenu` closes its panel.
-    void makeStatusItem() {
+    /// The tray item, looking for a tray through `chosen` (else the fake detection); the model's
+    /// `closeMenu` closes its panel.
+    void makeStatusItem(std::shared_ptr<StatusItemHostDetecting> chosen = nullptr) {
         StatusItemController::Dependencies dependencies;
-        dependencies.detection = detection;
+        dependencies.detection = chosen ? std::move(chosen) : detection;
         dependencies.makeHost = [this] {
             auto made = std::make_unique<FakeTrayHost>();
             host = made.get();
