@@ -171,6 +171,23 @@ TEST_F(PanelTest, RemoveAsksFirstAndCancelKeepsTheOrganization) {
     EXPECT_TRUE(panel->isVisible()) << "removing happens inside the panel";
 }
 
+TEST_F(PanelTest, AConfirmationGoesWithItsOrganizationOnly) {
+    adopt("dev-1", "Acme");
+    adopt("dev-2", "Zeta");
+    makeStatusItem();
+    openPanel();
+    menu->organizationList().askToRemove("dev-2");
+    loop.run(model->remove(model->organizations()[0]));
+    settle();
+    ASSERT_FALSE(menu->organizationList().confirmation().isEmpty())
+        << "another organization leaving keeps it";
+    EXPECT_TRUE(item("confirmation"));
+    loop.run(model->remove(model->organizations()[0]));
+    settle();
+    EXPECT_TRUE(menu->organizationList().confirmation().isEmpty());
+    EXPECT_FALSE(item("confirmation") && item("confirmation")->isVisible());
+}
+
 TEST_F(PanelTest, AllowSendsTheAnswerAndCancelSendsNothing) {
     services->transport->route("GET", "/api/devices/dev-1/scopes",
                                RoutedTransport::reply(200, scopesBody("dev-1", false)));
