@@ -127,6 +127,20 @@ TEST_F(PanelTest, PauseClosesTheMenuAndAsksTheModel) {
     EXPECT_TRUE(item("command-Resume Reviews"));
 }
 
+TEST_F(PanelTest, AnOrganizationAddedWhileOpenGrowsThePanelUnderTheSameAnchor) {
+    adopt("dev-1", "Acme");
+    makeStatusItem();
+    openPanel();
+    const auto before = panel->placement()->frame;
+    adopt("dev-2", "Zeta");
+    settle();
+    const auto after = panel->placement()->frame;
+    EXPECT_GT(after.height(), before.height());
+    EXPECT_EQ(after.top(), before.top());
+    EXPECT_EQ(after.left(), before.left());
+    EXPECT_EQ(panel->window()->height(), after.height());
+}
+
 TEST_F(PanelTest, CtrlPPausesAndCloses) {
     adopt("dev-1", "Acme");
     makeStatusItem();

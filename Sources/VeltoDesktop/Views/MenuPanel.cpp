@@ -46,6 +46,10 @@ void MenuPanel::make() {
         // Queued: placing sets the cap, which the content's height binding reads.
         connect(content_, &QQuickItem::implicitHeightChanged, this, &MenuPanel::fit, Qt::QueuedConnection);
         connect(content_, &QQuickItem::implicitWidthChanged, this, &MenuPanel::fit, Qt::QueuedConnection);
+        // The content's height is capped at the last placement's: a card that grows past it is
+        // heard from the card itself.
+        if (auto* card = content_->findChild<QQuickItem*>(QStringLiteral("statusMenu")))
+            connect(card, &QQuickItem::implicitHeightChanged, this, &MenuPanel::fit, Qt::QueuedConnection);
     }
 }
 
