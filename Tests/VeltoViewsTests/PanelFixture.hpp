@@ -63,13 +63,7 @@ protected:
         MenuPanel::Environment environment;
         environment.isCompositing = [this] { return compositing; };
         environment.placesWindows = true;
-        environment.screens = [] {
-            std::vector<PanelPlacement::Screen> screens;
-            for (const auto* screen : QGuiApplication::screens())
-                screens.push_back({screen->geometry(), screen->availableGeometry(),
-                                   screen == QGuiApplication::primaryScreen()});
-            return screens;
-        };
+        environment.screens = &MenuPanel::systemScreens;
         panel = std::make_unique<MenuPanel>(*views, *menu, environment);
     }
 

@@ -19,14 +19,16 @@ MenuPanel::Environment MenuPanel::systemEnvironment() {
     const bool isWayland = platform.startsWith(QLatin1String("wayland"));
     environment.isCompositing = [isWayland] { return isWayland || X11Selections::hasCompositor(); };
     environment.placesWindows = !isWayland;
-    environment.screens = [] {
-        std::vector<PanelPlacement::Screen> screens;
-        const auto* primary = QGuiApplication::primaryScreen();
-        for (const auto* screen : QGuiApplication::screens())
-            screens.push_back({screen->geometry(), screen->availableGeometry(), screen == primary});
-        return screens;
-    };
+    environment.screens = &MenuPanel::systemScreens;
     return environment;
+}
+
+std::vector<PanelPlacement::Screen> MenuPanel::systemScreens() {
+    std::vector<PanelPlacement::Screen> screens;
+    const auto* primary = QGuiApplication::primaryScreen();
+    for (const auto* screen : QGuiApplication::screens())
+        screens.push_back({screen->geometry(), screen->availableGeometry(), screen == primary});
+    return screens;
 }
 
 MenuPanel::MenuPanel(ViewEngine& views, StatusMenuController& menu, Environment environment, QObject* parent)
