@@ -143,6 +143,9 @@ protected:
         ASSERT_TRUE(target);
         ASSERT_TRUE(target->isVisible());
         auto* window = target->window();
+        // Positioners lay out at the window's next polish, whose time the render timer decides: a
+        // grab polishes now, so the click lands where the item is drawn.
+        window->grabWindow();
         const auto centre = target->mapToScene(QPointF(target->width() / 2, target->height() / 2)).toPoint();
         QTest::mouseClick(window, button, {}, centre);
         settle();
