@@ -115,6 +115,15 @@ protected:
         ASSERT_TRUE(panel->isVisible());
     }
 
+    /// Positioners lay out at the window's next polish, whose time the render timer decides: a grab
+    /// polishes now, and the panel then follows the card's new height.
+    void layOut(QQuickWindow* window) {
+        if (!window)
+            return;
+        window->grabWindow();
+        settle();
+    }
+
     void settle() {
         loop.drain();
         animations.advanceBy(500);
@@ -143,9 +152,7 @@ protected:
         ASSERT_TRUE(target);
         ASSERT_TRUE(target->isVisible());
         auto* window = target->window();
-        // Positioners lay out at the window's next polish, whose time the render timer decides: a
-        // grab polishes now, so the click lands where the item is drawn.
-        window->grabWindow();
+        layOut(window);
         const auto centre = target->mapToScene(QPointF(target->width() / 2, target->height() / 2)).toPoint();
         QTest::mouseClick(window, button, {}, centre);
         settle();
