@@ -9,8 +9,10 @@
 #include "VeltoDesktop/StandardErrorLogSink.hpp"
 #include "VeltoDesktop/SystemServices.hpp"
 #include "VeltoDesktop/TerminationSignals.hpp"
+#include "VeltoDesktop/Views/DesktopSurfaces.hpp"
 #include "VeltoDevice/Support/DeviceThread.hpp"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QPointer>
 #include <QTimer>
@@ -22,7 +24,9 @@ int main(int argc, char** argv) {
     using namespace velto;
     // Before any thread exists, so that every thread inherits the mask and only the descriptor sees them.
     TerminationSignals::blockInThisThread();
-    QCoreApplication application(argc, argv);
+    // Widgets for the tray icon; the last window closing is not the application's end.
+    QApplication application(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
     setLogSink(StandardErrorLogSink::forThisSystem());
 
     std::vector<std::string> arguments;
@@ -73,9 +77,11 @@ int main(int argc, char** argv) {
     };
     AppDelegate delegate(context.executor(), services, terminate);
     delegatePointer = &delegate;
+    delegate.setSurfaces(std::make_shared<DesktopSurfaces>(
+        DesktopSurfaces::systemOptions(context.executor(), services, [&terminate] { terminate(); })));
 
     QObject::connect(&instance, &SingleInstance::linksReceived, &delegate,
-                     [&delegate](std::vector<std::string> links) { delegate.open(links); });
+                     [&delegate](std::vector<std::string> links) { delegate.forwarded(links); });
     TerminationSignals signals;
     QObject::connect(&signals, &TerminationSignals::requested, &delegate, terminate);
     QObject::connect(&application, &QCoreApplication::aboutToQuit, &delegate,

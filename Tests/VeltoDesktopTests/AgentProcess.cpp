@@ -61,6 +61,8 @@ AgentProcess::AgentProcess(bool systemBus) {
                     {"PATH", bin.string() + ":/usr/bin:/bin"},
                     {"SHELL", (bin / "login-shell").string()},
                     {"DBUS_SYSTEM_BUS_ADDRESS", systemAddress},
+                    // No display here: the windows draw offscreen.
+                    {"QT_QPA_PLATFORM", "offscreen"},
                     {"DBUS_SESSION_BUS_ADDRESS", std::getenv("DBUS_SESSION_BUS_ADDRESS")},
                     // Coroutines still suspended when the process ends are not unwound: their frames
                     // are what LeakSanitizer would report at every exit with open connections.

@@ -194,6 +194,12 @@ boost::urls::url VeltoServer::connectSocketURL() const {
     return url;
 }
 
+boost::urls::url VeltoServer::macPairingPage() const {
+    auto url = appending("organization/settings/devices");
+    url.set_encoded_query("pair=mac");
+    return url;
+}
+
 boost::urls::url VeltoServer::enrollURL() const {
     return appending("api/devices/enroll");
 }

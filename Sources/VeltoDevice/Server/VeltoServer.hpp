@@ -30,6 +30,8 @@ public:
     boost::urls::url connectURL() const;
     boost::urls::url connectSocketURL() const;
     boost::urls::url enrollURL() const;
+    /// The server's page for pairing a machine: "organization/settings/devices?pair=mac".
+    boost::urls::url macPairingPage() const;
     boost::urls::url nonceURL() const;
     boost::urls::url organizationPhotoURL() const;
     boost::urls::url deviceScopesURL(std::string_view deviceId) const;

@@ -1,0 +1,74 @@
+#include "VeltoDesktop/Views/PanelPlacement.hpp"
+
+#include <algorithm>
+
+namespace velto {
+
+namespace {
+
+QPoint middle(QRect rect) {
+    return {rect.left() + rect.width() / 2, rect.top() + rect.height() / 2};
+}
+
+} // namespace
+
+std::optional<std::size_t> PanelPlacement::screenFor(QRect anchor, const std::vector<Screen>& screens) {
+    if (screens.empty())
+        return std::nullopt;
+    const auto centre = middle(anchor);
+    for (std::size_t index = 0; index < screens.size(); ++index) {
+        if (screens[index].geometry.contains(centre))
+            return index;
+    }
+    std::optional<std::size_t> best;
+    long long bestArea = 0;
+    for (std::size_t index = 0; index < screens.size(); ++index) {
+        const auto overlap = screens[index].geometry.intersected(anchor);
+        const long long area = overlap.isEmpty() ? 0 : 1LL * overlap.width() * overlap.height();
+        if (area > bestArea) {
+            bestArea = area;
+            best = index;
+        }
+    }
+    if (best)
+        return best;
+    for (std::size_t index = 0; index < screens.size(); ++index) {
+        if (screens[index].isPrimary)
+            return index;
+    }
+    return 0;
+}
+
+PanelPlacement PanelPlacement::place(QRect anchor, QSize card, int margin,
+                                     const std::vector<Screen>& screens) {
+    PanelPlacement placement;
+    const int width = card.width() + 2 * margin;
+    placement.screen = screenFor(anchor, screens);
+    if (!placement.screen) {
+        placement.cardHeight = card.height();
+        placement.frame = QRect(middle(anchor).x() - width / 2, anchor.bottom() + 1 + anchorGap - margin,
+                                width, card.height() + 2 * margin);
+        return placement;
+    }
+    const auto& screen = screens[*placement.screen];
+    const QRect work = screen.available.isValid() ? screen.available : screen.geometry;
+    // An anchor off the chosen screen (off every screen) counts as the middle of its top edge.
+    QRect at = anchor;
+    if (!screen.geometry.intersects(anchor))
+        at = QRect(QPoint(work.center().x(), work.top()), QSize(1, 1));
+
+    int x = middle(at).x() - width / 2;
+    x = std::max(x, work.left() + edgeGap - margin);
+    x = std::min(x, work.right() + 1 - width - edgeGap + margin);
+
+    placement.cardHeight = std::max(0, std::min(card.height(), work.height() - 2 * edgeGap));
+    placement.opensAbove = middle(at).y() > middle(screen.geometry).y();
+    int cardTop =
+        placement.opensAbove ? at.top() - anchorGap - placement.cardHeight : at.bottom() + 1 + anchorGap;
+    cardTop = std::min(cardTop, work.bottom() + 1 - edgeGap - placement.cardHeight);
+    cardTop = std::max(cardTop, work.top() + edgeGap);
+    placement.frame = QRect(x, cardTop - margin, width, placement.cardHeight + 2 * margin);
+    return placement;
+}
+
+} // namespace velto

@@ -1,0 +1,81 @@
+#include "VeltoDesktop/Views/ShadowImage.hpp"
+
+#include <QPainter>
+#include <algorithm>
+#include <vector>
+
+namespace velto {
+
+namespace {
+
+/// One box blur pass of the alpha channel along rows (`horizontal`) or columns.
+void boxBlur(std::vector<float>& alpha, int width, int height, int radius, bool horizontal) {
+    std::vector<float> out(alpha.size());
+    const int lines = horizontal ? height : width;
+    const int length = horizontal ? width : height;
+    auto at = [&](int line, int i) -> float& {
+        return horizontal ? alpha[static_cast<std::size_t>(line * width + i)]
+                          : alpha[static_cast<std::size_t>(i * width + line)];
+    };
+    auto outAt = [&](int line, int i) -> float& {
+        return horizontal ? out[static_cast<std::size_t>(line * width + i)]
+                          : out[static_cast<std::size_t>(i * width + line)];
+    };
+    const float span = static_cast<float>(2 * radius + 1);
+    for (int line = 0; line < lines; ++line) {
+        float sum = 0;
+        for (int i = -radius; i <= radius; ++i)
+            sum += (i >= 0 && i < length) ? at(line, i) : 0.0f;
+        for (int i = 0; i < length; ++i) {
+            outAt(line, i) = sum / span;
+            const int leaving = i - radius;
+            const int entering = i + radius + 1;
+            if (leaving >= 0)
+                sum -= at(line, leaving);
+            if (entering < length)
+                sum += at(line, entering);
+        }
+    }
+    alpha.swap(out);
+}
+
+} // namespace
+
+QImage ShadowImage::make(int cornerRadius, int margin, int blurRadius, double opacity) {
+    const int side = 2 * border(cornerRadius, margin) + 1;
+    QImage shape(side, side, QImage::Format_ARGB32_Premultiplied);
+    shape.fill(Qt::transparent);
+    {
+        QPainter painter(&shape);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(Qt::black);
+        painter.drawRoundedRect(QRectF(margin, margin, side - 2 * margin, side - 2 * margin), cornerRadius,
+                                cornerRadius);
+    }
+    std::vector<float> alpha(static_cast<std::size_t>(side * side));
+    for (int y = 0; y < side; ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(shape.constScanLine(y));
+        for (int x = 0; x < side; ++x)
+            alpha[static_cast<std::size_t>(y * side + x)] = static_cast<float>(qAlpha(line[x])) / 255.0f;
+    }
+    // Three box passes each way come close to a gaussian of the blur radius.
+    const int pass = std::max(1, blurRadius / 3);
+    for (int round = 0; round < 3; ++round) {
+        boxBlur(alpha, side, side, pass, true);
+        boxBlur(alpha, side, side, pass, false);
+    }
+    QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < side; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < side; ++x) {
+            const int a = std::clamp(
+                static_cast<int>(alpha[static_cast<std::size_t>(y * side + x)] * opacity * 255.0 + 0.5), 0,
+                255);
+            line[x] = qRgba(0, 0, 0, a);
+        }
+    }
+    return image;
+}
+
+} // namespace velto

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <boost/url/url.hpp>
+
+namespace velto {
+
+/// Opens a web page in the user's browser.
+class UrlOpening {
+public:
+    virtual ~UrlOpening() = default;
+    virtual void open(const boost::urls::url& url) = 0;
+};
+
+} // namespace velto
