@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds the optimised benchmark program and the idle connections and process measurements and runs them; each
-# prints its figures against their goals, and the script exits with 1 when one is missed. Extra
-# arguments go to the benchmark program (e.g. --benchmark_filter=DPoP).
+# Builds the optimised benchmark program and the measurements (idle connections, update throughput,
+# processes, agent passes, the job runner) and runs them; each prints its figures against their goals,
+# and the script exits with 1 when one is missed. Extra arguments go to the benchmark program (e.g.
+# --benchmark_filter=DPoP).
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -9,14 +10,23 @@ cd "$root"
 
 cmake --preset release >/dev/null
 cmake --build --preset release --target VeltoBenchmarks IdleConnectionsMeasurement UpdateThroughputMeasurement \
-    ProcessMeasurement
+    ProcessMeasurement AgentPassMeasurement JobRunnerMeasurement AgentMeasurement
 status=0
 build/release/Benchmarks/VeltoBenchmarks --benchmark_repetitions=5 --benchmark_report_aggregates_only=true "$@" ||
     status=1
-# Ten organizations' sessions held idle for a minute against the Node peer: CPU time and memory.
+# Ten organizations' sessions held idle for a minute against the Node peer, renewing every 30 s:
+# CPU time per idle minute and per renewal, and memory.
 VELTO_SOURCE_DIR="$root" build/release/Benchmarks/IdleConnectionsMeasurement || status=1
 # Download and unpacking of an update against openssl, unzip and sha256sum on the same input.
 VELTO_SOURCE_DIR="$root" build/release/Benchmarks/UpdateThroughputMeasurement || status=1
 # /bin/true through the process runner and a 16 MiB drain, against bare system calls.
 build/release/Benchmarks/ProcessMeasurement || status=1
+# A 2,000-file, 100 MiB skill folder's digest, and an add-on pass over three harnesses that changes nothing.
+build/release/Benchmarks/AgentPassMeasurement || status=1
+# The job runner on node against the Node peer: relay latency and throughput, cancel to the group gone.
+VELTO_SOURCE_DIR="$root" build/release/Benchmarks/JobRunnerMeasurement || status=1
+# The whole agent: cold start with ten saved organizations (keyring reads included), then its idle CPU
+# time and memory over a minute; in a keyring of its own.
+VELTO_SOURCE_DIR="$root" dbus-run-session -- bash scripts/with-keyring.sh build/release/Benchmarks/AgentMeasurement ||
+    status=1
 exit "$status"

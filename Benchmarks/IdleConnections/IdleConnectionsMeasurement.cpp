@@ -1,6 +1,8 @@
-// Connects organizations to the Node peer of Tests/EndToEnd on loopback, holds their sessions idle
-// with a renewal window longer than the hold, and prints this process's CPU time over the idle
-// period and its resident memory, each against its goal. Exits with 1 when a goal is missed.
+// Connects organizations to the Node peer of Tests/EndToEnd on loopback and holds their sessions
+// idle with the server's usual renewal window of 60 s, so that each session proves its key every
+// 30 s. Prints this process's CPU time over the hold, per organization and idle minute and per
+// renewal, and its resident memory, each against its goal. Exits with 1 when a goal is missed, when
+// a session drops, or when the peer refuses a proof.
 //
 //   IdleConnectionsMeasurement [--organizations N] [--seconds S]   (default 10 and 60)
 //
@@ -20,9 +22,11 @@
 #include <boost/asio/co_spawn.hpp>
 #include <boost/asio/detached.hpp>
 #include <boost/asio/io_context.hpp>
+#include <boost/asio/steady_timer.hpp>
 #include <boost/asio/use_future.hpp>
 
 #include <chrono>
+#include <cstdint>
 #include <cstdlib>
 #include <exception>
 #include <fstream>
@@ -37,19 +41,35 @@
 
 #include "EndToEndPeer.hpp"
 #include "FixedSigningKey.hpp"
+#include "Measurement.hpp"
+#include "ProcessStatus.hpp"
 
 namespace {
 
 using namespace std::chrono_literals;
 using namespace velto;
+using benchmarks::statusMiB;
 
-constexpr double cpuGoalMsPerOrganizationMinute = 10.0;
+constexpr std::int64_t renewWithinMs = 60'000;
+constexpr double cpuGoalMsPerOrganizationMinute = 0.5;
+constexpr double cpuGoalMicrosecondsPerRenewal = 150.0;
 constexpr double residentGoalMiB = 20.0;
 
-class DiscardingLogSink final : public LogSink {
-public:
-    void write(LogLevel, std::string_view, std::string_view) override {}
+/// The renewal proofs the peer has verified and refused so far, over every session.
+struct ProofCounts {
+    std::int64_t verified = 0;
+    std::int64_t refused = 0;
 };
+
+ProofCounts proofCounts(const testing::EndToEndPeer& peer) {
+    ProofCounts counts;
+    const auto listed = peer.control("GET", "/control/connect/sessions");
+    for (const auto& session : listed["sessions"]) {
+        for (const auto& proof : session["proofs"])
+            ++(proof["verified"].get<bool>() ? counts.verified : counts.refused);
+    }
+    return counts;
+}
 
 /// User plus system CPU time of this process so far.
 std::chrono::microseconds processCPUTime() {
@@ -61,32 +81,13 @@ std::chrono::microseconds processCPUTime() {
     return micros(usage.ru_utime) + micros(usage.ru_stime);
 }
 
-/// A field of /proc/self/status in MiB ("VmRSS", "VmHWM"); 0 when it cannot be read.
-double statusMiB(const std::string& field) {
-    std::ifstream status("/proc/self/status");
-    std::string name;
-    while (status >> name) {
-        if (name == field + ":") {
-            double kilobytes = 0;
-            status >> kilobytes;
-            return kilobytes / 1024.0;
-        }
-        std::getline(status, name);
-    }
-    return 0;
-}
-
-template <typename T> T runToEnd(boost::asio::io_context& context, boost::asio::awaitable<T> operation) {
-    auto result = boost::asio::co_spawn(context, std::move(operation), boost::asio::use_future);
-    auto deadline = std::chrono::steady_clock::now() + 30s;
-    while (result.wait_for(0s) != std::future_status::ready) {
-        if (std::chrono::steady_clock::now() > deadline)
-            throw std::runtime_error("an operation did not finish within 30 s");
-        context.run_one_for(50ms);
-        if (context.stopped())
-            context.restart();
-    }
-    return result.get();
+/// Runs the context for `duration` as the device thread runs it, blocked until there is work:
+/// `run_for` would wake once a second on its own.
+void holdFor(boost::asio::io_context& context, std::chrono::steady_clock::duration duration) {
+    boost::asio::steady_timer end(context, duration);
+    end.async_wait([&context](const boost::system::error_code&) { context.stop(); });
+    context.run();
+    context.restart();
 }
 
 boost::asio::awaitable<std::string> enrolledDeviceId(VeltoServer server, DPoPHTTPClient http,
@@ -115,10 +116,9 @@ boost::asio::awaitable<void> follow(Organization& organization) {
 }
 
 int measure(int organizations, int seconds) {
-    setLogSink(std::make_shared<DiscardingLogSink>());
+    benchmarks::discardLog();
     testing::EndToEndPeer peer;
-    // Far longer than the hold: no renewal falls inside it.
-    peer.control("POST", "/control/connect/config", {{"renewWithinMs", 24 * 60 * 60 * 1000}});
+    peer.control("POST", "/control/connect/config", {{"renewWithinMs", renewWithinMs}});
     nlohmann::json codes = nlohmann::json::array();
     for (int index = 0; index < organizations; ++index) {
         std::string code =
@@ -144,7 +144,8 @@ int measure(int organizations, int seconds) {
         std::string code = codes[static_cast<std::size_t>(index)]["code"];
         EnrollmentRequest request(ApprovedCode{server, EnrollmentCode::fromTyped(code)}, "Measurement Mac",
                                   "1.0.0", {});
-        organization.deviceId = runToEnd(context, enrolledDeviceId(server, identity.http, request));
+        organization.deviceId =
+            benchmarks::runToEnd(context, enrolledDeviceId(server, identity.http, request));
         organization.connection = std::make_unique<DeviceConnection>(
             context.get_executor(), identity, dialer, Backoff::standard(), SystemClock::shared(),
             SessionHandlers{},
@@ -168,11 +169,17 @@ int measure(int organizations, int seconds) {
         context.run_for(20ms);
     }
 
+    // Lets the work of connecting settle, and places the proofs, due every half window after each
+    // welcome, away from the ends of the hold.
+    holdFor(context, std::chrono::milliseconds(renewWithinMs / 4));
+    auto proofsBefore = proofCounts(peer);
     auto cpuBefore = processCPUTime();
-    context.run_for(std::chrono::seconds(seconds));
+    holdFor(context, std::chrono::seconds(seconds));
     auto cpu = processCPUTime() - cpuBefore;
+    auto proofsAfter = proofCounts(peer);
     double residentMiB = statusMiB("VmRSS");
     double peakMiB = statusMiB("VmHWM");
+    std::int64_t renewals = proofsAfter.verified - proofsBefore.verified;
 
     bool stayedConnected = true;
     for (auto& organization : all) {
@@ -183,23 +190,35 @@ int measure(int organizations, int seconds) {
         }
     }
 
+    bool proofsAccepted = proofsAfter.refused == 0 && renewals > 0;
+    if (proofsAfter.refused != 0)
+        std::cerr << "the peer refused " << proofsAfter.refused << " renewal proofs\n";
+    if (renewals <= 0)
+        std::cerr << "no renewal fell inside the hold\n";
+
     double cpuMs = static_cast<double>(cpu.count()) / 1000.0;
     double perOrganizationMinute = cpuMs / organizations * (60.0 / seconds);
+    // The whole hold's CPU time over its renewals: what an idle session spends besides them counts too.
+    double perRenewal = renewals > 0 ? static_cast<double>(cpu.count()) / static_cast<double>(renewals) : 0;
     bool cpuMet = perOrganizationMinute < cpuGoalMsPerOrganizationMinute;
+    bool renewalMet = renewals > 0 && perRenewal < cpuGoalMicrosecondsPerRenewal;
     bool memoryMet = residentMiB < residentGoalMiB;
     std::cout << std::fixed << std::setprecision(2);
     std::cout << "idle connections: " << organizations << " organizations held idle for " << seconds
-              << " s\n";
+              << " s with a renewal window of " << renewWithinMs / 1000 << " s, " << renewals
+              << " renewals\n";
     std::cout << "idle CPU time: " << cpuMs << " ms, " << perOrganizationMinute
               << " ms per organization per idle minute (goal under " << cpuGoalMsPerOrganizationMinute << ": "
               << (cpuMet ? "met" : "MISSED") << ")\n";
+    std::cout << "CPU time per renewal: " << perRenewal << " us (goal under " << cpuGoalMicrosecondsPerRenewal
+              << ": " << (renewalMet ? "met" : "MISSED") << ")\n";
     std::cout << "resident memory: " << residentMiB << " MiB (peak " << peakMiB << " MiB; goal under "
               << residentGoalMiB << ": " << (memoryMet ? "met" : "MISSED") << ")\n";
 
     for (auto& organization : all)
         organization.connection.reset();
     context.run_for(100ms);
-    return cpuMet && memoryMet && stayedConnected ? 0 : 1;
+    return cpuMet && renewalMet && memoryMet && stayedConnected && proofsAccepted ? 0 : 1;
 }
 
 } // namespace
@@ -207,20 +226,10 @@ int measure(int organizations, int seconds) {
 int main(int argc, char** argv) {
     int organizations = 10;
     int seconds = 60;
-    for (int index = 1; index < argc; ++index) {
-        std::string_view argument = argv[index];
-        if ((argument == "--organizations" || argument == "--seconds") && index + 1 < argc) {
-            int value = std::atoi(argv[++index]);
-            if (value <= 0) {
-                std::cerr << argument << " takes a positive number\n";
-                return 2;
-            }
-            (argument == "--organizations" ? organizations : seconds) = value;
-        } else {
-            std::cerr << "usage: IdleConnectionsMeasurement [--organizations N] [--seconds S]\n";
-            return 2;
-        }
-    }
+    if (!benchmarks::readPositiveOptions(argc, argv,
+                                         {{"--organizations", &organizations}, {"--seconds", &seconds}},
+                                         "IdleConnectionsMeasurement [--organizations N] [--seconds S]"))
+        return 2;
     try {
         return measure(organizations, seconds);
     } catch (const std::exception& error) {

@@ -27,6 +27,8 @@
 #include <unistd.h>
 #include <vector>
 
+#include "Measurement.hpp"
+
 extern char** environ;
 
 namespace {
@@ -35,6 +37,7 @@ using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 using velto::Environment;
 using velto::ProcessRunner;
+using velto::benchmarks::percentile;
 
 constexpr double spawnGoal = 1.5;
 constexpr double drainGoal = 0.8;
@@ -50,12 +53,6 @@ template <typename T> T runToEnd(boost::asio::io_context& context, boost::asio::
 
 double microseconds(Clock::duration duration) {
     return std::chrono::duration<double, std::micro>(duration).count();
-}
-
-double percentile(std::vector<double> values, double fraction) {
-    std::sort(values.begin(), values.end());
-    auto index = static_cast<std::size_t>(fraction * static_cast<double>(values.size() - 1) + 0.5);
-    return values[std::min(index, values.size() - 1)];
 }
 
 double median(std::vector<double> values) {

@@ -85,6 +85,8 @@ void AppDelegate::finishLaunching() {
     model_->spawn([](QPointer<AppModel> model) -> boost::asio::awaitable<void> {
         if (model)
             co_await model->refreshHarnesses();
+        if (model)
+            co_await model->reconcileAgents();
     }(QPointer<AppModel>(model_.get())));
     Q_EMIT launched();
 }

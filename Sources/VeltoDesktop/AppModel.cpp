@@ -2,7 +2,8 @@
 
 #include "VeltoDesktop/AppLog.hpp"
 #include "VeltoDesktop/MainThread.hpp"
-#include "VeltoDesktop/OnDevice.hpp"
+#include "VeltoDevice/Support/Blocking.hpp"
+#include "VeltoDevice/Support/RunOn.hpp"
 
 #include <boost/asio/co_spawn.hpp>
 
@@ -54,12 +55,19 @@ AppModel::AppModel(boost::asio::any_io_executor main, std::shared_ptr<AppService
     keyStore_ = std::make_shared<SecureEnclaveKeyStore>(services_->keyring());
     inventory_ = services_->makeInventory();
     modelCatalogCache_ = services_->makeModelCatalogCache();
+    loginItem_ = services_->makeLoginItem();
+    commandLineTool_ = services_->makeCommandLineTool();
+    agentPasses_ = std::make_shared<CoalescedPass>();
     photoCache_ = services_->makePhotoCache();
     connections_ = std::make_unique<OrganizationConnections>(main_, device_, services_->makeSockets());
+    commandLineLogins_ = services_->makeCommandLineLogins();
     isPaused_ = preferences_->standard().boolean(pausedKey).value_or(false);
     runner_ = services_->makeRunner();
     updates_ = services_->makeUpdates(runner_->activity());
-    savedEnrollments_ = services_->makeSavedEnrollments();
+    if (auto saved = services_->makeSavedEnrollments())
+        savedEnrollments_.emplace(storage_, *saved);
+    loginItemState_ = loginItem_->state();
+    commandLineToolState_ = commandLineTool_->state();
 }
 
 AppModel::~AppModel() = default;
@@ -119,12 +127,12 @@ boost::asio::awaitable<void> AppModel::refreshHarnesses() {
     const int earlierGeneration = runnerGeneration_;
 
     auto reading = readRunner(runner_);
-    auto runner = co_await onDevice(device_, std::move(reading));
+    auto runner = co_await runOn(device_, std::move(reading));
     assign(canRunJobs_, runner.isAvailable, &AppModel::canRunJobsChanged);
     assign(runnerGeneration_, runner.generation, &AppModel::runnerGenerationChanged);
 
     auto refreshing = refreshInventory(inventory_);
-    auto inventory = co_await onDevice(device_, std::move(refreshing));
+    auto inventory = co_await runOn(device_, std::move(refreshing));
     assign(harnesses_, std::move(inventory.statuses), &AppModel::harnessesChanged);
     assign(isDetectingHarnesses_, inventory.isDetecting, &AppModel::isDetectingHarnessesChanged);
 

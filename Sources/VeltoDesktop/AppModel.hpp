@@ -8,6 +8,11 @@
 #include "VeltoDesktop/EnrollmentPrompt.hpp"
 #include "VeltoDesktop/OrganizationConnections.hpp"
 #include "VeltoDesktop/OrganizationListModel.hpp"
+#include "VeltoDevice/Agents/AgentIntegrationOutcome.hpp"
+#include "VeltoDevice/Agents/AgentSurroundings.hpp"
+#include "VeltoDevice/Agents/CoalescedPass.hpp"
+#include "VeltoDevice/CommandLineTool/CommandLineToolInstall.hpp"
+#include "VeltoDevice/CommandLineTool/CommandLineToolState.hpp"
 #include "VeltoDevice/Connection/DeviceIdentity.hpp"
 #include "VeltoDevice/Connection/OverallConnection.hpp"
 #include "VeltoDevice/Enrollment/ApprovedEnrollment.hpp"
@@ -15,9 +20,12 @@
 #include "VeltoDevice/Enrollment/SetupProgress.hpp"
 #include "VeltoDevice/Harness/HarnessStatus.hpp"
 #include "VeltoDevice/Keys/SecureEnclaveKeyStore.hpp"
+#include "VeltoDevice/LoginItem/LoginItemRefusal.hpp"
+#include "VeltoDevice/LoginItem/LoginItemState.hpp"
 #include "VeltoDevice/Protocol/DeviceMessage.hpp"
 #include "VeltoDevice/Runner/ModelCatalog.hpp"
 #include "VeltoDevice/Scopes/DeviceScopes.hpp"
+#include "VeltoDevice/Support/Serialized.hpp"
 
 #include <boost/asio/any_io_executor.hpp>
 #include <boost/asio/awaitable.hpp>
@@ -81,6 +89,12 @@ public:
     const std::map<std::string, DeviceScopes>& deviceScopes() const { return deviceScopes_; }
     const std::map<std::string, std::string>& scopeRefusals() const { return scopeRefusals_; }
     const std::map<std::string, QImage>& organizationPhotos() const { return organizationPhotos_; }
+    LoginItemState loginItemState() const { return loginItemState_; }
+    const std::optional<LoginItemRefusal>& loginItemRefusal() const { return loginItemRefusal_; }
+    CommandLineToolState commandLineToolState() const { return commandLineToolState_; }
+    const std::optional<std::string>& commandLineToolRefusal() const { return commandLineToolRefusal_; }
+    bool isInstallingCommandLineTool() const { return isInstallingCommandLineTool_; }
+    const std::map<HarnessKind, AgentIntegrationOutcome>& agentOutcomes() const { return agentOutcomes_; }
 
     DevicePreferences& preferences() const { return *preferences_; }
     EnrollmentForm& enrollmentForm() const { return *enrollmentForm_; }
@@ -159,12 +173,26 @@ public:
     boost::asio::awaitable<void> agreeEverywhere(std::set<DeviceScope> scopes);
     std::optional<DeviceScopes> scopes(const EnrolledOrganization& organization) const;
 
-    // The velto command's logins.
+    // The velto command's logins, its link and the login item.
+    /// Starts the renewal task once: the logins of organizations no longer saved are dropped, then
+    /// every connected organization's login is renewed each `commandLineLoginPeriod`.
     void keepCommandLineLogins();
     boost::asio::awaitable<void> forgetUnpairedCommandLineLogins();
     boost::asio::awaitable<void> refreshCommandLineLogins();
     boost::asio::awaitable<void> refreshCommandLineLogin(std::string deviceId);
     boost::asio::awaitable<void> forgetCommandLineLogin(std::string deviceId);
+    void refreshCommandLineTool();
+    boost::asio::awaitable<CommandLineToolInstall> installCommandLineTool();
+    void refreshLoginItem();
+    std::optional<LoginItemRefusal> setOpensAtLogin(bool opensAtLogin);
+
+    // Agent add-ons.
+    /// The bundle's add-on folder, unless this copy runs outside an app bundle, translocated or from a
+    /// read-only volume.
+    std::optional<std::filesystem::path> agentResources() const;
+    boost::asio::awaitable<void> setWorksWith(HarnessKind kind, bool worksWith);
+    /// One add-on pass through the coalescing pass: passes never overlap.
+    boost::asio::awaitable<void> reconcileAgents();
 
     // The model catalog.
     void refreshModelsInBackground();
@@ -186,6 +214,12 @@ Q_SIGNALS:
     void deviceScopesChanged();
     void scopeRefusalsChanged();
     void organizationPhotosChanged();
+    void loginItemStateChanged();
+    void loginItemRefusalChanged();
+    void commandLineToolStateChanged();
+    void commandLineToolRefusalChanged();
+    void isInstallingCommandLineToolChanged();
+    void agentOutcomesChanged();
 
 private:
     template <typename T> void assign(T& field, T value, void (AppModel::*changed)()) {
@@ -213,6 +247,9 @@ private:
     boost::asio::awaitable<void> syncPhoto(DeviceProfile::Organization organization, std::string deviceId,
                                            DeviceIdentity identity);
     boost::asio::awaitable<void> refreshModels(std::vector<HarnessReport> reports);
+    boost::asio::awaitable<void> reconcileAgentsOnce();
+    boost::asio::awaitable<void> reconcile(HarnessStatus status, AgentSurroundings surroundings);
+    void setAgentOutcome(HarnessKind kind, std::optional<AgentIntegrationOutcome> outcome);
     /// Ids of `commandLineIdentities` in ascending order.
     std::vector<std::string> commandLineDeviceIds() const;
     std::uint64_t nextConnectGeneration(const std::string& deviceId);
@@ -237,6 +274,15 @@ private:
     std::shared_ptr<ModelCatalogCache> modelCatalogCache_;
     std::optional<ModelCatalog> modelCatalog_;
     std::optional<std::string> pendingUpdateVersion_;
+    LoginItemState loginItemState_ = LoginItemState::unavailable;
+    std::optional<LoginItemRefusal> loginItemRefusal_;
+    std::shared_ptr<LoginItem> loginItem_;
+    CommandLineToolState commandLineToolState_ = CommandLineToolState::unavailable;
+    std::optional<std::string> commandLineToolRefusal_;
+    bool isInstallingCommandLineTool_ = false;
+    std::shared_ptr<CommandLineTool> commandLineTool_;
+    std::map<HarnessKind, AgentIntegrationOutcome> agentOutcomes_;
+    std::shared_ptr<CoalescedPass> agentPasses_;
     bool canRunJobs_ = false;
     int runnerGeneration_ = 1;
     std::map<std::string, DeviceScopes> deviceScopes_;
@@ -244,6 +290,7 @@ private:
     std::map<std::string, QImage> organizationPhotos_;
     std::shared_ptr<OrganizationPhotoCache> photoCache_;
     std::unique_ptr<OrganizationConnections> connections_;
+    std::shared_ptr<CommandLineLogins> commandLineLogins_;
     std::map<std::string, DeviceIdentity> commandLineIdentities_;
     bool hasCommandLineLoginTask_ = false;
     bool isAsleep_ = false;
@@ -253,7 +300,8 @@ private:
     bool isPaused_ = false;
     std::shared_ptr<JobRunnerControl> runner_;
     std::shared_ptr<UpdateCoordinator> updates_;
-    std::shared_ptr<SavedEnrollments> savedEnrollments_;
+    /// The saved list, used one operation at a time on the storage strand.
+    std::optional<Serialized<SavedEnrollments>> savedEnrollments_;
 
     /// Per device id, the number of its latest connect; a connect whose number is no longer there
     /// (removed, replaced, connected again) leaves nothing behind.

@@ -1,7 +1,8 @@
 // The model catalog of the runner script.
 #include "VeltoDesktop/AppModel.hpp"
 #include "VeltoDesktop/MainThread.hpp"
-#include "VeltoDesktop/OnDevice.hpp"
+#include "VeltoDevice/Support/Blocking.hpp"
+#include "VeltoDevice/Support/RunOn.hpp"
 
 #include <QPointer>
 
@@ -40,7 +41,7 @@ void AppModel::refreshModelsInBackground() {
 boost::asio::awaitable<void> AppModel::refreshModels(std::vector<HarnessReport> reports) {
     assertOnMainThread();
     auto refreshing = refreshCatalog(modelCatalogCache_, std::move(reports));
-    auto reading = co_await onDevice(device_, std::move(refreshing));
+    auto reading = co_await runOn(device_, std::move(refreshing));
     if (reading.refresh != ModelCatalogCache::Refresh::changed)
         co_return;
     modelCatalog_ = std::move(reading.catalog);

@@ -1,11 +1,12 @@
 // Enrollment from links and codes.
 #include "VeltoDesktop/AppModel.hpp"
 #include "VeltoDesktop/MainThread.hpp"
-#include "VeltoDesktop/OnDevice.hpp"
 #include "VeltoDevice/Enrollment/EnrollmentClient.hpp"
 #include "VeltoDevice/Enrollment/EnrollmentError.hpp"
 #include "VeltoDevice/Enrollment/EnrollmentRequest.hpp"
+#include "VeltoDevice/Support/Blocking.hpp"
 #include "VeltoDevice/Support/Exceptions.hpp"
+#include "VeltoDevice/Support/RunOn.hpp"
 
 #include <boost/url/parse.hpp>
 
@@ -108,8 +109,8 @@ boost::asio::awaitable<JoinedOrganization> AppModel::join(ApprovedCode code) {
     std::optional<Enrollment> replaced;
     if (savedEnrollments_) {
         auto saving =
-            onStorage(storage_, [saved = savedEnrollments_, enrollment = enrollment,
-                                 data = key->dataRepresentation()] { return saved->add(enrollment, data); });
+            savedEnrollments_->run([enrollment = enrollment, data = key->dataRepresentation()](
+                                       SavedEnrollments& saved) { return saved.add(enrollment, data); });
         replaced = co_await std::move(saving);
     }
     adopt(enrollment, key);
@@ -124,7 +125,7 @@ AppModel::enroll(ApprovedCode code) {
     auto key = std::make_shared<SecureEnclaveDeviceKey>(keyStore_->makeKey());
     DeviceIdentity identity(code.server, key, services_->makeTransport());
     auto names = services_->machineNaming();
-    auto naming = onStorage(services_->blockingExecutor(), [names] { return names->machineName(); });
+    auto naming = runBlocking(services_->blockingExecutor(), [names] { return names->machineName(); });
     auto name = co_await std::move(naming);
     std::vector<HarnessReport> reports;
     for (const auto& status : harnesses_) {
@@ -134,7 +135,7 @@ AppModel::enroll(ApprovedCode code) {
     EnrollmentRequest request(code, std::move(name), environment_.appVersion, std::move(reports));
     EnrollmentClient client{code.server, identity.http};
     auto enrolling = client.enroll(std::move(request));
-    auto enrollment = co_await onDevice(device_, std::move(enrolling));
+    auto enrollment = co_await runOn(device_, std::move(enrolling));
     co_return std::make_pair(std::move(enrollment), std::move(key));
 }
 

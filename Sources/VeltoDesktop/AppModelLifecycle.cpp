@@ -1,8 +1,8 @@
 // Sleep and wake, and updates between jobs.
 #include "VeltoDesktop/AppModel.hpp"
-#include "VeltoDesktop/FollowOnDevice.hpp"
 #include "VeltoDesktop/MainThread.hpp"
-#include "VeltoDesktop/OnDevice.hpp"
+#include "VeltoDevice/Support/Follow.hpp"
+#include "VeltoDevice/Support/RunOn.hpp"
 
 #include <boost/asio/co_spawn.hpp>
 #include <boost/asio/detached.hpp>
@@ -16,30 +16,12 @@ namespace {
 /// On the device io_context: every idle event lets the coordinator install what is staged.
 boost::asio::awaitable<void> forwardIdleEvents(std::shared_ptr<JobRunnerControl> runner,
                                                std::shared_ptr<UpdateCoordinator> updates) {
+    const auto events = runner->idleEvents().reader();
     for (;;) {
-        const bool isIdle = co_await runner->nextIdleEvent();
-        if (!isIdle)
+        auto event = co_await events.next();
+        if (!event)
             break;
         co_await updates->jobsBecameIdle();
-    }
-}
-
-boost::asio::awaitable<bool> nextRoom(std::shared_ptr<JobRunnerControl> runner) {
-    const bool hasRoom = co_await runner->nextRoomEvent();
-    co_return hasRoom;
-}
-
-/// On the main thread: every room event re-announces the hello, whether or not it changed.
-boost::asio::awaitable<void> announceOnRoom(boost::asio::any_io_executor device,
-                                            std::shared_ptr<JobRunnerControl> runner,
-                                            QPointer<AppModel> model) {
-    for (;;) {
-        auto waiting = nextRoom(runner);
-        const bool hasRoom = co_await onDevice(device, std::move(waiting));
-        if (!hasRoom)
-            co_return;
-        if (model)
-            co_await model->announceHello();
     }
 }
 
@@ -50,7 +32,7 @@ boost::asio::awaitable<void> AppModel::cancelAllJobs() {
     auto cancelling = [](std::shared_ptr<JobRunnerControl> runner) -> boost::asio::awaitable<void> {
         co_await runner->cancelAll();
     }(runner_);
-    co_await onDevice(device_, std::move(cancelling));
+    co_await runOn(device_, std::move(cancelling));
 }
 
 boost::asio::awaitable<void> AppModel::sleep() {
@@ -71,7 +53,12 @@ boost::asio::awaitable<void> AppModel::wake() {
 void AppModel::startUpdates(Hook terminate) {
     assertOnMainThread();
     boost::asio::co_spawn(device_, forwardIdleEvents(runner_, updates_), boost::asio::detached);
-    spawn(announceOnRoom(device_, runner_, QPointer<AppModel>(this)));
+    // Every room event re-announces the hello, whether or not it changed.
+    spawn(follow(device_, runner_->roomEvents(),
+                 [model = QPointer<AppModel>(this)](JobRunnerControl::Event) -> boost::asio::awaitable<void> {
+                     if (model)
+                         co_await model->announceHello();
+                 }));
     spawn([](boost::asio::any_io_executor device, std::shared_ptr<UpdateCoordinator> updates,
              QPointer<AppModel> model, Hook end) -> boost::asio::awaitable<void> {
         auto onProgress = [model, end](UpdateProgress progress) -> boost::asio::awaitable<void> {
@@ -91,8 +78,7 @@ void AppModel::startUpdates(Hook terminate) {
                 break;
             }
         };
-        auto following = followOnDevice(device, std::weak_ptr<UpdateCoordinator>(updates),
-                                        &UpdateCoordinator::progress, std::move(onProgress));
+        auto following = follow(device, updates->progress(), std::move(onProgress));
         co_await std::move(following);
     }(device_, updates_, QPointer<AppModel>(this), std::move(terminate)));
 }

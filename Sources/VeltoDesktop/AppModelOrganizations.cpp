@@ -2,10 +2,11 @@
 #include "VeltoDesktop/AppLog.hpp"
 #include "VeltoDesktop/AppModel.hpp"
 #include "VeltoDesktop/MainThread.hpp"
-#include "VeltoDesktop/OnDevice.hpp"
 #include "VeltoDevice/Connection/Backoff.hpp"
 #include "VeltoDevice/Keys/KeyStoreError.hpp"
+#include "VeltoDevice/Support/Blocking.hpp"
 #include "VeltoDevice/Support/Exceptions.hpp"
+#include "VeltoDevice/Support/RunOn.hpp"
 
 #include <QPointer>
 #include <exception>
@@ -25,7 +26,7 @@ boost::asio::awaitable<DeviceMessage::Hello> helloOf(QPointer<AppModel> model, D
 boost::asio::awaitable<DeviceMessage::Hello>
 helloFromMain(boost::asio::any_io_executor main, QPointer<AppModel> model, DeviceMessage::Hello empty) {
     auto making = helloOf(std::move(model), std::move(empty));
-    co_return co_await onDevice(std::move(main), std::move(making));
+    co_return co_await runOn(std::move(main), std::move(making));
 }
 
 } // namespace
@@ -45,9 +46,8 @@ boost::asio::awaitable<void> AppModel::moveEarlierEnrollment() {
     auto key = services_->earlierKey();
     std::exception_ptr failure;
     try {
-        auto moving = onStorage(storage_, [saved = savedEnrollments_, earlier, key] {
-            saved->moveEarlierEnrollment(*earlier, *key);
-        });
+        auto moving = savedEnrollments_->run(
+            [earlier, key](SavedEnrollments& saved) { saved.moveEarlierEnrollment(*earlier, *key); });
         co_await std::move(moving);
     } catch (...) {
         failure = std::current_exception();
@@ -67,7 +67,7 @@ boost::asio::awaitable<void> AppModel::restore() {
         std::exception_ptr failure;
         try {
             auto loading =
-                onStorage(storage_, [enrollments = savedEnrollments_] { return enrollments->load(); });
+                savedEnrollments_->run([](SavedEnrollments& enrollments) { return enrollments.load(); });
             saved = co_await std::move(loading);
         } catch (...) {
             failure = std::current_exception();
@@ -92,7 +92,7 @@ boost::asio::awaitable<void> AppModel::restore(Enrollment enrollment) {
     std::exception_ptr failure;
     std::optional<SecureEnclaveDeviceKey> key;
     try {
-        auto reading = onStorage(
+        auto reading = runBlocking(
             storage_, [store = keyStore_, id = enrollment.deviceId] { return store->existingKey(id); });
         key = co_await std::move(reading);
         if (!key)
@@ -203,8 +203,8 @@ boost::asio::awaitable<void> AppModel::remove(EnrolledOrganization organization)
         std::exception_ptr failure;
         try {
             auto removing =
-                onStorage(storage_, [saved = savedEnrollments_, enrollment = organization.enrollment] {
-                    saved->remove(enrollment);
+                savedEnrollments_->run([enrollment = organization.enrollment](SavedEnrollments& saved) {
+                    saved.remove(enrollment);
                 });
             co_await std::move(removing);
         } catch (...) {

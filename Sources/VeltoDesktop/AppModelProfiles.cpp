@@ -2,10 +2,11 @@
 #include "VeltoDesktop/AppLog.hpp"
 #include "VeltoDesktop/AppModel.hpp"
 #include "VeltoDesktop/MainThread.hpp"
-#include "VeltoDesktop/OnDevice.hpp"
 #include "VeltoDevice/Photos/OrganizationPhotoClient.hpp"
 #include "VeltoDevice/Scopes/DeviceScopesClient.hpp"
+#include "VeltoDevice/Support/Blocking.hpp"
 #include "VeltoDevice/Support/Exceptions.hpp"
+#include "VeltoDevice/Support/RunOn.hpp"
 
 #include <QByteArray>
 #include <QPointer>
@@ -24,8 +25,7 @@ boost::asio::awaitable<PhotoChange> syncOn(std::shared_ptr<OrganizationPhotoCach
 }
 
 boost::asio::awaitable<void> removeOn(std::shared_ptr<OrganizationPhotoCache> cache, std::string key) {
-    cache->remove(key);
-    co_return;
+    co_await cache->remove(std::move(key));
 }
 
 } // namespace
@@ -59,18 +59,19 @@ void AppModel::updateRecord(const std::string& deviceId, const DeviceProfile& pr
     organizations_->replace(index, std::move(row));
     if (!savedEnrollments_)
         return;
-    spawn([](std::shared_ptr<SavedEnrollments> saved, boost::asio::any_io_executor storage, std::string id,
+    spawn([](Serialized<SavedEnrollments> saved, std::string id,
              DeviceProfile received) -> boost::asio::awaitable<void> {
         std::exception_ptr failure;
         try {
-            auto saving = onStorage(storage, [saved, id, received] { return saved->refresh(id, received); });
+            auto saving = saved.run(
+                [id, received](SavedEnrollments& enrollments) { return enrollments.refresh(id, received); });
             co_await std::move(saving);
         } catch (...) {
             failure = std::current_exception();
         }
         if (failure && !isCancellation(failure))
             appLog().error("could not save the profile of " + id + ": " + describe(failure));
-    }(savedEnrollments_, storage_, deviceId, profile));
+    }(*savedEnrollments_, deviceId, profile));
 }
 
 boost::asio::awaitable<void> AppModel::syncPhoto(DeviceProfile::Organization organization,
@@ -83,7 +84,7 @@ boost::asio::awaitable<void> AppModel::syncPhoto(DeviceProfile::Organization org
     PhotoChange change = PhotoChange::unchanged;
     try {
         auto syncing = syncOn(photoCache_, deviceId, organization.photoVersion, client);
-        change = co_await onDevice(device_, std::move(syncing));
+        change = co_await runOn(device_, std::move(syncing));
     } catch (...) {
         failure = std::current_exception();
     }
@@ -135,7 +136,7 @@ void AppModel::forgetPhoto(const std::string& deviceId) {
              std::string id) -> boost::asio::awaitable<void> {
         try {
             auto removing = removeOn(std::move(cache), std::move(id));
-            co_await onDevice(device, std::move(removing));
+            co_await runOn(device, std::move(removing));
         } catch (...) {
             // A picture that cannot be removed is left; it is keyed by a device id no longer used.
         }
@@ -161,7 +162,7 @@ boost::asio::awaitable<void> AppModel::refreshScopes(std::string deviceId) {
     std::optional<DeviceScopes> scopes;
     try {
         auto fetching = client.fetch();
-        scopes = co_await onDevice(device_, std::move(fetching));
+        scopes = co_await runOn(device_, std::move(fetching));
     } catch (...) {
         failure = std::current_exception();
     }
@@ -185,7 +186,7 @@ boost::asio::awaitable<void> AppModel::answer(DeviceScope scope, bool isGranted,
     std::optional<DeviceScopes> scopes;
     try {
         auto answering = client.answer(scope, isGranted);
-        scopes = co_await onDevice(device_, std::move(answering));
+        scopes = co_await runOn(device_, std::move(answering));
     } catch (...) {
         failure = std::current_exception();
     }

@@ -5,22 +5,31 @@
 #include "VeltoDesktop/MachineNaming.hpp"
 #include "VeltoDesktop/PowerEventSource.hpp"
 #include "VeltoDesktop/PreferencesDomain.hpp"
+#include "VeltoDevice/Agents/InstalledSkillRecords.hpp"
+#include "VeltoDevice/CommandLineTool/CommandLineLogins.hpp"
+#include "VeltoDevice/CommandLineTool/CommandLineTool.hpp"
 #include "VeltoDevice/Connection/OrganizationSockets.hpp"
 #include "VeltoDevice/Connection/WebSocketDialer.hpp"
 #include "VeltoDevice/Enrollment/EnrollmentStorage.hpp"
 #include "VeltoDevice/Enrollment/SavedEnrollments.hpp"
 #include "VeltoDevice/HTTP/HTTPTransport.hpp"
 #include "VeltoDevice/Harness/HarnessInventory.hpp"
+#include "VeltoDevice/Harness/LoginPathResolving.hpp"
+#include "VeltoDevice/Harness/ProcessRunning.hpp"
 #include "VeltoDevice/Keys/DeviceKeyStorage.hpp"
 #include "VeltoDevice/Keys/DeviceKeyring.hpp"
+#include "VeltoDevice/LoginItem/LoginItem.hpp"
 #include "VeltoDevice/Photos/OrganizationPhotoCache.hpp"
 #include "VeltoDevice/Runner/ModelCatalogCache.hpp"
 #include "VeltoDevice/Support/Clock.hpp"
 #include "VeltoDevice/Update/UpdateCoordinator.hpp"
 
 #include <boost/asio/any_io_executor.hpp>
+#include <boost/asio/thread_pool.hpp>
 
+#include <filesystem>
 #include <memory>
+#include <optional>
 
 namespace velto {
 
@@ -47,9 +56,13 @@ public:
     virtual std::shared_ptr<DeviceKeyring> keyring() = 0;
     virtual std::shared_ptr<HarnessInventory> makeInventory() = 0;
     virtual std::shared_ptr<ModelCatalogCache> makeModelCatalogCache() = 0;
+    virtual std::shared_ptr<LoginItem> makeLoginItem() = 0;
+    virtual std::shared_ptr<CommandLineTool> makeCommandLineTool() = 0;
     /// Nothing when the picture folder cannot be named.
     virtual std::shared_ptr<OrganizationPhotoCache> makePhotoCache() = 0;
     virtual std::shared_ptr<OrganizationSockets> makeSockets() = 0;
+    /// Nothing when there is no home folder.
+    virtual std::shared_ptr<CommandLineLogins> makeCommandLineLogins() = 0;
     virtual std::shared_ptr<JobRunnerControl> makeRunner() = 0;
     /// Empties the staging folder of leftovers first.
     virtual std::shared_ptr<UpdateCoordinator> makeUpdates(std::shared_ptr<JobActivity> activity) = 0;
@@ -67,6 +80,17 @@ public:
     virtual std::shared_ptr<WebSocketDialer> makeDialer() = 0;
     virtual std::shared_ptr<MachineNaming> machineNaming() = 0;
     virtual std::shared_ptr<PowerEventSource> powerEvents() = 0;
+
+    // What an add-on pass works with.
+    /// The record of installed skills; nothing when its file cannot be named.
+    virtual std::shared_ptr<InstalledSkillRecords> skillRecords() = 0;
+    /// The process environment the tools start from.
+    virtual Environment processEnvironment() = 0;
+    virtual std::optional<std::filesystem::path> home() = 0;
+    virtual std::shared_ptr<LoginPathResolving> loginPaths() = 0;
+    virtual std::shared_ptr<ProcessRunning> processes() = 0;
+    /// The pool for the passes' file work; null runs it in place.
+    virtual boost::asio::thread_pool* blockingPool() = 0;
 };
 
 } // namespace velto

@@ -1,11 +1,13 @@
 #pragma once
 
 #include "VeltoDevice/Connection/JobRunning.hpp"
+#include "VeltoDevice/Support/NewestStream.hpp"
 #include "VeltoDevice/Update/JobActivity.hpp"
 
 #include <boost/asio/awaitable.hpp>
 
 #include <memory>
+#include <variant>
 
 namespace velto {
 
@@ -14,6 +16,8 @@ namespace velto {
 /// the model reaches it through the device executor.
 class JobRunnerControl {
 public:
+    using Event = std::monostate;
+
     virtual ~JobRunnerControl() = default;
 
     virtual std::shared_ptr<JobRunning> jobs() = 0;
@@ -26,10 +30,10 @@ public:
     /// Terminates every running job; each then ends through the runner's own path.
     virtual boost::asio::awaitable<void> cancelAll() = 0;
 
-    /// Waits for the next idle event (no job runs and none is reserved); false once the events end.
-    virtual boost::asio::awaitable<bool> nextIdleEvent() = 0;
-    /// Waits for the next room event (a place became free); false once the events end.
-    virtual boost::asio::awaitable<bool> nextRoomEvent() = 0;
+    /// An event each time no job runs and none is reserved; keeps only the newest.
+    virtual NewestStream<Event>& idleEvents() = 0;
+    /// An event each time a place may have become free; keeps only the newest.
+    virtual NewestStream<Event>& roomEvents() = 0;
 };
 
 } // namespace velto

@@ -1,8 +1,8 @@
 #include "VeltoDesktop/OrganizationConnections.hpp"
 
 #include "VeltoDesktop/AppLog.hpp"
-#include "VeltoDesktop/FollowOnDevice.hpp"
-#include "VeltoDesktop/OnDevice.hpp"
+#include "VeltoDevice/Support/Follow.hpp"
+#include "VeltoDevice/Support/RunOn.hpp"
 
 #include <sstream>
 
@@ -75,33 +75,36 @@ boost::asio::awaitable<bool> OrganizationConnections::add(std::shared_ptr<Device
                                                           OnProfile onProfile,
                                                           std::function<bool()> isStillWanted) {
     std::weak_ptr<DeviceConnection> weak = connection;
+    // Taken while the connection is held (it has not started): the observers then never need it.
+    auto states = connection->states().reader();
+    auto profiles = connection->profiles().reader();
     if (!isStillWanted()) {
         auto released = release(std::move(connection));
-        co_await onDevice(device_, std::move(released));
+        co_await runOn(device_, std::move(released));
         co_return false;
     }
     auto registering = registerSocket(sockets_, std::move(connection), deviceId);
-    co_await onDevice(device_, std::move(registering));
+    co_await runOn(device_, std::move(registering));
     if (!isStillWanted()) {
         // Removed or replaced while the socket was being registered: nothing of it may stay.
         auto removing = removeIfCurrent(sockets_, deviceId, weak);
-        co_await onDevice(device_, std::move(removing));
+        co_await runOn(device_, std::move(removing));
         co_return false;
     }
     cancelObservations(deviceId);
     auto& entry = entries_[deviceId];
     entry.connection = weak;
 
-    auto states = std::make_shared<CancellableTask>(main_);
-    states->start(
-        followOnDevice(device_, weak, &DeviceConnection::states, [deviceId, onState](ConnectionState state) {
+    auto stateObserver = std::make_shared<CancellableTask>(main_);
+    stateObserver->start(
+        follow<ConnectionState>(device_, std::move(states), [deviceId, onState](ConnectionState state) {
             appLog().info("connection " + deviceId + ": " + text(state));
             onState(std::move(state));
         }));
-    auto profiles = std::make_shared<CancellableTask>(main_);
-    profiles->start(followOnDevice(device_, weak, &DeviceConnection::profiles,
-                                   [onProfile](DeviceProfile profile) { onProfile(std::move(profile)); }));
-    entry.observations = {states, profiles};
+    auto profileObserver = std::make_shared<CancellableTask>(main_);
+    profileObserver->start(follow<DeviceProfile>(
+        device_, std::move(profiles), [onProfile](DeviceProfile profile) { onProfile(std::move(profile)); }));
+    entry.observations = {stateObserver, profileObserver};
     co_return true;
 }
 
@@ -117,12 +120,12 @@ void OrganizationConnections::cancelObservations(const std::string& deviceId) {
 
 boost::asio::awaitable<void> OrganizationConnections::remove(std::string deviceId) {
     auto removing = removeSocket(sockets_, std::move(deviceId));
-    co_await onDevice(device_, std::move(removing));
+    co_await runOn(device_, std::move(removing));
 }
 
 boost::asio::awaitable<void> OrganizationConnections::stop(std::weak_ptr<DeviceConnection> connection) {
     auto stopping = stopConnection(std::move(connection));
-    co_await onDevice(device_, std::move(stopping));
+    co_await runOn(device_, std::move(stopping));
 }
 
 std::weak_ptr<DeviceConnection> OrganizationConnections::connection(const std::string& deviceId) const {
@@ -132,12 +135,12 @@ std::weak_ptr<DeviceConnection> OrganizationConnections::connection(const std::s
 
 boost::asio::awaitable<void> OrganizationConnections::apply(bool wantsConnection) {
     auto applying = applyWish(sockets_, wantsConnection);
-    co_await onDevice(device_, std::move(applying));
+    co_await runOn(device_, std::move(applying));
 }
 
 boost::asio::awaitable<void> OrganizationConnections::announce(DeviceMessage::Hello hello) {
     auto announcing = announceHello(sockets_, std::move(hello));
-    co_await onDevice(device_, std::move(announcing));
+    co_await runOn(device_, std::move(announcing));
 }
 
 std::vector<std::string> OrganizationConnections::observedIds() const {

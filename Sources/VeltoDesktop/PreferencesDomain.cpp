@@ -4,6 +4,7 @@
 #include "VeltoDevice/Enrollment/EnrollmentStore.hpp"
 #include "VeltoDevice/Enrollment/Files.hpp"
 #include "VeltoDevice/Support/Exceptions.hpp"
+#include "VeltoDevice/Support/UserFolders.hpp"
 
 #include <exception>
 
@@ -13,14 +14,9 @@ PreferencesDomain::PreferencesDomain(std::filesystem::path file, Now now)
     : file_(std::move(file)), now_(std::move(now)) {}
 
 std::optional<std::filesystem::path> PreferencesDomain::standardFile(std::string_view domain) {
-    auto config = files::absoluteVariable("XDG_CONFIG_HOME");
-    if (!config) {
-        try {
-            config = files::homeFolder() / ".config";
-        } catch (const std::exception&) {
-            return std::nullopt;
-        }
-    }
+    auto config = UserFolders::configHome();
+    if (!config)
+        return std::nullopt;
     return *config / "Velto" / (std::string(domain) + ".json");
 }
 

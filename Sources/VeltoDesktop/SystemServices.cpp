@@ -1,8 +1,13 @@
 #include "VeltoDesktop/SystemServices.hpp"
 
+#include "VeltoDesktop/AppLog.hpp"
+#include "VeltoDesktop/AppModel.hpp"
+#include "VeltoDesktop/DeviceJobRunnerControl.hpp"
 #include "VeltoDesktop/Hostname1Naming.hpp"
+#include "VeltoDesktop/LinkHandlerEntry.hpp"
 #include "VeltoDesktop/LogindPowerEvents.hpp"
-#include "VeltoDesktop/UnavailableJobRunner.hpp"
+#include "VeltoDevice/Agents/InstalledSkillRecordFile.hpp"
+#include "VeltoDevice/CommandLineTool/SystemCommandLineLinks.hpp"
 #include "VeltoDevice/Connection/BeastWebSocketDialer.hpp"
 #include "VeltoDevice/Enrollment/EnrollmentListStore.hpp"
 #include "VeltoDevice/Enrollment/EnrollmentStore.hpp"
@@ -12,19 +17,23 @@
 #include "VeltoDevice/Harness/ProcessRunner.hpp"
 #include "VeltoDevice/Keys/KeychainDeviceKeyring.hpp"
 #include "VeltoDevice/Keys/MovedDeviceKey.hpp"
+#include "VeltoDevice/LoginItem/SystemLoginItemService.hpp"
 #include "VeltoDevice/Runner/ModelCatalogCommand.hpp"
 #include "VeltoDevice/Support/BundleIdentifier.hpp"
 #include "VeltoDevice/Support/SystemClock.hpp"
+#include "VeltoDevice/Support/UserFolders.hpp"
 #include "VeltoDevice/Update/AppBundle.hpp"
 #include "VeltoDevice/Update/BeastUpdateDownloader.hpp"
 #include "VeltoDevice/Update/BundleManifestVerification.hpp"
 #include "VeltoDevice/Update/BundleSwapInstaller.hpp"
 #include "VeltoDevice/Update/DetachedProcessLauncher.hpp"
+#include "VeltoDevice/Update/InfoDictionary.hpp"
 #include "VeltoDevice/Update/InstallLocation.hpp"
 #include "VeltoDevice/Update/UpdateStager.hpp"
 #include "VeltoDevice/Update/UpdateVerifier.hpp"
 
-#include <boost/asio/strand.hpp>
+#include <boost/asio/co_spawn.hpp>
+#include <boost/asio/detached.hpp>
 
 #include <exception>
 
@@ -42,8 +51,8 @@ std::shared_ptr<PreferencesDomain> domain(const char* identifier) {
 SystemServices::SystemServices(DeviceThread& thread, Environment processEnvironment)
     : thread_(thread), processEnvironment_(std::move(processEnvironment)),
       environment_(DeviceEnvironment::read(AppBundle::running(), processEnvironment_)),
-      storage_(boost::asio::make_strand(thread_.blockingPool().get_executor())),
-      standard_(domain(kBundleIdentifier)), earlier_(domain(kEarlierBundleIdentifier)) {}
+      storage_(thread_.storageStrand()), standard_(domain(kBundleIdentifier)),
+      earlier_(domain(kEarlierBundleIdentifier)) {}
 
 boost::asio::any_io_executor SystemServices::deviceExecutor() {
     return thread_.executor();
@@ -75,7 +84,7 @@ std::shared_ptr<ModelCatalogCache> SystemServices::makeModelCatalogCache() {
 
 std::shared_ptr<OrganizationPhotoCache> SystemServices::makePhotoCache() {
     try {
-        return std::make_shared<OrganizationPhotoCache>(OrganizationPhotoCache::applicationSupport());
+        return std::make_shared<OrganizationPhotoCache>(OrganizationPhotoCache::applicationSupport(storage_));
     } catch (const std::exception&) {
         return nullptr;
     }
@@ -86,7 +95,12 @@ std::shared_ptr<OrganizationSockets> SystemServices::makeSockets() {
 }
 
 std::shared_ptr<JobRunnerControl> SystemServices::makeRunner() {
-    return std::make_shared<UnavailableJobRunner>();
+    auto processes = std::make_shared<ProcessRunner>(clock());
+    auto runner =
+        std::make_shared<DeviceJobRunner>(deviceExecutor(), environment_.runnerScript, processEnvironment_,
+                                          static_cast<std::size_t>(AppModel::capacity),
+                                          std::make_shared<LoginShellPath>(processes), processes, clock());
+    return std::make_shared<DeviceJobRunnerControl>(std::move(runner));
 }
 
 std::shared_ptr<UpdateCoordinator> SystemServices::makeUpdates(std::shared_ptr<JobActivity> activity) {
@@ -144,6 +158,88 @@ std::shared_ptr<MachineNaming> SystemServices::machineNaming() {
 
 std::shared_ptr<PowerEventSource> SystemServices::powerEvents() {
     return std::make_shared<LogindPowerEvents>();
+}
+
+void SystemServices::registerLinkHandler() {
+    if (!environment_.bundle)
+        return;
+    auto problem = InstallLocation::problem(*environment_.bundle);
+    auto folder = LinkHandlerEntry::standardFolder();
+    auto name = InfoDictionary::read(AppBundle::infoPlist(*environment_.bundle)).text("CFBundleExecutable");
+    if ((problem && *problem != InstallLocationProblem::notWritable) || !folder || !name)
+        return;
+    LinkHandlerEntry entry(AppBundle::executable(*environment_.bundle, *name), *folder);
+    try {
+        entry.writeIfDifferent();
+    } catch (const std::exception& error) {
+        appLog().error(std::string("could not write the link handler's entry: ") + error.what());
+        return;
+    }
+    boost::asio::co_spawn(
+        deviceExecutor(),
+        [](std::shared_ptr<ProcessRunning> runner, Environment environment) -> boost::asio::awaitable<void> {
+            co_await LinkHandlerEntry::claimScheme(*runner, std::move(environment));
+        }(processes(), processEnvironment_),
+        boost::asio::detached);
+}
+
+std::shared_ptr<LoginItem> SystemServices::makeLoginItem() {
+    std::shared_ptr<LoginItemService> service;
+    std::optional<std::filesystem::path> executable;
+    if (environment_.bundle) {
+        auto info = InfoDictionary::read(AppBundle::infoPlist(*environment_.bundle));
+        if (auto name = info.text("CFBundleExecutable"))
+            executable = AppBundle::executable(*environment_.bundle, *name);
+    }
+    try {
+        if (executable)
+            service = std::make_shared<SystemLoginItemService>(*executable);
+    } catch (const std::exception&) {
+        // No home folder: this copy cannot open at login.
+    }
+    if (!service || !environment_.bundle)
+        return std::make_shared<LoginItem>(std::move(service), false);
+    return std::make_shared<LoginItem>(LoginItem::inBundle(std::move(service), *environment_.bundle));
+}
+
+std::shared_ptr<CommandLineTool> SystemServices::makeCommandLineTool() {
+    auto links = std::make_shared<SystemCommandLineLinks>(processes());
+    if (!environment_.bundle || !environment_.commandLineTool)
+        return std::make_shared<CommandLineTool>(std::move(links), std::nullopt,
+                                                 CommandLineTool::standardLink());
+    return std::make_shared<CommandLineTool>(CommandLineTool::inBundle(std::move(links), *environment_.bundle,
+                                                                       *environment_.commandLineTool,
+                                                                       CommandLineTool::standardLink()));
+}
+
+std::shared_ptr<CommandLineLogins> SystemServices::makeCommandLineLogins() {
+    try {
+        return std::make_shared<CommandLineLogins>(CommandLineLogins::inHome());
+    } catch (const std::exception&) {
+        return nullptr;
+    }
+}
+
+std::shared_ptr<InstalledSkillRecords> SystemServices::skillRecords() {
+    try {
+        return std::make_shared<InstalledSkillRecordFile>(InstalledSkillRecordFile::applicationSupport());
+    } catch (const std::exception&) {
+        return nullptr;
+    }
+}
+
+std::optional<std::filesystem::path> SystemServices::home() {
+    return UserFolders::home();
+}
+
+std::shared_ptr<LoginPathResolving> SystemServices::loginPaths() {
+    return std::make_shared<LoginShellPath>(processes());
+}
+
+std::shared_ptr<ProcessRunning> SystemServices::processes() {
+    if (!processes_)
+        processes_ = std::make_shared<ProcessRunner>(clock());
+    return processes_;
 }
 
 } // namespace velto

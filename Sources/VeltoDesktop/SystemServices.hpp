@@ -40,6 +40,19 @@ public:
     std::shared_ptr<WebSocketDialer> makeDialer() override;
     std::shared_ptr<MachineNaming> machineNaming() override;
     std::shared_ptr<PowerEventSource> powerEvents() override;
+    std::shared_ptr<LoginItem> makeLoginItem() override;
+    std::shared_ptr<CommandLineTool> makeCommandLineTool() override;
+    std::shared_ptr<CommandLineLogins> makeCommandLineLogins() override;
+    std::shared_ptr<InstalledSkillRecords> skillRecords() override;
+    Environment processEnvironment() override { return processEnvironment_; }
+    std::optional<std::filesystem::path> home() override;
+    std::shared_ptr<LoginPathResolving> loginPaths() override;
+    std::shared_ptr<ProcessRunning> processes() override;
+    boost::asio::thread_pool* blockingPool() override { return &thread_.blockingPool(); }
+
+    /// For an installable copy: writes the link handler's desktop entry when it differs and, in the
+    /// background, makes it the handler of enrollment links when none is set.
+    void registerLinkHandler();
 
 private:
     DeviceThread& thread_;
@@ -48,6 +61,7 @@ private:
     boost::asio::any_io_executor storage_;
     std::shared_ptr<PreferencesDomain> standard_;
     std::shared_ptr<PreferencesDomain> earlier_;
+    std::shared_ptr<ProcessRunning> processes_;
 };
 
 } // namespace velto

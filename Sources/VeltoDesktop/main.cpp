@@ -52,6 +52,7 @@ int main(int argc, char** argv) {
     DeviceThread thread;
     MainThreadContext context;
     auto services = std::make_shared<SystemServices>(thread, ProcessEnvironment::current());
+    services->registerLinkHandler();
     QPointer<AppDelegate> delegatePointer;
     auto terminate = [&watchdog, &delegatePointer] {
         if (watchdog.isArmed())

@@ -21,11 +21,12 @@ import * as enroll from './routes/enroll.mjs';
 import * as nonce from './routes/nonce.mjs';
 import * as photos from './routes/photos.mjs';
 import * as scopes from './routes/scopes.mjs';
+import * as session from './routes/session.mjs';
 import * as sockets from './routes/sockets.mjs';
 import * as test from './routes/test.mjs';
 import * as updates from './routes/updates.mjs';
 
-const modules = [nonce, test, control, enroll, scopes, photos, sockets, connect, updates];
+const modules = [nonce, test, control, enroll, scopes, photos, session, sockets, connect, updates];
 
 const { values: options } = parseArgs({
   options: {

@@ -1,17 +1,12 @@
-#include "VeltoDevice/Connection/BeastWebSocketDialer.hpp"
 #include "VeltoDevice/Connection/ConnectionError.hpp"
-#include "VeltoDevice/Connection/DeviceConnection.hpp"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <functional>
-#include <memory>
-#include <optional>
 #include <string>
 
-#include "EnrolledDeviceTest.hpp"
-#include "ManualClock.hpp"
+#include "ConnectedDeviceTest.hpp"
+#include "RecordingJobRunner.hpp"
 
 namespace velto {
 namespace {
@@ -19,70 +14,13 @@ namespace {
 using namespace std::chrono_literals;
 using State = ConnectionState;
 
-/// An enrolled device connected to the peer's session endpoint over TLS. Redial delays and renewals
-/// run on a manual clock the test moves; the sockets are real.
-class DeviceConnectionEndToEnd : public testing::EnrolledDeviceTest {
+/// The connection without a runner or an update receiver.
+class DeviceConnectionEndToEnd : public testing::ConnectedDeviceTest {
 protected:
     void SetUp() override {
-        offerCodes(Json::parse(R"([{"code":"7KQ2MX9D",
-            "organization":{"id":"org-acme","name":"Acme"},
-            "user":{"login":"ada","name":"Ada Lovelace","avatarUrl":"https://cdn.example/ada.png"}}])"));
-        enrollment.emplace(enrolled(identity, "7KQ2-MX9D"));
-        dialer = std::make_shared<BeastWebSocketDialer>(
-            loop.executor(), BeastWebSocketDialer::Options{.extraTrustAnchor = peer.caFile()});
-        connection = std::make_unique<DeviceConnection>(
-            loop.executor(), identity, dialer, Backoff::standard(), clock, SessionHandlers{},
-            [this]() -> boost::asio::awaitable<DeviceMessage::Hello> { co_return hello; });
+        ConnectedDeviceTest::SetUp();
+        makeConnection(SessionHandlers{});
     }
-
-    void TearDown() override {
-        connection.reset();
-        loop.drain();
-    }
-
-    /// The next state the connection publishes, waiting for the network as needed.
-    State nextState() {
-        auto state = loop.run(connection->states().next(), 20s);
-        if (!state)
-            throw std::runtime_error("the states ended");
-        return *state;
-    }
-
-    /// Runs the device's loop until the peer's sessions satisfy `holds`; those sessions.
-    Json sessionsWhen(const std::function<bool(const Json&)>& holds) {
-        auto deadline = std::chrono::steady_clock::now() + 20s;
-        for (;;) {
-            Json sessions = peer.control("GET", "/control/connect/sessions")["sessions"];
-            if (holds(sessions))
-                return sessions;
-            if (std::chrono::steady_clock::now() > deadline) {
-                ADD_FAILURE() << "the peer never saw what the test waits for: " << sessions.dump();
-                return sessions;
-            }
-            loop.context().restart();
-            loop.context().run_for(20ms);
-        }
-    }
-
-    void advance(Clock::Duration duration) {
-        loop.drain();
-        clock->advance(duration);
-        loop.drain();
-    }
-
-    void connect() {
-        loop.run(connection->start());
-        ASSERT_EQ(nextState(), State::connecting());
-        ASSERT_EQ(nextState(), State::connected(enrollment->deviceId));
-    }
-
-    DeviceIdentity identity = newIdentity();
-    std::optional<Enrollment> enrollment;
-    std::shared_ptr<testing::ManualClock> clock = std::make_shared<testing::ManualClock>();
-    std::shared_ptr<BeastWebSocketDialer> dialer;
-    DeviceMessage::Hello hello{
-        "1.4.2", {HarnessReport{HarnessKind::claudeCode, "2.1.0", true, std::nullopt}}, 0, 1};
-    std::unique_ptr<DeviceConnection> connection;
 };
 
 TEST_F(DeviceConnectionEndToEnd, AnEnrolledDeviceIsWelcomedWithItsProfileAndKeepsItsSessionProven) {
@@ -121,6 +59,16 @@ TEST_F(DeviceConnectionEndToEnd, AnEnrolledDeviceIsWelcomedWithItsProfileAndKeep
     EXPECT_EQ(connection->states().bufferedCount(), 0u);
 }
 
+TEST_F(DeviceConnectionEndToEnd, AToolVersionThatIsNotUTF8StillConnectsAndReachesThePeerRepaired) {
+    hello.harnesses = {HarnessReport{HarnessKind::codex, std::string("0.9\xff"), true, std::nullopt}};
+    connect();
+    Json sessions =
+        sessionsWhen([](const Json& all) { return all.size() == 1 && all[0]["welcomed"] == true; });
+    ASSERT_EQ(sessions.size(), 1u);
+    EXPECT_EQ(sessions[0]["helloProblems"], Json::array());
+    EXPECT_EQ(sessions[0]["frames"][0]["harnesses"][0]["version"], "0.9\uFFFD");
+}
+
 TEST_F(DeviceConnectionEndToEnd, OffersAreDeclinedAsNotSupportedWithoutARunner) {
     connect();
     peer.control("POST", "/control/connect/send",
@@ -129,6 +77,35 @@ TEST_F(DeviceConnectionEndToEnd, OffersAreDeclinedAsNotSupportedWithoutARunner) 
     Json sessions = sessionsWhen([](const Json& all) { return all[0]["frames"].size() == 2; });
     EXPECT_EQ(sessions[0]["frames"][1], Json::parse(R"({"v":1,"type":"job.decline","jobId":"job-1",
         "reason":"not-supported"})"));
+}
+
+TEST_F(DeviceConnectionEndToEnd, AStopWhileTheRunnerIsStillReservingClosesWith1001AndAcceptsNothing) {
+    // A reserve that cannot be cut short, as the login-shell lookup behind it cannot.
+    auto runner = std::make_shared<testing::RecordingJobRunner>();
+    runner->holdReserves(testing::RecordingJobRunner::Hold::regardless);
+    makeConnection(SessionHandlers{runner, nullptr});
+    connect();
+    peer.control("POST", "/control/connect/send",
+                 {{"frame", Json::parse(R"({"v":1,"type":"job.offer","job":{"jobId":"job-1","reviewId":"r-1",
+                     "harness":"claude-code","repository":{"owner":"acme","name":"api"}}})")}});
+    auto deadline = std::chrono::steady_clock::now() + 20s;
+    while (runner->heldCalls() == 0 && std::chrono::steady_clock::now() < deadline) {
+        loop.context().restart();
+        loop.context().run_for(20ms);
+    }
+    ASSERT_EQ(runner->heldCalls(), 1u);
+
+    loop.run(connection->stop());
+    Json sessions = sessionsWhen([](const Json& all) { return all[0]["open"] == false; });
+    EXPECT_EQ(sessions[0]["closed"]["code"], 1001);
+    EXPECT_EQ(runner->heldCalls(), 1u);
+
+    runner->openGate();
+    loop.drain();
+    EXPECT_EQ(runner->placesTaken(), 0u);
+    sessions = peer.control("GET", "/control/connect/sessions")["sessions"];
+    ASSERT_EQ(sessions.size(), 1u);
+    EXPECT_EQ(sessions[0]["frames"].size(), 1u) << sessions[0]["frames"].dump();
 }
 
 TEST_F(DeviceConnectionEndToEnd, AServerCloseWith4003StopsTheConnection) {

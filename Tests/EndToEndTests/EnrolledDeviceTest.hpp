@@ -56,7 +56,7 @@ struct EnrolledDeviceTest : ::testing::Test {
 
     Outcome enroll(const DPoPHTTPClient& http, EnrollmentRequest enrollmentRequest) {
         try {
-            return *loop.run(optionally(EnrollmentClient{server, http}.enroll(std::move(enrollmentRequest))));
+            return loop.run(EnrollmentClient{server, http}.enroll(std::move(enrollmentRequest)));
         } catch (const EnrollmentError& error) {
             return error;
         } catch (const ServerError& error) {
@@ -72,12 +72,6 @@ struct EnrolledDeviceTest : ::testing::Test {
         if (auto* serverError = std::get_if<ServerError>(&outcome))
             ADD_FAILURE() << "enrolling " << typedCode << ": " << serverError->what();
         return std::get<Enrollment>(outcome);
-    }
-
-    /// A spawned coroutine's value must be default-constructible, which an enrollment is not.
-    static boost::asio::awaitable<std::optional<Enrollment>>
-    optionally(boost::asio::awaitable<Enrollment> operation) {
-        co_return co_await std::move(operation);
     }
 };
 

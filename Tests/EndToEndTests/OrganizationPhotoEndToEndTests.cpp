@@ -4,6 +4,8 @@
 #include "VeltoDevice/Photos/OrganizationPhotoClient.hpp"
 #include "VeltoDevice/Support/Base64URL.hpp"
 
+#include <boost/asio/strand.hpp>
+#include <boost/asio/thread_pool.hpp>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -78,7 +80,9 @@ TEST_F(OrganizationPhotoEndToEnd, AKeyThePeerDoesNotKnowIsRevoked) {
 TEST_F(OrganizationPhotoEndToEnd, TheCacheFetchesOnlyANewVersion) {
     setPhoto("image/jpeg", "\"v2\"");
     testing::TemporaryFolder folder;
-    OrganizationPhotoCache cache(folder.path() / "photos");
+    // Written on a strand of a pool of its own, as the application's storage strand does.
+    boost::asio::thread_pool pool(2);
+    OrganizationPhotoCache cache(folder.path() / "photos", boost::asio::make_strand(pool.get_executor()));
     auto fetch = [photos = client()] { return photos.fetch(); };
 
     EXPECT_EQ(loop.run(cache.sync(enrollment->deviceId, "v2", fetch)), PhotoChange::saved);

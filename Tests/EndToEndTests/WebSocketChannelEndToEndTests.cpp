@@ -245,6 +245,39 @@ TEST_F(WebSocketChannelTest, ACancelledReceiveEndsWithCancellation) {
     EXPECT_TRUE(isCancellation(error));
 }
 
+TEST_F(WebSocketChannelTest, ACancelledSendWaitingForTheOpeningClosesTheSocket) {
+    auto request = upgradeRequest(socketURL(peer, "silent"));
+    request.timeout = 60s;
+    auto channel = dialer.open(request);
+    auto race = [&]() -> boost::asio::awaitable<std::size_t> {
+        auto winner = co_await (channel->send("early") || clock->sleep(5s));
+        co_return winner.index();
+    };
+    auto raced = loop.spawn(race());
+    auto other = loop.spawn(channel->receive());
+    seen(1, 0);
+    clock->advance(5s);
+    runUntil(loop, [&] { return raced->done && other->done; });
+
+    EXPECT_EQ(raced->get(), 1u);
+    EXPECT_EQ(connectionErrorOf([&] { other->get(); }),
+              ConnectionError::dropped("the connection was closed"));
+}
+
+TEST_F(WebSocketChannelTest, AReceivePendingWhenTheChannelGoesEndsAsClosed) {
+    auto channel = open(socketURL(peer, "echo"));
+    loop.run(channel->send("open"));
+    EXPECT_EQ(loop.run(channel->receive()), "open");
+
+    auto pending = loop.spawn(channel->receive());
+    loop.drain();
+    channel.reset();
+    runUntil(loop, [&] { return pending->done; });
+    EXPECT_EQ(connectionErrorOf([&] { pending->get(); }),
+              ConnectionError::dropped("the connection was closed"));
+    EXPECT_EQ(seen(1, 1)["closes"][0]["code"], 1001);
+}
+
 TEST_F(WebSocketChannelTest, ClosingAndDestroyingTellThePeerGoingAway) {
     auto closed = open(socketURL(peer, "echo"));
     loop.run(closed->send("one"));

@@ -54,11 +54,11 @@ public:
                 outcome->done = true;
             });
         } else {
-            boost::asio::co_spawn(context_, std::move(operation),
-                                  [outcome](std::exception_ptr error, T value) {
+            // Kept by the coroutine itself, so that a value without a default constructor (an
+            // enrollment) needs no wrapping.
+            boost::asio::co_spawn(context_, keep(outcome, std::move(operation)),
+                                  [outcome](std::exception_ptr error) {
                                       outcome->error = error;
-                                      if (!error)
-                                          outcome->value.emplace(std::move(value));
                                       outcome->done = true;
                                   });
         }
@@ -107,6 +107,12 @@ public:
     }
 
 private:
+    template <typename T>
+    static boost::asio::awaitable<void> keep(std::shared_ptr<Spawned<T>> outcome,
+                                             boost::asio::awaitable<T> operation) {
+        outcome->value.emplace(co_await std::move(operation));
+    }
+
     boost::asio::io_context context_;
 };
 

@@ -15,9 +15,12 @@ struct CapturedLine {
     std::string message;
 };
 
-/// Keeps every line in memory; install it with `CapturingLogSink::install()` for one test.
+/// Keeps every line in memory, debug lines included; install it with `CapturingLogSink::install()`
+/// for one test.
 class CapturingLogSink final : public LogSink {
 public:
+    LogLevel lowestLevel() const override { return LogLevel::debug; }
+
     void write(LogLevel level, std::string_view category, std::string_view message) override {
         std::lock_guard lock(mutex_);
         lines_.push_back({level, std::string(category), std::string(message)});

@@ -1,5 +1,6 @@
 #include "ManualClock.hpp"
 
+#include <boost/asio/cancellation_type.hpp>
 #include <boost/asio/redirect_error.hpp>
 #include <boost/asio/this_coro.hpp>
 #include <boost/asio/use_awaitable.hpp>
@@ -8,19 +9,27 @@
 namespace velto::testing {
 
 boost::asio::awaitable<void> ManualClock::sleep(Duration duration) {
+    bool slept = co_await sleepUnlessCancelled(duration);
+    if (!slept)
+        throw boost::system::system_error(boost::asio::error::operation_aborted);
+}
+
+boost::asio::awaitable<bool> ManualClock::sleepUnlessCancelled(Duration duration) {
     requested_.push_back(duration);
+    auto cancellation = co_await boost::asio::this_coro::cancellation_state;
+    if (cancellation.cancelled() != boost::asio::cancellation_type::none)
+        co_return false;
     auto sleeper = std::make_shared<Sleeper>(co_await boost::asio::this_coro::executor);
     sleeper->deadline = now_ + duration;
     if (duration <= Duration::zero())
-        co_return;
+        co_return true;
     sleeper->timer.expires_at(boost::asio::steady_timer::time_point::max());
     auto position = sleepers_.insert(sleepers_.end(), sleeper);
     boost::system::error_code error;
     co_await sleeper->timer.async_wait(boost::asio::redirect_error(boost::asio::use_awaitable, error));
-    if (!sleeper->fired) {
+    if (!sleeper->fired)
         sleepers_.erase(position);
-        throw boost::system::system_error(boost::asio::error::operation_aborted);
-    }
+    co_return sleeper->fired;
 }
 
 void ManualClock::advance(Duration duration) {

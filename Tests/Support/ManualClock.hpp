@@ -16,6 +16,7 @@ class ManualClock final : public Clock {
 public:
     Instant now() const override { return now_; }
     boost::asio::awaitable<void> sleep(Duration duration) override;
+    boost::asio::awaitable<bool> sleepUnlessCancelled(Duration duration) override;
 
     /// Moves time forward and wakes every sleeper whose deadline has come (drain the loop after).
     void advance(Duration duration);

@@ -38,6 +38,7 @@ public:
 
     const std::filesystem::path& home() const { return folder_.path(); }
     std::map<std::string, std::string> environment() const { return environment_; }
+    void setVariable(const std::string& name, std::string value) { environment_[name] = std::move(value); }
 
 private:
     TemporaryFolder folder_;

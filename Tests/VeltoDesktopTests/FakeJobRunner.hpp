@@ -18,10 +18,10 @@ public:
     bool available = true;
     int runnerGeneration = 1;
     int cancelAllCount = 0;
-    bool idle = true;
+    bool isIdleNow = true;
     std::shared_ptr<RecordingJobRunner> recording = std::make_shared<RecordingJobRunner>();
-    NewestStream<bool> idleEvents{1};
-    NewestStream<bool> roomEvents{1};
+    NewestStream<Event> idle{1};
+    NewestStream<Event> room{1};
 
     std::shared_ptr<JobRunning> jobs() override { return recording; }
     std::shared_ptr<JobActivity> activity() override { return shared_from_this(); }
@@ -31,15 +31,9 @@ public:
         ++cancelAllCount;
         co_await recording->cancelAll();
     }
-    boost::asio::awaitable<bool> nextIdleEvent() override {
-        auto event = co_await idleEvents.next();
-        co_return event.has_value();
-    }
-    boost::asio::awaitable<bool> nextRoomEvent() override {
-        auto event = co_await roomEvents.next();
-        co_return event.has_value();
-    }
-    boost::asio::awaitable<bool> isIdle() override { co_return idle; }
+    NewestStream<Event>& idleEvents() override { return idle; }
+    NewestStream<Event>& roomEvents() override { return room; }
+    boost::asio::awaitable<bool> isIdle() override { co_return isIdleNow; }
     boost::asio::awaitable<void> holdNewJobs(bool) override { co_return; }
 };
 

@@ -121,9 +121,9 @@ TEST_F(HelloTest, EveryRoomEventReannouncesAndIdleEventsReachTheCoordinator) {
     auto socket = addSocket();
     model->startUpdates([] {});
     loop.drain();
-    services->runner->roomEvents.push(true);
+    services->runner->room.push({});
     loop.drain();
-    services->runner->roomEvents.push(true);
+    services->runner->room.push({});
     loop.drain();
     EXPECT_EQ(socket->hellos.size(), 2u);
 }

@@ -1,5 +1,6 @@
 #include "VeltoDesktop/MainThreadContext.hpp"
-#include "VeltoDesktop/OnDevice.hpp"
+#include "VeltoDevice/Support/Blocking.hpp"
+#include "VeltoDevice/Support/RunOn.hpp"
 
 #include <boost/asio/co_spawn.hpp>
 #include <boost/asio/post.hpp>
@@ -43,11 +44,11 @@ TEST(MainThreadContextTest, AModelCoroutineHopsToTheDeviceThreadAndBackWithAnyVa
         main.executor(),
         [&]() -> boost::asio::awaitable<void> {
             auto reading = readOnDevice(&ranOn);
-            value = (co_await onDevice(device.get_executor(), std::move(reading))).value;
+            value = (co_await runOn(device.get_executor(), std::move(reading))).value;
             resumedOn = std::this_thread::get_id();
             try {
                 auto failing = failOnDevice();
-                co_await onDevice(device.get_executor(), std::move(failing));
+                co_await runOn(device.get_executor(), std::move(failing));
             } catch (const std::runtime_error& e) {
                 error = e.what();
             }

@@ -1,7 +1,9 @@
 #include "TestServices.hpp"
 
+#include "VeltoDevice/CommandLineTool/SystemCommandLineLinks.hpp"
 #include "VeltoDevice/Keys/P256PrivateKey.hpp"
 #include "VeltoDevice/Keys/SecureEnclaveKeyStore.hpp"
+#include "VeltoDevice/LoginItem/SystemLoginItemService.hpp"
 
 #include <stdexcept>
 
@@ -18,6 +20,10 @@ struct NoStaging final : UpdateStaging {
     void discard(const StagedUpdate&) override {}
 };
 
+struct FixedLoginPath final : LoginPathResolving {
+    boost::asio::awaitable<std::string> resolve(Environment) override { co_return "/usr/bin:/bin"; }
+};
+
 struct NoInstalling final : UpdateInstalling {
     void install(const StagedUpdate&) override {}
 };
@@ -31,10 +37,21 @@ TestServices::TestServices(DesktopTestLoop& loop) : loop_(loop) {
         std::make_shared<PreferencesDomain>(folder.path() / "config" / "Velto" / "app.velto.desktop.json");
     earlier =
         std::make_shared<PreferencesDomain>(folder.path() / "config" / "Velto" / "app.velto.agent.json");
-    photoCache = std::make_shared<OrganizationPhotoCache>(folder.path() / "data" / "Velto" / "photos");
+    photoCache = std::make_shared<OrganizationPhotoCache>(folder.path() / "data" / "Velto" / "photos",
+                                                          loop.deviceExecutor());
     listStore = std::make_shared<EnrollmentListStore>(folder.path() / "data" / "Velto" / "enrollments.json");
     savedEnrollments = std::make_shared<SavedEnrollments>(keys, listStore);
     earlierStore = std::make_shared<EnrollmentStore>(folder.path() / "data" / "Velto" / "enrollment.json");
+    processRunner = std::make_shared<ProcessRunner>(manualClock);
+    paths = std::make_shared<FixedLoginPath>();
+    loginItem = std::make_shared<LoginItem>(
+        std::make_shared<SystemLoginItemService>(folder.path() / "Velto.app" / "Contents" / "bin" / "Velto",
+                                                 folder.path() / "config" / "autostart"),
+        true);
+    commandLineTool = std::make_shared<CommandLineTool>(
+        std::make_shared<SystemCommandLineLinks>(processRunner),
+        folder.path() / "Velto.app" / "Contents" / "Resources" / "velto", folder.path() / "bin" / "velto");
+    logins = std::make_shared<CommandLineLogins>(folder.path() / "home" / ".velto" / "device-logins.json");
 }
 
 std::shared_ptr<HarnessInventory> TestServices::makeInventory() {

@@ -4,6 +4,7 @@
 #include "VeltoDevice/Enrollment/EnrollmentListStore.hpp"
 #include "VeltoDevice/Enrollment/EnrollmentStore.hpp"
 #include "VeltoDevice/Harness/HarnessStatus.hpp"
+#include "VeltoDevice/Harness/ProcessRunner.hpp"
 #include "VeltoDevice/Update/UpdateInstalling.hpp"
 #include "VeltoDevice/Update/UpdateStaging.hpp"
 
@@ -55,6 +56,18 @@ public:
     std::shared_ptr<WebSocketDialer> makeDialer() override { return dialer; }
     std::shared_ptr<MachineNaming> machineNaming() override { return naming; }
     std::shared_ptr<PowerEventSource> powerEvents() override { return power; }
+    std::shared_ptr<LoginItem> makeLoginItem() override { return loginItem; }
+    std::shared_ptr<CommandLineTool> makeCommandLineTool() override { return commandLineTool; }
+    std::shared_ptr<CommandLineLogins> makeCommandLineLogins() override { return logins; }
+    std::shared_ptr<InstalledSkillRecords> skillRecords() override { return records; }
+    Environment processEnvironment() override { return {{"PATH", "/usr/bin:/bin"}}; }
+    std::optional<std::filesystem::path> home() override { return folder.path() / "home"; }
+    std::shared_ptr<LoginPathResolving> loginPaths() override { return paths; }
+    std::shared_ptr<ProcessRunning> processes() override { return processRunner; }
+    boost::asio::thread_pool* blockingPool() override { return nullptr; }
+
+    /// The stored logins of the velto command.
+    std::vector<CommandLineLogin> storedLogins() const { return logins->logins(); }
 
     /// Saves enrollments with their keys as a restored list would hold them.
     void save(const std::vector<Enrollment>& enrollments);
@@ -83,6 +96,12 @@ public:
     std::shared_ptr<ScriptedWebSocketDialer> dialer = std::make_shared<ScriptedWebSocketDialer>();
     std::shared_ptr<FakeMachineNaming> naming = std::make_shared<FakeMachineNaming>();
     std::shared_ptr<FakePowerSource> power = std::make_shared<FakePowerSource>();
+    std::shared_ptr<LoginItem> loginItem;
+    std::shared_ptr<CommandLineTool> commandLineTool;
+    std::shared_ptr<CommandLineLogins> logins;
+    std::shared_ptr<InstalledSkillRecords> records;
+    std::shared_ptr<LoginPathResolving> paths;
+    std::shared_ptr<ProcessRunning> processRunner;
 
 private:
     DesktopTestLoop& loop_;

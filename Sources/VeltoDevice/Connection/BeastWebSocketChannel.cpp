@@ -10,7 +10,9 @@
 #include <boost/asio/associated_cancellation_slot.hpp>
 #include <boost/asio/associated_executor.hpp>
 #include <boost/asio/async_result.hpp>
+#include <boost/asio/cancellation_type.hpp>
 #include <boost/asio/co_spawn.hpp>
+#include <boost/asio/dispatch.hpp>
 #include <boost/asio/error.hpp>
 #include <boost/asio/ip/tcp.hpp>
 #include <boost/asio/post.hpp>
@@ -33,7 +35,7 @@
 
 #include <algorithm>
 #include <cctype>
-#include <functional>
+#include <optional>
 #include <type_traits>
 #include <vector>
 
@@ -47,8 +49,7 @@ namespace websocket = boost::beast::websocket;
 using tcp = boost::asio::ip::tcp;
 using boost::system::error_code;
 
-/// The socket behind a channel. Its operations are not tied to the caller's cancellation; the
-/// channel adds that.
+/// The socket behind a channel.
 class BeastWebSocketChannel::Core {
 public:
     virtual ~Core() = default;
@@ -64,6 +65,13 @@ namespace {
 
 /// What the other operations see once this Mac has closed the socket.
 const char* const closedHere = "the connection was closed";
+
+/// A read buffer that grew beyond this for a large message is given back after it.
+constexpr std::size_t keptReadCapacity = 64 * 1024;
+
+[[noreturn]] void throwAborted() {
+    throw boost::system::system_error(asio::error::operation_aborted);
+}
 
 /// Where the upgrade goes, taken apart once.
 ConnectionTarget targetOf(const boost::urls::url& url) {
@@ -84,8 +92,8 @@ ConnectionTarget targetOf(const boost::urls::url& url) {
     throw ConnectionError::dropped(text + " has no valid port");
 }
 
-/// Wakes every waiter at once when the socket's state changes. Only the socket's own detached
-/// operations wait here, so the wait is not cancellable.
+/// Wakes every waiter at once when the socket's state changes. A waiter's cancellation ends its
+/// wait early too: the waiter then looks at why it woke.
 class Changes {
 public:
     asio::awaitable<void> next() {
@@ -179,40 +187,116 @@ private:
 
     static asio::awaitable<void> sendOn(std::shared_ptr<Socket> self, std::string text) {
         // One message at a time: Beast writes one message per call, so they never interleave.
-        while (self->phase_ == Phase::opening || (self->phase_ == Phase::open && self->writing_))
-            co_await self->changes_.next();
-        if (self->phase_ != Phase::open)
-            throw *self->failure_;
+        co_await self->waitForTurn(self->writing_);
         self->writing_ = true;
-        self->stream_->text(true);
-        auto [error, written] =
-            co_await self->stream_->async_write(asio::buffer(text), asio::as_tuple(asio::use_awaitable));
-        self->writing_ = false;
-        self->changes_.notify();
-        if (error) {
-            self->fail(self->translate(error), true);
-            throw *self->failure_;
-        }
+        self->outgoing_ = std::move(text);
+        auto written = own<std::size_t>(self, [self](auto done) {
+            self->stream_->text(true);
+            self->stream_->async_write(
+                asio::buffer(self->outgoing_),
+                [self, done = std::move(done)](const error_code& error, std::size_t count) mutable {
+                    self->writing_ = false;
+                    self->changes_.notify();
+                    if (error) {
+                        self->fail(self->translate(error), true);
+                        done(std::make_exception_ptr(*self->failure_), 0);
+                        return;
+                    }
+                    done(nullptr, count);
+                });
+        });
+        co_await std::move(written);
     }
 
     static asio::awaitable<std::optional<std::string>> receiveOn(std::shared_ptr<Socket> self) {
-        while (self->phase_ == Phase::opening || (self->phase_ == Phase::open && self->reading_))
-            co_await self->changes_.next();
-        if (self->phase_ != Phase::open)
-            throw *self->failure_;
+        co_await self->waitForTurn(self->reading_);
         self->reading_ = true;
-        beast::flat_buffer buffer;
-        auto [error, read] = co_await self->stream_->async_read(buffer, asio::as_tuple(asio::use_awaitable));
-        self->reading_ = false;
-        self->changes_.notify();
-        if (error)
-            self->fail(self->translate(error), true);
-        // Ended meanwhile (closed here, or failed): the other operations end too.
-        if (self->phase_ != Phase::open)
-            throw *self->failure_;
-        if (!self->stream_->got_text())
-            co_return std::nullopt;
-        co_return beast::buffers_to_string(buffer.data());
+        auto received = own<std::optional<std::string>>(self, [self](auto done) {
+            self->stream_->async_read(self->incoming_, [self, done = std::move(done)](const error_code& error,
+                                                                                      std::size_t) mutable {
+                self->reading_ = false;
+                self->changes_.notify();
+                if (error)
+                    self->fail(self->translate(error), true);
+                std::optional<std::string> text;
+                if (!error && self->stream_->got_text())
+                    text = beast::buffers_to_string(self->incoming_.data());
+                self->incoming_.consume(self->incoming_.size());
+                if (self->incoming_.capacity() > keptReadCapacity)
+                    self->incoming_.shrink_to_fit();
+                // Ended meanwhile (closed here, or failed): the other operations end too.
+                if (self->phase_ != Phase::open) {
+                    done(std::make_exception_ptr(*self->failure_), std::nullopt);
+                    return;
+                }
+                done(nullptr, std::move(text));
+            });
+        });
+        co_return co_await std::move(received);
+    }
+
+    /// Waits until the socket is open and `busy` is clear (one read and one write at a time), or
+    /// throws what ended it. The caller's cancellation closes the socket and throws operation_aborted.
+    asio::awaitable<void> waitForTurn(const bool& busy) {
+        for (;;) {
+            auto cancellation = co_await asio::this_coro::cancellation_state;
+            if (cancellation.cancelled() != asio::cancellation_type::none) {
+                close();
+                throwAborted();
+            }
+            if (phase_ == Phase::ended)
+                throw *failure_;
+            if (phase_ == Phase::open && !busy)
+                co_return;
+            co_await changes_.next();
+        }
+    }
+
+    /// Starts a Beast operation with a completion of the socket's own, so that the caller's
+    /// cancellation never reaches Beast, which would tear the stream down without a close frame.
+    /// Instead it closes the socket with 1001 and ends the wait at once with operation_aborted; the
+    /// operation ends in the background. `start(done)` begins the operation, which calls
+    /// `done(error, result)` once, on the socket's executor.
+    template <typename Result, typename Start>
+    static asio::awaitable<Result> own(std::shared_ptr<Socket> self, Start start) {
+        auto initiation = [self, start = std::move(start)](auto handler) mutable {
+            using Handler = decltype(handler);
+            auto slot = asio::get_associated_cancellation_slot(handler);
+            // Whichever comes first, the cancellation or the completion, takes the handler.
+            auto waiting = std::make_shared<std::optional<Handler>>(std::move(handler));
+            if (slot.is_connected()) {
+                slot.assign([waiting, self](asio::cancellation_type) {
+                    if (!*waiting)
+                        return;
+                    auto finished = std::move(**waiting);
+                    waiting->reset();
+                    self->close();
+                    // Never inline: the canceller is still running.
+                    auto executor = asio::get_associated_executor(finished, self->executor());
+                    asio::post(executor, [finished = std::move(finished)]() mutable {
+                        std::move(finished)(std::make_exception_ptr(
+                                                boost::system::system_error(asio::error::operation_aborted)),
+                                            Result{});
+                    });
+                });
+            }
+            start([waiting, slot, self](std::exception_ptr error, Result result) mutable {
+                if (!*waiting)
+                    return;
+                auto finished = std::move(**waiting);
+                waiting->reset();
+                if (slot.is_connected())
+                    slot.clear();
+                // Beast completes on the socket's executor, which is normally the caller's too.
+                auto executor = asio::get_associated_executor(finished, self->executor());
+                asio::dispatch(executor,
+                               [finished = std::move(finished), error, result = std::move(result)]() mutable {
+                                   std::move(finished)(error, std::move(result));
+                               });
+            });
+        };
+        return asio::async_initiate<const asio::use_awaitable_t<>&, void(std::exception_ptr, Result)>(
+            std::move(initiation), asio::use_awaitable);
     }
 
     static asio::awaitable<void> goAway(std::shared_ptr<Socket> self) {
@@ -223,13 +307,10 @@ private:
 
     static asio::awaitable<void> timeOpening(std::shared_ptr<Socket> self,
                                              std::shared_ptr<CancellableTask> task) {
-        try {
-            co_await self->settings_.clock->sleep(
-                std::chrono::duration_cast<Clock::Duration>(self->request_.timeout));
-        } catch (...) {
-            co_return;
-        }
-        if (!task->isCancelled() && self->phase_ == Phase::opening)
+        // Cancelled by every opening that ends in time.
+        bool waited = co_await self->settings_.clock->sleepUnlessCancelled(
+            std::chrono::duration_cast<Clock::Duration>(self->request_.timeout));
+        if (waited && !task->isCancelled() && self->phase_ == Phase::opening)
             self->fail(ConnectionError::dropped("The request timed out."), true);
     }
 
@@ -274,6 +355,10 @@ private:
             co_return;
         if (connectError)
             throw ConnectionError::dropped(connectError.message());
+        // Frames are small and sent one at a time: Nagle's wait for the last one's acknowledgement
+        // would hold each next frame back by the peer's delayed acknowledgement.
+        boost::system::error_code noDelayFailure;
+        lowest.socket().set_option(tcp::no_delay(true), noDelayFailure);
 
         if constexpr (Secure) {
             auto& tls = stream_->next_layer();
@@ -356,89 +441,12 @@ private:
     bool reading_ = false;
     /// Set once the server's close frame arrived, status code or not.
     bool closeReceived_ = false;
+    /// The message being written, and the buffer of the one being read: one of each at a time.
+    std::string outgoing_;
+    beast::flat_buffer incoming_;
     Changes changes_;
     std::shared_ptr<CancellableTask> openingTimer_;
 };
-
-[[noreturn]] void throwAborted() {
-    throw boost::system::system_error(asio::error::operation_aborted);
-}
-
-/// The completion of an awaited operation whose errors travel as exceptions.
-template <typename T> struct Completion { using Signature = void(std::exception_ptr, T); };
-template <> struct Completion<void> { using Signature = void(std::exception_ptr); };
-
-/// Runs `inner` detached and waits for it, unless the awaiting coroutine is cancelled first: then the
-/// socket is closed with 1001 and the wait ends at once with operation_aborted.
-template <typename T> struct Guarded {
-    using Signature = typename Completion<T>::Signature;
-
-    std::shared_ptr<BeastWebSocketChannel::Core> core;
-    /// Makes the detached operation once it is spawned.
-    std::function<asio::awaitable<T>()> inner;
-
-    template <typename Handler> void operator()(Handler&& handler) {
-        using HandlerType = std::decay_t<Handler>;
-        struct Box {
-            std::optional<HandlerType> handler;
-        };
-        auto box = std::make_shared<Box>();
-        box->handler.emplace(std::forward<Handler>(handler));
-        auto slot = asio::get_associated_cancellation_slot(*box->handler);
-        auto executor = core->executor();
-
-        // Hands the outcome to the awaiting coroutine through its own executor, never inline.
-        auto complete = [executor](HandlerType finished, std::exception_ptr error, auto... value) {
-            auto target = asio::get_associated_executor(finished, executor);
-            asio::post(target, [finished = std::move(finished), error, value...]() mutable {
-                std::move(finished)(error, std::move(value)...);
-            });
-        };
-
-        if (slot.is_connected()) {
-            slot.assign([box, core = core, complete](asio::cancellation_type) {
-                if (!box->handler)
-                    return;
-                auto finished = std::move(*box->handler);
-                box->handler.reset();
-                core->close();
-                auto aborted =
-                    std::make_exception_ptr(boost::system::system_error(asio::error::operation_aborted));
-                if constexpr (std::is_void_v<T>)
-                    complete(std::move(finished), aborted);
-                else
-                    complete(std::move(finished), aborted, T{});
-            });
-        }
-
-        // Holds the core until the detached operation has ended, which may be after the wait.
-        auto done = [box, slot, complete, core = core](std::exception_ptr error, auto... value) mutable {
-            if (!box->handler)
-                return;
-            auto finished = std::move(*box->handler);
-            box->handler.reset();
-            if (slot.is_connected())
-                slot.clear();
-            complete(std::move(finished), error, std::move(value)...);
-        };
-        asio::co_spawn(executor, std::move(inner), std::move(done));
-    }
-};
-
-template <typename T>
-asio::awaitable<T> guarded(std::shared_ptr<BeastWebSocketChannel::Core> core,
-                           std::function<asio::awaitable<T>()> inner) {
-    // A cancellation that came before this call closes the socket too.
-    auto cancellation = co_await asio::this_coro::cancellation_state;
-    if (cancellation.cancelled() != asio::cancellation_type::none) {
-        core->close();
-        throwAborted();
-    }
-    // A named operation: g++ 12 destroys an aggregate temporary inside a co_await expression twice.
-    Guarded<T> operation{core, std::move(inner)};
-    co_return co_await asio::async_initiate<const asio::use_awaitable_t<>&, typename Guarded<T>::Signature>(
-        std::move(operation), asio::use_awaitable);
-}
 
 } // namespace
 
@@ -462,12 +470,11 @@ BeastWebSocketChannel::~BeastWebSocketChannel() {
 }
 
 asio::awaitable<void> BeastWebSocketChannel::send(std::string text) {
-    auto message = std::make_shared<std::string>(std::move(text));
-    return guarded<void>(core_, [core = core_, message] { return core->send(std::move(*message)); });
+    return core_->send(std::move(text));
 }
 
 asio::awaitable<std::optional<std::string>> BeastWebSocketChannel::receive() {
-    return guarded<std::optional<std::string>>(core_, [core = core_] { return core->receive(); });
+    return core_->receive();
 }
 
 void BeastWebSocketChannel::close() {

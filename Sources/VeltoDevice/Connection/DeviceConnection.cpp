@@ -6,6 +6,7 @@
 #include "VeltoDevice/Connection/WebSocketChannel.hpp"
 #include "VeltoDevice/HTTP/HTTPRequest.hpp"
 #include "VeltoDevice/Support/CancellableTask.hpp"
+#include "VeltoDevice/Support/CoroutineFrameWarning.hpp"
 #include "VeltoDevice/Support/Exceptions.hpp"
 #include "VeltoDevice/Support/Log.hpp"
 
@@ -87,6 +88,9 @@ struct DeviceConnection::Core {
 
     /// The connection loop while it runs.
     Task runTask;
+    /// The channel of the session being run, welcomed or not: a stop closes it at once, whatever
+    /// the session is waiting on.
+    std::shared_ptr<WebSocketChannel> openChannel;
     /// The channel of the welcomed session, if any, and that session's number.
     std::shared_ptr<WebSocketChannel> activeChannel;
     int activeSessionNumber = 0;
@@ -104,6 +108,8 @@ struct DeviceConnection::Core {
     }
 
     static void start(const std::shared_ptr<Core>& self);
+    /// Cancels the loop and closes its socket at once; a later start begins a new loop.
+    void cancelLoop();
     static boost::asio::awaitable<void> loop(std::shared_ptr<Core> self, Task task);
     static boost::asio::awaitable<void> run(std::shared_ptr<Core> self, Task task);
     static boost::asio::awaitable<void> connectOnce(std::shared_ptr<Core> self, Task task);
@@ -113,6 +119,21 @@ struct DeviceConnection::Core {
                                                  std::shared_ptr<WebSocketChannel> channel, int number,
                                                  Hello sent, ServerMessage::Welcome welcome);
 };
+
+void DeviceConnection::Core::cancelLoop() {
+    if (runTask) {
+        runTask->cancel();
+        runTask.reset();
+    }
+    // Closed here rather than by the cancellation alone: the session may be waiting on the runner
+    // (a reserve can take seconds), and the socket must not stay open, nor "job.accept" go out,
+    // meanwhile.
+    if (openChannel) {
+        openChannel->close();
+        openChannel.reset();
+    }
+    activeChannel.reset();
+}
 
 void DeviceConnection::Core::start(const std::shared_ptr<Core>& self) {
     if (self->runTask)
@@ -177,6 +198,7 @@ std::int64_t DeviceConnection::Core::noteFailure(const Task& task, std::string r
     return delay;
 }
 
+VELTO_COROUTINE_FRAMES_BEGIN
 boost::asio::awaitable<void> DeviceConnection::Core::connectOnce(std::shared_ptr<Core> self, Task task) {
     // A hello announced before this point is superseded by the one built now.
     Hello hello = co_await self->makeHello();
@@ -190,6 +212,7 @@ boost::asio::awaitable<void> DeviceConnection::Core::connectOnce(std::shared_ptr
     upgrade.setHeader("DPoP", self->signer.proof("GET", self->server.connectURL(), nonce));
 
     auto channel = self->dialer->open(std::move(upgrade));
+    self->openChannel = channel;
     std::weak_ptr<Core> weak = self;
     DeviceSession session(
         channel, self->signer, self->server, self->clock, self->handlers.runner, self->handlers.updates,
@@ -207,18 +230,21 @@ boost::asio::awaitable<void> DeviceConnection::Core::connectOnce(std::shared_ptr
     };
     std::exception_ptr ended;
     try {
-        // Cancelling the loop cancels the session's wait, which closes the socket with 1001.
+        // Cancelling the loop cancels the session's waits; the stop has closed the socket already.
         co_await session.run(hello, std::move(onWelcome));
     } catch (...) {
         ended = std::current_exception();
     }
     if (self->activeSessionNumber == number)
         self->activeChannel.reset();
+    if (self->openChannel == channel)
+        self->openChannel.reset();
     channel->close();
     if (!ended)
         ended = std::make_exception_ptr(ConnectionError::dropped("the session ended"));
     std::rethrow_exception(ended);
 }
+VELTO_COROUTINE_FRAMES_END
 
 boost::asio::awaitable<void> DeviceConnection::Core::welcomed(std::shared_ptr<Core> self, Task task,
                                                               std::shared_ptr<WebSocketChannel> channel,
@@ -248,11 +274,7 @@ DeviceConnection::DeviceConnection(boost::asio::any_io_executor executor, const 
                                    std::move(jitter))) {}
 
 DeviceConnection::~DeviceConnection() {
-    if (core_->runTask) {
-        core_->runTask->cancel();
-        core_->runTask.reset();
-    }
-    core_->activeChannel.reset();
+    core_->cancelLoop();
     core_->states.finish();
     core_->profiles.finish();
 }
@@ -271,12 +293,7 @@ boost::asio::awaitable<void> DeviceConnection::start() {
 }
 
 boost::asio::awaitable<void> DeviceConnection::stop() {
-    if (core_->runTask) {
-        core_->runTask->cancel();
-        core_->runTask.reset();
-    }
-    // The running session's socket is closed by the cancellation.
-    core_->activeChannel.reset();
+    core_->cancelLoop();
     core_->states.push(ConnectionState::offline());
     co_return;
 }

@@ -57,8 +57,8 @@ public:
 
     /// Starts the connection loop unless it runs; a new loop begins with the first backoff attempt.
     boost::asio::awaitable<void> start() override;
-    /// Cancels the loop, which closes its socket, and publishes `offline`; the loop publishes nothing
-    /// more.
+    /// Cancels the loop and closes its socket at once (with 1001, even while the session waits on the
+    /// runner), and publishes `offline`; the loop publishes nothing more.
     boost::asio::awaitable<void> stop() override;
     /// Sends the hello on the welcomed session now, or keeps it for the next welcome (where it is sent
     /// only when it differs from the hello that session opened with). A failed send is logged only.

@@ -6,11 +6,11 @@
 #include "VeltoDevice/Connection/WithTimeout.hpp"
 #include "VeltoDevice/Protocol/ProtocolError.hpp"
 #include "VeltoDevice/Protocol/RunnerFrames.hpp"
+#include "VeltoDevice/Support/CoroutineFrameWarning.hpp"
 #include "VeltoDevice/Support/Exceptions.hpp"
 #include "VeltoDevice/Support/Log.hpp"
 
-#include <boost/asio/bind_cancellation_slot.hpp>
-#include <boost/asio/cancellation_signal.hpp>
+#include <boost/asio/cancellation_type.hpp>
 #include <boost/asio/co_spawn.hpp>
 #include <boost/asio/deferred.hpp>
 #include <boost/asio/detached.hpp>
@@ -188,6 +188,7 @@ DeviceSession::Steps::answerUntilClosed(const DeviceSession& self,
     }
 }
 
+VELTO_COROUTINE_FRAMES_BEGIN
 boost::asio::awaitable<std::optional<ReceivedFrame>>
 DeviceSession::Steps::receive(const DeviceSession& self) {
     auto text = co_await self.channel_->receive();
@@ -201,6 +202,7 @@ DeviceSession::Steps::receive(const DeviceSession& self) {
     }
     co_return std::nullopt;
 }
+VELTO_COROUTINE_FRAMES_END
 
 boost::asio::awaitable<void> DeviceSession::Steps::handle(const DeviceSession& self,
                                                           RenewalSchedule& renewals,
@@ -219,13 +221,12 @@ boost::asio::awaitable<void> DeviceSession::Steps::handle(const DeviceSession& s
         renewals.renewed(*message.as<ServerMessage::Renewal>());
         break;
     case ServerMessage::Case::jobOffer: {
-        // Taken whole even when the session is cancelled meanwhile: a place reserved, an accept sent
-        // or a job half started must not be abandoned. Cancellation reaches the next receive instead.
+        // A coroutine of its own, so that giving a place back after the session's cancellation
+        // (which needs a fresh cancellation state) leaves the receive loop's state as it is.
         auto executor = co_await boost::asio::this_coro::executor;
         co_await boost::asio::co_spawn(executor,
                                        take(self, *message.as<ServerMessage::JobOffer>(), frame.text),
-                                       boost::asio::bind_cancellation_slot(boost::asio::cancellation_slot(),
-                                                                           boost::asio::use_awaitable));
+                                       boost::asio::use_awaitable);
         break;
     }
     case ServerMessage::Case::jobCancel: {
@@ -260,6 +261,10 @@ boost::asio::awaitable<void> DeviceSession::Steps::handle(const DeviceSession& s
     }
 }
 
+// The session's cancellation (a stop, the welcome timer, a renewal failure) reaches the runner's
+// reserve and start as it reaches any wait: the offer is dropped at once, and whatever place it
+// holds is given back first. Only that cancellation ends the session here; a runner's own error of
+// the cancellation kind is a failed start like any other.
 boost::asio::awaitable<void> DeviceSession::Steps::take(const DeviceSession& self,
                                                         const ServerMessage::JobOffer& offer,
                                                         const std::string& frame) {
@@ -268,27 +273,32 @@ boost::asio::awaitable<void> DeviceSession::Steps::take(const DeviceSession& sel
         co_await decline(self, offer, JobDeclineReason::notSupported);
         co_return;
     }
+    // A reserve that throws, cancelled or not, holds no place.
     if (auto reason = co_await runner->reserve(offer)) {
         co_await decline(self, offer, *reason);
         co_return;
     }
 
+    // A place is held from here until the job starts; every other way out gives it back.
     auto document = RunnerFrames::jobDocument(frame);
-    if (!document) {
+    std::exception_ptr acceptFailure;
+    if (document) {
+        try {
+            // Not sent once the session is cancelled: the co_await throws before it begins.
+            co_await self.channel_->send(DeviceMessage::jobAccept(offer.jobId).encodedFrame());
+        } catch (...) {
+            acceptFailure = std::current_exception();
+        }
+    }
+    if (!document || acceptFailure) {
+        // Also after the session's cancellation, when every wait would throw at once: the release
+        // runs with a fresh cancellation state of this offer's own coroutine.
+        co_await boost::asio::this_coro::reset_cancellation_state();
         co_await runner->release(offer.jobId);
+        if (acceptFailure)
+            std::rethrow_exception(acceptFailure);
         co_await decline(self, offer, JobDeclineReason::runnerUnavailable);
         co_return;
-    }
-
-    std::exception_ptr acceptFailure;
-    try {
-        co_await self.channel_->send(DeviceMessage::jobAccept(offer.jobId).encodedFrame());
-    } catch (...) {
-        acceptFailure = std::current_exception();
-    }
-    if (acceptFailure) {
-        co_await runner->release(offer.jobId);
-        std::rethrow_exception(acceptFailure);
     }
 
     self.acceptedJobs_->append(offer.jobId);
@@ -306,8 +316,15 @@ boost::asio::awaitable<void> DeviceSession::Steps::take(const DeviceSession& sel
     }
     if (!notStarted)
         co_return;
-    if (isCancellation(notStarted))
+    auto cancellation = co_await boost::asio::this_coro::cancellation_state;
+    if (isCancellation(notStarted) && cancellation.cancelled() != boost::asio::cancellation_type::none) {
+        // The runner gives the place of a start that did not happen back itself; giving it back
+        // here too costs nothing, and leaks nothing should it not have. The id stays accepted, so
+        // the session's end cancels the job should it have started after all.
+        co_await boost::asio::this_coro::reset_cancellation_state();
+        co_await runner->release(offer.jobId);
         std::rethrow_exception(notStarted);
+    }
     // The runner has given the place back itself; the id stays accepted, so the end cancels it.
     log().error("could not start job " + offer.jobId + ": " + describe(notStarted));
     co_await self.channel_->send(RunnerFrames::failedFinish(offer.jobId, startFailure));

@@ -46,8 +46,10 @@ public:
     /// Sends `hello`, waits up to `welcomeTimeout` for the welcome, awaits `onWelcome` with it and then
     /// answers until something fails. Never returns normally: it throws the error that ended the
     /// session (a ConnectionError, the channel's or the signer's error, or operation_aborted when
-    /// cancelled). On every exit the renewals stop and every job accepted on this session is
-    /// cancelled in a task of its own. The session value need not outlive the returned operation.
+    /// cancelled). A cancellation reaches an offer being taken too: its reserve or start is cancelled
+    /// and its place given back, and no "job.accept" goes out after it. On every exit the renewals
+    /// stop and every job accepted on this session is cancelled in a task of its own. The session
+    /// value need not outlive the returned operation.
     boost::asio::awaitable<void> run(DeviceMessage::Hello hello, OnWelcome onWelcome) const;
 
     const std::shared_ptr<AcceptedJobs>& acceptedJobs() const { return acceptedJobs_; }

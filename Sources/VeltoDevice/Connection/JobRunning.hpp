@@ -21,13 +21,14 @@ public:
 
     virtual ~JobRunning() = default;
 
-    /// Nothing when a place is now held for the offer's job id; otherwise why no place was taken.
+    /// Nothing when a place is now held for the offer's job id; otherwise why no place was taken. A
+    /// reserve that throws (cancelled with its session, say) has taken no place.
     virtual boost::asio::awaitable<std::optional<JobDeclineReason>>
     reserve(ServerMessage::JobOffer offer) = 0;
     /// Gives back the place held for `jobId`.
     virtual boost::asio::awaitable<void> release(std::string jobId) = 0;
     /// Starts the reserved job with its document; its frames then go to `send`. Throws when the job did
-    /// not start, in which case the runner has given the place back itself.
+    /// not start (cancellation included), in which case the runner has given the place back itself.
     virtual boost::asio::awaitable<void> start(std::string jobId, Bytes document, Send send) = 0;
     /// Hands the raw "tool.result" frame to the job if it runs; otherwise drops it.
     virtual boost::asio::awaitable<void> deliver(std::string toolResultFrame, std::string jobId) = 0;

@@ -5,13 +5,11 @@
 #include "VeltoDevice/DPoP/DPoPHeader.hpp"
 #include "VeltoDevice/Support/Base64URL.hpp"
 #include "VeltoDevice/Support/Json.hpp"
+#include "VeltoDevice/Support/RandomUUID.hpp"
 
 #include <boost/url/url.hpp>
-#include <openssl/rand.h>
 
-#include <array>
 #include <mutex>
-#include <stdexcept>
 
 namespace velto {
 
@@ -42,7 +40,7 @@ DPoPProofSigner::DPoPProofSigner(std::shared_ptr<const DeviceSigningKey> key, No
     if (!now_)
         now_ = [] { return std::chrono::system_clock::now(); };
     if (!makeID_)
-        makeID_ = &DPoPProofSigner::randomUUID;
+        makeID_ = &randomUUID;
 }
 
 std::string DPoPProofSigner::proof(std::string_view method, boost::urls::url_view url,
@@ -86,24 +84,6 @@ const DPoPProofSigner::KeyForm& DPoPProofSigner::keyForm() const {
     }
     // Set once under the lock and never changed again, so it may be read after the lock is gone.
     return *keyForm_;
-}
-
-std::string DPoPProofSigner::randomUUID() {
-    std::array<unsigned char, 16> bytes{};
-    if (RAND_bytes(bytes.data(), static_cast<int>(bytes.size())) != 1)
-        throw std::runtime_error("OpenSSL could not make random bytes");
-    bytes[6] = static_cast<unsigned char>((bytes[6] & 0x0F) | 0x40); // version 4
-    bytes[8] = static_cast<unsigned char>((bytes[8] & 0x3F) | 0x80); // RFC 4122 variant
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    std::string text;
-    text.reserve(36);
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        if (i == 4 || i == 6 || i == 8 || i == 10)
-            text += '-';
-        text += kHex[bytes[i] >> 4];
-        text += kHex[bytes[i] & 0x0F];
-    }
-    return text;
 }
 
 } // namespace velto

@@ -23,7 +23,7 @@ public:
     /// The `htm` of proofs sent inside the WebSocket session.
     static constexpr const char* socketMethod = "WS";
 
-    /// `now` defaults to the system clock, `makeID` to a new random upper-case UUID.
+    /// `now` defaults to the system clock, `makeID` to `randomUUID()`.
     explicit DPoPProofSigner(std::shared_ptr<const DeviceSigningKey> key, Now now = {}, MakeID makeID = {});
 
     /// The compact proof for `method` and `url`; throws DPoPError, or nlohmann's type_error for a
@@ -34,10 +34,6 @@ public:
     PublicJWK publicJWK() const;
 
     const std::shared_ptr<const DeviceSigningKey>& key() const { return key_; }
-
-    /// A new random (version 4) UUID in its 36-character upper-case text form; throws
-    /// std::runtime_error when OpenSSL has no randomness to give.
-    static std::string randomUUID();
 
 private:
     struct KeyForm;

@@ -4,6 +4,7 @@
 #include "VeltoDevice/Enrollment/FileError.hpp"
 #include "VeltoDevice/Enrollment/Files.hpp"
 #include "VeltoDevice/Support/Json.hpp"
+#include "VeltoDevice/Support/UserFolders.hpp"
 
 #include <system_error>
 
@@ -12,9 +13,9 @@ namespace velto {
 namespace {
 
 std::filesystem::path dataHome() {
-    if (auto data = files::absoluteVariable("XDG_DATA_HOME"))
-        return *data;
-    return files::homeFolder() / ".local" / "share";
+    if (auto folder = UserFolders::dataHome())
+        return *folder;
+    throw FileError::noHomeFolder();
 }
 
 } // namespace

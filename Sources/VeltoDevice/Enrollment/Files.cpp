@@ -6,14 +6,11 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <fcntl.h>
-#include <pwd.h>
 #include <stdexcept>
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
-#include <vector>
 
 namespace velto::files {
 
@@ -32,29 +29,6 @@ void syncFolder(const std::filesystem::path& folder) {
 }
 
 } // namespace
-
-std::optional<std::filesystem::path> absoluteVariable(const char* name) {
-    const char* value = std::getenv(name);
-    if (value == nullptr || *value == '\0')
-        return std::nullopt;
-    std::filesystem::path path(value);
-    if (!path.is_absolute())
-        return std::nullopt;
-    return path;
-}
-
-std::filesystem::path homeFolder() {
-    if (auto home = absoluteVariable("HOME"))
-        return *home;
-    std::vector<char> buffer(16384);
-    passwd entry{};
-    passwd* found = nullptr;
-    if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found != nullptr &&
-        found->pw_dir != nullptr && found->pw_dir[0] == '/') {
-        return found->pw_dir;
-    }
-    throw FileError::noHomeFolder();
-}
 
 std::optional<std::string> readIfPresent(const std::filesystem::path& path, std::size_t limit) {
     // Non-blocking, so that a pipe or device in the file's place cannot hang the open.

@@ -9,12 +9,6 @@
 
 namespace velto::files {
 
-/// The variable's value as a path when it is set to an absolute one; nothing otherwise.
-std::optional<std::filesystem::path> absoluteVariable(const char* name);
-
-/// $HOME when absolute, else the user database's home folder. Throws FileError::noHomeFolder.
-std::filesystem::path homeFolder();
-
 /// The whole file; nothing when there is no file at the path. A file that is there but cannot be
 /// read (a folder in its place included) throws std::system_error; one holding more than `limit`
 /// bytes throws std::length_error, and is not read beyond its first block past the limit.

@@ -1,12 +1,15 @@
 #include "VeltoDevice/Enrollment/HarnessModel.hpp"
 
+#include "VeltoDevice/Support/RepairedUTF8.hpp"
+
 namespace velto {
 
 Json HarnessModel::toJson() const {
     Json levels = Json::array();
     for (ModelEffort effort : efforts)
         levels.push_back(rawValue(effort));
-    Json object = {{"id", id}, {"name", name}, {"efforts", std::move(levels)}};
+    // Ids and names come from a tool's model list: invalid UTF-8 is written as U+FFFD.
+    Json object = {{"id", repairedUTF8(id)}, {"name", repairedUTF8(name)}, {"efforts", std::move(levels)}};
     object["defaultEffort"] = defaultEffort ? Json(rawValue(*defaultEffort)) : Json(nullptr);
     return object;
 }

@@ -18,7 +18,8 @@ struct HarnessModel {
     /// Absent when the tool names none; written as null then.
     std::optional<ModelEffort> defaultEffort;
 
-    /// {"id", "name", "efforts", "defaultEffort"}, the default as null when absent.
+    /// {"id", "name", "efforts", "defaultEffort"}, the default as null when absent; texts that are not
+    /// valid UTF-8 are written repaired (repairedUTF8).
     Json toJson() const;
     /// Nothing when a required key is missing or mistyped, or any effort is not a known level;
     /// a missing or null "defaultEffort" gives no default. Unknown keys are ignored.

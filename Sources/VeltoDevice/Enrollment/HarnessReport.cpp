@@ -1,5 +1,7 @@
 #include "VeltoDevice/Enrollment/HarnessReport.hpp"
 
+#include "VeltoDevice/Support/RepairedUTF8.hpp"
+
 namespace velto {
 
 HarnessReport HarnessReport::reporting(std::optional<std::vector<HarnessModel>> newModels) const {
@@ -10,7 +12,9 @@ HarnessReport HarnessReport::reporting(std::optional<std::vector<HarnessModel>> 
 
 Json HarnessReport::toJson() const {
     Json object = {{"kind", rawValue(kind)}, {"signedIn", signedIn}};
-    object["version"] = version ? Json(*version) : Json(nullptr);
+    // The version is a tool's own output: bytes that are not UTF-8 go out as U+FFFD, so that one
+    // stray byte cannot stop the hello or the enroll request being written.
+    object["version"] = version ? Json(repairedUTF8(*version)) : Json(nullptr);
     if (models) {
         Json list = Json::array();
         for (const HarnessModel& model : *models)

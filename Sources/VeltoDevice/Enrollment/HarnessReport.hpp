@@ -24,6 +24,7 @@ struct HarnessReport {
     HarnessReport reporting(std::optional<std::vector<HarnessModel>> newModels) const;
 
     /// {"kind", "version", "signedIn"} always, the version as null when absent; "models" only when present.
+    /// Texts that are not valid UTF-8 are written repaired (repairedUTF8).
     Json toJson() const;
     /// Nothing when "kind" or "signedIn" is missing or mistyped, the kind is unknown, or a model does
     /// not decode; a missing or null "version" or "models" gives an absent one. Unknown keys are ignored.

@@ -10,12 +10,15 @@
 
 namespace velto {
 
-namespace {} // namespace
-
 HTTPReply::HTTPReply(int code, const std::vector<std::pair<std::string, std::string>>& fields, Bytes content)
     : status(code), body(std::move(content)) {
-    for (const auto& [name, value] : fields)
-        headers.emplace(asciiLowercased(name), value);
+    for (const auto& [name, value] : fields) {
+        // A field sent more than once reads as one, its values joined in order (RFC 9110 §5.3): a
+        // challenge may come in two "WWW-Authenticate" fields, and the second must not be lost.
+        auto [field, added] = headers.try_emplace(asciiLowercased(name), value);
+        if (!added)
+            field->second.append(", ").append(value);
+    }
 }
 
 std::optional<std::string> HTTPReply::header(const std::string& name) const {
@@ -40,6 +43,11 @@ std::optional<ErrorBody> ErrorBody::decode(const Bytes& body) {
     auto value = parseJson(body);
     if (!value || !value->is_object())
         return std::nullopt;
+    // Absent or null is no value; any other type is a body of another shape.
+    for (const char* key : {"code", "error"}) {
+        if (json::has(*value, key) && !json::isNull(*value, key) && !json::string(*value, key))
+            return std::nullopt;
+    }
     return ErrorBody{json::string(*value, "code"), json::string(*value, "error")};
 }
 

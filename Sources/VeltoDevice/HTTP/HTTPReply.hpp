@@ -17,7 +17,7 @@ struct HTTPReply {
     std::map<std::string, std::string> headers;
 
     HTTPReply() = default;
-    /// Lower-cases every name; of two names equal after that, the one met first is kept.
+    /// Lower-cases every name; the values of names equal after that are joined with ", " in order.
     HTTPReply(int code, const std::vector<std::pair<std::string, std::string>>& fields, Bytes content);
 
     std::optional<std::string> header(const std::string& name) const;

@@ -2,6 +2,7 @@
 
 #include "VeltoDevice/Harness/HarnessProbe.hpp"
 #include "VeltoDevice/Harness/LoginShellPath.hpp"
+#include "VeltoDevice/Support/CoroutineFrameWarning.hpp"
 #include "VeltoDevice/Support/Exceptions.hpp"
 
 #include <boost/asio/co_spawn.hpp>
@@ -43,6 +44,7 @@ HarnessDetector::HarnessDetector(std::shared_ptr<ProcessRunning> runner, Environ
 HarnessDetector::HarnessDetector(std::shared_ptr<ProcessRunning> runner, Environment environment)
     : HarnessDetector(runner, std::move(environment), std::make_shared<LoginShellPath>(runner)) {}
 
+VELTO_COROUTINE_FRAMES_BEGIN
 boost::asio::awaitable<std::vector<HarnessStatus>> HarnessDetector::detect() const {
     auto path = co_await paths_->resolve(environment_);
     Environment environment = environment_;
@@ -66,6 +68,7 @@ boost::asio::awaitable<std::vector<HarnessStatus>> HarnessDetector::detect() con
     }
     co_return std::vector<HarnessStatus>{claudeStatus, codexStatus, museStatus};
 }
+VELTO_COROUTINE_FRAMES_END
 
 boost::asio::awaitable<HarnessStatus> HarnessDetector::probe(std::shared_ptr<ProcessRunning> runner,
                                                              HarnessKind kind, std::string path,

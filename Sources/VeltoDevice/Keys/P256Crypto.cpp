@@ -12,6 +12,7 @@
 #include <openssl/param_build.h>
 #include <openssl/x509.h>
 
+#include <mutex>
 #include <stdexcept>
 
 namespace velto {
@@ -141,6 +142,15 @@ bool P256PublicKey::isValidSignature(const P256Signature& signature, const Bytes
     return EVP_DigestVerify(md.get(), der.data(), der.size(), data.data(), data.size()) == 1;
 }
 
+struct P256PrivateKey::Signing {
+    std::mutex mutex;
+    /// A context past EVP_DigestSignInit for the key; never signs itself, only copied.
+    std::unique_ptr<EVP_MD_CTX, MDContextFree> prepared;
+};
+
+P256PrivateKey::P256PrivateKey(std::shared_ptr<EVP_PKEY> key)
+    : key_(std::move(key)), signing_(std::make_shared<Signing>()) {}
+
 P256PrivateKey P256PrivateKey::generate() {
     EVP_PKEY* key = EVP_EC_gen(SN_X9_62_prime256v1);
     if (key == nullptr)
@@ -182,17 +192,30 @@ P256PublicKey P256PrivateKey::publicKey() const {
 
 P256Signature P256PrivateKey::signature(const Bytes& data) const {
     std::unique_ptr<EVP_MD_CTX, MDContextFree> md(EVP_MD_CTX_new());
-    if (!md || EVP_DigestSignInit(md.get(), nullptr, EVP_sha256(), nullptr, key_.get()) != 1) {
+    if (!md)
         throw std::runtime_error("OpenSSL could not start signing");
+    {
+        std::lock_guard lock(signing_->mutex);
+        auto& prepared = signing_->prepared;
+        if (!prepared) {
+            std::unique_ptr<EVP_MD_CTX, MDContextFree> context(EVP_MD_CTX_new());
+            if (!context ||
+                EVP_DigestSignInit(context.get(), nullptr, EVP_sha256(), nullptr, key_.get()) != 1)
+                throw std::runtime_error("OpenSSL could not start signing");
+            prepared = std::move(context);
+        }
+        if (EVP_MD_CTX_copy_ex(md.get(), prepared.get()) != 1)
+            throw std::runtime_error("OpenSSL could not start signing");
     }
-    std::size_t length = 0;
-    if (EVP_DigestSign(md.get(), nullptr, &length, data.data(), data.size()) != 1) {
+    // The copy signs once and is thrown away: no need to keep it reusable after the signature.
+    EVP_MD_CTX_set_flags(md.get(), EVP_MD_CTX_FLAG_FINALISE);
+    auto size = EVP_PKEY_get_size(key_.get());
+    if (size <= 0)
         throw std::runtime_error("OpenSSL could not sign");
-    }
-    Bytes der(length);
-    if (EVP_DigestSign(md.get(), der.data(), &length, data.data(), data.size()) != 1) {
+    Bytes der(static_cast<std::size_t>(size));
+    std::size_t length = der.size();
+    if (EVP_DigestSign(md.get(), der.data(), &length, data.data(), data.size()) != 1)
         throw std::runtime_error("OpenSSL could not sign");
-    }
     der.resize(length);
     return P256Signature::fromDER(der);
 }

@@ -21,12 +21,19 @@ public:
 
     Bytes dataRepresentation() const;
     P256PublicKey publicKey() const;
-    /// ECDSA with SHA-256 of `data`; throws std::runtime_error when OpenSSL fails.
+    /// ECDSA with SHA-256 of `data`; throws std::runtime_error when OpenSSL fails. Safe to call from
+    /// several threads at once.
     P256Signature signature(const Bytes& data) const;
 
 private:
-    explicit P256PrivateKey(std::shared_ptr<EVP_PKEY> key) : key_(std::move(key)) {}
+    struct Signing;
+
+    explicit P256PrivateKey(std::shared_ptr<EVP_PKEY> key);
+
     std::shared_ptr<EVP_PKEY> key_;
+    /// Signing set up once for the key and shared by copies: setting it up costs more than the
+    /// signature itself, copying the prepared context far less.
+    std::shared_ptr<Signing> signing_;
 };
 
 } // namespace velto

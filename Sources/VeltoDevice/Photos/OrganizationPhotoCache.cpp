@@ -3,6 +3,7 @@
 #include "VeltoDevice/Enrollment/EnrollmentStore.hpp"
 #include "VeltoDevice/Enrollment/Files.hpp"
 #include "VeltoDevice/Server/ServerError.hpp"
+#include "VeltoDevice/Support/Blocking.hpp"
 #include "VeltoDevice/Support/RepairedUTF8.hpp"
 
 #include <unicode/uchar.h>
@@ -18,10 +19,11 @@ namespace velto {
 
 namespace fs = std::filesystem;
 
-OrganizationPhotoCache::OrganizationPhotoCache(fs::path directory) : directory_(std::move(directory)) {}
+OrganizationPhotoCache::OrganizationPhotoCache(fs::path directory, boost::asio::any_io_executor files)
+    : directory_(std::move(directory)), files_(std::move(files)) {}
 
-OrganizationPhotoCache OrganizationPhotoCache::applicationSupport() {
-    return OrganizationPhotoCache(EnrollmentStore::applicationSupportFile("photos"));
+OrganizationPhotoCache OrganizationPhotoCache::applicationSupport(boost::asio::any_io_executor files) {
+    return OrganizationPhotoCache(EnrollmentStore::applicationSupportFile("photos"), std::move(files));
 }
 
 bool OrganizationPhotoCache::isValidKey(std::string_view key) {
@@ -81,8 +83,10 @@ std::uint64_t OrganizationPhotoCache::countRequest(const std::string& key) {
 boost::asio::awaitable<PhotoChange>
 OrganizationPhotoCache::sync(std::string key, std::optional<std::string> photoVersion, Fetch fetch) {
     const std::uint64_t request = countRequest(key);
-    if (!photoVersion)
-        co_return removeFiles(key);
+    if (!photoVersion) {
+        auto removal = removeOnFiles(key);
+        co_return co_await std::move(removal);
+    }
     // A version file without its picture (a save cut short, a picture deleted by hand) is out of date.
     if (version(key) == photoVersion && hasPicture(key))
         co_return PhotoChange::unchanged;
@@ -90,15 +94,26 @@ OrganizationPhotoCache::sync(std::string key, std::optional<std::string> photoVe
     std::optional<OrganizationPhoto> fetched = co_await fetch();
     if (requests_[key] != request)
         co_return PhotoChange::unchanged;
-    if (!fetched)
-        co_return removeFiles(key);
-    save(*fetched, fetched->version.value_or(*photoVersion), key);
-    co_return PhotoChange::saved;
+    if (!fetched) {
+        auto removal = removeOnFiles(key);
+        co_return co_await std::move(removal);
+    }
+    // Named rather than built inside the co_await: g++ 12 may destroy such a temporary twice.
+    auto saving = runBlocking(files_, [this, key, picture = std::move(*fetched), photoVersion] {
+        save(picture, picture.version.value_or(*photoVersion), key);
+        return PhotoChange::saved;
+    });
+    co_return co_await std::move(saving);
 }
 
-PhotoChange OrganizationPhotoCache::remove(std::string_view key) {
-    countRequest(std::string(key));
-    return removeFiles(key);
+boost::asio::awaitable<PhotoChange> OrganizationPhotoCache::remove(std::string key) {
+    countRequest(key);
+    auto removal = removeOnFiles(key);
+    co_return co_await std::move(removal);
+}
+
+boost::asio::awaitable<PhotoChange> OrganizationPhotoCache::removeOnFiles(std::string key) {
+    return runBlocking(files_, [this, key = std::move(key)] { return removeFiles(key); });
 }
 
 void OrganizationPhotoCache::save(const OrganizationPhoto& picture, const std::string& photoVersion,

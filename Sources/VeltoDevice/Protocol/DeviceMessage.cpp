@@ -1,6 +1,5 @@
 #include "VeltoDevice/Protocol/DeviceMessage.hpp"
 
-#include "VeltoDevice/Protocol/FrameEncodingError.hpp"
 #include "VeltoDevice/Protocol/ProtocolVersion.hpp"
 
 #include <cstdint>
@@ -99,12 +98,9 @@ std::string DeviceMessage::encodedFrame() const {
         payload_);
     frame["v"] = ProtocolVersion::current;
     frame["type"] = type();
-    try {
-        return encodeCompact(frame);
-    } catch (const Json::type_error&) {
-        // The only way a tree of strings and integers fails to serialise: invalid UTF-8.
-        throw FrameEncodingError::invalidText();
-    }
+    // The session's own frames never fail to be written: a text that is not UTF-8 (a tool's output
+    // in the hello, say) goes out as U+FFFD rather than ending every session before its welcome.
+    return encodeCompactRepaired(frame);
 }
 
 } // namespace velto

@@ -74,7 +74,7 @@ public:
     std::string_view type() const;
 
     /// One flat JSON object with "v": 1 and "type", keys sorted, slashes unescaped, no spaces.
-    /// Throws FrameEncodingError when a text in the message is not valid UTF-8.
+    /// Never fails: text that is not valid UTF-8 is written as U+FFFD.
     std::string encodedFrame() const;
 
     friend bool operator==(const DeviceMessage&, const DeviceMessage&) = default;

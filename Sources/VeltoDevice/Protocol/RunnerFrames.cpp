@@ -92,7 +92,7 @@ std::string RunnerFrames::failedFinish(std::string_view jobId, std::string_view 
     frame["result"] = std::move(result);
     // The finish must reach the server even when a text in it is not valid UTF-8: such bytes are
     // written as U+FFFD rather than losing the frame.
-    return frame.dump(-1, ' ', false, Json::error_handler_t::replace);
+    return encodeCompactRepaired(frame);
 }
 
 } // namespace velto

@@ -6,19 +6,8 @@
 #include "VeltoDevice/Runner/TextLines.hpp"
 
 #include <string>
-#include <sys/stat.h>
 
 namespace velto {
-
-namespace {
-
-/// Whether anything is at the path (only that: readability is the runner's concern).
-bool somethingIsAt(const std::filesystem::path& path) {
-    struct ::stat info {};
-    return ::stat(path.c_str(), &info) == 0;
-}
-
-} // namespace
 
 ModelCatalogCommand::ModelCatalogCommand(std::optional<std::filesystem::path> runnerScript,
                                          Environment environment,
@@ -28,7 +17,7 @@ ModelCatalogCommand::ModelCatalogCommand(std::optional<std::filesystem::path> ru
       pathResolver_(std::move(pathResolver)), runner_(std::move(runner)) {}
 
 boost::asio::awaitable<std::optional<ModelCatalog>> ModelCatalogCommand::fetch() const {
-    if (!runnerScript_ || !somethingIsAt(*runnerScript_))
+    if (!runnerScript_ || !RunnerScriptCommand::isPresent(*runnerScript_))
         co_return std::nullopt;
     auto path = co_await pathResolver_->resolve(environment_);
     auto node = LoginShellPath::locate("node", path);

@@ -5,6 +5,7 @@
 #include "VeltoDevice/Support/PrivateTemporaryFolder.hpp"
 
 #include <exception>
+#include <sys/stat.h>
 
 namespace velto {
 
@@ -31,6 +32,11 @@ RunnerScriptCommand::run(ProcessRunning& runner, std::filesystem::path node, std
         std::rethrow_exception(failure);
     runnerLog().error(command + " did not run: " + describe(failure));
     co_return std::nullopt;
+}
+
+bool RunnerScriptCommand::isPresent(const std::filesystem::path& script) {
+    struct ::stat info {};
+    return ::stat(script.c_str(), &info) == 0;
 }
 
 Environment RunnerScriptCommand::withPath(Environment environment, std::string path) {

@@ -25,6 +25,10 @@ struct RunnerScriptCommand {
     run(ProcessRunning& runner, std::filesystem::path node, std::filesystem::path script,
         std::vector<std::string> words, Environment environment, std::chrono::seconds timeout);
 
+    /// Whether anything is at the script's path, links followed (only that: whether it can be read is
+    /// for Node.js to find out).
+    static bool isPresent(const std::filesystem::path& script);
+
     /// The environment with "PATH" set to `path`, replacing a PATH it had.
     static Environment withPath(Environment environment, std::string path);
 };

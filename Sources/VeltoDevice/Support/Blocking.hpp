@@ -1,13 +1,15 @@
 #pragma once
 
+#include "VeltoDevice/Support/CoroutineFrameWarning.hpp"
+#include "VeltoDevice/Support/RunOn.hpp"
 #include "VeltoDevice/Support/StopFlag.hpp"
 
+#include <boost/asio/any_io_executor.hpp>
 #include <boost/asio/associated_cancellation_slot.hpp>
 #include <boost/asio/associated_executor.hpp>
 #include <boost/asio/async_result.hpp>
 #include <boost/asio/awaitable.hpp>
 #include <boost/asio/cancellation_type.hpp>
-#include <boost/asio/co_spawn.hpp>
 #include <boost/asio/post.hpp>
 #include <boost/asio/thread_pool.hpp>
 #include <boost/asio/use_awaitable.hpp>
@@ -17,18 +19,25 @@
 
 namespace velto {
 
-/// Runs blocking work on the pool and resumes the caller on its own executor with the result
-/// (or the exception).
+VELTO_COROUTINE_FRAMES_BEGIN
+/// Runs blocking work on `executor` (the blocking pool, or a strand of it) and resumes the caller
+/// on its own executor with the result, whatever its type, or the exception.
+template <typename Function>
+auto runBlocking(boost::asio::any_io_executor executor, Function function)
+    -> boost::asio::awaitable<decltype(function())> {
+    using Result = decltype(function());
+    // A parameter of the coroutine, so it lives in the frame rather than in a lambda's captures.
+    auto work = [](Function blocking) -> boost::asio::awaitable<Result> { co_return blocking(); };
+    return runOn(std::move(executor), work(std::move(function)));
+}
+
+VELTO_COROUTINE_FRAMES_END
+
+/// Runs blocking work on the pool; see runBlocking.
 template <typename Function>
 auto onPool(boost::asio::thread_pool& pool, Function function)
     -> boost::asio::awaitable<decltype(function())> {
-    using Result = decltype(function());
-    // Named, not a temporary of the co_await expression: g++ 12 destroys such a temporary twice.
-    auto work = [function = std::move(function)]() mutable -> boost::asio::awaitable<Result> {
-        co_return function();
-    };
-    co_return co_await boost::asio::co_spawn(pool.get_executor(), std::move(work),
-                                             boost::asio::use_awaitable);
+    return runBlocking(pool.get_executor(), std::move(function));
 }
 
 /// Runs blocking work that takes a StopFlag on the pool. Cancelling the caller requests the stop and

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <boost/asio/awaitable.hpp>
+#include <boost/asio/error.hpp>
+#include <boost/system/system_error.hpp>
 
 #include <chrono>
 
@@ -17,6 +19,23 @@ public:
     virtual Instant now() const = 0;
     /// Completes after `duration`; cancellation ends it with operation_aborted.
     virtual boost::asio::awaitable<void> sleep(Duration duration) = 0;
+    /// Like `sleep`, but a cancellation ends it with false rather than an exception (also one that
+    /// came before the call, where the coroutine does not throw on it): for waits that are
+    /// cancelled as often as they run out, where unwinding costs more than the wait. True when the
+    /// whole duration passed.
+    virtual boost::asio::awaitable<bool> sleepUnlessCancelled(Duration duration);
 };
+
+inline boost::asio::awaitable<bool> Clock::sleepUnlessCancelled(Duration duration) {
+    bool slept = true;
+    try {
+        co_await sleep(duration);
+    } catch (const boost::system::system_error& error) {
+        if (error.code() != boost::asio::error::operation_aborted)
+            throw;
+        slept = false;
+    }
+    co_return slept;
+}
 
 } // namespace velto

@@ -2,6 +2,7 @@
 
 #include <boost/asio/any_io_executor.hpp>
 #include <boost/asio/io_context.hpp>
+#include <boost/asio/strand.hpp>
 #include <boost/asio/thread_pool.hpp>
 
 #include <optional>
@@ -22,6 +23,9 @@ public:
     boost::asio::io_context& context() { return context_; }
     boost::asio::any_io_executor executor() { return context_.get_executor(); }
     boost::asio::thread_pool& blockingPool() { return pool_; }
+    /// The one strand of the pool on which the saved enrollments, their keys and the organization
+    /// photos are read and written, one operation at a time in call order (see Serialized).
+    const boost::asio::any_io_executor& storageStrand() const { return storageStrand_; }
 
     /// Stops the context and joins the thread; called by the destructor.
     void stop();
@@ -30,6 +34,7 @@ private:
     boost::asio::io_context context_;
     std::optional<boost::asio::executor_work_guard<boost::asio::io_context::executor_type>> work_;
     boost::asio::thread_pool pool_{2};
+    boost::asio::any_io_executor storageStrand_{boost::asio::make_strand(pool_.get_executor())};
     std::thread thread_;
 };
 

@@ -8,6 +8,10 @@ std::string encodeCompact(const Json& value) {
     return value.dump();
 }
 
+std::string encodeCompactRepaired(const Json& value) {
+    return value.dump(-1, ' ', false, Json::error_handler_t::replace);
+}
+
 std::string encodePretty(const Json& value) {
     return value.dump(2);
 }

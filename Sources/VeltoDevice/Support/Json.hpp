@@ -18,6 +18,10 @@ using Json = nlohmann::json;
 /// Text that is not valid UTF-8 throws nlohmann's type_error.
 std::string encodeCompact(const Json& value);
 
+/// As encodeCompact, with text that is not valid UTF-8 written as U+FFFD instead of throwing: for
+/// frames that must go out whatever a tool printed.
+std::string encodeCompactRepaired(const Json& value);
+
 /// Pretty-printed with sorted keys, as the files under Application Support are written.
 std::string encodePretty(const Json& value);
 

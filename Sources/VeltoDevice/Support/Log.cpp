@@ -2,6 +2,7 @@
 
 #include "VeltoDevice/Support/JournalLogSink.hpp"
 
+#include <atomic>
 #include <mutex>
 
 namespace velto {
@@ -18,10 +19,17 @@ std::shared_ptr<LogSink>& currentSink() {
     return sink;
 }
 
+/// The current sink's lowest level, checked without the lock: a line below it costs no more.
+std::atomic<LogLevel>& lowestLevel() {
+    static std::atomic<LogLevel> level{JournalLogSink().lowestLevel()};
+    return level;
+}
+
 } // namespace
 
 void setLogSink(std::shared_ptr<LogSink> sink) {
     std::lock_guard lock(sinkMutex());
+    lowestLevel().store(sink ? sink->lowestLevel() : LogLevel::fault, std::memory_order_relaxed);
     currentSink() = std::move(sink);
 }
 
@@ -31,6 +39,8 @@ std::shared_ptr<LogSink> logSink() {
 }
 
 void Logger::write(LogLevel level, std::string_view message) const {
+    if (level < lowestLevel().load(std::memory_order_relaxed))
+        return;
     if (auto sink = logSink())
         sink->write(level, category_, message);
 }

@@ -12,6 +12,9 @@ enum class LogLevel { debug, info, notice, error, fault };
 class LogSink {
 public:
     virtual ~LogSink() = default;
+    /// The lowest level the sink takes, read once when it is installed. Lines below it are dropped
+    /// before any sink is reached; by default debug lines, as the system log keeps none.
+    virtual LogLevel lowestLevel() const { return LogLevel::info; }
     virtual void write(LogLevel level, std::string_view category, std::string_view message) = 0;
 };
 

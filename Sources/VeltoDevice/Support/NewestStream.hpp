@@ -79,6 +79,25 @@ public:
     boost::asio::awaitable<std::optional<T>> next() { return nextFrom(state_); }
 
 private:
+    struct State;
+
+public:
+    /// Reads the stream as `next()` does, without the stream object: it keeps the stream's state,
+    /// so it goes on working once the stream's owner is gone (reading what was left, then nothing).
+    /// Taken while the stream lives; its `next()` is awaited on the stream's executor.
+    class Reader {
+    public:
+        boost::asio::awaitable<std::optional<T>> next() const { return nextFrom(state_); }
+
+    private:
+        friend class NewestStream;
+        explicit Reader(std::shared_ptr<State> state) : state_(std::move(state)) {}
+        std::shared_ptr<State> state_;
+    };
+
+    Reader reader() const { return Reader(state_); }
+
+private:
     struct Waiter {
         explicit Waiter(const boost::asio::any_io_executor& executor) : timer(executor) {}
         boost::asio::steady_timer timer;

@@ -9,6 +9,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <mutex>
+#include <optional>
 #include <spawn.h>
 #include <string>
 #include <string_view>
@@ -267,26 +268,46 @@ SpawnedProcess::~SpawnedProcess() {
         tryReap(killed_);
 }
 
-bool SpawnedProcess::tryReap(bool block) {
+std::optional<int> SpawnedProcess::waitStatus(int flags) {
     if (isReaped())
-        return true;
+        return exitCode_;
     for (;;) {
         siginfo_t info{};
-        int result = ::waitid(P_PIDFD, static_cast<id_t>(watch_->descriptor.native_handle()), &info,
-                              WEXITED | (block ? 0 : WNOHANG));
+        int result =
+            ::waitid(P_PIDFD, static_cast<id_t>(watch_->descriptor.native_handle()), &info, WEXITED | flags);
         if (result < 0 && errno == EINTR)
             continue;
         if (result < 0) {
             // Reaped by someone else after all: there is no status left to take.
             exitCode_ = -1;
-            return true;
+            return exitCode_;
         }
         if (info.si_pid == 0)
-            return false;
+            return std::nullopt;
         // For CLD_EXITED the exit status, for CLD_KILLED and CLD_DUMPED the signal's number.
-        exitCode_ = info.si_status;
-        return true;
+        if ((flags & WNOWAIT) == 0)
+            exitCode_ = info.si_status;
+        return info.si_status;
     }
+}
+
+bool SpawnedProcess::tryReap(bool block) {
+    return waitStatus(block ? 0 : WNOHANG).has_value();
+}
+
+std::optional<int> SpawnedProcess::exitedStatus() {
+    return waitStatus(WNOHANG | WNOWAIT);
+}
+
+boost::asio::awaitable<int> SpawnedProcess::exited() {
+    // As in exit(): look before every wait, since the watch is edge-triggered.
+    std::optional<int> status = exitedStatus();
+    while (!status) {
+        co_await watch_->descriptor.async_wait(boost::asio::posix::descriptor_base::wait_read,
+                                               boost::asio::use_awaitable);
+        status = exitedStatus();
+    }
+    co_return *status;
 }
 
 boost::asio::awaitable<int> SpawnedProcess::exit() {

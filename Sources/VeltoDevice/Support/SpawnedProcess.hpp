@@ -48,6 +48,11 @@ public:
     /// with operation_aborted and leaves the child as it was. Several waits may run at once.
     boost::asio::awaitable<int> exit();
 
+    /// Waits until the child has exited without reaping it, so that its group id stays its own and
+    /// what is left of the group can still be signalled: its status as `exit` would give it.
+    /// Cancellation ends the wait with operation_aborted.
+    boost::asio::awaitable<int> exited();
+
     bool isReaped() const { return exitCode_.has_value(); }
     std::optional<int> exitCode() const { return exitCode_; }
 
@@ -65,8 +70,13 @@ private:
     struct Watch;
 
     SpawnedProcess(boost::asio::any_io_executor executor, pid_t pid, int pidfd);
+    /// waitid on the pidfd with `flags` (WEXITED always): the status once the child has exited (-1
+    /// when another reaped it), kept as reaped unless WNOWAIT; nothing while it runs.
+    std::optional<int> waitStatus(int flags);
     /// Reaps the child when it has exited (waiting for that when `block`); true once it is reaped.
     bool tryReap(bool block);
+    /// The status of a child that has exited, left unreaped; nothing while it runs.
+    std::optional<int> exitedStatus();
 
     boost::asio::any_io_executor executor_;
     pid_t pid_ = -1;

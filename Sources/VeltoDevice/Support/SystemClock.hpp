@@ -15,6 +15,7 @@ class SystemClock final : public Clock {
 public:
     Instant now() const override;
     boost::asio::awaitable<void> sleep(Duration duration) override;
+    boost::asio::awaitable<bool> sleepUnlessCancelled(Duration duration) override;
 
     static std::shared_ptr<SystemClock> shared();
 };

@@ -1,6 +1,6 @@
 #include "VeltoDevice/Update/BundleSwapInstaller.hpp"
 
-#include "VeltoDevice/DPoP/DPoPProofSigner.hpp"
+#include "VeltoDevice/Support/RandomUUID.hpp"
 #include "VeltoDevice/Update/AppBundle.hpp"
 #include "VeltoDevice/Update/BundlePath.hpp"
 #include "VeltoDevice/Update/InfoDictionary.hpp"
@@ -30,7 +30,7 @@ void BundleSwapInstaller::install(const StagedUpdate& staged) {
 
 void BundleSwapInstaller::swap(const StagedUpdate& staged) {
     auto name = bundle_.filename();
-    auto scratch = bundle_.parent_path() / ("." + name.string() + ".swap-" + DPoPProofSigner::randomUUID());
+    auto scratch = bundle_.parent_path() / ("." + name.string() + ".swap-" + randomUUID());
     files_->makePrivateFolder(scratch);
     auto incoming = scratch / name;
     try {

@@ -1,12 +1,13 @@
 #include "VeltoDevice/Update/UpdateStager.hpp"
 
 #include "VeltoDevice/Connection/WithTimeout.hpp"
-#include "VeltoDevice/DPoP/DPoPProofSigner.hpp"
 #include "VeltoDevice/Enrollment/FileError.hpp"
 #include "VeltoDevice/Enrollment/Files.hpp"
 #include "VeltoDevice/Support/Blocking.hpp"
 #include "VeltoDevice/Support/Exceptions.hpp"
 #include "VeltoDevice/Support/PrivateTemporaryFolder.hpp"
+#include "VeltoDevice/Support/RandomUUID.hpp"
+#include "VeltoDevice/Support/UserFolders.hpp"
 #include "VeltoDevice/Update/StagedBundle.hpp"
 #include "VeltoDevice/Update/UpdateDigest.hpp"
 #include "VeltoDevice/Update/UpdateRefusal.hpp"
@@ -44,22 +45,13 @@ UpdateStager::UpdateStager(std::filesystem::path root, std::string bundleIdentif
       clock_(std::move(clock)), unpackLimits_(unpackLimits) {}
 
 std::filesystem::path UpdateStager::defaultRoot(std::string_view bundleIdentifier) {
-    std::filesystem::path caches;
-    if (auto variable = files::absoluteVariable("XDG_CACHE_HOME")) {
-        caches = *variable;
-    } else {
-        try {
-            caches = files::homeFolder() / ".cache";
-        } catch (const FileError&) {
-            caches = PrivateTemporaryFolder::path();
-        }
-    }
-    return caches / bundleIdentifier / "Updates";
+    auto caches = UserFolders::cacheHome();
+    return (caches ? *caches : PrivateTemporaryFolder::path()) / bundleIdentifier / "Updates";
 }
 
 asio::awaitable<StagedUpdate> UpdateStager::stage(VerifiedUpdate update) {
     std::filesystem::create_directories(root_);
-    auto folder = root_ / DPoPProofSigner::randomUUID();
+    auto folder = root_ / randomUUID();
     if (::mkdir(folder.c_str(), 0700) != 0)
         throw std::system_error(errno, std::generic_category(), "mkdir");
     std::exception_ptr failure;

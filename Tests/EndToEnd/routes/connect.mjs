@@ -11,6 +11,10 @@
 //   POST /control/connect/close     {"code": N, "reason"?: text}  closes every open session
 //   POST /control/connect/restart   drops every open session without a close frame and forgets the
 //                                   nonces issued, as a server process that restarts would
+//   GET  /control/connect/arrivals?session=N&type=T
+//                                   {"arrivals": [...]} for each frame of that type the session received,
+//                                   in order: {jobId, bytes, sentAt (the frame's own "sentAt"), receivedAt
+//                                   (process.hrtime.bigint() when the message came, as text)}
 import { WebSocketServer } from 'ws';
 
 import { devicesOf } from '../lib/devices.mjs';
@@ -53,6 +57,8 @@ export function register(peer) {
   const settings = { renewWithinMs: 60_000, welcome: true };
   /** Every session, oldest first: the record the tests read, with its socket while open. */
   const sessions = [];
+  /** When each message of a session came, in the order of its frames; read through arrivals only. */
+  const arrivalsOf = new WeakMap();
 
   function open(ws, record, device, htu) {
     record.open = true;
@@ -121,6 +127,7 @@ export function register(peer) {
 
     record.socket = ws;
     ws.on('message', (data, isBinary) => {
+      arrivalsOf.get(record).push({ receivedAt: process.hrtime.bigint().toString(), bytes: data.length });
       queue = queue.then(() => handle(data, isBinary)).catch((error) => record.errors.push(error.message));
     });
     ws.on('error', () => {});
@@ -146,6 +153,7 @@ export function register(peer) {
       closed: null,
     };
     sessions.push(record);
+    arrivalsOf.set(record, []);
     socket.on('error', () => {});
     let proof;
     try {
@@ -189,6 +197,23 @@ export function register(peer) {
 
   peer.control('GET', '/control/connect/sessions', (request, response) => {
     sendJson(response, 200, { sessions: listed() });
+  });
+
+  peer.control('GET', '/control/connect/arrivals', (request, response) => {
+    const query = new URL(request.url, 'http://control').searchParams;
+    const record = sessions[Number(query.get('session')) - 1];
+    if (record === undefined) {
+      sendJson(response, 404, { error: 'no such session' });
+      return;
+    }
+    const type = query.get('type');
+    const times = arrivalsOf.get(record);
+    const arrivals = [];
+    record.frames.forEach((frame, index) => {
+      if (type !== null && frame?.type !== type) return;
+      arrivals.push({ jobId: frame.jobId ?? null, sentAt: frame.sentAt ?? null, ...times[index] });
+    });
+    sendJson(response, 200, { arrivals });
   });
 
   peer.control('POST', '/control/connect/send', (request, response, { json }) => {

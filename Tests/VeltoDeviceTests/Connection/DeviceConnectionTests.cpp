@@ -24,6 +24,8 @@
 #include "ManualClock.hpp"
 #include "RecordingJobRunner.hpp"
 #include "ScriptedConnection.hpp"
+#include "ScriptedTransport.hpp"
+#include "ScriptedWebSocketDialer.hpp"
 #include "ThrowingSigningKey.hpp"
 
 namespace velto {
@@ -403,6 +405,8 @@ TEST_F(DeviceConnectionTest, StopWhileConnectedClosesTheSocketAndKeepsLaterHello
     DeviceMessage::Hello later{"2.0.0", {}, 0, 2};
     org.announce(later);
     EXPECT_EQ(channel.sentTypes(), std::vector<std::string>{"hello"});
+    // Kept, not tried on the closed socket.
+    EXPECT_TRUE(logs->messages("connection").empty());
 
     // The next dial builds its own hello, which supersedes the one kept.
     org.hello = later;
@@ -412,6 +416,146 @@ TEST_F(DeviceConnectionTest, StopWhileConnectedClosesTheSocketAndKeepsLaterHello
     loop.drain();
     EXPECT_EQ(org.dialer->latest().sent(), std::vector<std::string>{ScriptedConnection::helloFrame(later)});
     EXPECT_EQ(org.states.back(), State::connected("dev-1"));
+}
+
+TEST_F(DeviceConnectionTest, AStopWhileAnOfferIsBeingTakenClosesTheSocketAtOnceAndLeaksNoPlace) {
+    using Hold = testing::RecordingJobRunner::Hold;
+    struct Row {
+        const char* name;
+        bool holdsTheStart;
+        Hold hold;
+        std::vector<std::string> sent;
+    };
+    const std::vector<Row> rows = {
+        {"a reserve that ends when cancelled", false, Hold::cancellable, {"hello"}},
+        {"a reserve that carries on", false, Hold::regardless, {"hello"}},
+        {"a start that ends when cancelled", true, Hold::cancellable, {"hello", "job.accept"}},
+        {"a start that carries on", true, Hold::regardless, {"hello", "job.accept"}},
+    };
+    const std::string offer =
+        R"({"v":1,"type":"job.offer","job":{"jobId":"job-1","reviewId":"r","harness":"codex",)"
+        R"("repository":{"owner":"acme","name":"api"}}})";
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        auto runner = std::make_shared<testing::RecordingJobRunner>();
+        if (row.holdsTheStart)
+            runner->holdStarts(row.hold);
+        else
+            runner->holdReserves(row.hold);
+        auto& org = make({runner, nullptr});
+        org.answerNonce();
+        org.start();
+        auto& channel = org.dialer->latest();
+        channel.deliver(ScriptedConnection::welcomeFrame());
+        channel.deliver(offer);
+        loop.drain();
+        ASSERT_EQ(runner->heldCalls(), 1u);
+
+        org.stop();
+        // Closed (with 1001) before the runner has answered.
+        EXPECT_TRUE(channel.isClosed());
+        EXPECT_EQ(runner->heldCalls(), row.hold == Hold::regardless ? 1u : 0u);
+        EXPECT_EQ(org.states.back(), State::offline());
+
+        runner->openGate();
+        loop.drain();
+        EXPECT_EQ(channel.sentTypes(), row.sent);
+        EXPECT_EQ(runner->placesTaken(), 0u);
+        EXPECT_EQ(org.dialer->dialCount(), 1u);
+        EXPECT_EQ(org.states.back(), State::offline());
+    }
+}
+
+TEST_F(DeviceConnectionTest, AHelloAnnouncedBetweenARedialAndItsWelcomeReachesTheNextSession) {
+    auto& org = make();
+    org.answerNonce();
+    org.start();
+    org.dialer->latest().deliver(ScriptedConnection::welcomeFrame());
+    loop.drain();
+    org.dialer->latest().fail(ConnectionError::closedByServer(1006));
+    loop.drain();
+    org.answerNonce();
+    advance(500ms);
+    ASSERT_EQ(org.dialer->dialCount(), 2u);
+
+    DeviceMessage::Hello busy{"1.4.2", {}, 0, 1};
+    org.announce(busy);
+    auto& next = org.dialer->latest();
+    EXPECT_EQ(next.sentTypes(), std::vector<std::string>{"hello"});
+    next.deliver(ScriptedConnection::welcomeFrame());
+    loop.drain();
+    EXPECT_EQ(next.sent(), (std::vector<std::string>{ScriptedConnection::helloFrame(org.hello),
+                                                     ScriptedConnection::helloFrame(busy)}));
+    // Nothing was tried on the socket of the session that had ended.
+    EXPECT_EQ(org.dialer->opened()[0]->sentTypes(), std::vector<std::string>{"hello"});
+    EXPECT_EQ(logs->messages("connection"), std::vector<std::string>{"redialing in 500 ms: " + closed1006});
+}
+
+TEST_F(DeviceConnectionTest, StopStartStartRunsOneLoopOnOneSocket) {
+    auto& org = make();
+    org.answerNonce();
+    org.start();
+    auto first = org.dialer->opened().back();
+
+    org.stop();
+    org.answerNonce();
+    org.start();
+    org.start();
+    loop.drain();
+    // The stopped loop has ended by now; it must not have taken the new loop's place.
+    org.start();
+    loop.drain();
+
+    ASSERT_EQ(org.dialer->dialCount(), 2u);
+    EXPECT_EQ(org.hellosBuilt, 2);
+    EXPECT_TRUE(first->isClosed());
+    EXPECT_FALSE(org.dialer->latest().isClosed());
+    EXPECT_EQ(org.states, (std::vector<State>{State::connecting(), State::offline(), State::connecting()}));
+    org.dialer->latest().deliver(ScriptedConnection::welcomeFrame());
+    loop.drain();
+    EXPECT_EQ(org.states.back(), State::connected("dev-1"));
+}
+
+TEST_F(DeviceConnectionTest, ASlowReaderFindsTheNewestEightStatesAndTheNewestProfile) {
+    auto transport = std::make_shared<testing::ScriptedTransport>();
+    auto dialer = std::make_shared<testing::ScriptedWebSocketDialer>();
+    DeviceIdentity identity(ScriptedConnection::server, std::make_shared<testing::FixedSigningKey>(),
+                            transport);
+    DeviceConnection connection(
+        loop.executor(), identity, dialer, Backoff::standard(), clock, {},
+        []() -> boost::asio::awaitable<DeviceMessage::Hello> {
+            co_return DeviceMessage::Hello{"1.0", {}, 0, 1};
+        },
+        [] { return 0.0; });
+    auto profile = [](const std::string& name) {
+        return R"({"organization":{"id":"org-1","name":")" + name + R"("},"user":{"login":"ada"}})";
+    };
+    for (int failure = 0; failure < 5; ++failure) {
+        transport->answer(200, {{"DPoP-Nonce", "n"}});
+        dialer->prepare()->fail(ConnectionError::closedByServer(1006));
+    }
+    transport->answer(200, {{"DPoP-Nonce", "n"}});
+    auto welcomed = dialer->prepare();
+    for (const char* name : {"First", "Second", "Third"})
+        welcomed->deliver(ScriptedConnection::welcomeFrame("dev-1", profile(name)));
+
+    loop.spawn(connection.start());
+    loop.drain();
+    for (std::int64_t delay : {500, 1000, 2000, 4000, 8000})
+        advance(std::chrono::milliseconds(delay));
+    ASSERT_EQ(dialer->dialCount(), 6u);
+
+    // Twelve states were published, three profiles.
+    EXPECT_EQ(connection.states().bufferedCount(), 8u);
+    std::vector<State> states;
+    while (connection.states().bufferedCount() > 0)
+        states.push_back(*loop.run(connection.states().next()));
+    EXPECT_EQ(states, (std::vector<State>{State::connecting(), State::retrying(2000, closed1006),
+                                          State::connecting(), State::retrying(4000, closed1006),
+                                          State::connecting(), State::retrying(8000, closed1006),
+                                          State::connecting(), State::connected("dev-1")}));
+    ASSERT_EQ(connection.profiles().bufferedCount(), 1u);
+    EXPECT_EQ(loop.run(connection.profiles().next())->organization.name, "Third");
 }
 
 TEST_F(DeviceConnectionTest, AHelloAnnouncedBeforeTheWelcomeIsSentThenOnlyWhenItDiffers) {

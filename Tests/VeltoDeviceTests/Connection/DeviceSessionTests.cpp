@@ -1,7 +1,10 @@
 #include "VeltoDevice/Connection/ConnectionError.hpp"
 #include "VeltoDevice/Connection/DeviceSession.hpp"
+#include "VeltoDevice/Protocol/ProtocolError.hpp"
+#include "VeltoDevice/Protocol/RunnerFrames.hpp"
 #include "VeltoDevice/Protocol/ServerMessage.hpp"
 #include "VeltoDevice/Support/Base64URL.hpp"
+#include "VeltoDevice/Support/Exceptions.hpp"
 #include "VeltoDevice/Support/Json.hpp"
 
 #include <boost/asio/bind_cancellation_slot.hpp>
@@ -273,23 +276,56 @@ TEST_F(DeviceSessionTest, CancellingTheRunStillCancelsItsJobsInATaskOfTheirOwn) 
     EXPECT_EQ(clock->sleeperCount(), 0u);
 }
 
-TEST_F(DeviceSessionTest, AnOfferBeingTakenWhenTheRunIsCancelledIsTakenWhole) {
-    channel->deliver(welcomeFrame("n1", 60000));
-    auto outcome = start();
-    channel->deliver(offerFrame(reviewJob("J1")));
-    loop.context().restart();
-    while (runner->calls().empty() && loop.context().poll_one() > 0) {
+TEST_F(DeviceSessionTest, ACancelledRunDropsTheOfferBeingTakenAndGivesItsPlaceBack) {
+    using Hold = RecordingJobRunner::Hold;
+    struct Case {
+        const char* name;
+        bool holdsTheStart;
+        Hold hold;
+        std::vector<std::string> calls;
+        bool accepted;
+    };
+    const std::vector<Case> cases = {
+        // A reserve cut short holds no place.
+        {"reserve that ends when cancelled", false, Hold::cancellable, {"reserve J1"}, false},
+        // One that answers with a place anyway (a login-shell lookup cannot be stopped): no accept,
+        // no start, and the place goes back.
+        {"reserve that carries on", false, Hold::regardless, {"reserve J1", "release J1"}, false},
+        {"start that ends when cancelled",
+         true,
+         Hold::cancellable,
+         {"reserve J1", "start J1", "release J1", "cancel J1"},
+         true},
+        // A job that started all the same is cancelled with the session.
+        {"start that carries on", true, Hold::regardless, {"reserve J1", "start J1", "cancel J1"}, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TearDown();
+        channel = std::make_shared<ScriptedWebSocketChannel>();
+        runner = std::make_shared<RecordingJobRunner>();
+        if (c.holdsTheStart)
+            runner->holdStarts(c.hold);
+        else
+            runner->holdReserves(c.hold);
+        channel->deliver(welcomeFrame("n1", 60000));
+        channel->deliver(offerFrame(reviewJob("J1")));
+        auto outcome = start();
+        ASSERT_EQ(runner->heldCalls(), 1u);
+
+        signals.back()->emit(boost::asio::cancellation_type::terminal);
+        loop.drain();
+        runner->openGate();
+        loop.drain();
+
+        EXPECT_TRUE(endedByCancellation(outcome));
+        EXPECT_EQ(callLog(*runner), c.calls);
+        std::vector<std::string> sentTypes{"hello"};
+        if (c.accepted)
+            sentTypes.push_back("job.accept");
+        EXPECT_EQ(channel->sentTypes(), sentTypes);
+        EXPECT_EQ(runner->placesTaken(), 0u);
     }
-    ASSERT_EQ(callLog(*runner), std::vector<std::string>{"reserve J1"});
-
-    // Cancelled while the runner holds a place for J1: the place is neither leaked nor left half-used.
-    signals.back()->emit(boost::asio::cancellation_type::terminal);
-    loop.drain();
-
-    EXPECT_TRUE(endedByCancellation(outcome));
-    EXPECT_EQ(channel->sent().back(), acceptText("J1"));
-    EXPECT_EQ(callLog(*runner), (std::vector<std::string>{"reserve J1", "start J1", "cancel J1"}));
-    EXPECT_EQ(runner->completedCancels(), std::vector<std::string>{"J1"});
 }
 
 TEST_F(DeviceSessionTest, ARenewedFrameBeforeTheWelcomeKeepsTheScheduleItStarted) {
@@ -532,12 +568,19 @@ TEST_F(DeviceSessionTest, TakesOrDeclinesEachOffer) {
             runner->declineEveryReserve(*c.reserveAnswer);
         channel->deliver(welcomeFrame("n1", 60000));
         channel->deliver(offerFrame(c.job));
-        auto outcome = start(makeSession(channel, c.withRunner ? runner : nullptr));
+        auto session = makeSession(channel, c.withRunner ? runner : nullptr);
+        auto outcome = start(session);
 
-        std::vector<Kind> kinds;
-        for (const auto& call : runner->calls())
-            kinds.push_back(call.kind);
-        EXPECT_EQ(kinds, c.runnerCalls);
+        if (c.withRunner) {
+            std::vector<Kind> kinds;
+            for (const auto& call : runner->calls())
+                kinds.push_back(call.kind);
+            EXPECT_EQ(kinds, c.runnerCalls);
+        }
+        std::vector<std::string> accepted;
+        if (c.reply == acceptText("J1"))
+            accepted.push_back("J1");
+        EXPECT_EQ(session.acceptedJobs()->jobIds(), accepted);
         ASSERT_EQ(channel->sent().size(), 2u);
         EXPECT_EQ(channel->sent()[1], c.reply);
         EXPECT_EQ(sessionLogs(), std::vector<std::string>{c.log});
@@ -566,23 +609,87 @@ TEST_F(DeviceSessionTest, HandsTheRunnerTheJobObjectAndASendThatNeverFails) {
 }
 
 TEST_F(DeviceSessionTest, AJobThatCannotStartGetsOneFailedFinishAndNoDecline) {
-    runner->failStart("J1", std::make_exception_ptr(std::runtime_error("Node.js is not installed.")));
-    channel->deliver(welcomeFrame("n1", 60000));
-    channel->deliver(offerFrame(reviewJob("J1")));
-    auto outcome = start();
+    // A runner's error of the cancellation kind is a failed start too: only the session's own
+    // cancellation ends the session.
+    const std::exception_ptr errors[] = {
+        std::make_exception_ptr(std::runtime_error("Node.js is not installed.")),
+        std::make_exception_ptr(boost::system::system_error(boost::asio::error::operation_aborted)),
+    };
+    for (const auto& error : errors) {
+        const std::string text = describe(error);
+        SCOPED_TRACE(text);
+        TearDown();
+        logs = CapturingLogSink::install();
+        channel = std::make_shared<ScriptedWebSocketChannel>();
+        runner = std::make_shared<RecordingJobRunner>();
+        runner->failStart("J1", error);
+        channel->deliver(welcomeFrame("n1", 60000));
+        channel->deliver(offerFrame(reviewJob("J1")));
+        channel->deliver(offerFrame(reviewJob("J2")));
+        auto outcome = start();
 
+        EXPECT_FALSE(outcome->done);
+        EXPECT_EQ(channel->sentTypes(),
+                  (std::vector<std::string>{"hello", "job.accept", "job.finish", "job.accept"}));
+        EXPECT_EQ(
+            channel->sentOfType("job.finish"),
+            std::vector<std::string>{
+                R"({"jobId":"J1","result":{"error":"The runner on this Mac could not start.","finalText":"",)"
+                R"("model":null,"retryAfter":null,"status":"failed","usage":null},"type":"job.finish","v":1})"});
+        // The runner gave its place back itself.
+        EXPECT_TRUE(runner->jobIds(Kind::release).empty());
+        EXPECT_EQ(runner->jobIds(Kind::start), (std::vector<std::string>{"J1", "J2"}));
+        EXPECT_EQ(sessionLogs(),
+                  (std::vector<std::string>{"accepted job J1 for acme/api", "could not start job J1: " + text,
+                                            "accepted job J2 for acme/api"}));
+        auto lines = logs->lines();
+        ASSERT_GE(lines.size(), 2u);
+        EXPECT_EQ(lines[1].level, LogLevel::error);
+    }
+}
+
+TEST_F(DeviceSessionTest, OffersNestedTooDeeplyToWriteLeaveEveryPlace) {
+    // One level deeper than a job document may be written.
+    auto deepJob = [](const std::string& jobId) {
+        std::string prompt = std::string(511, '[') + std::string(511, ']');
+        return R"({"v":1,"type":"job.offer","job":{"jobId":")" + jobId +
+               R"(","reviewId":"r-7","harness":"claude","repository":{"owner":"acme","name":"api"},)"
+               R"("prompt":)" +
+               prompt + "}}";
+    };
+    // The shared parse refuses such a frame before the offer is read; were it to read it, the
+    // session would reserve a place, find no document to write, give the place back and decline.
+    bool decodes = true;
+    try {
+        (void)ServerMessage::decode(deepJob("D"));
+    } catch (const ProtocolError&) {
+        decodes = false;
+    }
+    ASSERT_TRUE(!decodes || !RunnerFrames::jobDocument(deepJob("D")));
+
+    runner->limitPlaces(16);
+    channel->deliver(welcomeFrame("n1", 60000));
+    auto outcome = start();
+    for (int offer = 1; offer <= 17; ++offer)
+        channel->deliver(deepJob("D" + std::to_string(offer)));
+    loop.drain();
+    if (decodes) {
+        EXPECT_EQ(channel->sentOfType("job.decline").size(), 17u);
+        EXPECT_EQ(channel->sent().back(), declineText("D17", "runner-unavailable"));
+        EXPECT_EQ(runner->jobIds(Kind::release).size(), 17u);
+    } else {
+        EXPECT_EQ(channel->sentTypes(), std::vector<std::string>{"hello"});
+        EXPECT_EQ(sessionLogs(), std::vector<std::string>(17, "skipped an unreadable frame from Velto"));
+    }
+    EXPECT_EQ(runner->placesTaken(), 0u);
+
+    // All sixteen places are still there.
+    for (int offer = 1; offer <= 17; ++offer)
+        channel->deliver(offerFrame(reviewJob("G" + std::to_string(offer))));
+    loop.drain();
+    EXPECT_EQ(channel->sentOfType("job.accept").size(), 16u);
+    EXPECT_EQ(channel->sent().back(), declineText("G17", "busy"));
     EXPECT_FALSE(outcome->done);
-    EXPECT_EQ(channel->sentTypes(), (std::vector<std::string>{"hello", "job.accept", "job.finish"}));
-    EXPECT_EQ(
-        channel->sentOfType("job.finish"),
-        std::vector<std::string>{
-            R"({"jobId":"J1","result":{"error":"The runner on this Mac could not start.","finalText":"",)"
-            R"("model":null,"retryAfter":null,"status":"failed","usage":null},"type":"job.finish","v":1})"});
-    // The runner gave its place back itself.
-    EXPECT_TRUE(runner->jobIds(Kind::release).empty());
-    EXPECT_EQ(sessionLogs(), (std::vector<std::string>{"accepted job J1 for acme/api",
-                                                       "could not start job J1: Node.js is not installed."}));
-    EXPECT_EQ(logs->lines().back().level, LogLevel::error);
 }
 
 TEST_F(DeviceSessionTest, AFailedAcceptGivesThePlaceBackAndEndsTheRun) {
@@ -598,21 +705,30 @@ TEST_F(DeviceSessionTest, AFailedAcceptGivesThePlaceBackAndEndsTheRun) {
     EXPECT_EQ(callLog(*runner), (std::vector<std::string>{"reserve J1", "release J1"}));
 }
 
-TEST_F(DeviceSessionTest, SendFailuresOfTheHelloAndOfADeclineEndTheRun) {
+TEST_F(DeviceSessionTest, SendFailuresOfTheHelloADeclineAndAFailedFinishEndTheRun) {
     struct Case {
         const char* name;
         const char* failingFragment;
         bool reachesTheWelcome;
+        Json job;
     };
-    for (const auto& c : {Case{"hello", R"("type":"hello")", false}, Case{"decline", "job.decline", true}}) {
+    const Json unrunnable{{"jobId", "J1"}, {"harness", "claude"}};
+    const Case cases[] = {
+        {"hello", R"("type":"hello")", false, unrunnable},
+        {"decline", "job.decline", true, unrunnable},
+        {"failed finish", "job.finish", true, reviewJob("J1")},
+    };
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         TearDown();
         welcomes.clear();
         channel = std::make_shared<ScriptedWebSocketChannel>();
+        runner = std::make_shared<RecordingJobRunner>();
+        runner->failStart("J1", std::make_exception_ptr(std::runtime_error("no node")));
         channel->failSendsContaining(c.failingFragment,
                                      std::make_exception_ptr(ConnectionError::dropped("gone")));
         channel->deliver(welcomeFrame("n1", 60000));
-        channel->deliver(offerFrame(Json{{"jobId", "J1"}, {"harness", "claude"}}));
+        channel->deliver(offerFrame(c.job));
         auto outcome = start();
 
         auto error = errorOf<ConnectionError>(outcome);
@@ -682,8 +798,13 @@ TEST_F(DeviceSessionTest, WithoutARunnerCancellationsAndToolResultsHaveNoEffect)
     channel->deliver(cancelFrame("J1"));
     auto outcome = start(makeSession(channel, nullptr));
     EXPECT_FALSE(outcome->done);
-    EXPECT_TRUE(runner->calls().empty());
+    EXPECT_EQ(channel->sentTypes(), std::vector<std::string>{"hello"});
     EXPECT_TRUE(sessionLogs().empty());
+
+    // The session went on past them.
+    deliver(offerFrame(reviewJob("J1")));
+    EXPECT_EQ(channel->sent().back(), declineText("J1", "not-supported"));
+    EXPECT_FALSE(outcome->done);
 }
 
 TEST_F(DeviceSessionTest, UpdateOffersGoToTheReceiverWhenThereIsOne) {

@@ -56,9 +56,13 @@ protected:
             break;
         case Sending::fail:
             throw std::runtime_error("could not sign " + nonce);
-        case Sending::hang:
-            co_await hangClock.sleep(24h);
+        case Sending::hang: {
+            auto hang = hangs.empty() ? Clock::Duration(24h) : hangs.front();
+            if (!hangs.empty())
+                hangs.erase(hangs.begin());
+            co_await hangClock.sleep(hang);
             break;
+        }
         }
     }
 
@@ -90,6 +94,8 @@ protected:
     std::shared_ptr<CapturingLogSink> logs;
     std::shared_ptr<RenewalSchedule> schedule;
     Sending sending = Sending::succeed;
+    /// How long each hanging send takes on `hangClock`, in order; a day once these are used.
+    std::vector<Clock::Duration> hangs;
     std::vector<Proof> proofs;
     std::shared_ptr<testing::Spawned<std::optional<std::exception_ptr>>> failure;
 };
@@ -192,6 +198,18 @@ TEST_F(RenewalScheduleTest, ANonceReplacedBeforeHalfTheWindowIsNeverProved) {
     EXPECT_EQ(proofs, (std::vector<Proof>{{"n2", 11s}}));
 }
 
+TEST_F(RenewalScheduleTest, ANonceSupersededJustAsItsHalfWindowEndsIsNeverProved) {
+    schedule->start("n1", 60000);
+    loop.drain();
+    // The wait has run out, but the cycle has not yet resumed when the new nonce comes.
+    clock->advance(30s);
+    schedule->renewed({"n2", 60000});
+    loop.drain();
+    EXPECT_TRUE(proofs.empty());
+    advanceTo(60s);
+    EXPECT_EQ(proofs, (std::vector<Proof>{{"n2", 60s}}));
+}
+
 TEST_F(RenewalScheduleTest, OnlyTheFirstStartTakesEffect) {
     schedule->start("n1", 60000);
     advanceTo(5s);
@@ -216,6 +234,30 @@ TEST_F(RenewalScheduleTest, AProofInFlightOutlivesANewNonce) {
     hangClock.advance(24h);
     loop.drain();
     EXPECT_EQ(renewalLogs(), std::vector<std::string>{"sent a renewal proof"});
+}
+
+TEST_F(RenewalScheduleTest, AFinishedSendRemovesOnlyItsOwnEntry) {
+    // Two sends for the same nonce in flight at once: the first finishes, the second must still be
+    // given up when the schedule ends.
+    sending = Sending::hang;
+    hangs = {1h, 24h};
+    schedule->start("n1", 1000);
+    advanceTo(500ms);
+    schedule->renewed({"n2", 1000});
+    advanceTo(600ms);
+    schedule->renewed({"n1", 1000});
+    advanceTo(1100ms);
+    ASSERT_EQ(proofs, (std::vector<Proof>{{"n1", 500ms}, {"n1", 1100ms}}));
+    ASSERT_EQ(hangClock.sleeperCount(), 2u);
+
+    hangClock.advance(1h);
+    loop.drain();
+    EXPECT_EQ(renewalLogs(), std::vector<std::string>{"sent a renewal proof"});
+    schedule->end();
+    loop.drain();
+    EXPECT_EQ(hangClock.sleeperCount(), 0u);
+    EXPECT_EQ(renewalLogs(), (std::vector<std::string>{"sent a renewal proof",
+                                                       "gave up a renewal proof as the session ended"}));
 }
 
 TEST_F(RenewalScheduleTest, AFailedSendIsTheFailure) {

@@ -30,11 +30,6 @@ constexpr const char* acceptedBody = R"({"deviceId":"dev-7","organization":{"id"
 /// What `enroll` ended with: the enrollment, or the error it threw.
 using Outcome = std::variant<Enrollment, EnrollmentError, ServerError>;
 
-/// An enrollment is not default-constructible, as a spawned coroutine's value must be.
-boost::asio::awaitable<std::optional<Enrollment>> optionally(boost::asio::awaitable<Enrollment> operation) {
-    co_return co_await std::move(operation);
-}
-
 Json proofClaims(const HTTPRequest& request) {
     std::string proof = request.header("DPoP").value_or("");
     auto first = proof.find('.');
@@ -59,7 +54,7 @@ protected:
 
     Outcome enroll() {
         try {
-            return *loop.run(optionally(client().enroll(request())));
+            return loop.run(client().enroll(request()));
         } catch (const EnrollmentError& error) {
             return error;
         } catch (const ServerError& error) {
@@ -152,6 +147,12 @@ TEST_F(EnrollmentClientTest, RepliesAreMappedToTheirErrors) {
         {"an object without either key", 403, R"({"message":"DEVICES_CODE_UNUSABLE"})",
          ServerError::unexpectedStatus(403)},
         {"a JSON array", 400, R"(["DEVICES_CODE_UNUSABLE"])", ServerError::unexpectedStatus(400)},
+        {"a code that is not text", 409, R"({"code":42,"error":"DEVICES_KEY_ENROLLED"})",
+         ServerError::unexpectedStatus(409)},
+        {"an error that is not text", 400, R"({"error":["DEVICES_CODE_UNUSABLE"]})",
+         ServerError::unexpectedStatus(400)},
+        {"a null code is absent", 409, R"({"code":null,"error":"DEVICES_KEY_ENROLLED"})",
+         EnrollmentError::keyAlreadyEnrolled()},
         {"a redirect", 302, "", ServerError::unexpectedStatus(302)},
         {"a 200 without user", 200, R"({"deviceId":"d","organization":{"id":"o","name":"O"}})",
          ServerError::malformedResponse()},
@@ -227,13 +228,13 @@ TEST_F(EnrollmentClientTest, OperationOutlivesTheClientAndTheRequest) {
     nonces->store("n");
     transport->answer(200, {}, acceptedBody);
     auto operation = client().enroll(request());
-    EXPECT_EQ(loop.run(optionally(std::move(operation)))->deviceId, "dev-7");
+    EXPECT_EQ(loop.run(std::move(operation)).deviceId, "dev-7");
 }
 
 TEST_F(EnrollmentClientTest, ABodyThatCannotBeWrittenCostsNoRequest) {
     EnrollmentRequest unwritable = request();
     unwritable.name = "\xff\xfe";
-    EXPECT_THROW(loop.run(optionally(client().enroll(unwritable))), nlohmann::json::type_error);
+    EXPECT_THROW(loop.run(client().enroll(unwritable)), nlohmann::json::type_error);
     EXPECT_TRUE(transport->requests().empty());
 }
 

@@ -39,6 +39,14 @@ TEST(HarnessReport, FullReportEncodesEveryModel) {
     EXPECT_EQ(HarnessReport::decode(report.toJson()), report);
 }
 
+TEST(HarnessReport, ToolTextsThatAreNotUTF8AreWrittenWithReplacementCharacters) {
+    HarnessModel model{"fast\xc0", "F\xe2\x82st", {}, std::nullopt};
+    HarnessReport report{HarnessKind::codex, std::string("0.9\xff"), true, std::vector<HarnessModel>{model}};
+    EXPECT_EQ(encodeCompact(report.toJson()),
+              "{\"kind\":\"codex\",\"models\":[{\"defaultEffort\":null,\"efforts\":[],\"id\":\"fast\uFFFD\","
+              "\"name\":\"F\uFFFDst\"}],\"signedIn\":true,\"version\":\"0.9\uFFFD\"}");
+}
+
 TEST(HarnessReport, DecodingOptionalsAndUnknownKeys) {
     struct Row {
         const char* name;

@@ -233,10 +233,12 @@ TEST_F(TransportTest, RepliesAreReadWithTheirHeadersAndBody) {
          200,
          {{"connection", "close"}},
          "until the end"},
-        {"two fields whose names differ in case keep the first",
-         "HTTP/1.1 200 OK\r\ndpop-nonce: lower\r\nDPoP-Nonce: upper\r\nContent-Length: 0\r\n\r\n",
-         200,
-         {{"dpop-nonce", "lower"}, {"content-length", "0"}},
+        {"a field sent twice is read as one, its values joined in order",
+         "HTTP/1.1 401 Unauthorized\r\nWWW-Authenticate: Bearer realm=\"velto\"\r\n"
+         "www-authenticate: DPoP error=\"use_dpop_nonce\"\r\nContent-Length: 0\r\n\r\n",
+         401,
+         {{"www-authenticate", R"(Bearer realm="velto", DPoP error="use_dpop_nonce")"},
+          {"content-length", "0"}},
          ""},
     };
     for (const auto& test : cases) {

@@ -177,6 +177,21 @@ TEST_F(DPoPHTTPClientTest, RetryReplyIsReturnedWhateverItsStatus) {
     EXPECT_EQ(nonces->take(), std::nullopt);
 }
 
+TEST_F(DPoPHTTPClientTest, AChallengeInTheSecondOfTwoAuthenticateFieldsIsRetried) {
+    nonces->store("stale");
+    transport
+        ->answer(401,
+                 {{"WWW-Authenticate", R"(Bearer realm="velto")"},
+                  {"WWW-Authenticate", R"(DPoP error="use_dpop_nonce")"},
+                  {"DPoP-Nonce", "n1"}},
+                 R"({"code":"DEVICES_REVOKED"})")
+        .answer(200);
+    EXPECT_EQ(run(client.get(server.deviceScopesURL("dev-1"))).status, 200);
+    ASSERT_EQ(sent().size(), 2u);
+    expectSigned(sent()[0], "GET", scopesURL, "stale");
+    expectSigned(sent()[1], "GET", scopesURL, "n1");
+}
+
 TEST_F(DPoPHTTPClientTest, NoRetryWithoutANonceToAnswerTheChallenge) {
     const std::string challenge = R"({"code":"DEVICES_USE_DPOP_NONCE"})";
     // An empty nonce header is no nonce: it is neither stored nor used for a retry. Nor is one that is

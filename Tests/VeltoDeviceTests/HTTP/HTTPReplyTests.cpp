@@ -11,16 +11,17 @@ namespace {
 
 using Fields = std::vector<std::pair<std::string, std::string>>;
 
-TEST(HTTPReply, HeaderNamesAreLowerCased) {
+TEST(HTTPReply, HeaderNamesAreLowerCasedAndRepeatedFieldsJoined) {
     HTTPReply reply(200,
                     {{"DPoP-Nonce", "n1"},
                      {"Content-Type", "application/json"},
                      {"X-Twice", "first"},
-                     {"x-twice", "second"}},
+                     {"x-twice", "second"},
+                     {"X-TWICE", "third"}},
                     {});
-    EXPECT_EQ(reply.headers,
-              (std::map<std::string, std::string>{
-                  {"content-type", "application/json"}, {"dpop-nonce", "n1"}, {"x-twice", "first"}}));
+    EXPECT_EQ(reply.headers, (std::map<std::string, std::string>{{"content-type", "application/json"},
+                                                                 {"dpop-nonce", "n1"},
+                                                                 {"x-twice", "first, second, third"}}));
     EXPECT_EQ(reply.header("DPoP-Nonce"), "n1");
     EXPECT_EQ(reply.header("DPOP-NONCE"), "n1");
     EXPECT_EQ(reply.header("dpop-nonce"), "n1");
@@ -64,6 +65,16 @@ TEST(HTTPReply, NonceChallenge) {
          R"({"code":"DEVICES_UNKNOWN"})",
          {{"WWW-Authenticate", R"(DPoP error="invalid_dpop_proof")"}},
          false},
+        // A challenge in the second of two fields (RFC 9110 joins them).
+        {401,
+         R"({"code":"DEVICES_REVOKED"})",
+         {{"WWW-Authenticate", R"(Bearer realm="velto")"}, {"WWW-Authenticate", dpopNonce}},
+         true},
+        // Members that are not text: the body is not an error body, so only the header counts.
+        {401, R"({"code":5,"error":"use_dpop_nonce"})", {}, false},
+        {401, R"({"code":["DEVICES_USE_DPOP_NONCE"]})", {}, false},
+        {401, R"({"code":null,"error":"use_dpop_nonce"})", {}, true},
+        {401, R"({"code":5,"error":"use_dpop_nonce"})", {{"WWW-Authenticate", dpopNonce}}, true},
         // Only a 401 challenges.
         {403, R"({"code":"DEVICES_USE_DPOP_NONCE"})", {{"WWW-Authenticate", dpopNonce}}, false},
         {400, R"({"error":"use_dpop_nonce"})", {}, false},
@@ -82,6 +93,11 @@ TEST(ErrorBody, MeaningIsCodeElseError) {
     EXPECT_EQ(ErrorBody::decode(toBytes(R"({})"))->meaning(), std::nullopt);
     EXPECT_FALSE(ErrorBody::decode(toBytes("not json")));
     EXPECT_FALSE(ErrorBody::decode(toBytes(R"("use_dpop_nonce")")));
+    // Null is absent; any other type makes the body something else.
+    EXPECT_EQ(ErrorBody::decode(toBytes(R"({"code":null,"error":"b"})"))->meaning(), "b");
+    for (const char* body :
+         {R"({"code":42,"error":"b"})", R"({"code":"A","error":false})", R"({"error":{"code":"b"}})"})
+        EXPECT_FALSE(ErrorBody::decode(toBytes(body))) << body;
 }
 
 } // namespace

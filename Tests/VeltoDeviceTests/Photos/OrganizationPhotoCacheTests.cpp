@@ -80,7 +80,7 @@ protected:
 
     /// A cache holding `bytes` under "dev-1" with `version`.
     OrganizationPhotoCache stocked(std::string bytes = "old", std::string version = "v1") {
-        OrganizationPhotoCache cache(folder);
+        OrganizationPhotoCache cache(folder, loop.executor());
         EXPECT_EQ(sync(cache, "dev-1", version, fetching(picture(bytes))), PhotoChange::saved);
         fetches = 0;
         return cache;
@@ -94,7 +94,7 @@ protected:
 };
 
 TEST_F(OrganizationPhotoCacheTest, SaveCreatesTheFolderAndWritesBothFiles) {
-    OrganizationPhotoCache cache(folder);
+    OrganizationPhotoCache cache(folder, loop.executor());
     EXPECT_FALSE(fs::exists(folder));
     EXPECT_EQ(sync(cache, "dev-1", "announced", fetching(picture(std::string("\x89PNG\0x", 6), "etag-v"))),
               PhotoChange::saved);
@@ -108,7 +108,7 @@ TEST_F(OrganizationPhotoCacheTest, SaveCreatesTheFolderAndWritesBothFiles) {
 }
 
 TEST_F(OrganizationPhotoCacheTest, ReplyWithoutVersionIsSavedUnderTheAnnouncedOne) {
-    OrganizationPhotoCache cache(folder);
+    OrganizationPhotoCache cache(folder, loop.executor());
     EXPECT_EQ(sync(cache, "dev-1", "announced", fetching(picture("png"))), PhotoChange::saved);
     EXPECT_EQ(readFile(folder / "dev-1.version"), "announced");
 }
@@ -147,10 +147,10 @@ TEST_F(OrganizationPhotoCacheTest, NoAnnouncedVersionRemovesThePicture) {
 }
 
 TEST_F(OrganizationPhotoCacheTest, LoneVersionFileIsLeftWhenThereIsNoPicture) {
-    OrganizationPhotoCache cache(folder);
+    OrganizationPhotoCache cache(folder, loop.executor());
     fs::create_directories(folder);
     writeFile(folder / "dev-1.version", "v1");
-    EXPECT_EQ(cache.remove("dev-1"), PhotoChange::unchanged);
+    EXPECT_EQ(loop.run(cache.remove("dev-1")), PhotoChange::unchanged);
     EXPECT_TRUE(fs::exists(folder / "dev-1.version"));
 }
 
@@ -160,7 +160,7 @@ TEST_F(OrganizationPhotoCacheTest, ServerWithoutPictureRemovesTheStoredOne) {
     EXPECT_FALSE(cache.photo("dev-1"));
     EXPECT_FALSE(cache.version("dev-1"));
 
-    OrganizationPhotoCache empty(root / "elsewhere");
+    OrganizationPhotoCache empty(root / "elsewhere", loop.executor());
     EXPECT_EQ(sync(empty, "dev-1", "v2", fetching(std::nullopt)), PhotoChange::unchanged);
 }
 
@@ -176,7 +176,7 @@ TEST_F(OrganizationPhotoCacheTest, FetchErrorPropagatesAndLeavesTheFiles) {
 }
 
 TEST_F(OrganizationPhotoCacheTest, LatestStartedSyncWins) {
-    OrganizationPhotoCache cache(folder);
+    OrganizationPhotoCache cache(folder, loop.executor());
     auto first = loop.spawn(cache.sync("dev-1", "v1", fetching(picture("first"), 10s)));
     auto second = loop.spawn(cache.sync("dev-1", "v2", fetching(picture("second"), 5s)));
     loop.drain();
@@ -210,7 +210,7 @@ TEST_F(OrganizationPhotoCacheTest, RemovalDuringAFetchWins) {
     auto cache = stocked("old", "v1");
     auto pending = loop.spawn(cache.sync("dev-1", "v2", fetching(picture("late"), 10s)));
     loop.drain();
-    EXPECT_EQ(cache.remove("dev-1"), PhotoChange::removed);
+    EXPECT_EQ(loop.run(cache.remove("dev-1")), PhotoChange::removed);
 
     clock.advance(10s);
     loop.drain();
@@ -219,12 +219,38 @@ TEST_F(OrganizationPhotoCacheTest, RemovalDuringAFetchWins) {
     EXPECT_FALSE(fs::exists(folder / "dev-1.version"));
 }
 
+TEST_F(OrganizationPhotoCacheTest, WritesRunOnTheFilesExecutorInTheOrderAskedFor) {
+    // The files' executor is run apart from the cache's: nothing is written until it runs.
+    boost::asio::io_context files;
+    OrganizationPhotoCache cache(folder, files.get_executor());
+    auto saved = loop.spawn(cache.sync("dev-1", "v1", fetching(picture("png"))));
+    loop.drain();
+    EXPECT_EQ(fetches, 1);
+    EXPECT_FALSE(fs::exists(folder));
+    auto removed = loop.spawn(cache.remove("dev-1"));
+    loop.drain();
+
+    for (;;) {
+        files.restart();
+        std::size_t ran = files.poll();
+        loop.drain();
+        if (ran == 0)
+            break;
+    }
+    ASSERT_TRUE(saved->done && removed->done);
+    EXPECT_EQ(saved->get(), PhotoChange::saved);
+    // The removal, asked for after the save, went after it.
+    EXPECT_EQ(removed->get(), PhotoChange::removed);
+    EXPECT_FALSE(fs::exists(folder / "dev-1"));
+    EXPECT_FALSE(fs::exists(folder / "dev-1.version"));
+}
+
 TEST_F(OrganizationPhotoCacheTest, OtherKeysDoNotSupersede) {
-    OrganizationPhotoCache cache(folder);
+    OrganizationPhotoCache cache(folder, loop.executor());
     auto pending = loop.spawn(cache.sync("dev-1", "v1", fetching(picture("one"), 10s)));
     loop.drain();
     EXPECT_EQ(sync(cache, "dev-2", "v1", fetching(picture("two"))), PhotoChange::saved);
-    EXPECT_EQ(cache.remove("dev-3"), PhotoChange::unchanged);
+    EXPECT_EQ(loop.run(cache.remove("dev-3")), PhotoChange::unchanged);
 
     clock.advance(10s);
     loop.drain();
@@ -272,7 +298,7 @@ TEST(OrganizationPhotoCacheKeys, Validity) {
 }
 
 TEST_F(OrganizationPhotoCacheTest, InvalidKeysTouchNoFile) {
-    OrganizationPhotoCache cache(folder);
+    OrganizationPhotoCache cache(folder, loop.executor());
     fs::create_directories(folder);
     writeFile(folder.parent_path() / "outside", "keep");
     writeFile(folder.parent_path() / "outside.version", "keep");
@@ -281,7 +307,7 @@ TEST_F(OrganizationPhotoCacheTest, InvalidKeysTouchNoFile) {
         SCOPED_TRACE(key);
         EXPECT_FALSE(cache.photo(key));
         EXPECT_FALSE(cache.version(key));
-        EXPECT_EQ(cache.remove(key), PhotoChange::unchanged);
+        EXPECT_EQ(loop.run(cache.remove(key)), PhotoChange::unchanged);
         EXPECT_EQ(sync(cache, key, std::nullopt, fetching(picture("x"))), PhotoChange::unchanged);
         try {
             sync(cache, key, "v1", fetching(picture("evil")));
@@ -296,7 +322,7 @@ TEST_F(OrganizationPhotoCacheTest, InvalidKeysTouchNoFile) {
 }
 
 TEST_F(OrganizationPhotoCacheTest, VersionTextIsReadWholeWithInvalidUTF8Replaced) {
-    OrganizationPhotoCache cache(folder);
+    OrganizationPhotoCache cache(folder, loop.executor());
     fs::create_directories(folder);
     const std::vector<std::pair<std::string, std::string>> rows = {
         {" v1\n", " v1\n"},
@@ -322,7 +348,7 @@ TEST_F(OrganizationPhotoCacheTest, VersionTextIsReadWholeWithInvalidUTF8Replaced
 }
 
 TEST_F(OrganizationPhotoCacheTest, UnreadableFilesReadAsNothing) {
-    OrganizationPhotoCache cache(folder);
+    OrganizationPhotoCache cache(folder, loop.executor());
     EXPECT_FALSE(cache.photo("dev-1"));
     EXPECT_FALSE(cache.version("dev-1"));
 
@@ -347,7 +373,7 @@ TEST_F(OrganizationPhotoCacheTest, UnreadableFilesReadAsNothing) {
 TEST_F(OrganizationPhotoCacheTest, FolderThatCannotBeCreatedThrows) {
     fs::create_directories(root / "data");
     writeFile(root / "data" / "Velto", "a file where the folder goes");
-    OrganizationPhotoCache cache(folder);
+    OrganizationPhotoCache cache(folder, loop.executor());
     EXPECT_EQ(fileError([&] { sync(cache, "dev-1", "v1", fetching(picture("png"))); }),
               FileError::Case::createFolder);
     EXPECT_EQ(readFile(root / "data" / "Velto"), "a file where the folder goes");
@@ -370,17 +396,17 @@ TEST_F(OrganizationPhotoCacheTest, PictureThatCannotBeWrittenIsFetchedAgainNextT
 }
 
 TEST_F(OrganizationPhotoCacheTest, PictureThatCannotBeDeletedKeepsItsVersion) {
-    OrganizationPhotoCache cache(folder);
+    OrganizationPhotoCache cache(folder, loop.executor());
     fs::create_directories(folder / "dev-1" / "in-the-way");
     writeFile(folder / "dev-1.version", "v1");
 
-    EXPECT_EQ(fileError([&] { cache.remove("dev-1"); }), FileError::Case::remove);
+    EXPECT_EQ(fileError([&] { loop.run(cache.remove("dev-1")); }), FileError::Case::remove);
     EXPECT_EQ(readFile(folder / "dev-1.version"), "v1");
 }
 
 TEST_F(OrganizationPhotoCacheTest, LivesUnderTheDataFolder) {
     testing::ScopedEnvironmentVariable data("XDG_DATA_HOME", (root / "data").c_str());
-    auto cache = OrganizationPhotoCache::applicationSupport();
+    auto cache = OrganizationPhotoCache::applicationSupport(loop.executor());
     EXPECT_EQ(cache.directory(), root / "data" / "Velto" / "photos");
     // The folder comes with the first picture.
     EXPECT_FALSE(fs::exists(cache.directory()));

@@ -1,5 +1,4 @@
 #include "VeltoDevice/Protocol/DeviceMessage.hpp"
-#include "VeltoDevice/Protocol/FrameEncodingError.hpp"
 
 #include <gtest/gtest.h>
 
@@ -49,19 +48,23 @@ TEST(DeviceMessage, FramesOfEveryCase) {
     }
 }
 
-TEST(DeviceMessage, TextThatIsNotUTF8IsAnErrorTheCallerCanHandle) {
+TEST(DeviceMessage, TextThatIsNotUTF8IsWrittenAsReplacementCharacters) {
+    // Versions and model texts are tools' output; a stray byte must not stop the hello.
     DeviceMessage::Hello hello = sampleHello();
-    hello.harnesses[1].version = std::string("1.0\xff");
-    try {
-        (void)DeviceMessage::hello(hello).encodedFrame();
-        FAIL() << "expected FrameEncodingError";
-    } catch (const FrameEncodingError& error) {
-        EXPECT_EQ(error, FrameEncodingError::invalidText());
-        EXPECT_STREQ(
-            error.what(),
-            "This app could not write a message for Velto because it holds text that is not valid UTF-8.");
-    }
-    EXPECT_THROW((void)DeviceMessage::jobAccept("\xc3").encodedFrame(), FrameEncodingError);
+    hello.harnesses[1].version = std::string("0.9\xff");
+    hello.harnesses[0].models->at(0).name = std::string("Op\xe2\x82us");
+    hello.appVersion = "1.4\xc3";
+    EXPECT_EQ(
+        DeviceMessage::hello(hello).encodedFrame(),
+        "{\"appVersion\":\"1.4\uFFFD\",\"capacity\":16,\"harnesses\":[{\"kind\":\"claude-code\",\"models\":["
+        "{\"defaultEffort\":\"high\",\"efforts\":[\"low\",\"high\"],\"id\":\"opus\",\"name\":\"Op\uFFFDus\"}]"
+        ","
+        "\"signedIn\":true,\"version\":\"2.0.1\"},{\"kind\":\"codex\",\"signedIn\":false,\"version\":"
+        "\"0.9\uFFFD\"}],\"runner\":2,\"type\":\"hello\",\"v\":1}");
+    EXPECT_EQ(DeviceMessage::jobAccept("J\xc3").encodedFrame(),
+              "{\"jobId\":\"J\uFFFD\",\"type\":\"job.accept\",\"v\":1}");
+    EXPECT_EQ(DeviceMessage::jobDecline("\xff", JobDeclineReason::busy).encodedFrame(),
+              "{\"jobId\":\"\uFFFD\",\"reason\":\"busy\",\"type\":\"job.decline\",\"v\":1}");
 }
 
 TEST(DeviceMessage, HelloEqualityComparesEveryField) {

@@ -9,6 +9,7 @@
 
 #include "AsyncTestLoop.hpp"
 #include "CapturingLogSink.hpp"
+#include "RecordingProcessRunner.hpp"
 #include "ScriptFixtures.hpp"
 #include "TemporaryFolder.hpp"
 
@@ -19,29 +20,7 @@ namespace fs = std::filesystem;
 using testing::AsyncTestLoop;
 using testing::TemporaryFolder;
 
-/// Answers every run with one scripted output (or throws the scripted error) and records the runs.
-class ScriptedRunner final : public ProcessRunning {
-public:
-    struct Run {
-        fs::path executable;
-        std::vector<std::string> arguments;
-        Environment environment;
-        Clock::Duration timeout;
-        std::optional<fs::path> currentDirectory;
-    };
-
-    std::optional<ProcessOutput> output;
-    std::vector<Run> runs;
-
-    boost::asio::awaitable<ProcessOutput> run(fs::path executable, std::vector<std::string> arguments,
-                                              Environment environment, Clock::Duration timeout,
-                                              std::optional<fs::path> currentDirectory) override {
-        runs.push_back({executable, arguments, environment, timeout, currentDirectory});
-        if (!output)
-            throw HarnessError::timedOut(executable.filename().string());
-        co_return *output;
-    }
-};
+using ScriptedRunner = testing::RecordingProcessRunner;
 
 class FixedPath final : public LoginPathResolving {
 public:

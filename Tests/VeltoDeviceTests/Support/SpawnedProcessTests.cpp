@@ -269,6 +269,25 @@ TEST(SpawnedProcess, SignalsTheWholeGroupWhileTheLeaderIsUnreaped) {
     EXPECT_FALSE(process->signalGroup(SIGKILL)) << "a reaped leader's group id may have been reused";
 }
 
+TEST(SpawnedProcess, AnExitCanBeAwaitedWithoutReapingSoThatTheGroupCanStillBeSignalled) {
+    AsyncTestLoop loop;
+    TemporaryFolder folder;
+    auto pidFile = folder.path() / "child";
+    auto process = SpawnedProcess::spawn(
+        loop.executor(), shell("sleep 1000 >/dev/null 2>&1 & echo $! > '" + pidFile.string() + "'; exit 4"));
+    EXPECT_EQ(loop.run(process->exited()), 4);
+    EXPECT_FALSE(process->isReaped());
+    auto child = testing::readPid(pidFile);
+    ASSERT_TRUE(child);
+    EXPECT_FALSE(testing::isGone(*child));
+
+    EXPECT_TRUE(process->signalGroup(SIGKILL));
+    EXPECT_TRUE(testing::becomesGone(*child));
+    EXPECT_EQ(loop.run(process->exit()), 4);
+    EXPECT_TRUE(process->isReaped());
+    EXPECT_EQ(loop.run(process->exited()), 4);
+}
+
 TEST(SpawnedProcess, AChildNobodyWaitsForIsStillReaped) {
     AsyncTestLoop loop;
     ProcessLaunch launch;

@@ -1,0 +1,186 @@
+// The whole agent against the Node peer of Tests/EndToEnd on loopback: ten organizations enrolled
+// through the library into a scratch home, then the built executable started there. Prints the cold
+// start (from the start of the process to every organization welcomed, keyring reads included), then
+// the agent's CPU time over an idle hold and its resident memory, each against its goal. Exits with 1
+// when a goal is missed or an organization does not connect.
+//
+//   AgentMeasurement [--organizations N] [--seconds S]   (default 10 and 60)
+//
+// Runs inside scripts/with-keyring.sh (a session bus with a keyring); needs VELTO_SOURCE_DIR and the
+// peer's packages (npm ci in Tests/EndToEnd).
+#include "VeltoDevice/Connection/DeviceIdentity.hpp"
+#include "VeltoDevice/Enrollment/ApprovedCode.hpp"
+#include "VeltoDevice/Enrollment/EnrollmentClient.hpp"
+#include "VeltoDevice/Enrollment/EnrollmentCode.hpp"
+#include "VeltoDevice/Enrollment/EnrollmentListStore.hpp"
+#include "VeltoDevice/Enrollment/EnrollmentRequest.hpp"
+#include "VeltoDevice/Enrollment/SavedEnrollments.hpp"
+#include "VeltoDevice/HTTP/BeastHTTPTransport.hpp"
+#include "VeltoDevice/Keys/KeychainDeviceKeyring.hpp"
+#include "VeltoDevice/Keys/SecureEnclaveKeyStore.hpp"
+
+#include <boost/asio/io_context.hpp>
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <ctime>
+#include <fstream>
+#include <iomanip>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <sys/stat.h>
+#include <thread>
+#include <vector>
+
+#include "ChildProcess.hpp"
+#include "EndToEndPeer.hpp"
+#include "Measurement.hpp"
+#include "TemporaryFolder.hpp"
+
+namespace {
+
+using namespace std::chrono_literals;
+using namespace velto;
+
+constexpr double coldStartGoalMs = 1000.0;
+constexpr double residentGoalMiB = 40.0;
+constexpr double cpuGoalMsPerOrganizationMinute = 1.0;
+
+boost::asio::awaitable<std::optional<Enrollment>> enrollOnce(EnrollmentClient client, EnrollmentRequest request) {
+    co_return co_await client.enroll(std::move(request));
+}
+
+/// The code of organization `index`: eight symbols of the service's alphabet.
+std::string codeOf(int index) {
+    std::string code = "BENCH000";
+    code[5] = static_cast<char>('A' + index / 100 % 10);
+    code[6] = static_cast<char>('0' + index / 10 % 10);
+    code[7] = static_cast<char>('0' + index % 10);
+    return code;
+}
+
+int welcomedSessions(const testing::EndToEndPeer& peer) {
+    int welcomed = 0;
+    for (const auto& session : peer.control("GET", "/control/connect/sessions")["sessions"])
+        welcomed += session["open"].get<bool>() && session["welcomed"].get<bool>() ? 1 : 0;
+    return welcomed;
+}
+
+/// The process's CPU time so far, every thread included.
+double cpuMilliseconds(pid_t pid) {
+    clockid_t clock;
+    timespec now{};
+    if (clock_getcpuclockid(pid, &clock) != 0 || clock_gettime(clock, &now) != 0)
+        return 0;
+    return static_cast<double>(now.tv_sec) * 1000.0 + static_cast<double>(now.tv_nsec) / 1e6;
+}
+
+double residentMiB(pid_t pid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    std::string name;
+    while (status >> name) {
+        if (name == "VmRSS:") {
+            double kilobytes = 0;
+            status >> kilobytes;
+            return kilobytes / 1024.0;
+        }
+        std::getline(status, name);
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    int organizations = 10;
+    int seconds = 60;
+    if (!benchmarks::readPositiveOptions(argc, argv, {{"--organizations", &organizations}, {"--seconds", &seconds}},
+                                         "AgentMeasurement [--organizations N] [--seconds S]"))
+        return 2;
+    if (!std::getenv("DBUS_SESSION_BUS_ADDRESS")) {
+        std::cerr << "AgentMeasurement: run it inside scripts/with-keyring.sh\n";
+        return 2;
+    }
+    benchmarks::discardLog();
+    try {
+        testing::EndToEndPeer peer;
+        testing::TemporaryFolder home;
+        const auto runtime = home.path() / "runtime";
+        std::filesystem::create_directories(runtime);
+        chmod(runtime.c_str(), 0700);
+        setenv("XDG_DATA_HOME", (home.path() / "data").c_str(), 1);
+
+        // Enroll through the library, as the agent itself would have.
+        boost::asio::io_context context;
+        auto server = VeltoServer::fromBaseURL(boost::urls::url(peer.baseURL()));
+        auto transport =
+            std::make_shared<BeastHTTPTransport>(BeastHTTPTransport::Options{.extraTrustAnchor = peer.caFile()});
+        SavedEnrollments saved(KeychainDeviceKeyring::standard(),
+                               std::make_shared<EnrollmentListStore>(EnrollmentListStore::applicationSupport()));
+        for (int index = 0; index < organizations; ++index) {
+            const auto code = codeOf(index);
+            Json organization{{"id", "org-" + std::to_string(index)}, {"name", "Org " + std::to_string(index)}};
+            peer.control("POST", "/control/enrollment-codes",
+                         {{"codes", Json::array({{{"code", code}, {"organization", organization}}})}});
+            auto key = std::make_shared<SecureEnclaveDeviceKey>(
+                SecureEnclaveKeyStore(KeychainDeviceKeyring::standard()).makeKey());
+            DeviceIdentity identity(server, key, transport);
+            EnrollmentRequest request(ApprovedCode{server, EnrollmentCode::fromTyped(code)}, "Bench", "0.1.0", {});
+            auto enrollment = *benchmarks::runToEnd(context, enrollOnce(EnrollmentClient{server, identity.http}, request));
+            saved.add(enrollment, key->dataRepresentation());
+        }
+
+        std::vector<std::string> command{"-i",
+                                         "HOME=" + home.path().string(),
+                                         "XDG_CONFIG_HOME=" + (home.path() / "config").string(),
+                                         "XDG_DATA_HOME=" + (home.path() / "data").string(),
+                                         "XDG_CACHE_HOME=" + (home.path() / "cache").string(),
+                                         "XDG_RUNTIME_DIR=" + runtime.string(),
+                                         "PATH=/usr/bin:/bin",
+                                         "SHELL=/bin/sh",
+                                         "SSL_CERT_FILE=" + peer.caFile().string(),
+                                         "DBUS_SESSION_BUS_ADDRESS=" + std::string(std::getenv("DBUS_SESSION_BUS_ADDRESS")),
+                                         "DBUS_SYSTEM_BUS_ADDRESS=unix:path=" + (home.path() / "no-bus").string(),
+                                         "/bin/sh",
+                                         "-c",
+                                         "exec \"$0\" 2>/dev/null",
+                                         std::string(VELTO_BUNDLE) + "/Contents/bin/Velto"};
+        const auto started = std::chrono::steady_clock::now();
+        testing::ChildProcess agent("env", command);
+        while (welcomedSessions(peer) < organizations) {
+            if (std::chrono::steady_clock::now() - started > 30s)
+                throw std::runtime_error("not every organization connected within 30 s");
+            std::this_thread::sleep_for(2ms);
+        }
+        const double coldMs =
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started).count();
+
+        // Let the launch's harness detection and picture fetches end before the idle hold.
+        std::this_thread::sleep_for(3s);
+        const double cpuBefore = cpuMilliseconds(agent.pid());
+        std::this_thread::sleep_for(std::chrono::seconds(seconds));
+        const double cpuMs = cpuMilliseconds(agent.pid()) - cpuBefore;
+        const double memory = residentMiB(agent.pid());
+        const bool stayed = welcomedSessions(peer) == organizations;
+        agent.terminate();
+
+        std::cout << std::fixed << std::setprecision(2);
+        std::cout << "agent: " << organizations << " organizations, idle for " << seconds << " s\n";
+        bool met = benchmarks::report("cold start to every organization connected", coldMs, "ms", coldStartGoalMs,
+                                      false);
+        const double perOrganizationMinute = cpuMs / organizations / (seconds / 60.0);
+        met = benchmarks::report("agent idle CPU per organization per minute", perOrganizationMinute, "ms",
+                                 cpuGoalMsPerOrganizationMinute, false) && met;
+        met = benchmarks::report("agent resident memory", memory, "MiB", residentGoalMiB, false) && met;
+        if (!stayed) {
+            std::cout << "a session dropped during the hold\n";
+            met = false;
+        }
+        return met ? 0 : 1;
+    } catch (const std::exception& error) {
+        std::cerr << "AgentMeasurement: " << error.what() << "\n";
+        return 1;
+    }
+}

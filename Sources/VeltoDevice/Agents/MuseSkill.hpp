@@ -1,0 +1,49 @@
+#pragma once
+
+#include "VeltoDevice/Agents/AgentCommandRunning.hpp"
+#include "VeltoDevice/Agents/AgentIntegration.hpp"
+#include "VeltoDevice/Agents/InstalledSkill.hpp"
+#include "VeltoDevice/Agents/InstalledSkillRecords.hpp"
+#include "VeltoDevice/Support/Environment.hpp"
+
+#include <boost/asio/thread_pool.hpp>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+namespace velto {
+
+/// A shipped skill installed through the Muse tool's own skill commands.
+class MuseSkill final : public AgentIntegration {
+public:
+    /// File work runs on the `blocking` pool, or in place without one; the pool outlives the add-on.
+    MuseSkill(std::string name, std::filesystem::path shipped, std::filesystem::path installed,
+              std::shared_ptr<AgentCommandRunning> command, std::shared_ptr<InstalledSkillRecords> records,
+              boost::asio::thread_pool* blocking = nullptr);
+
+    /// $XDG_CONFIG_HOME (only an absolute value counts), else ~/.config; then "muse/skills".
+    static std::filesystem::path skills(const Environment& environment, const std::filesystem::path& home);
+
+    const std::string& name() const { return name_; }
+    InstalledSkill skill() const { return {HarnessKind::muse, name_}; }
+    const std::filesystem::path& shipped() const { return shipped_; }
+    const std::filesystem::path& installed() const { return installed_; }
+
+    boost::asio::awaitable<AgentIntegrationState> state() override;
+    /// "skills install <shipped> --scope user --name <name> --force --json", then records the
+    /// installed folder's digest. A failed command records nothing.
+    boost::asio::awaitable<void> install() override;
+    /// "skills uninstall <name> --json", then deletes the record.
+    boost::asio::awaitable<void> remove() override;
+
+private:
+    std::string name_;
+    std::filesystem::path shipped_;
+    std::filesystem::path installed_;
+    std::shared_ptr<AgentCommandRunning> command_;
+    std::shared_ptr<InstalledSkillRecords> records_;
+    boost::asio::thread_pool* blocking_;
+};
+
+} // namespace velto

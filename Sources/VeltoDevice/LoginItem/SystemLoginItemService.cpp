@@ -1,0 +1,103 @@
+#include "VeltoDevice/LoginItem/SystemLoginItemService.hpp"
+
+#include "VeltoDevice/Enrollment/FileError.hpp"
+#include "VeltoDevice/Enrollment/Files.hpp"
+#include "VeltoDevice/LoginItem/LoginItemError.hpp"
+#include "VeltoDevice/Support/Log.hpp"
+#include "VeltoDevice/Support/ProcessLaunch.hpp"
+#include "VeltoDevice/Support/SpawnedProcess.hpp"
+#include "VeltoDevice/Support/UserFolders.hpp"
+
+#include <system_error>
+
+namespace velto {
+
+namespace {
+
+bool isTrue(const std::optional<std::string>& value) {
+    return value == "true" || value == "1";
+}
+
+bool isFalse(const std::optional<std::string>& value) {
+    return value == "false" || value == "0";
+}
+
+bool openingFailed(const std::exception& error) {
+    Logger("app").error(std::string("could not open the login items folder: ") + error.what());
+    return false;
+}
+
+} // namespace
+
+SystemLoginItemService::SystemLoginItemService(std::filesystem::path executable,
+                                               std::filesystem::path autostartFolder)
+    : executable_(std::move(executable)), folder_(std::move(autostartFolder)) {}
+
+SystemLoginItemService::SystemLoginItemService(std::filesystem::path executable)
+    : SystemLoginItemService(std::move(executable), autostartFolder()) {}
+
+std::filesystem::path SystemLoginItemService::autostartFolder() {
+    auto config = UserFolders::configHome();
+    if (!config)
+        throw FileError::noHomeFolder();
+    return *config / "autostart";
+}
+
+std::optional<DesktopEntry> SystemLoginItemService::entry() const {
+    auto exec = DesktopEntry::execArgument(executable_.string());
+    if (!exec)
+        return std::nullopt;
+    return DesktopEntry{{{"Type", "Application"}, {"Name", "Velto"}, {"Exec", std::move(*exec)}}};
+}
+
+LoginItemState SystemLoginItemService::state() const {
+    if (!entry())
+        return LoginItemState::unavailable;
+    auto text = files::readBounded(entryFile(), DesktopEntry::maximumFileSize);
+    auto found = text ? DesktopEntry::parse(*text) : std::nullopt;
+    if (!found || isTrue(found->value("Hidden")) || isFalse(found->value("X-GNOME-Autostart-enabled")))
+        return LoginItemState::off;
+    auto exec = found->value("Exec");
+    auto program = exec ? DesktopEntry::execProgram(*exec) : std::nullopt;
+    return program == executable_.string() ? LoginItemState::on : LoginItemState::off;
+}
+
+void SystemLoginItemService::registerItem() {
+    auto ours = entry();
+    if (!ours)
+        throw LoginItemError::unavailable();
+    files::createFolders(folder_);
+    files::writeAtomically(entryFile(), ours->text());
+}
+
+void SystemLoginItemService::unregisterItem() {
+    files::removeIfPresent(entryFile());
+}
+
+bool SystemLoginItemService::openFolder(boost::asio::any_io_executor executor, const Environment& environment,
+                                        const std::filesystem::path& opener) const {
+    try {
+        files::createFolders(folder_);
+        ProcessLaunch launch;
+        launch.executable = opener;
+        launch.arguments = {folder_.string()};
+        launch.environment = environment;
+        launch.output = ProcessLaunch::Stream::nullDevice;
+        launch.errors = ProcessLaunch::Stream::nullDevice;
+        SpawnedProcess::spawn(std::move(executor), launch)->reapInBackground();
+        return true;
+    } catch (const std::exception& error) {
+        return openingFailed(error);
+    }
+}
+
+bool SystemLoginItemService::openSystemSettings(boost::asio::any_io_executor executor,
+                                                const Environment& environment) {
+    try {
+        return SystemLoginItemService({}, autostartFolder()).openFolder(std::move(executor), environment);
+    } catch (const FileError& error) {
+        return openingFailed(error);
+    }
+}
+
+} // namespace velto

@@ -1,0 +1,161 @@
+// The executable against the project's Node peer: the test enrolls two organizations through the
+// library into the agent's scratch home, then starts the agent, which restores and connects them.
+#include "VeltoDevice/Connection/DeviceIdentity.hpp"
+#include "VeltoDevice/Enrollment/EnrollmentClient.hpp"
+#include "VeltoDevice/Enrollment/EnrollmentListStore.hpp"
+#include "VeltoDevice/Enrollment/EnrollmentRequest.hpp"
+#include "VeltoDevice/Enrollment/SavedEnrollments.hpp"
+#include "VeltoDevice/HTTP/BeastHTTPTransport.hpp"
+#include "VeltoDevice/Keys/KeychainDeviceKeyring.hpp"
+#include "VeltoDevice/Keys/SecureEnclaveKeyStore.hpp"
+#include "VeltoDevice/Support/Base64.hpp"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <thread>
+
+#include "AgentProcess.hpp"
+#include "AsyncTestLoop.hpp"
+#include "EndToEndPeer.hpp"
+
+namespace velto {
+namespace {
+
+using testing::AgentProcess;
+using namespace std::chrono_literals;
+
+// A 1×1 PNG.
+constexpr const char* pixel =
+    "iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAYAAAAfFcSJAAAADUlEQVR42mP8z8BQDwAEhQGAhKmMIQAAAABJRU5ErkJggg==";
+
+class AgentEndToEndTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (auto reason = AgentProcess::unavailableReason())
+            GTEST_SKIP() << *reason;
+        if (!std::getenv("VELTO_REQUIRE_SECRET_SERVICE"))
+            GTEST_SKIP() << "needs the private keyring of scripts/with-keyring.sh";
+        peer = std::make_unique<testing::EndToEndPeer>();
+        agent = std::make_unique<AgentProcess>();
+        agent->setVariable("SSL_CERT_FILE", peer->caFile().string());
+    }
+
+    /// Enrolls through the library as the agent would have, saving into the agent's home.
+    Enrollment enrollInto(const std::string& code, const Json& organization) {
+        peer->control("POST", "/control/enrollment-codes",
+                      {{"codes", Json::array({{{"code", code}, {"organization", organization}}})}});
+        auto server = VeltoServer::fromBaseURL(boost::urls::url(peer->baseURL()));
+        auto transport = std::make_shared<BeastHTTPTransport>(
+            BeastHTTPTransport::Options{.extraTrustAnchor = peer->caFile()});
+        auto keyring = KeychainDeviceKeyring::standard();
+        auto key = std::make_shared<SecureEnclaveDeviceKey>(SecureEnclaveKeyStore(keyring).makeKey());
+        DeviceIdentity identity(server, key, transport);
+        EnrollmentRequest request(ApprovedCode{server, EnrollmentCode::fromTyped(code)}, "Test Mac", "0.1.0",
+                                  {});
+        auto enrollment =
+            *loop.run([](EnrollmentClient client,
+                         EnrollmentRequest body) -> boost::asio::awaitable<std::optional<Enrollment>> {
+                co_return co_await client.enroll(std::move(body));
+            }(EnrollmentClient{server, identity.http}, request));
+        saved().add(enrollment, key->dataRepresentation());
+        return enrollment;
+    }
+
+    SavedEnrollments saved() const {
+        return SavedEnrollments(KeychainDeviceKeyring::standard(),
+                                std::make_shared<EnrollmentListStore>(listFile()));
+    }
+    std::filesystem::path listFile() const { return agent->home() / "data" / "Velto" / "enrollments.json"; }
+
+    Json sessions() const { return peer->control("GET", "/control/connect/sessions")["sessions"]; }
+    /// Open sessions; with `welcomed`, only those the peer has welcomed (their hello has arrived).
+    int openSessions(bool welcomed) const {
+        int open = 0;
+        for (const auto& session : sessions())
+            open += session["open"].get<bool>() && (!welcomed || session["welcomed"].get<bool>()) ? 1 : 0;
+        return open;
+    }
+    /// Waits until the peer counts `count` open sessions, all welcomed.
+    bool waitForOpenSessions(int count) const {
+        for (int i = 0; i < 200; ++i) {
+            if (openSessions(false) == count && openSessions(true) == count)
+                return true;
+            std::this_thread::sleep_for(50ms);
+        }
+        return false;
+    }
+
+    testing::AsyncTestLoop loop;
+    std::unique_ptr<testing::EndToEndPeer> peer;
+    std::unique_ptr<AgentProcess> agent;
+};
+
+TEST_F(AgentEndToEndTest, RestoresConnectsFollowsProfilesSleepsWakesAndRestoresAgain) {
+    auto acme = enrollInto("AAAA1111", {{"id", "org-a"}, {"name", "Acme"}, {"photoVersion", "p1"}});
+    auto bolt = enrollInto("BBBB2222", {{"id", "org-b"}, {"name", "Bolt"}});
+    peer->control("POST", "/control/organization-photo",
+                  {{"organizationId", "org-a"}, {"data", pixel}, {"etag", "\"p1\""}});
+    // A name saved before the organization was renamed: the welcome's profile brings the new one.
+    auto list = EnrollmentListStore(listFile()).load();
+    for (auto& saved : list) {
+        if (saved.deviceId == acme.deviceId)
+            saved.organization.name = "Acme (old)";
+    }
+    EnrollmentListStore(listFile()).save(list);
+    auto savedName = [&] {
+        for (const auto& saved : EnrollmentListStore(listFile()).load()) {
+            if (saved.deviceId == acme.deviceId)
+                return saved.organization.name;
+        }
+        return std::string();
+    };
+
+    auto process = agent->start({});
+    ASSERT_TRUE(AgentProcess::waitForLine(*process, "app info: connection " + bolt.deviceId + ": connected(" +
+                                                        bolt.deviceId + ")"));
+    ASSERT_TRUE(waitForOpenSessions(2));
+    for (const auto& session : sessions()) {
+        ASSERT_FALSE(session["frames"].empty()) << session.dump();
+        const auto& hello = session["frames"][0];
+        EXPECT_EQ(hello["type"], "hello");
+        EXPECT_EQ(hello["appVersion"], "0.1.0");
+        EXPECT_EQ(hello["capacity"], 0) << "lending is off until the user chooses it";
+        EXPECT_TRUE(session["helloProblems"].empty()) << session["helloProblems"].dump();
+    }
+
+    // The profile renamed the record, the picture arrived, and the scopes were read.
+    const auto photo = agent->home() / "data" / "Velto" / "photos" / acme.deviceId;
+    bool settled = false;
+    for (int i = 0; i < 200 && !settled; ++i) {
+        auto requests = peer->stats()["requests"];
+        bool scopesRead = false;
+        for (const auto& request : requests)
+            scopesRead = scopesRead || request["path"] == "/api/devices/" + acme.deviceId + "/scopes";
+        settled = scopesRead && std::filesystem::exists(photo) && savedName() == "Acme";
+        if (!settled)
+            std::this_thread::sleep_for(50ms);
+    }
+    EXPECT_TRUE(settled) << "profile, picture and scopes";
+
+    agent->sendSystem("sleep");
+    EXPECT_TRUE(agent->waitForSystemLine("released"));
+    EXPECT_TRUE(waitForOpenSessions(0)) << "sleep closes every socket";
+    agent->sendSystem("wake");
+    EXPECT_TRUE(waitForOpenSessions(2)) << "waking reconnects";
+
+    kill(process->pid(), SIGTERM);
+    EXPECT_EQ(process->wait(), 0);
+    EXPECT_TRUE(waitForOpenSessions(0));
+
+    auto relaunched = agent->start({});
+    EXPECT_TRUE(AgentProcess::waitForLine(*relaunched, "app info: restored enrollment in Bolt"));
+    EXPECT_TRUE(waitForOpenSessions(2)) << "a relaunch restores both organizations";
+    kill(relaunched->pid(), SIGTERM);
+    EXPECT_EQ(relaunched->wait(), 0);
+}
+
+} // namespace
+} // namespace velto
