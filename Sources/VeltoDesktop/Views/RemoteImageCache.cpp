@@ -1,7 +1,7 @@
 #include "VeltoDesktop/Views/RemoteImageCache.hpp"
 
-#include "VeltoDesktop/OnDevice.hpp"
 #include "VeltoDevice/HTTP/ConnectionTarget.hpp"
+#include "VeltoDevice/Support/RunOn.hpp"
 
 #include <boost/asio/co_spawn.hpp>
 #include <boost/url/parse.hpp>
@@ -118,7 +118,7 @@ RemoteImageCache::download(std::string address, std::shared_ptr<HTTPTransport> t
         request.timeout = timeout;
         request.setHeader("Accept", "image/*");
         auto sending = transport->send(std::move(request));
-        auto reply = co_await onDevice(device, std::move(sending));
+        auto reply = co_await runOn(device, std::move(sending));
         if (isRedirect(reply.status)) {
             auto location = reply.header("location");
             if (!location || location->size() > maximumAddressLength)
@@ -138,7 +138,7 @@ RemoteImageCache::download(std::string address, std::shared_ptr<HTTPTransport> t
         auto decoded = [](std::string bytes) -> boost::asio::awaitable<std::optional<QImage>> {
             co_return decode(bytes);
         }(std::move(body));
-        co_return co_await onDevice(decoding, std::move(decoded));
+        co_return co_await runOn(decoding, std::move(decoded));
     }
     co_return std::nullopt;
 }

@@ -194,6 +194,12 @@ boost::urls::url VeltoServer::connectSocketURL() const {
     return url;
 }
 
+boost::urls::url VeltoServer::macPairingPage() const {
+    auto page = appending("organization/settings/devices");
+    page.params().append({"pair", "mac"});
+    return page;
+}
+
 boost::urls::url VeltoServer::enrollURL() const {
     return appending("api/devices/enroll");
 }
