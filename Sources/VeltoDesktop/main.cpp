@@ -4,14 +4,22 @@
 #include "VeltoDesktop/AppLog.hpp"
 #include "VeltoDesktop/MainThreadContext.hpp"
 #include "VeltoDesktop/ProcessEnvironment.hpp"
+#include "VeltoDesktop/Setup/AppSetupModel.hpp"
+#include "VeltoDesktop/Setup/MotionPreference.hpp"
+#include "VeltoDesktop/Setup/SetupWindow.hpp"
 #include "VeltoDesktop/ShutdownWatchdog.hpp"
 #include "VeltoDesktop/SingleInstance.hpp"
 #include "VeltoDesktop/StandardErrorLogSink.hpp"
 #include "VeltoDesktop/SystemServices.hpp"
 #include "VeltoDesktop/TerminationSignals.hpp"
+#include "VeltoDesktop/Views/DesktopUrlOpening.hpp"
+#include "VeltoDesktop/Views/RemoteImageCache.hpp"
+#include "VeltoDesktop/Views/ViewEngine.hpp"
+#include "VeltoDevice/LoginItem/SystemLoginItemService.hpp"
 #include "VeltoDevice/Support/DeviceThread.hpp"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QDBusConnection>
 #include <QPointer>
 #include <QTimer>
 #include <memory>
@@ -22,7 +30,9 @@ int main(int argc, char** argv) {
     using namespace velto;
     // Before any thread exists, so that every thread inherits the mask and only the descriptor sees them.
     TerminationSignals::blockInThisThread();
-    QCoreApplication application(argc, argv);
+    QApplication application(argc, argv);
+    // A menu-bar agent: its windows come and go while it runs.
+    QGuiApplication::setQuitOnLastWindowClosed(false);
     setLogSink(StandardErrorLogSink::forThisSystem());
 
     std::vector<std::string> arguments;
@@ -73,6 +83,20 @@ int main(int argc, char** argv) {
     };
     AppDelegate delegate(context.executor(), services, terminate);
     delegatePointer = &delegate;
+
+    // The windows, over one QML engine and one picture cache.
+    const auto environment = ProcessEnvironment::current();
+    RemoteImageCache pictures(context.executor(), services->deviceExecutor(), services->blockingExecutor(),
+                              services->makeTransport());
+    ViewEngine views(&delegate.model(), pictures);
+    DesktopUrlOpening opener;
+    MotionPreference motion(environment, QDBusConnection::sessionBus());
+    AppSetupModel setupModel(delegate.model(), [services, environment] {
+        SystemLoginItemService::openSystemSettings(services->deviceExecutor(), environment);
+    });
+    SetupWindow setupWindow(setupModel, {&views.engine(), &pictures, &opener, &motion,
+                                         &IllustrationClock::systemNow, context.executor()});
+    delegate.setShowSetup([&setupWindow] { setupWindow.show(); });
 
     QObject::connect(&instance, &SingleInstance::linksReceived, &delegate,
                      [&delegate](std::vector<std::string> links) { delegate.open(links); });

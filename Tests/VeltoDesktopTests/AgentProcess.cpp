@@ -62,6 +62,8 @@ AgentProcess::AgentProcess(bool systemBus) {
                     {"SHELL", (bin / "login-shell").string()},
                     {"DBUS_SYSTEM_BUS_ADDRESS", systemAddress},
                     {"DBUS_SESSION_BUS_ADDRESS", std::getenv("DBUS_SESSION_BUS_ADDRESS")},
+                    // Its windows open on no screen.
+                    {"QT_QPA_PLATFORM", "offscreen"},
                     // Coroutines still suspended when the process ends are not unwound: their frames
                     // are what LeakSanitizer would report at every exit with open connections.
                     {"ASAN_OPTIONS", "detect_leaks=0"}};

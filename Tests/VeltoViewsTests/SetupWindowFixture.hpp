@@ -1,0 +1,60 @@
+#pragma once
+
+#include "VeltoDesktop/Setup/SetupFlow.hpp"
+#include "VeltoDesktop/Setup/SetupWindow.hpp"
+
+#include <QQuickItem>
+#include <QQuickView>
+#include <memory>
+
+#include "FakeSetupModel.hpp"
+#include "RecordingUrlOpening.hpp"
+#include "ViewFixture.hpp"
+
+namespace velto::testing {
+
+/// A setup window over a fake model and a clock the test sets, in the views' engine.
+class SetupWindowFixture : public ViewFixture {
+protected:
+    /// 1 January 2001 plus about 24 years: a moment the pictures are pinned to.
+    static constexpr double pinnedTime = 756'000'000.0;
+
+    void TearDown() override {
+        window.reset();
+        ViewFixture::TearDown();
+    }
+
+    SetupWindow& makeWindow() {
+        window = std::make_unique<SetupWindow>(
+            model, SetupWindow::Surroundings{&views->engine(), &remote, &opener, nullptr,
+                                             [this] { return time; }, loop.mainExecutor()});
+        return *window;
+    }
+    /// Shows the window and waits until it is exposed.
+    QQuickView& shown() {
+        if (!window)
+            makeWindow();
+        window->show();
+        EXPECT_TRUE(window->window());
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(window->window()));
+        loop.drain();
+        return *window->window();
+    }
+    /// The first item of the window with that object name.
+    QQuickItem* item(const char* name) {
+        return window && window->window() ? window->window()->rootObject()->findChild<QQuickItem*>(name)
+                                          : nullptr;
+    }
+    void setTime(double seconds) {
+        time = seconds;
+        if (window && window->clock())
+            window->clock()->jump();
+    }
+
+    FakeSetupModel model{loop.deviceExecutor()};
+    RecordingUrlOpening opener;
+    double time = pinnedTime;
+    std::unique_ptr<SetupWindow> window;
+};
+
+} // namespace velto::testing
