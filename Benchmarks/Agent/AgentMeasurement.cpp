@@ -48,7 +48,8 @@ constexpr double coldStartGoalMs = 1000.0;
 constexpr double residentGoalMiB = 40.0;
 constexpr double cpuGoalMsPerOrganizationMinute = 1.0;
 
-boost::asio::awaitable<std::optional<Enrollment>> enrollOnce(EnrollmentClient client, EnrollmentRequest request) {
+boost::asio::awaitable<std::optional<Enrollment>> enrollOnce(EnrollmentClient client,
+                                                             EnrollmentRequest request) {
     co_return co_await client.enroll(std::move(request));
 }
 
@@ -63,7 +64,8 @@ std::string codeOf(int index) {
 
 int welcomedSessions(const testing::EndToEndPeer& peer) {
     int welcomed = 0;
-    for (const auto& session : peer.control("GET", "/control/connect/sessions")["sessions"])
+    const auto reply = peer.control("GET", "/control/connect/sessions");
+    for (const auto& session : reply["sessions"])
         welcomed += session["open"].get<bool>() && session["welcomed"].get<bool>() ? 1 : 0;
     return welcomed;
 }
@@ -96,7 +98,8 @@ double residentMiB(pid_t pid) {
 int main(int argc, char** argv) {
     int organizations = 10;
     int seconds = 60;
-    if (!benchmarks::readPositiveOptions(argc, argv, {{"--organizations", &organizations}, {"--seconds", &seconds}},
+    if (!benchmarks::readPositiveOptions(argc, argv,
+                                         {{"--organizations", &organizations}, {"--seconds", &seconds}},
                                          "AgentMeasurement [--organizations N] [--seconds S]"))
         return 2;
     if (!std::getenv("DBUS_SESSION_BUS_ADDRESS")) {
@@ -115,38 +118,43 @@ int main(int argc, char** argv) {
         // Enroll through the library, as the agent itself would have.
         boost::asio::io_context context;
         auto server = VeltoServer::fromBaseURL(boost::urls::url(peer.baseURL()));
-        auto transport =
-            std::make_shared<BeastHTTPTransport>(BeastHTTPTransport::Options{.extraTrustAnchor = peer.caFile()});
-        SavedEnrollments saved(KeychainDeviceKeyring::standard(),
-                               std::make_shared<EnrollmentListStore>(EnrollmentListStore::applicationSupport()));
+        auto transport = std::make_shared<BeastHTTPTransport>(
+            BeastHTTPTransport::Options{.extraTrustAnchor = peer.caFile()});
+        SavedEnrollments saved(
+            KeychainDeviceKeyring::standard(),
+            std::make_shared<EnrollmentListStore>(EnrollmentListStore::applicationSupport()));
         for (int index = 0; index < organizations; ++index) {
             const auto code = codeOf(index);
-            Json organization{{"id", "org-" + std::to_string(index)}, {"name", "Org " + std::to_string(index)}};
+            Json organization{{"id", "org-" + std::to_string(index)},
+                              {"name", "Org " + std::to_string(index)}};
             peer.control("POST", "/control/enrollment-codes",
                          {{"codes", Json::array({{{"code", code}, {"organization", organization}}})}});
             auto key = std::make_shared<SecureEnclaveDeviceKey>(
                 SecureEnclaveKeyStore(KeychainDeviceKeyring::standard()).makeKey());
             DeviceIdentity identity(server, key, transport);
-            EnrollmentRequest request(ApprovedCode{server, EnrollmentCode::fromTyped(code)}, "Bench", "0.1.0", {});
-            auto enrollment = *benchmarks::runToEnd(context, enrollOnce(EnrollmentClient{server, identity.http}, request));
+            EnrollmentRequest request(ApprovedCode{server, EnrollmentCode::fromTyped(code)}, "Bench", "0.1.0",
+                                      {});
+            auto enrollment =
+                *benchmarks::runToEnd(context, enrollOnce(EnrollmentClient{server, identity.http}, request));
             saved.add(enrollment, key->dataRepresentation());
         }
 
-        std::vector<std::string> command{"-i",
-                                         "HOME=" + home.path().string(),
-                                         "XDG_CONFIG_HOME=" + (home.path() / "config").string(),
-                                         "XDG_DATA_HOME=" + (home.path() / "data").string(),
-                                         "XDG_CACHE_HOME=" + (home.path() / "cache").string(),
-                                         "XDG_RUNTIME_DIR=" + runtime.string(),
-                                         "PATH=/usr/bin:/bin",
-                                         "SHELL=/bin/sh",
-                                         "SSL_CERT_FILE=" + peer.caFile().string(),
-                                         "DBUS_SESSION_BUS_ADDRESS=" + std::string(std::getenv("DBUS_SESSION_BUS_ADDRESS")),
-                                         "DBUS_SYSTEM_BUS_ADDRESS=unix:path=" + (home.path() / "no-bus").string(),
-                                         "/bin/sh",
-                                         "-c",
-                                         "exec \"$0\" 2>/dev/null",
-                                         std::string(VELTO_BUNDLE) + "/Contents/bin/Velto"};
+        std::vector<std::string> command{
+            "-i",
+            "HOME=" + home.path().string(),
+            "XDG_CONFIG_HOME=" + (home.path() / "config").string(),
+            "XDG_DATA_HOME=" + (home.path() / "data").string(),
+            "XDG_CACHE_HOME=" + (home.path() / "cache").string(),
+            "XDG_RUNTIME_DIR=" + runtime.string(),
+            "PATH=/usr/bin:/bin",
+            "SHELL=/bin/sh",
+            "SSL_CERT_FILE=" + peer.caFile().string(),
+            "DBUS_SESSION_BUS_ADDRESS=" + std::string(std::getenv("DBUS_SESSION_BUS_ADDRESS")),
+            "DBUS_SYSTEM_BUS_ADDRESS=unix:path=" + (home.path() / "no-bus").string(),
+            "/bin/sh",
+            "-c",
+            "exec \"$0\" 2>/dev/null",
+            std::string(VELTO_BUNDLE) + "/Contents/bin/Velto"};
         const auto started = std::chrono::steady_clock::now();
         testing::ChildProcess agent("env", command);
         while (welcomedSessions(peer) < organizations) {
@@ -168,11 +176,12 @@ int main(int argc, char** argv) {
 
         std::cout << std::fixed << std::setprecision(2);
         std::cout << "agent: " << organizations << " organizations, idle for " << seconds << " s\n";
-        bool met = benchmarks::report("cold start to every organization connected", coldMs, "ms", coldStartGoalMs,
-                                      false);
+        bool met = benchmarks::report("cold start to every organization connected", coldMs, "ms",
+                                      coldStartGoalMs, false);
         const double perOrganizationMinute = cpuMs / organizations / (seconds / 60.0);
         met = benchmarks::report("agent idle CPU per organization per minute", perOrganizationMinute, "ms",
-                                 cpuGoalMsPerOrganizationMinute, false) && met;
+                                 cpuGoalMsPerOrganizationMinute, false) &&
+              met;
         met = benchmarks::report("agent resident memory", memory, "MiB", residentGoalMiB, false) && met;
         if (!stayed) {
             std::cout << "a session dropped during the hold\n";

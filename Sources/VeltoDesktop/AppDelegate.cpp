@@ -27,6 +27,22 @@ bool AppDelegate::isLink(std::string_view argument) {
            (scheme[2] | 0x20) == 'l' && (scheme[3] | 0x20) == 't' && (scheme[4] | 0x20) == 'o';
 }
 
+void AppDelegate::setSurfaces(std::shared_ptr<AppSurfaces> surfaces) {
+    surfaces_ = std::move(surfaces);
+    if (surfaces_)
+        surfaces_->attach(*model_);
+}
+
+void AppDelegate::forwarded(const std::vector<std::string>& links) {
+    assertOnMainThread();
+    if (links.empty()) {
+        if (surfaces_ && hasFinishedLaunching_)
+            surfaces_->bringForward();
+        return;
+    }
+    open(links);
+}
+
 void AppDelegate::willFinishLaunching() {
     assertOnMainThread();
     model_->spawn(prepare());
@@ -41,8 +57,11 @@ boost::asio::awaitable<void> AppDelegate::prepare() {
         if (!self)
             return;
         if (!self->model_->organizations().empty()) {
-            appLog().info(
-                "the enrollment prompt would open in the enrollment window: it waits for confirmation");
+            if (self->surfaces_)
+                self->surfaces_->showEnrollmentPrompt();
+            else
+                appLog().info(
+                    "the enrollment prompt would open in the enrollment window: it waits for confirmation");
             return;
         }
         // A first enrollment is confirmed inside the setup flow.
@@ -83,8 +102,17 @@ void AppDelegate::finishLaunching() {
     if (hasFinishedLaunching_)
         return;
     hasFinishedLaunching_ = true;
-    appLog().info("no status item yet: the agent runs without windows");
-    model_->setCloseMenu([] { appLog().info("the menu would close"); });
+    if (surfaces_) {
+        surfaces_->showStatusItem();
+        std::weak_ptr<AppSurfaces> surfaces = surfaces_;
+        model_->setCloseMenu([surfaces] {
+            if (auto shown = surfaces.lock())
+                shown->closeMenu();
+        });
+    } else {
+        appLog().info("no status item yet: the agent runs without windows");
+        model_->setCloseMenu([] { appLog().info("the menu would close"); });
+    }
     powerEvents_ =
         std::make_unique<PowerEvents>(main_, services_->powerEvents(), QPointer<AppModel>(model_.get()));
     powerEvents_->observe();

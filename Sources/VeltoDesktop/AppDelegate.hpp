@@ -1,6 +1,7 @@
 #pragma once
 
 #include "VeltoDesktop/AppModel.hpp"
+#include "VeltoDesktop/AppSurfaces.hpp"
 #include "VeltoDesktop/PowerEvents.hpp"
 
 #include <boost/asio/any_io_executor.hpp>
@@ -16,8 +17,8 @@
 namespace velto {
 
 /// Owns the application model and runs the launch sequence; routes enrollment links to the model.
-/// The setup window is shown through `setShowSetup`; the other windows do not exist yet: the hooks
-/// that would show them write a log line. Main thread only.
+/// The windows come from the surfaces given and the setup window from `setShowSetup`; without them
+/// the hooks that would show them write a log line. Main thread only.
 class AppDelegate final : public QObject {
     Q_OBJECT
 
@@ -35,6 +36,11 @@ public:
     bool hasFinishedLaunching() const { return hasFinishedLaunching_; }
     const std::optional<std::string>& launchLink() const { return launchLink_; }
     PowerEvents* powerEvents() const { return powerEvents_.get(); }
+
+    /// The windows to show (before `willFinishLaunching`); none by default.
+    void setSurfaces(std::shared_ptr<AppSurfaces> surfaces);
+    /// Links forwarded by a later start: none brings the application's window forward.
+    void forwarded(const std::vector<std::string>& links);
 
     /// Before the event loop runs: restores the saved organizations, installs the window hooks and
     /// becomes ready, in a task; a link that came before is proposed then.
@@ -70,6 +76,7 @@ private:
     std::function<void()> showSetup_;
     std::unique_ptr<AppModel> model_;
     std::unique_ptr<PowerEvents> powerEvents_;
+    std::shared_ptr<AppSurfaces> surfaces_;
     bool isReady_ = false;
     bool wantsFinishLaunching_ = false;
     bool hasFinishedLaunching_ = false;

@@ -25,6 +25,7 @@
 #include "VeltoDevice/Protocol/DeviceMessage.hpp"
 #include "VeltoDevice/Runner/ModelCatalog.hpp"
 #include "VeltoDevice/Scopes/DeviceScopes.hpp"
+#include "VeltoDevice/Scopes/DeviceScopesClient.hpp"
 #include "VeltoDevice/Support/Serialized.hpp"
 
 #include <boost/asio/any_io_executor.hpp>
@@ -34,6 +35,7 @@
 #include <QImage>
 #include <QObject>
 #include <QString>
+#include <exception>
 #include <functional>
 #include <map>
 #include <memory>
@@ -244,6 +246,15 @@ private:
     boost::asio::awaitable<std::pair<Enrollment, std::shared_ptr<SecureEnclaveDeviceKey>>>
     enroll(ApprovedCode code);
     void updateRecord(const std::string& deviceId, const DeviceProfile& profile);
+    /// What a scopes request came to: not asked (the organization has no identity), or asked and
+    /// stored, or asked and failed.
+    struct ScopesReply {
+        bool isAsked = false;
+        std::exception_ptr failure;
+    };
+    using ScopesRequest = std::function<boost::asio::awaitable<DeviceScopes>(DeviceScopesClient)>;
+    /// Sends the request with the organization's identity and stores the scopes it answers.
+    boost::asio::awaitable<ScopesReply> requestScopes(std::string deviceId, ScopesRequest request);
     boost::asio::awaitable<void> syncPhoto(DeviceProfile::Organization organization, std::string deviceId,
                                            DeviceIdentity identity);
     boost::asio::awaitable<void> refreshModels(std::vector<HarnessReport> reports);

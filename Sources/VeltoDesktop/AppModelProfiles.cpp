@@ -152,60 +152,53 @@ std::optional<QImage> AppModel::photo(const Enrollment* enrollment) const {
     return found->second;
 }
 
-boost::asio::awaitable<void> AppModel::refreshScopes(std::string deviceId) {
-    assertOnMainThread();
+boost::asio::awaitable<AppModel::ScopesReply> AppModel::requestScopes(std::string deviceId,
+                                                                      ScopesRequest request) {
+    ScopesReply reply;
     auto identity = commandLineIdentities_.find(deviceId);
     if (identity == commandLineIdentities_.end())
-        co_return;
+        co_return reply;
+    reply.isAsked = true;
     DeviceScopesClient client{identity->second.server, identity->second.http, deviceId};
-    std::exception_ptr failure;
     std::optional<DeviceScopes> scopes;
     try {
-        auto fetching = client.fetch();
-        scopes = co_await runOn(device_, std::move(fetching));
+        auto requesting = request(std::move(client));
+        scopes = co_await runOn(device_, std::move(requesting));
     } catch (...) {
-        failure = std::current_exception();
+        reply.failure = std::current_exception();
     }
-    if (failure) {
-        if (!isCancellation(failure))
-            appLog().error("could not read the scopes of " + deviceId + ": " + describe(failure));
-        co_return;
+    if (scopes) {
+        auto updated = deviceScopes_;
+        updated.insert_or_assign(deviceId, std::move(*scopes));
+        assign(deviceScopes_, std::move(updated), &AppModel::deviceScopesChanged);
     }
-    auto updated = deviceScopes_;
-    updated.insert_or_assign(deviceId, std::move(*scopes));
-    assign(deviceScopes_, std::move(updated), &AppModel::deviceScopesChanged);
+    co_return reply;
+}
+
+boost::asio::awaitable<void> AppModel::refreshScopes(std::string deviceId) {
+    assertOnMainThread();
+    auto reply = co_await requestScopes(deviceId, [](DeviceScopesClient client) { return client.fetch(); });
+    if (reply.failure && !isCancellation(reply.failure))
+        appLog().error("could not read the scopes of " + deviceId + ": " + describe(reply.failure));
 }
 
 boost::asio::awaitable<void> AppModel::answer(DeviceScope scope, bool isGranted, std::string deviceId) {
     assertOnMainThread();
-    auto identity = commandLineIdentities_.find(deviceId);
-    if (identity == commandLineIdentities_.end())
+    auto reply = co_await requestScopes(
+        deviceId, [scope, isGranted](DeviceScopesClient client) { return client.answer(scope, isGranted); });
+    if (!reply.isAsked || (reply.failure && isCancellation(reply.failure)))
         co_return;
-    DeviceScopesClient client{identity->second.server, identity->second.http, deviceId};
-    std::exception_ptr failure;
-    std::optional<DeviceScopes> scopes;
-    try {
-        auto answering = client.answer(scope, isGranted);
-        scopes = co_await runOn(device_, std::move(answering));
-    } catch (...) {
-        failure = std::current_exception();
-    }
-    if (failure) {
-        if (isCancellation(failure))
-            co_return;
-        auto description = describe(failure);
-        appLog().error("could not answer " + std::string(rawValue(scope)) + " for " + deviceId + ": " +
-                       description);
-        auto refusals = scopeRefusals_;
-        refusals.insert_or_assign(deviceId, "Velto did not get your answer: " + description);
-        assign(scopeRefusals_, std::move(refusals), &AppModel::scopeRefusalsChanged);
+    if (!reply.failure) {
+        if (scopeRefusals_.erase(deviceId) > 0)
+            Q_EMIT scopeRefusalsChanged();
         co_return;
     }
-    auto updated = deviceScopes_;
-    updated.insert_or_assign(deviceId, std::move(*scopes));
-    assign(deviceScopes_, std::move(updated), &AppModel::deviceScopesChanged);
-    if (scopeRefusals_.erase(deviceId) > 0)
-        Q_EMIT scopeRefusalsChanged();
+    auto description = describe(reply.failure);
+    appLog().error("could not answer " + std::string(rawValue(scope)) + " for " + deviceId + ": " +
+                   description);
+    auto refusals = scopeRefusals_;
+    refusals.insert_or_assign(deviceId, "Velto did not get your answer: " + description);
+    assign(scopeRefusals_, std::move(refusals), &AppModel::scopeRefusalsChanged);
 }
 
 boost::asio::awaitable<void> AppModel::agreeEverywhere(std::set<DeviceScope> scopes) {

@@ -12,13 +12,12 @@
 #include "VeltoDesktop/StandardErrorLogSink.hpp"
 #include "VeltoDesktop/SystemServices.hpp"
 #include "VeltoDesktop/TerminationSignals.hpp"
-#include "VeltoDesktop/Views/DesktopUrlOpening.hpp"
-#include "VeltoDesktop/Views/RemoteImageCache.hpp"
-#include "VeltoDesktop/Views/ViewEngine.hpp"
+#include "VeltoDesktop/Views/DesktopSurfaces.hpp"
 #include "VeltoDevice/LoginItem/SystemLoginItemService.hpp"
 #include "VeltoDevice/Support/DeviceThread.hpp"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QDBusConnection>
 #include <QPointer>
 #include <QTimer>
@@ -30,9 +29,9 @@ int main(int argc, char** argv) {
     using namespace velto;
     // Before any thread exists, so that every thread inherits the mask and only the descriptor sees them.
     TerminationSignals::blockInThisThread();
+    // Widgets for the tray icon; the last window closing is not the application's end.
     QApplication application(argc, argv);
-    // A menu-bar agent: its windows come and go while it runs.
-    QGuiApplication::setQuitOnLastWindowClosed(false);
+    QApplication::setQuitOnLastWindowClosed(false);
     setLogSink(StandardErrorLogSink::forThisSystem());
 
     std::vector<std::string> arguments;
@@ -83,23 +82,22 @@ int main(int argc, char** argv) {
     };
     AppDelegate delegate(context.executor(), services, terminate);
     delegatePointer = &delegate;
+    auto surfaces = std::make_shared<DesktopSurfaces>(
+        DesktopSurfaces::systemOptions(context.executor(), services, [&terminate] { terminate(); }));
+    delegate.setSurfaces(surfaces);
 
-    // The windows, over one QML engine and one picture cache.
+    // The setup window, in the other windows' engine and picture cache.
     const auto environment = ProcessEnvironment::current();
-    RemoteImageCache pictures(context.executor(), services->deviceExecutor(), services->blockingExecutor(),
-                              services->makeTransport());
-    ViewEngine views(&delegate.model(), pictures);
-    DesktopUrlOpening opener;
     MotionPreference motion(environment, QDBusConnection::sessionBus());
     AppSetupModel setupModel(delegate.model(), [services, environment] {
         SystemLoginItemService::openSystemSettings(services->deviceExecutor(), environment);
     });
-    SetupWindow setupWindow(setupModel, {&views.engine(), &pictures, &opener, &motion,
-                                         &IllustrationClock::systemNow, context.executor()});
+    SetupWindow setupWindow(setupModel, {&surfaces->views()->engine(), surfaces->remote(), surfaces->urls(),
+                                         &motion, &IllustrationClock::systemNow, context.executor()});
     delegate.setShowSetup([&setupWindow] { setupWindow.show(); });
 
     QObject::connect(&instance, &SingleInstance::linksReceived, &delegate,
-                     [&delegate](std::vector<std::string> links) { delegate.open(links); });
+                     [&delegate](std::vector<std::string> links) { delegate.forwarded(links); });
     TerminationSignals signals;
     QObject::connect(&signals, &TerminationSignals::requested, &delegate, terminate);
     QObject::connect(&application, &QCoreApplication::aboutToQuit, &delegate,

@@ -140,8 +140,20 @@ TEST_F(AgentEndToEndTest, RestoresConnectsFollowsProfilesSleepsWakesAndRestoresA
     }
     EXPECT_TRUE(settled) << "profile, picture and scopes";
 
+    // A job that runs until it is stopped: sleeping cancels it.
+    Json job = {{"jobId", "job-1"},
+                {"reviewId", "review-1"},
+                {"harness", "claude-code"},
+                {"repository", {{"owner", "acme"}, {"name", "api"}}},
+                {"standIn", {{"steps", Json::array({{{"wait", true}}})}}}};
+    peer->control("POST", "/control/connect/send",
+                  {{"frame", {{"v", 1}, {"type", "job.offer"}, {"job", job}}}});
+    ASSERT_TRUE(AgentProcess::waitForLine(*process, "runner info: started job job-1"));
+
     agent->sendSystem("sleep");
     EXPECT_TRUE(agent->waitForSystemLine("released"));
+    EXPECT_TRUE(AgentProcess::waitForLine(*process, "runner info: job job-1 ended"))
+        << "sleep ends the running job";
     EXPECT_TRUE(waitForOpenSessions(0)) << "sleep closes every socket";
     agent->sendSystem("wake");
     EXPECT_TRUE(waitForOpenSessions(2)) << "waking reconnects";

@@ -61,6 +61,8 @@ AgentProcess::AgentProcess(bool systemBus) {
                     {"PATH", bin.string() + ":/usr/bin:/bin"},
                     {"SHELL", (bin / "login-shell").string()},
                     {"DBUS_SYSTEM_BUS_ADDRESS", systemAddress},
+                    // No display here: the windows draw offscreen.
+                    {"QT_QPA_PLATFORM", "offscreen"},
                     {"DBUS_SESSION_BUS_ADDRESS", std::getenv("DBUS_SESSION_BUS_ADDRESS")},
                     // Its windows open on no screen.
                     {"QT_QPA_PLATFORM", "offscreen"},

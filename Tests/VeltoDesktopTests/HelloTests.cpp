@@ -81,6 +81,41 @@ TEST_F(HelloTest, ARefreshAnnouncesWhenTheHarnessesOrTheRunnerChanged) {
     EXPECT_EQ(socket->hellos.back().harnesses[0].kind, HarnessKind::claudeCode);
 }
 
+TEST_F(HelloTest, AChangedCatalogIsAnnouncedWithItsModelsAndAnUnchangedOneIsNot) {
+    ModelCatalog catalog;
+    catalog.models[HarnessKind::claudeCode] = {HarnessModel{"sonnet", "Sonnet", {}, std::nullopt}};
+    services->catalog = catalog;
+    services->detected = {
+        HarnessStatus::installed(HarnessKind::claudeCode, "/bin/claude", "2.1", LoginState::signedIn),
+        HarnessStatus::installed(HarnessKind::codex, "/bin/codex", "0.9", LoginState::signedOut)};
+    build();
+    auto socket = addSocket();
+    loop.run(model->refreshHarnesses());
+    loop.drain();
+    ASSERT_EQ(socket->hellos.size(), 2u) << "the inventory changed, then the catalog";
+    const auto& reports = socket->hellos.back().harnesses;
+    ASSERT_EQ(reports.size(), 2u);
+    ASSERT_TRUE(reports[0].models);
+    EXPECT_EQ(reports[0].models->at(0).id, "sonnet");
+    EXPECT_FALSE(reports[1].models) << "models go to signed-in harnesses only";
+
+    services->manualClock->advance(ModelCatalogCache::maxAge);
+    loop.run(model->refreshHarnesses());
+    loop.drain();
+    EXPECT_EQ(services->catalogFetches, 2);
+    EXPECT_EQ(socket->hellos.size(), 2u) << "the same catalog again announces nothing";
+}
+
+TEST_F(HelloTest, WithNobodySignedInNoCatalogIsFetched) {
+    services->detected = {
+        HarnessStatus::installed(HarnessKind::codex, "/bin/codex", "0.9", LoginState::unknown)};
+    build();
+    loop.run(model->refreshHarnesses());
+    loop.drain();
+    EXPECT_EQ(services->catalogFetches, 0);
+    EXPECT_FALSE(model->helloSnapshot().harnesses.at(0).models);
+}
+
 TEST_F(HelloTest, MakeHelloDetectsFirstWhenNoHarnessIsKnown) {
     services->detected = {
         HarnessStatus::installed(HarnessKind::muse, "/bin/muse", std::nullopt, LoginState::unknown)};

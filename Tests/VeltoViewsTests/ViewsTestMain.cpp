@@ -1,24 +1,42 @@
-// The view tests run inside a QGuiApplication on the offscreen platform, with the pinned font of the
+// The view tests run inside a QApplication on the offscreen platform, with the pinned font of the
 // screenshots; any QML warning fails the test that caused it.
 #include "VeltoDesktop/Views/ViewEngine.hpp"
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QFont>
-#include <QGuiApplication>
 #include <csignal>
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     std::signal(SIGPIPE, SIG_IGN);
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Two screens side by side, the second at a pixel ratio of 2 (its 1280 × 800 pixels are 640 × 400
+    // logical ones; the offscreen platform scales by the logical DPI, not by "dpr").
+    auto layout = QDir::temp().filePath(
+        QStringLiteral("velto-views-screens-%1.json").arg(QCoreApplication::applicationPid()));
+    {
+        QFile file(layout);
+        file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        file.write(R"({"screens": [
+            {"name": "primary", "x": 0, "y": 0, "width": 1280, "height": 800, "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1},
+            {"name": "sharp", "x": 1280, "y": 0, "width": 1280, "height": 800, "logicalDpi": 192, "logicalBaseDpi": 96, "dpr": 1}
+        ]})");
+    }
+    qputenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + layout).toUtf8());
     qputenv("QT_QUICK_BACKEND", "software");
     qputenv("QT_SCALE_FACTOR", "1");
-    QGuiApplication application(argc, argv);
+    // QApplication, since QtTest's key events cast to it once Widgets are linked.
+    QApplication application(argc, argv);
     QFont font(QStringLiteral("DejaVu Sans"));
     font.setPixelSize(13);
     font.setHintingPreference(QFont::PreferNoHinting);
-    QGuiApplication::setFont(font);
+    QApplication::setFont(font);
     velto::ViewEngine::pinStyle();
-    return RUN_ALL_TESTS();
+    const int status = RUN_ALL_TESTS();
+    QFile::remove(layout);
+    return status;
 }

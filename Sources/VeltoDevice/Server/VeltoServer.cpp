@@ -195,9 +195,9 @@ boost::urls::url VeltoServer::connectSocketURL() const {
 }
 
 boost::urls::url VeltoServer::macPairingPage() const {
-    auto page = appending("organization/settings/devices");
-    page.params().append({"pair", "mac"});
-    return page;
+    auto url = appending("organization/settings/devices");
+    url.set_encoded_query("pair=mac");
+    return url;
 }
 
 boost::urls::url VeltoServer::enrollURL() const {

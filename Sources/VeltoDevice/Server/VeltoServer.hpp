@@ -30,14 +30,13 @@ public:
     boost::urls::url connectURL() const;
     boost::urls::url connectSocketURL() const;
     boost::urls::url enrollURL() const;
+    /// The server's page for pairing a machine: "organization/settings/devices?pair=mac".
+    boost::urls::url macPairingPage() const;
     boost::urls::url nonceURL() const;
     boost::urls::url organizationPhotoURL() const;
     boost::urls::url deviceScopesURL(std::string_view deviceId) const;
     /// `scope` is the scope's raw value ("reviews", "sre-questions", …).
     boost::urls::url deviceScopeURL(std::string_view deviceId, std::string_view scope) const;
-    /// The server's page where a signed-in user adds this machine: organization/settings/devices under
-    /// the base URL, with the query item pair=mac.
-    boost::urls::url macPairingPage() const;
 
     /// {"baseURL": "<absolute URL>"}.
     Json toJson() const;

@@ -1,0 +1,93 @@
+#include "VeltoDesktop/Views/DesktopSurfaces.hpp"
+
+#include "VeltoDesktop/AppLog.hpp"
+#include "VeltoDesktop/AppModel.hpp"
+#include "VeltoDesktop/Views/DesktopUrlOpening.hpp"
+#include "VeltoDesktop/Views/SystemTrayDetection.hpp"
+#include "VeltoDesktop/Views/TrayStatusItemHost.hpp"
+#include "VeltoDevice/HTTP/BeastHTTPTransport.hpp"
+
+#include <QCursor>
+#include <QGuiApplication>
+
+namespace velto {
+
+DesktopSurfaces::Options DesktopSurfaces::systemOptions(boost::asio::any_io_executor main,
+                                                        std::shared_ptr<AppServiceFactory> services,
+                                                        std::function<void()> quit) {
+    Options options;
+    options.main = std::move(main);
+    options.services = std::move(services);
+    BeastHTTPTransport::Options transport;
+    transport.bodyLimit = RemoteImageCache::maximumBody;
+    options.pictureTransport = std::make_shared<BeastHTTPTransport>(transport);
+    options.urls = std::make_shared<DesktopUrlOpening>();
+    options.trayDetection = std::make_shared<SystemTrayDetection>();
+    options.makeTrayHost = [] { return std::make_unique<TrayStatusItemHost>(); };
+    options.panelEnvironment = MenuPanel::systemEnvironment();
+    options.quit = std::move(quit);
+    return options;
+}
+
+DesktopSurfaces::DesktopSurfaces(Options options) : options_(std::move(options)) {}
+
+DesktopSurfaces::~DesktopSurfaces() {
+    // Windows before the engine, the engine before the picture cache its providers read.
+    statusItem_.reset();
+    enrollmentWindow_.reset();
+    panel_.reset();
+    menu_.reset();
+    views_.reset();
+    remote_.reset();
+}
+
+void DesktopSurfaces::attach(AppModel& model) {
+    if (model_)
+        return;
+    model_ = &model;
+    remote_ =
+        std::make_unique<RemoteImageCache>(options_.main, options_.services->deviceExecutor(),
+                                           options_.services->blockingExecutor(), options_.pictureTransport);
+    views_ = std::make_unique<ViewEngine>(&model, *remote_);
+    menu_ = std::make_unique<StatusMenuController>(model, integrations_, options_.urls, options_.quit);
+    panel_ = std::make_unique<MenuPanel>(*views_, *menu_, options_.panelEnvironment);
+    enrollmentWindow_ = std::make_unique<EnrollmentWindow>(model, *views_);
+}
+
+void DesktopSurfaces::showStatusItem() {
+    if (!model_ || statusItem_)
+        return;
+    StatusItemController::Dependencies dependencies;
+    dependencies.detection = options_.trayDetection;
+    dependencies.makeHost = options_.makeTrayHost;
+    const bool knowsPointer = options_.panelEnvironment.placesWindows;
+    dependencies.pointer = [knowsPointer]() -> std::optional<QPoint> {
+        if (!knowsPointer)
+            return std::nullopt;
+        return QCursor::pos();
+    };
+    dependencies.now = [] { return std::chrono::steady_clock::now(); };
+    auto* window = enrollmentWindow_.get();
+    dependencies.keepsOpen = [window](QWindow* focused) { return window && focused == window->window(); };
+    dependencies.ink = views_->palette().ink();
+    statusItem_ = std::make_unique<StatusItemController>(*model_, *menu_, *panel_, std::move(dependencies));
+    appLog().info(statusItem_->hasTray() ? "the status item is in the tray"
+                                         : "no tray: the menu opens as a window");
+}
+
+void DesktopSurfaces::showEnrollmentPrompt() {
+    if (enrollmentWindow_)
+        enrollmentWindow_->show();
+}
+
+void DesktopSurfaces::closeMenu() {
+    if (statusItem_)
+        statusItem_->closeMenu();
+}
+
+void DesktopSurfaces::bringForward() {
+    if (statusItem_)
+        statusItem_->bringForward();
+}
+
+} // namespace velto

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "VeltoDesktop/Views/EnrollmentPromptPresentation.hpp"
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+namespace velto {
+
+class AppModel;
+
+/// What the enrollment prompt binds to, from the model's prompt; "Enroll" confirms through the
+/// model, "Cancel", "Close" and "Done" close the window. Main thread.
+class EnrollmentPromptController final : public QObject {
+    Q_OBJECT
+    /// "none", "confirming", "enrolling", "joined", "failed".
+    Q_PROPERTY(QString stage READ stage NOTIFY changed)
+    Q_PROPERTY(QString headline READ headline NOTIFY changed)
+    Q_PROPERTY(QString warning READ warning NOTIFY changed)
+    Q_PROPERTY(QString codesLabel READ codesLabel NOTIFY changed)
+    Q_PROPERTY(QStringList codes READ codes NOTIFY changed)
+    Q_PROPERTY(QString authority READ authority NOTIFY changed)
+    Q_PROPERTY(QString address READ address NOTIFY changed)
+    Q_PROPERTY(QString cleartextNote READ cleartextNote NOTIFY changed)
+    Q_PROPERTY(QString namingNote READ namingNote NOTIFY changed)
+    Q_PROPERTY(QString progressTitle READ progressTitle NOTIFY changed)
+    Q_PROPERTY(QString joinedAs READ joinedAs NOTIFY changed)
+    Q_PROPERTY(QString replaced READ replaced NOTIFY changed)
+    Q_PROPERTY(QString refusalSummary READ refusalSummary NOTIFY changed)
+    Q_PROPERTY(QString expectation READ expectation NOTIFY changed)
+    Q_PROPERTY(QString message READ message NOTIFY changed)
+    Q_PROPERTY(bool escapeCloses READ escapeCloses NOTIFY changed)
+    Q_PROPERTY(bool returnIsDone READ returnIsDone NOTIFY changed)
+
+public:
+    /// `close` closes the window.
+    EnrollmentPromptController(AppModel& model, std::function<void()> close, QObject* parent = nullptr);
+
+    const EnrollmentPromptPresentation& presentation() const { return presentation_; }
+    QString stage() const;
+    QString headline() const { return presentation_.headline; }
+    QString warning() const { return presentation_.warning; }
+    QString codesLabel() const { return presentation_.codesLabel; }
+    QStringList codes() const { return presentation_.codes; }
+    QString authority() const { return presentation_.server ? presentation_.server->authority : QString(); }
+    QString address() const { return presentation_.server ? presentation_.server->address : QString(); }
+    QString cleartextNote() const {
+        return presentation_.server ? presentation_.server->cleartextNote.value_or(QString()) : QString();
+    }
+    QString namingNote() const { return presentation_.namingNote; }
+    QString progressTitle() const { return presentation_.progressTitle; }
+    QString joinedAs() const { return presentation_.joinedAs.value_or(QString()); }
+    QString replaced() const { return presentation_.replaced.value_or(QString()); }
+    QString refusalSummary() const { return presentation_.refusalSummary.value_or(QString()); }
+    QString expectation() const { return presentation_.expectation; }
+    QString message() const { return presentation_.message; }
+    bool escapeCloses() const { return presentation_.escapeCloses(); }
+    bool returnIsDone() const { return presentation_.returnIsDone(); }
+
+    Q_INVOKABLE void enroll();
+    Q_INVOKABLE void close();
+
+Q_SIGNALS:
+    void changed();
+
+private:
+    QPointer<AppModel> model_;
+    std::function<void()> close_;
+    EnrollmentPromptPresentation presentation_;
+};
+
+} // namespace velto

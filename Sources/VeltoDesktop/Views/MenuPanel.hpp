@@ -1,0 +1,73 @@
+#pragma once
+
+#include "VeltoDesktop/Views/PanelPlacement.hpp"
+
+#include <QObject>
+#include <QPointer>
+#include <QQuickView>
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace velto {
+
+class StatusMenuController;
+class ViewEngine;
+
+/// The window that holds the status menu: made on first use and kept. As a panel it is a frameless
+/// tool window on top, placed at the anchor, transparent with the shadow's margin while a compositor
+/// runs and an opaque card without it, its content fading in over 0.12 s. Without a tray it is a
+/// normal window with the same content. It follows its content's height and is placed again.
+class MenuPanel final : public QObject {
+    Q_OBJECT
+
+public:
+    enum class Mode { panel, window };
+
+    struct Environment {
+        /// Whether a compositor draws transparent windows.
+        std::function<bool()> isCompositing;
+        /// Whether windows may be placed by the application (not on Wayland).
+        bool placesWindows = true;
+        /// The screens, as PanelPlacement reads them.
+        std::function<std::vector<PanelPlacement::Screen>()> screens;
+    };
+
+    MenuPanel(ViewEngine& views, StatusMenuController& menu, Environment environment,
+              QObject* parent = nullptr);
+    ~MenuPanel() override;
+
+    /// Shows the panel at the anchor (nothing: where the compositor puts it).
+    void show(Mode mode, std::optional<QRect> anchor);
+    void hide();
+    bool isVisible() const;
+    bool exists() const { return view_ != nullptr; }
+    Mode mode() const { return mode_; }
+    /// The window, once made.
+    QQuickView* window() const { return view_.get(); }
+    /// The last placement.
+    const std::optional<PanelPlacement>& placement() const { return placement_; }
+
+    /// Escape in the content.
+    Q_INVOKABLE void escape() { Q_EMIT escapePressed(); }
+
+    static Environment systemEnvironment();
+
+Q_SIGNALS:
+    void escapePressed();
+
+private:
+    void make();
+    void fit();
+
+    ViewEngine& views_;
+    StatusMenuController& menu_;
+    Environment environment_;
+    std::unique_ptr<QQuickView> view_;
+    QPointer<QQuickItem> content_;
+    Mode mode_ = Mode::panel;
+    std::optional<QRect> anchor_;
+    std::optional<PanelPlacement> placement_;
+};
+
+} // namespace velto

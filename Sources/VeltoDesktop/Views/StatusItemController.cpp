@@ -1,0 +1,120 @@
+#include "VeltoDesktop/Views/StatusItemController.hpp"
+
+#include "VeltoDesktop/AppModel.hpp"
+#include "VeltoDesktop/Views/StatusIconPresentation.hpp"
+#include "VeltoDesktop/Views/StatusMenuController.hpp"
+
+#include <QGuiApplication>
+
+namespace velto {
+
+StatusItemController::StatusItemController(AppModel& model, StatusMenuController& menu, MenuPanel& panel,
+                                           Dependencies dependencies, QObject* parent)
+    : QObject(parent), model_(&model), menu_(menu), panel_(panel), dependencies_(std::move(dependencies)) {
+    connect(&model, &AppModel::organizationsChanged, this, &StatusItemController::updateIcon);
+    connect(&panel_, &MenuPanel::escapePressed, this, &StatusItemController::close);
+    connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, &StatusItemController::focusChanged);
+    connect(qGuiApp, &QGuiApplication::screenRemoved, this, [this] {
+        if (panel_.isVisible() && panel_.mode() == MenuPanel::Mode::panel)
+            close();
+    });
+    recheckTimer_.setInterval(recheckInterval);
+    connect(&recheckTimer_, &QTimer::timeout, this, &StatusItemController::recheck);
+    recheck();
+}
+
+StatusItemController::~StatusItemController() = default;
+
+void StatusItemController::recheck() {
+    if (host_)
+        return;
+    if (dependencies_.detection && dependencies_.detection->hasHost() && dependencies_.makeHost) {
+        host_ = dependencies_.makeHost();
+        recheckTimer_.stop();
+        connect(host_.get(), &StatusItemHost::activated, this, &StatusItemController::toggle);
+        iconShown_.reset();
+        updateIcon();
+        // The window stood in for the tray; the tray takes over.
+        if (panel_.isVisible() && panel_.mode() == MenuPanel::Mode::window)
+            close();
+        return;
+    }
+    if (!recheckTimer_.isActive()) {
+        recheckTimer_.start();
+        // No tray: the content opens as a normal window.
+        panel_.show(MenuPanel::Mode::window, std::nullopt);
+        menu_.panelOpened();
+    }
+}
+
+void StatusItemController::updateIcon() {
+    if (!model_)
+        return;
+    shown_ = model_->overallConnection();
+    if (!host_ || iconShown_ == shown_)
+        return;
+    iconShown_ = shown_;
+    StatusIconPresentation presentation(shown_);
+    host_->show(presentation.icon(dependencies_.artwork, dependencies_.ink),
+                QString::fromStdString(presentation.label));
+}
+
+void StatusItemController::toggle() {
+    if (panel_.isVisible()) {
+        close();
+        return;
+    }
+    if (focusClosedAt_ && dependencies_.now && dependencies_.now() - *focusClosedAt_ <= closingClickWindow) {
+        // The click that took focus from the panel closed it already.
+        focusClosedAt_.reset();
+        return;
+    }
+    open();
+}
+
+void StatusItemController::open() {
+    focusClosedAt_.reset();
+    std::optional<QRect> anchor;
+    if (host_)
+        anchor = host_->geometry();
+    if (!anchor && dependencies_.pointer) {
+        if (auto point = dependencies_.pointer())
+            anchor = QRect(*point, QSize(1, 1));
+    }
+    panel_.show(host_ ? MenuPanel::Mode::panel : MenuPanel::Mode::window, anchor);
+    menu_.panelOpened();
+}
+
+void StatusItemController::close() {
+    panel_.hide();
+    menu_.panelClosed();
+}
+
+void StatusItemController::closeMenu() {
+    if (!panel_.exists())
+        return;
+    close();
+}
+
+void StatusItemController::bringForward() {
+    if (host_) {
+        open();
+        return;
+    }
+    panel_.show(MenuPanel::Mode::window, std::nullopt);
+    menu_.panelOpened();
+}
+
+void StatusItemController::focusChanged(QWindow* focused) {
+    if (!panel_.isVisible() || panel_.mode() != MenuPanel::Mode::panel)
+        return;
+    if (focused &&
+        (focused == panel_.window() || (dependencies_.keepsOpen && dependencies_.keepsOpen(focused))))
+        return;
+    // Popups of the panel's own scene live in its window; anything else took focus away.
+    close();
+    if (dependencies_.now)
+        focusClosedAt_ = dependencies_.now();
+}
+
+} // namespace velto

@@ -1,0 +1,86 @@
+#pragma once
+
+#include "VeltoDesktop/Views/BrandArtwork.hpp"
+#include "VeltoDesktop/Views/MenuPanel.hpp"
+#include "VeltoDesktop/Views/StatusItemHost.hpp"
+#include "VeltoDevice/Connection/OverallConnection.hpp"
+
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+#include <QWindow>
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace velto {
+
+class AppModel;
+class StatusMenuController;
+
+/// The tray item and its panel. The host is chosen by our own checks: with a tray, its icon follows
+/// the overall connection and a click opens the panel at the icon (or at the pointer, for trays that
+/// give no place), a click on the open panel's icon closes it; without one, the panel's content is a
+/// normal window, checked again every 2 s until a tray appears. The panel closes when focus goes to
+/// no window or to one not ours (the windows `keepsOpen` names keep it open), on Escape, when a
+/// screen goes, and through the model's `closeMenu`; a tray click within 300 ms of a focus close was
+/// that close's own click, not a reopen. Main thread.
+class StatusItemController final : public QObject {
+    Q_OBJECT
+
+public:
+    static constexpr std::chrono::milliseconds recheckInterval{2000};
+    static constexpr std::chrono::milliseconds closingClickWindow{300};
+
+    struct Dependencies {
+        std::shared_ptr<StatusItemHostDetecting> detection;
+        std::function<std::unique_ptr<StatusItemHost>()> makeHost;
+        /// The pointer's position, for trays that give no geometry; nothing where it is unknown.
+        std::function<std::optional<QPoint>()> pointer;
+        /// Monotonic time, for the closing click.
+        std::function<std::chrono::steady_clock::time_point()> now;
+        /// The windows of ours that keep the panel open when they take focus.
+        std::function<bool(QWindow*)> keepsOpen;
+        BrandArtwork artwork;
+        QColor ink;
+    };
+
+    StatusItemController(AppModel& model, StatusMenuController& menu, MenuPanel& panel,
+                         Dependencies dependencies, QObject* parent = nullptr);
+    ~StatusItemController() override;
+
+    /// Whether the status item is in the tray (else its content is a window).
+    bool hasTray() const { return host_ != nullptr; }
+    StatusItemHost* host() const { return host_.get(); }
+    OverallConnection shownConnection() const { return shown_; }
+
+    /// A click on the tray icon.
+    void toggle();
+    void open();
+    /// The closing steps: the panel goes, its confirmations with it.
+    void close();
+    /// The model's `closeMenu`: the closing steps, and nothing at all before the panel exists.
+    void closeMenu();
+    /// A second launch from the desktop entry: the window comes forward (without a tray).
+    void bringForward();
+    /// Looks for a tray again; the timer calls it every 2 s while there is none.
+    void recheck();
+
+private:
+    void updateIcon();
+    void focusChanged(QWindow* focused);
+
+    QPointer<AppModel> model_;
+    StatusMenuController& menu_;
+    MenuPanel& panel_;
+    Dependencies dependencies_;
+    std::unique_ptr<StatusItemHost> host_;
+    QTimer recheckTimer_;
+    std::optional<OverallConnection> iconShown_;
+    OverallConnection shown_ = OverallConnection::notEnrolled;
+    std::optional<std::chrono::steady_clock::time_point> focusClosedAt_;
+};
+
+} // namespace velto

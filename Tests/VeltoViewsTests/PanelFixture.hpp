@@ -1,0 +1,170 @@
+#pragma once
+
+#include "VeltoDesktop/AppModel.hpp"
+#include "VeltoDesktop/Views/IntegrationStates.hpp"
+#include "VeltoDesktop/Views/MenuPanel.hpp"
+#include "VeltoDesktop/Views/StatusItemController.hpp"
+#include "VeltoDesktop/Views/StatusMenuController.hpp"
+#include "VeltoDevice/Server/VeltoServer.hpp"
+
+#include <QGuiApplication>
+#include <QQuickItem>
+#include <QScreen>
+#include <QTest>
+#include <chrono>
+#include <memory>
+#include <vector>
+
+#include "FixedSigningKey.hpp"
+#include "ManualAnimationDriver.hpp"
+#include "RecordingUrlOpening.hpp"
+#include "TestServices.hpp"
+#include "ViewFixture.hpp"
+
+namespace velto::testing {
+
+class FakeTrayDetection final : public StatusItemHostDetecting {
+public:
+    bool hasHost() override {
+        ++checks;
+        return present;
+    }
+    bool present = true;
+    int checks = 0;
+};
+
+class FakeTrayHost final : public StatusItemHost {
+public:
+    void show(const QIcon& shownIcon, const QString& shownLabel) override {
+        icon = shownIcon;
+        label = shownLabel;
+        ++shows;
+    }
+    std::optional<QRect> geometry() const override { return place; }
+    void click() { Q_EMIT activated(); }
+
+    QIcon icon;
+    QString label;
+    int shows = 0;
+    std::optional<QRect> place = QRect(1000, 0, 24, 24);
+};
+
+/// The panel over a model of test services, with a fake tray, hand-driven animations and a clock.
+class PanelFixture : public ViewFixture {
+protected:
+    void SetUp() override {
+        model = std::make_unique<AppModel>(loop.mainExecutor(), services);
+        menu = std::make_unique<StatusMenuController>(*model, integrations, urls, [this] { ++quits; });
+        MenuPanel::Environment environment;
+        environment.isCompositing = [this] { return compositing; };
+        environment.placesWindows = true;
+        environment.screens = [] {
+            std::vector<PanelPlacement::Screen> screens;
+            for (const auto* screen : QGuiApplication::screens())
+                screens.push_back({screen->geometry(), screen->availableGeometry(),
+                                   screen == QGuiApplication::primaryScreen()});
+            return screens;
+        };
+        panel = std::make_unique<MenuPanel>(*views, *menu, environment);
+    }
+
+    void TearDown() override {
+        // The model's own coroutines must end before it goes.
+        loop.drain();
+        statusItem.reset();
+        panel.reset();
+        menu.reset();
+        model.reset();
+        ViewFixture::TearDown();
+    }
+
+    /// The tray item; the model's `closeMenu` closes its panel.
+    void makeStatusItem() {
+        StatusItemController::Dependencies dependencies;
+        dependencies.detection = detection;
+        dependencies.makeHost = [this] {
+            auto made = std::make_unique<FakeTrayHost>();
+            host = made.get();
+            return made;
+        };
+        dependencies.pointer = [] { return std::optional<QPoint>(QPoint(600, 10)); };
+        dependencies.now = [this] { return now; };
+        dependencies.keepsOpen = [this](QWindow* window) { return window == keptOpenBy; };
+        dependencies.ink = Qt::black;
+        statusItem = std::make_unique<StatusItemController>(*model, *menu, *panel, std::move(dependencies));
+        model->setCloseMenu([this] { statusItem->closeMenu(); });
+    }
+
+    static Enrollment enrollment(const std::string& deviceId, const std::string& name,
+                                 const std::string& server = "https://velto.example") {
+        return {VeltoServer::fromAddress(server),
+                deviceId,
+                {"org-" + deviceId, name, std::nullopt},
+                {"ana", std::string("Ana Lima"), std::string("ana@acme.example"), std::nullopt}};
+    }
+
+    void adopt(const std::string& deviceId, const std::string& name) {
+        model->adopt(enrollment(deviceId, name), std::make_shared<FixedSigningKey>());
+        loop.drain();
+    }
+
+    /// Opens the panel from the tray and lets its fade end.
+    void openPanel() {
+        host->click();
+        settle();
+        ASSERT_TRUE(panel->isVisible());
+    }
+
+    void settle() {
+        loop.drain();
+        animations.advanceBy(500);
+        QCoreApplication::processEvents();
+        loop.drain();
+    }
+
+    /// The item of that name in the window's item tree (delegates and open popups included).
+    static QQuickItem* find(QQuickItem* root, const QString& name) {
+        if (!root)
+            return nullptr;
+        if (root->objectName() == name)
+            return root;
+        for (auto* child : root->childItems()) {
+            if (auto* found = find(child, name))
+                return found;
+        }
+        return nullptr;
+    }
+    QQuickItem* item(const QString& name) const {
+        auto* window = panel->window();
+        return window ? find(window->contentItem(), name) : nullptr;
+    }
+
+    void click(QQuickItem* target, Qt::MouseButton button = Qt::LeftButton) {
+        ASSERT_TRUE(target);
+        ASSERT_TRUE(target->isVisible());
+        auto* window = target->window();
+        const auto centre = target->mapToScene(QPointF(target->width() / 2, target->height() / 2)).toPoint();
+        QTest::mouseClick(window, button, {}, centre);
+        settle();
+    }
+
+    /// A popup's entry, found in the window's overlay once the popup is open.
+    QQuickItem* entry(const QString& name) const { return item(name); }
+
+    ManualAnimationDriver animations;
+    std::shared_ptr<TestServices> services = std::make_shared<TestServices>(loop);
+    std::unique_ptr<AppModel> model;
+    IntegrationStates integrations;
+    std::shared_ptr<RecordingUrlOpening> urls = std::make_shared<RecordingUrlOpening>();
+    int quits = 0;
+    bool compositing = false;
+    std::unique_ptr<StatusMenuController> menu;
+    std::unique_ptr<MenuPanel> panel;
+    std::shared_ptr<FakeTrayDetection> detection = std::make_shared<FakeTrayDetection>();
+    FakeTrayHost* host = nullptr;
+    std::chrono::steady_clock::time_point now{std::chrono::seconds(1000)};
+    QWindow* keptOpenBy = nullptr;
+    std::unique_ptr<StatusItemController> statusItem;
+};
+
+} // namespace velto::testing

@@ -1,0 +1,202 @@
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QSignalSpy>
+#include <QWindow>
+
+#include "Goldens.hpp"
+#include "PanelFixture.hpp"
+
+namespace velto::testing {
+namespace {
+
+std::string scopesBody(const std::string& deviceId, bool reachHeld) {
+    Json scopes = Json::array();
+    for (auto name : {"reviews", "sre-questions", "sre-investigations", "sre-reach"})
+        scopes.push_back({{"scope", name},
+                          {"isHeld", std::string(name) == "sre-reach" && reachHeld},
+                          {"isAllowed", true}});
+    return Json{{"deviceId", deviceId}, {"scopes", scopes}}.dump();
+}
+
+using PanelTest = PanelFixture;
+
+TEST_F(PanelTest, ATrayClickOpensThePanelAtTheIconAndASecondClosesIt) {
+    makeStatusItem();
+    ASSERT_TRUE(statusItem->hasTray());
+    EXPECT_EQ(host->label, "Velto, offline");
+    openPanel();
+    const auto& placed = panel->placement();
+    ASSERT_TRUE(placed);
+    EXPECT_FALSE(placed->opensAbove);
+    EXPECT_EQ(placed->frame.width(), 360) << "no compositor: an opaque card without the shadow's margin";
+    EXPECT_EQ(placed->frame.left() + 180, 1012);
+    EXPECT_EQ(item("panelContent")->opacity(), 1.0);
+    host->click();
+    EXPECT_FALSE(panel->isVisible());
+    host->click();
+    settle();
+    EXPECT_TRUE(panel->isVisible());
+}
+
+TEST_F(PanelTest, FocusElsewhereClosesAndTheClosingClickDoesNotReopen) {
+    makeStatusItem();
+    openPanel();
+    QWindow other;
+    other.resize(50, 50);
+    other.show();
+    other.requestActivate();
+    QTRY_VERIFY(QGuiApplication::focusWindow() == &other);
+    EXPECT_FALSE(panel->isVisible());
+    now += std::chrono::milliseconds(200);
+    host->click();
+    settle();
+    EXPECT_FALSE(panel->isVisible()) << "the click that took the focus was the closing click";
+    now += std::chrono::milliseconds(400);
+    host->click();
+    settle();
+    EXPECT_TRUE(panel->isVisible());
+}
+
+TEST_F(PanelTest, OurEnrollmentWindowKeepsThePanelOpen) {
+    makeStatusItem();
+    openPanel();
+    QWindow prompt;
+    prompt.resize(50, 50);
+    keptOpenBy = &prompt;
+    prompt.show();
+    prompt.requestActivate();
+    QTRY_VERIFY(QGuiApplication::focusWindow() == &prompt);
+    EXPECT_TRUE(panel->isVisible());
+}
+
+TEST_F(PanelTest, EscapeRunsEveryClosingStepAndClearsConfirmations) {
+    adopt("dev-1", "Acme");
+    makeStatusItem();
+    openPanel();
+    menu->organizationList().askToRemove("dev-1");
+    EXPECT_FALSE(menu->organizationList().confirmation().isEmpty());
+    QTest::keyClick(panel->window(), Qt::Key_Escape);
+    settle();
+    EXPECT_FALSE(panel->isVisible());
+    EXPECT_TRUE(menu->organizationList().confirmation().isEmpty());
+}
+
+TEST_F(PanelTest, CloseMenuBeforeThePanelExistsMakesNoWindow) {
+    makeStatusItem();
+    model->closeMenu();
+    EXPECT_FALSE(panel->exists());
+}
+
+TEST_F(PanelTest, NoTrayShowsTheContentAsAWindowUntilATrayAppears) {
+    detection->present = false;
+    makeStatusItem();
+    EXPECT_FALSE(statusItem->hasTray());
+    EXPECT_TRUE(panel->isVisible());
+    EXPECT_EQ(panel->mode(), MenuPanel::Mode::window);
+    statusItem->recheck();
+    EXPECT_FALSE(statusItem->hasTray());
+    detection->present = true;
+    statusItem->recheck();
+    ASSERT_TRUE(statusItem->hasTray());
+    EXPECT_FALSE(panel->isVisible()) << "the tray takes over from the window";
+    EXPECT_EQ(host->shows, 1);
+}
+
+TEST_F(PanelTest, TheIconFollowsTheOverallConnection) {
+    adopt("dev-1", "Acme");
+    makeStatusItem();
+    EXPECT_EQ(host->label, "Velto, offline");
+    model->update(ConnectionState::connected("dev-1"), "dev-1");
+    EXPECT_EQ(host->label, "Velto, connected");
+    model->update(ConnectionState::stopped("Revoked."), "dev-1");
+    EXPECT_EQ(host->label, "Velto, needs attention");
+    const int shows = host->shows;
+    model->update(ConnectionState::stopped("Revoked again."), "dev-1");
+    EXPECT_EQ(host->shows, shows) << "the same overall state draws nothing again";
+}
+
+TEST_F(PanelTest, PauseClosesTheMenuAndAsksTheModel) {
+    adopt("dev-1", "Acme");
+    makeStatusItem();
+    openPanel();
+    click(item("command-Pause Reviews"));
+    EXPECT_FALSE(panel->isVisible());
+    EXPECT_TRUE(model->isPaused());
+    openPanel();
+    EXPECT_TRUE(item("command-Resume Reviews"));
+}
+
+TEST_F(PanelTest, RemoveAsksFirstAndCancelKeepsTheOrganization) {
+    adopt("dev-1", "Acme");
+    makeStatusItem();
+    openPanel();
+    click(item("actions-dev-1"));
+    click(entry("removeFromThisMac"));
+    ASSERT_TRUE(item("confirmation"));
+    EXPECT_FALSE(item("organizationRows")->isVisible());
+    click(item("confirmationCancel"));
+    EXPECT_TRUE(item("organizationRows")->isVisible());
+    EXPECT_EQ(model->organizations().size(), 1u);
+
+    click(item("actions-dev-1"));
+    click(entry("removeFromThisMac"));
+    click(item("confirmationConfirm"));
+    EXPECT_TRUE(model->organizations().empty());
+    EXPECT_TRUE(panel->isVisible()) << "removing happens inside the panel";
+}
+
+TEST_F(PanelTest, AllowSendsTheAnswerAndCancelSendsNothing) {
+    services->transport->route("GET", "/api/devices/dev-1/scopes",
+                               RoutedTransport::reply(200, scopesBody("dev-1", false)));
+    services->transport->route("PUT", "/api/devices/dev-1/scopes/sre-reach",
+                               RoutedTransport::reply(200, scopesBody("dev-1", true)));
+    adopt("dev-1", "Acme");
+    loop.run(model->refreshScopes("dev-1"));
+    makeStatusItem();
+    openPanel();
+    const auto puts = [this] { return services->transport->paths("PUT").size(); };
+    click(item("actions-dev-1"));
+    click(entry("scope-3"));
+    ASSERT_TRUE(item("confirmation"));
+    EXPECT_EQ(menu->organizationList().confirmation()["headline"].toString(),
+              "Allow Production Data for Acme?");
+    click(item("confirmationCancel"));
+    EXPECT_EQ(puts(), 0u);
+    click(item("actions-dev-1"));
+    click(entry("scope-3"));
+    click(item("confirmationConfirm"));
+    ASSERT_EQ(puts(), 1u);
+    EXPECT_EQ(services->transport->paths("PUT")[0], "/api/devices/dev-1/scopes/sre-reach");
+    EXPECT_TRUE(model->scopes(model->organizations()[0])->holds(DeviceScope::sreReach));
+}
+
+TEST_F(PanelTest, TheHeaderOpensTheDashboardAfterClosing) {
+    adopt("dev-1", "Acme");
+    makeStatusItem();
+    openPanel();
+    click(item("menuHeader"));
+    EXPECT_FALSE(panel->isVisible());
+    EXPECT_EQ(urls->opened, std::vector<std::string>{"https://velto.example"});
+}
+
+TEST_F(PanelTest, CopyVersionPutsExactlyTheCopyTextOnTheClipboard) {
+    services->detected = {
+        HarnessStatus::installed(HarnessKind::codex, "/bin/codex", "codex-cli 0.46.0", LoginState::signedIn)};
+    loop.run(model->refreshHarnesses());
+    makeStatusItem();
+    openPanel();
+    QGuiApplication::clipboard()->setText("something else");
+    click(item("harness-codex"), Qt::RightButton);
+    click(entry("copyVersion"));
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "Codex codex-cli 0.46.0");
+}
+
+TEST_F(PanelTest, AScreenThatGoesClosesThePanel) {
+    makeStatusItem();
+    openPanel();
+    Q_EMIT qGuiApp->screenRemoved(QGuiApplication::primaryScreen());
+    EXPECT_FALSE(panel->isVisible());
+}
+
+} // namespace
+} // namespace velto::testing

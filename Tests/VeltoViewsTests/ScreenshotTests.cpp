@@ -1,0 +1,121 @@
+#include "VeltoDesktop/Views/EnrollmentWindow.hpp"
+
+#include <boost/url/parse.hpp>
+
+#include "Goldens.hpp"
+#include "PanelFixture.hpp"
+
+namespace velto::testing {
+namespace {
+
+/// One grab per state of the panel and the prompt, over the window's opaque colour, in the pinned
+/// font, checked against the goldens.
+class ScreenshotTest : public PanelFixture {
+protected:
+    QImage grabPanel() {
+        settle();
+        return panel->window()->grabWindow();
+    }
+
+    void fillMenu() {
+        auto acme = enrollment("dev-1", "Acme Robotics");
+        model->adopt(acme, std::make_shared<FixedSigningKey>());
+        model->adopt(enrollment("dev-2", "<b>Bold</b> & Co"), std::make_shared<FixedSigningKey>());
+        loop.drain();
+        model->update(ConnectionState::connected("dev-1"), "dev-1");
+        model->update(ConnectionState::retrying(2500, "Velto could not be reached."), "dev-2");
+        services->detected = {
+            HarnessStatus::installed(HarnessKind::claudeCode, "/bin/claude", "2.1.4 (Claude Code)",
+                                     LoginState::signedIn),
+            HarnessStatus::installed(HarnessKind::codex, "/bin/codex", std::nullopt, LoginState::signedOut),
+            HarnessStatus::notInstalled(HarnessKind::muse)};
+        loop.run(model->refreshHarnesses());
+        integrations.setLoginItem(LoginItemState::on, std::nullopt);
+        integrations.setCommandLineTool(CommandLineToolState::taken,
+                                        "Another program is there now. Remove it, then install again.",
+                                        false);
+        integrations.setAgents(
+            {{HarnessKind::codex, AgentIntegrationOutcome::failed("The skills folder is not writable.")}},
+            std::nullopt);
+    }
+};
+
+TEST_F(ScreenshotTest, NotEnrolled) {
+    makeStatusItem();
+    openPanel();
+    expectMatchesGolden(grabPanel(), "panel-not-enrolled");
+}
+
+TEST_F(ScreenshotTest, OrganizationsHarnessesAndCommands) {
+    fillMenu();
+    makeStatusItem();
+    openPanel();
+    expectMatchesGolden(grabPanel(), "panel-organizations");
+}
+
+TEST_F(ScreenshotTest, RemovalConfirmation) {
+    fillMenu();
+    makeStatusItem();
+    openPanel();
+    menu->organizationList().askToRemove("dev-1");
+    expectMatchesGolden(grabPanel(), "panel-removal");
+}
+
+TEST_F(ScreenshotTest, SharpScreen) {
+    fillMenu();
+    makeStatusItem();
+    host->place = QRect(1800, 0, 24, 24);
+    openPanel();
+    std::cerr << "screens " << QGuiApplication::screens().size() << " window on "
+              << panel->window()->screen()->name().toStdString() << " frame " << panel->placement()->frame.x()
+              << "\n";
+    EXPECT_EQ(panel->window()->devicePixelRatio(), 2.0);
+    const auto image = grabPanel();
+    EXPECT_EQ(image.width(), 720);
+    expectMatchesGolden(image, "panel-organizations-dpr2");
+}
+
+class PromptScreenshotTest : public PanelFixture {
+protected:
+    void SetUp() override {
+        PanelFixture::SetUp();
+        window = std::make_unique<EnrollmentWindow>(*model, *views);
+        model->setPresentEnrollmentPrompt([this] { window->show(); });
+    }
+    void TearDown() override {
+        loop.drain();
+        window.reset();
+        PanelFixture::TearDown();
+    }
+    QImage grab() {
+        settle();
+        return window->window()->grabWindow();
+    }
+    std::unique_ptr<EnrollmentWindow> window;
+};
+
+TEST_F(PromptScreenshotTest, EveryStage) {
+    model->propose(std::string_view(
+        "velto://enroll?server=http://localhost:3000&code=7KQ2-MX9D&code=AAAA-BBBB&code=CCCC-DDDD"));
+    expectMatchesGolden(grab(), "prompt-confirming");
+
+    Json body{{"deviceId", "dev-9"},
+              {"organization", {{"id", "org-9"}, {"name", "Zeta"}}},
+              {"user", {{"login", "ana"}}}};
+    services->transport->route("POST", "/api/devices/enroll",
+                               {RoutedTransport::reply(201, body.dump()),
+                                RoutedTransport::reply(400, Json{{"code", "code_used"}}.dump())});
+    model->spawn(model->confirmEnrollment());
+    for (int turn = 0; turn < 5; ++turn)
+        QCoreApplication::processEvents();
+    expectMatchesGolden(grab(), "prompt-enrolling");
+    loop.drain();
+    expectMatchesGolden(grab(), "prompt-joined");
+
+    window->close();
+    model->propose(std::string_view("velto://enroll?server=ftp://velto.example&code=7KQ2-MX9D"));
+    expectMatchesGolden(grab(), "prompt-failed");
+}
+
+} // namespace
+} // namespace velto::testing
