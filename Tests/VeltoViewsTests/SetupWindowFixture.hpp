@@ -5,9 +5,11 @@
 
 #include <QQuickItem>
 #include <QQuickView>
+#include <QTest>
 #include <memory>
 
 #include "FakeSetupModel.hpp"
+#include "ManualAnimationDriver.hpp"
 #include "RecordingUrlOpening.hpp"
 #include "ViewFixture.hpp"
 
@@ -51,6 +53,29 @@ protected:
             window->clock()->jump();
     }
 
+    /// Runs the loops and moves the animations past every transition.
+    void settle() {
+        loop.drain();
+        animations.advanceBy(1500);
+        loop.drain();
+    }
+    /// A real click at the item's centre, then settles.
+    void click(QQuickItem* target) {
+        ASSERT_TRUE(target);
+        ASSERT_TRUE(target->isVisible());
+        const auto centre = target->mapToScene(QPointF(target->width() / 2, target->height() / 2)).toPoint();
+        QTest::mouseClick(target->window(), Qt::LeftButton, {}, centre);
+        settle();
+    }
+    /// Clicks the footer button of that name after checking its title.
+    void clickFooter(const char* name, const char* title) {
+        auto* button = item(name);
+        ASSERT_TRUE(button);
+        EXPECT_EQ(button->property("text").toString(), title);
+        click(button);
+    }
+
+    ManualAnimationDriver animations;
     FakeSetupModel model{loop.deviceExecutor()};
     RecordingUrlOpening opener;
     double time = pinnedTime;

@@ -12,6 +12,7 @@ Item {
 
     GlassButton {
         id: back
+        objectName: "footerBack"
         anchors.left: parent.left
         anchors.verticalCenter: parent.verticalCenter
         implicitHeight: 32
@@ -32,6 +33,7 @@ Item {
         spacing: 10
 
         GlassButton {
+            objectName: "footerSecondary"
             implicitHeight: 32
             visible: footer.buttons.secondary.length > 0
             text: footer.buttons.secondary
@@ -40,6 +42,7 @@ Item {
         }
         GlassButton {
             id: primary
+            objectName: "footerPrimary"
             implicitHeight: 32
             readonly property bool shown: footer.buttons.primary.length > 0
             visible: shown || scale > 0.01
