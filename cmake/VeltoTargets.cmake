@@ -76,9 +76,9 @@ function(velto_device_area area)
 endfunction()
 
 # One test program per area: Tests/VeltoDeviceTests/<Area>/*.cpp, linked with VeltoDevice<Area>
-# unless LINK names the libraries under test.
+# unless LINK names the libraries under test. Tests of one RESOURCE_LOCK never run at the same time.
 function(velto_area_tests area)
-    cmake_parse_arguments(ARG "" "" "LIBRARIES;LINK" ${ARGN})
+    cmake_parse_arguments(ARG "" "RESOURCE_LOCK" "LIBRARIES;LINK" ${ARGN})
     if(NOT ARG_LINK)
         set(ARG_LINK VeltoDevice${area})
     endif()
@@ -91,6 +91,9 @@ function(velto_area_tests area)
     target_link_libraries(${target} PRIVATE ${ARG_LINK} VeltoTestSupport GTest::gtest GTest::gmock
                                             GTest::gtest_main ${ARG_LIBRARIES})
     velto_use_pch(${target})
-    gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST
-                         PROPERTIES ENVIRONMENT "VELTO_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+    set(properties ENVIRONMENT "VELTO_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+    if(ARG_RESOURCE_LOCK)
+        list(APPEND properties RESOURCE_LOCK ${ARG_RESOURCE_LOCK})
+    endif()
+    gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST PROPERTIES ${properties})
 endfunction()

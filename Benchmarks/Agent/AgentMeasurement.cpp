@@ -37,6 +37,7 @@
 #include "ChildProcess.hpp"
 #include "EndToEndPeer.hpp"
 #include "Measurement.hpp"
+#include "ProcessStatus.hpp"
 #include "TemporaryFolder.hpp"
 
 namespace {
@@ -77,20 +78,6 @@ double cpuMilliseconds(pid_t pid) {
     if (clock_getcpuclockid(pid, &clock) != 0 || clock_gettime(clock, &now) != 0)
         return 0;
     return static_cast<double>(now.tv_sec) * 1000.0 + static_cast<double>(now.tv_nsec) / 1e6;
-}
-
-double residentMiB(pid_t pid) {
-    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-    std::string name;
-    while (status >> name) {
-        if (name == "VmRSS:") {
-            double kilobytes = 0;
-            status >> kilobytes;
-            return kilobytes / 1024.0;
-        }
-        std::getline(status, name);
-    }
-    return 0;
 }
 
 } // namespace
@@ -170,7 +157,7 @@ int main(int argc, char** argv) {
         const double cpuBefore = cpuMilliseconds(agent.pid());
         std::this_thread::sleep_for(std::chrono::seconds(seconds));
         const double cpuMs = cpuMilliseconds(agent.pid()) - cpuBefore;
-        const double memory = residentMiB(agent.pid());
+        const double memory = benchmarks::statusMiB("VmRSS", std::to_string(agent.pid()));
         const bool stayed = welcomedSessions(peer) == organizations;
         agent.terminate();
 

@@ -12,7 +12,6 @@
 #include "VeltoDevice/Harness/ProcessRunner.hpp"
 #include "VeltoDevice/Support/SystemClock.hpp"
 
-#include <boost/asio/co_spawn.hpp>
 #include <boost/asio/io_context.hpp>
 
 #include <algorithm>
@@ -23,12 +22,12 @@
 #include <iomanip>
 #include <iostream>
 #include <memory>
-#include <optional>
 #include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "Measurement.hpp"
 #include "ProcessStatus.hpp"
 #include "ScriptFixtures.hpp"
 #include "TemporaryFolder.hpp"
@@ -84,20 +83,6 @@ bool measureDigest(const fs::path& root) {
         report("skill folder digest memory", memory.str(),
                "under " + std::to_string(int(digestMemoryGoalMiB)) + " MiB", added < digestMemoryGoalMiB);
     return timeMet && memoryMet;
-}
-
-template <typename T> T runToEnd(boost::asio::io_context& context, boost::asio::awaitable<T> operation) {
-    std::exception_ptr failure;
-    std::optional<T> value;
-    boost::asio::co_spawn(context, std::move(operation), [&](std::exception_ptr error, T result) {
-        failure = error;
-        value = std::move(result);
-    });
-    context.restart();
-    context.run();
-    if (failure)
-        std::rethrow_exception(failure);
-    return std::move(*value);
 }
 
 /// The lines of the fake tools' log: one per command they ran.
@@ -160,7 +145,8 @@ bool measurePass(const fs::path& root) {
          {std::pair{HarnessKind::claudeCode, claude}, std::pair{HarnessKind::codex, codex},
           std::pair{HarnessKind::muse, muse}}) {
         auto plan = AgentIntegrations::plan(kind, executable, surroundings);
-        outcomes.push_back(runToEnd(context, AgentIntegrations::reconcile(std::move(plan), true)));
+        outcomes.push_back(
+            benchmarks::runToEnd(context, AgentIntegrations::reconcile(std::move(plan), true)));
     }
     Milliseconds took = std::chrono::steady_clock::now() - start;
     for (const auto& outcome : outcomes) {

@@ -45,6 +45,7 @@
 #include <vector>
 
 #include "EndToEndPeer.hpp"
+#include "FixedLoginPath.hpp"
 #include "FixedSigningKey.hpp"
 #include "Measurement.hpp"
 #include "ScriptFixtures.hpp"
@@ -62,15 +63,6 @@ constexpr double latencyGoalMs = 1.0;
 constexpr double throughputGoalMiB = 10.0;
 constexpr double cancelGoalMs = 100.0;
 constexpr int throughputLines = 20000;
-
-/// The PATH of this process, standing in for the login shell's.
-class ProcessPath final : public LoginPathResolving {
-public:
-    boost::asio::awaitable<std::string> resolve(Environment) override {
-        const char* path = std::getenv("PATH");
-        co_return path ? path : "/usr/bin:/bin";
-    }
-};
 
 boost::asio::awaitable<void> enroll(VeltoServer server, DPoPHTTPClient http, EnrollmentRequest request) {
     EnrollmentClient client{std::move(server), std::move(http)};
@@ -246,7 +238,7 @@ int measure(int lines, int jobs) {
     auto clock = SystemClock::shared();
     auto runner = std::make_shared<DeviceJobRunner>(
         context.get_executor(), testing::EndToEndPeer::directory() / "runner.mjs", Environment{}, 16,
-        std::make_shared<ProcessPath>(), std::make_shared<ProcessRunner>(clock), clock);
+        std::make_shared<testing::FixedLoginPath>(), std::make_shared<ProcessRunner>(clock), clock);
     auto dialer = std::make_shared<BeastWebSocketDialer>(
         context.get_executor(), BeastWebSocketDialer::Options{.extraTrustAnchor = peer.caFile()});
     DeviceMessage::Hello hello{"1.0.0", {}, 16, 1};

@@ -9,9 +9,7 @@
 #include "VeltoDevice/Harness/ProcessRunner.hpp"
 #include "VeltoDevice/Support/SystemClock.hpp"
 
-#include <boost/asio/co_spawn.hpp>
 #include <boost/asio/io_context.hpp>
-#include <boost/asio/use_future.hpp>
 
 #include <algorithm>
 #include <chrono>
@@ -38,18 +36,12 @@ using Clock = std::chrono::steady_clock;
 using velto::Environment;
 using velto::ProcessRunner;
 using velto::benchmarks::percentile;
+using velto::benchmarks::runToEnd;
 
 constexpr double spawnGoal = 1.5;
 constexpr double drainGoal = 0.8;
 constexpr std::size_t drainBytes = 16 * 1024 * 1024;
 constexpr int drainRounds = 15;
-
-template <typename T> T runToEnd(boost::asio::io_context& context, boost::asio::awaitable<T> operation) {
-    auto result = boost::asio::co_spawn(context, std::move(operation), boost::asio::use_future);
-    context.restart();
-    context.run();
-    return result.get();
-}
 
 double microseconds(Clock::duration duration) {
     return std::chrono::duration<double, std::micro>(duration).count();

@@ -5,9 +5,9 @@
 
 namespace velto::benchmarks {
 
-/// A field of /proc/self/status in MiB ("VmRSS", "VmHWM"); 0 when it cannot be read.
-inline double statusMiB(const std::string& field) {
-    std::ifstream status("/proc/self/status");
+/// A field of /proc/<process>/status in MiB ("VmRSS", "VmHWM"); 0 when it cannot be read.
+inline double statusMiB(const std::string& field, const std::string& process = "self") {
+    std::ifstream status("/proc/" + process + "/status");
     std::string name;
     while (status >> name) {
         if (name == field + ":") {

@@ -16,6 +16,7 @@
 
 #include "CapturingLogSink.hpp"
 #include "ConnectedDeviceTest.hpp"
+#include "FixedLoginPath.hpp"
 #include "ScopedEnvironmentVariable.hpp"
 #include "ScriptFixtures.hpp"
 #include "TemporaryFolder.hpp"
@@ -25,15 +26,6 @@ namespace {
 
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
-
-/// The test's own PATH, standing in for the login shell's.
-class TestPath final : public LoginPathResolving {
-public:
-    boost::asio::awaitable<std::string> resolve(Environment) override {
-        const char* path = std::getenv("PATH");
-        co_return path ? path : "/usr/bin:/bin";
-    }
-};
 
 class JobRunnerEndToEnd : public testing::ConnectedDeviceTest {
 protected:
@@ -45,7 +37,7 @@ protected:
         fs::permissions(runtime, fs::perms::owner_all, fs::perm_options::replace);
         ConnectedDeviceTest::SetUp();
         runner = std::make_shared<DeviceJobRunner>(loop.executor(), script, Environment{{"HOME", "/home/me"}},
-                                                   16, std::make_shared<TestPath>(),
+                                                   16, std::make_shared<testing::FixedLoginPath>(),
                                                    std::make_shared<ProcessRunner>(runnerClock), runnerClock);
         makeConnection(SessionHandlers{runner, nullptr});
         connect();

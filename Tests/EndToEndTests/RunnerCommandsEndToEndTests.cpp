@@ -14,6 +14,7 @@
 #include "AsyncTestLoop.hpp"
 #include "CapturingLogSink.hpp"
 #include "EndToEndPeer.hpp"
+#include "FixedLoginPath.hpp"
 #include "ManualClock.hpp"
 #include "ScriptFixtures.hpp"
 #include "TemporaryFolder.hpp"
@@ -27,15 +28,6 @@ using testing::AsyncTestLoop;
 using testing::CapturedLine;
 using testing::ManualClock;
 using testing::TemporaryFolder;
-
-/// The test's own PATH, standing in for the login shell's.
-class TestPath final : public LoginPathResolving {
-public:
-    boost::asio::awaitable<std::string> resolve(Environment) override {
-        const char* path = std::getenv("PATH");
-        co_return path ? path : "/usr/bin:/bin";
-    }
-};
 
 class RunnerCommandsTest : public ::testing::Test {
 protected:
@@ -174,7 +166,8 @@ TEST_F(RunnerCommandsTest, DeviceModels) {
     for (const auto& c : cases) {
         sink = testing::CapturingLogSink::install();
         fs::remove(started);
-        ModelCatalogCommand command(script, environment(c.steering), std::make_shared<TestPath>(), runner);
+        ModelCatalogCommand command(script, environment(c.steering),
+                                    std::make_shared<testing::FixedLoginPath>(), runner);
         bool hangs = c.steering.count("VELTO_STAND_IN_HANG") > 0;
         EXPECT_EQ(answer(command.fetch(), hangs, ModelCatalogCommand::timeout), c.catalog) << c.what;
         EXPECT_EQ(runnerLog(LogLevel::info), c.info) << c.what;

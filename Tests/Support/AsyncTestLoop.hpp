@@ -1,6 +1,8 @@
 #pragma once
 
 #include <boost/asio/awaitable.hpp>
+#include <boost/asio/bind_cancellation_slot.hpp>
+#include <boost/asio/cancellation_signal.hpp>
 #include <boost/asio/co_spawn.hpp>
 #include <boost/asio/io_context.hpp>
 
@@ -46,21 +48,21 @@ public:
     boost::asio::io_context& context() { return context_; }
     boost::asio::any_io_executor executor() { return context_.get_executor(); }
 
-    template <typename T> std::shared_ptr<Spawned<T>> spawn(boost::asio::awaitable<T> operation) {
+    /// Spawns `operation` on the loop, cancellable through `slot` when one is given.
+    template <typename T>
+    std::shared_ptr<Spawned<T>> spawn(boost::asio::awaitable<T> operation,
+                                      boost::asio::cancellation_slot slot = {}) {
         auto outcome = std::make_shared<Spawned<T>>();
+        auto ended = boost::asio::bind_cancellation_slot(slot, [outcome](std::exception_ptr error) {
+            outcome->error = error;
+            outcome->done = true;
+        });
         if constexpr (std::is_void_v<T>) {
-            boost::asio::co_spawn(context_, std::move(operation), [outcome](std::exception_ptr error) {
-                outcome->error = error;
-                outcome->done = true;
-            });
+            boost::asio::co_spawn(context_, std::move(operation), std::move(ended));
         } else {
             // Kept by the coroutine itself, so that a value without a default constructor (an
             // enrollment) needs no wrapping.
-            boost::asio::co_spawn(context_, keep(outcome, std::move(operation)),
-                                  [outcome](std::exception_ptr error) {
-                                      outcome->error = error;
-                                      outcome->done = true;
-                                  });
+            boost::asio::co_spawn(context_, keep(outcome, std::move(operation)), std::move(ended));
         }
         return outcome;
     }

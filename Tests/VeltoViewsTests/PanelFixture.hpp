@@ -1,7 +1,6 @@
 #pragma once
 
 #include "VeltoDesktop/AppModel.hpp"
-#include "VeltoDesktop/Views/IntegrationStates.hpp"
 #include "VeltoDesktop/Views/MenuPanel.hpp"
 #include "VeltoDesktop/Views/StatusItemController.hpp"
 #include "VeltoDesktop/Views/StatusMenuController.hpp"
@@ -54,7 +53,8 @@ class PanelFixture : public ViewFixture {
 protected:
     void SetUp() override {
         model = std::make_unique<AppModel>(loop.mainExecutor(), services);
-        menu = std::make_unique<StatusMenuController>(*model, integrations, urls, [this] { ++quits; });
+        menu = std::make_unique<StatusMenuController>(
+            *model, urls, [this] { ++quits; }, [this] { ++loginSettingsShown; });
         MenuPanel::Environment environment;
         environment.isCompositing = [this] { return compositing; };
         environment.placesWindows = true;
@@ -78,10 +78,11 @@ protected:
         ViewFixture::TearDown();
     }
 
-    /// The tray item; the model's `closeMenu` closes its panel.
-    void makeStatusItem() {
+    /// The tray item, looking for a tray through `chosen` (else the fake detection); the model's
+    /// `closeMenu` closes its panel.
+    void makeStatusItem(std::shared_ptr<StatusItemHostDetecting> chosen = nullptr) {
         StatusItemController::Dependencies dependencies;
-        dependencies.detection = detection;
+        dependencies.detection = chosen ? std::move(chosen) : detection;
         dependencies.makeHost = [this] {
             auto made = std::make_unique<FakeTrayHost>();
             host = made.get();
@@ -154,9 +155,9 @@ protected:
     ManualAnimationDriver animations;
     std::shared_ptr<TestServices> services = std::make_shared<TestServices>(loop);
     std::unique_ptr<AppModel> model;
-    IntegrationStates integrations;
     std::shared_ptr<RecordingUrlOpening> urls = std::make_shared<RecordingUrlOpening>();
     int quits = 0;
+    int loginSettingsShown = 0;
     bool compositing = false;
     std::unique_ptr<StatusMenuController> menu;
     std::unique_ptr<MenuPanel> panel;

@@ -1,4 +1,6 @@
 #include "VeltoDesktop/Views/EnrollmentWindow.hpp"
+#include "VeltoDevice/CommandLineTool/CommandLineLinks.hpp"
+#include "VeltoDevice/LoginItem/LoginItemService.hpp"
 
 #include <boost/url/parse.hpp>
 
@@ -8,10 +10,39 @@
 namespace velto::testing {
 namespace {
 
+/// A login item that is on.
+class OpenAtLogin final : public LoginItemService {
+public:
+    LoginItemState state() const override { return LoginItemState::on; }
+    void registerItem() override {}
+    void unregisterItem() override {}
+};
+
+/// Another program sits where the velto command's link goes.
+class TakenLink final : public CommandLineLinks {
+public:
+    bool hasEntry(const std::filesystem::path&) const override { return true; }
+    std::optional<std::filesystem::path> destination(const std::filesystem::path&) const override {
+        return std::nullopt;
+    }
+    void link(const std::filesystem::path&, const std::filesystem::path&) override {}
+    boost::asio::awaitable<void> linkAsAdministrator(std::filesystem::path, std::filesystem::path) override {
+        co_return;
+    }
+};
+
 /// One grab per state of the panel and the prompt, over the window's opaque colour, in the pinned
 /// font, checked against the goldens.
 class ScreenshotTest : public PanelFixture {
 protected:
+    void SetUp() override {
+        services->loginItem = std::make_shared<LoginItem>(std::make_shared<OpenAtLogin>(), true);
+        services->commandLineTool = std::make_shared<CommandLineTool>(
+            std::make_shared<TakenLink>(), "/opt/Velto.app/Contents/Resources/velto",
+            CommandLineTool::standardLink());
+        PanelFixture::SetUp();
+    }
+
     QImage grabPanel() {
         settle();
         return panel->window()->grabWindow();
@@ -30,13 +61,7 @@ protected:
             HarnessStatus::installed(HarnessKind::codex, "/bin/codex", std::nullopt, LoginState::signedOut),
             HarnessStatus::notInstalled(HarnessKind::muse)};
         loop.run(model->refreshHarnesses());
-        integrations.setLoginItem(LoginItemState::on, std::nullopt);
-        integrations.setCommandLineTool(CommandLineToolState::taken,
-                                        "Another program is there now. Remove it, then install again.",
-                                        false);
-        integrations.setAgents(
-            {{HarnessKind::codex, AgentIntegrationOutcome::failed("The skills folder is not writable.")}},
-            std::nullopt);
+        loop.run(model->installCommandLineTool());
     }
 };
 
@@ -66,9 +91,6 @@ TEST_F(ScreenshotTest, SharpScreen) {
     makeStatusItem();
     host->place = QRect(1800, 0, 24, 24);
     openPanel();
-    std::cerr << "screens " << QGuiApplication::screens().size() << " window on "
-              << panel->window()->screen()->name().toStdString() << " frame " << panel->placement()->frame.x()
-              << "\n";
     EXPECT_EQ(panel->window()->devicePixelRatio(), 2.0);
     const auto image = grabPanel();
     EXPECT_EQ(image.width(), 720);

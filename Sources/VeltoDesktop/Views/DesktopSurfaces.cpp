@@ -6,6 +6,7 @@
 #include "VeltoDesktop/Views/SystemTrayDetection.hpp"
 #include "VeltoDesktop/Views/TrayStatusItemHost.hpp"
 #include "VeltoDevice/HTTP/BeastHTTPTransport.hpp"
+#include "VeltoDevice/LoginItem/SystemLoginItemService.hpp"
 
 #include <QCursor>
 #include <QGuiApplication>
@@ -26,6 +27,10 @@ DesktopSurfaces::Options DesktopSurfaces::systemOptions(boost::asio::any_io_exec
     options.makeTrayHost = [] { return std::make_unique<TrayStatusItemHost>(); };
     options.panelEnvironment = MenuPanel::systemEnvironment();
     options.quit = std::move(quit);
+    options.openLoginItemSettings = [services = options.services] {
+        SystemLoginItemService::openSystemSettings(services->blockingExecutor(),
+                                                   services->processEnvironment());
+    };
     return options;
 }
 
@@ -49,7 +54,8 @@ void DesktopSurfaces::attach(AppModel& model) {
         std::make_unique<RemoteImageCache>(options_.main, options_.services->deviceExecutor(),
                                            options_.services->blockingExecutor(), options_.pictureTransport);
     views_ = std::make_unique<ViewEngine>(&model, *remote_);
-    menu_ = std::make_unique<StatusMenuController>(model, integrations_, options_.urls, options_.quit);
+    menu_ = std::make_unique<StatusMenuController>(model, options_.urls, options_.quit,
+                                                   options_.openLoginItemSettings);
     panel_ = std::make_unique<MenuPanel>(*views_, *menu_, options_.panelEnvironment);
     enrollmentWindow_ = std::make_unique<EnrollmentWindow>(model, *views_);
 }

@@ -3,7 +3,6 @@
 #include "VeltoDesktop/AppServiceFactory.hpp"
 #include "VeltoDesktop/AppSurfaces.hpp"
 #include "VeltoDesktop/Views/EnrollmentWindow.hpp"
-#include "VeltoDesktop/Views/IntegrationStates.hpp"
 #include "VeltoDesktop/Views/MenuPanel.hpp"
 #include "VeltoDesktop/Views/RemoteImageCache.hpp"
 #include "VeltoDesktop/Views/StatusItemController.hpp"
@@ -33,6 +32,8 @@ public:
         std::function<std::unique_ptr<StatusItemHost>()> makeTrayHost;
         MenuPanel::Environment panelEnvironment;
         std::function<void()> quit;
+        /// Shows where the desktop lists what opens at login.
+        std::function<void()> openLoginItemSettings;
     };
 
     /// The system's: the desktop's browser, the session bus's tray, the screens, a picture transport
@@ -52,7 +53,6 @@ public:
     ViewEngine* views() const { return views_.get(); }
     RemoteImageCache* remote() const { return remote_.get(); }
     UrlOpening* urls() const { return options_.urls.get(); }
-    IntegrationStates& integrations() { return integrations_; }
     StatusMenuController* menu() const { return menu_.get(); }
     MenuPanel* panel() const { return panel_.get(); }
     StatusItemController* statusItem() const { return statusItem_.get(); }
@@ -61,7 +61,6 @@ public:
 private:
     Options options_;
     AppModel* model_ = nullptr;
-    IntegrationStates integrations_;
     std::unique_ptr<RemoteImageCache> remote_;
     std::unique_ptr<ViewEngine> views_;
     std::unique_ptr<StatusMenuController> menu_;

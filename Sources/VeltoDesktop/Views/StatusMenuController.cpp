@@ -13,17 +13,18 @@ namespace velto {
 
 namespace {
 
-StatusMenuPresentation::Input menuInput(const AppModel& model, const IntegrationStates& integrations) {
+StatusMenuPresentation::Input menuInput(const AppModel& model) {
     StatusMenuPresentation::Input input;
     input.setupProgress = model.setupProgress();
     input.pendingUpdateVersion = model.pendingUpdateVersion();
     input.hasEnrollments = !model.organizations().empty();
     input.isPaused = model.isPaused();
-    input.loginItemState = integrations.loginItemState();
-    input.loginItemRefusal = integrations.loginItemRefusal();
-    input.commandLineToolState = integrations.commandLineToolState();
-    input.commandLineToolRefusal = integrations.commandLineToolRefusal();
-    input.isInstallingCommandLineTool = integrations.isInstallingCommandLineTool();
+    input.loginItemState = model.loginItemState();
+    if (model.loginItemRefusal())
+        input.loginItemRefusal = model.loginItemRefusal()->message();
+    input.commandLineToolState = model.commandLineToolState();
+    input.commandLineToolRefusal = model.commandLineToolRefusal();
+    input.isInstallingCommandLineTool = model.isInstallingCommandLineTool();
     return input;
 }
 
@@ -38,28 +39,27 @@ template <typename Function> void call(const Function& function) {
 
 } // namespace
 
-StatusMenuController::StatusMenuController(AppModel& model, IntegrationStates& integrations,
-                                           std::shared_ptr<UrlOpening> urls, std::function<void()> quit,
-                                           QObject* parent)
-    : QObject(parent), model_(&model), integrations_(integrations), urls_(urls), quit_(std::move(quit)),
-      organizationList_(model, urls) {
+StatusMenuController::StatusMenuController(AppModel& model, std::shared_ptr<UrlOpening> urls,
+                                           std::function<void()> quit,
+                                           std::function<void()> openLoginItemSettings, QObject* parent)
+    : QObject(parent), model_(&model), urls_(urls), quit_(std::move(quit)),
+      openLoginItemSettings_(std::move(openLoginItemSettings)), organizationList_(model, urls) {
     connect(&model, &AppModel::organizationsChanged, this, [this] {
         Q_EMIT headerChanged();
         Q_EMIT commandsChanged();
     });
-    for (auto changed : {&AppModel::isPausedChanged, &AppModel::pendingUpdateVersionChanged})
+    for (auto changed : {&AppModel::isPausedChanged, &AppModel::pendingUpdateVersionChanged,
+                         &AppModel::loginItemStateChanged, &AppModel::loginItemRefusalChanged,
+                         &AppModel::commandLineToolStateChanged, &AppModel::commandLineToolRefusalChanged,
+                         &AppModel::isInstallingCommandLineToolChanged})
         connect(&model, changed, this, &StatusMenuController::commandsChanged);
     connect(&model.preferences(), &DevicePreferences::hasFinishedSetupChanged, this,
             &StatusMenuController::commandsChanged);
-    connect(&integrations, &IntegrationStates::loginItemChanged, this,
-            &StatusMenuController::commandsChanged);
-    connect(&integrations, &IntegrationStates::commandLineToolChanged, this,
-            &StatusMenuController::commandsChanged);
-    for (auto changed : {&AppModel::harnessesChanged, &AppModel::isDetectingHarnessesChanged})
+    for (auto changed : {&AppModel::harnessesChanged, &AppModel::isDetectingHarnessesChanged,
+                         &AppModel::agentOutcomesChanged})
         connect(&model, changed, this, &StatusMenuController::harnessesChanged);
     connect(&model.preferences(), &DevicePreferences::monitoredAgentsChanged, this,
             &StatusMenuController::harnessesChanged);
-    connect(&integrations, &IntegrationStates::agentsChanged, this, &StatusMenuController::harnessesChanged);
 }
 
 QVariantMap StatusMenuController::header() const {
@@ -77,7 +77,7 @@ QVariantMap StatusMenuController::header() const {
 QVariantMap StatusMenuController::setupCard() const {
     if (!model_)
         return {};
-    StatusMenuPresentation menu(menuInput(*model_, integrations_));
+    StatusMenuPresentation menu(menuInput(*model_));
     if (!menu.setupCard)
         return {};
     return {{"title", text(menu.setupCard->title)}, {"explanation", text(menu.setupCard->explanation)}};
@@ -86,7 +86,7 @@ QVariantMap StatusMenuController::setupCard() const {
 QString StatusMenuController::pendingUpdate() const {
     if (!model_)
         return {};
-    StatusMenuPresentation menu(menuInput(*model_, integrations_));
+    StatusMenuPresentation menu(menuInput(*model_));
     return menu.pendingUpdate ? DisplayText::line(*menu.pendingUpdate) : QString();
 }
 
@@ -94,7 +94,7 @@ QVariantList StatusMenuController::commands() const {
     QVariantList out;
     if (!model_)
         return out;
-    StatusMenuPresentation menu(menuInput(*model_, integrations_));
+    StatusMenuPresentation menu(menuInput(*model_));
     for (const auto& command : menu.commands)
         out.push_back(
             QVariantMap{{"title", text(command.title)},
@@ -110,17 +110,18 @@ QVariantList StatusMenuController::harnesses() const {
     if (!model_)
         return out;
     const auto& monitored = model_->preferences().monitoredAgents();
+    const bool offersAddOns = model_->agentResources().has_value();
     for (const auto& harness : model_->harnesses()) {
         HarnessPresentation presentation(harness);
         const std::string name(displayName(harness.kind));
         QString failure;
-        auto outcome = integrations_.agentOutcomes().find(harness.kind);
-        if (outcome != integrations_.agentOutcomes().end() &&
+        auto outcome = model_->agentOutcomes().find(harness.kind);
+        if (outcome != model_->agentOutcomes().end() &&
             outcome->second.kind == AgentIntegrationOutcome::Case::failed)
             failure =
                 DisplayText::paragraph("Velto could not be added to " + name + ". " + outcome->second.reason);
         QString switchTitle;
-        if (harness.installedTool() && integrations_.agentResources())
+        if (harness.installedTool() && offersAddOns)
             switchTitle =
                 text(monitored.count(harness.kind) ? "Remove Velto from " + name : "Add Velto to " + name);
         out.push_back(QVariantMap{{"kind", text(std::string(rawValue(harness.kind)))},
@@ -152,16 +153,15 @@ void StatusMenuController::openDashboard() {
 void StatusMenuController::runCommand(int index) {
     if (!model_)
         return;
-    StatusMenuPresentation menu(menuInput(*model_, integrations_));
+    StatusMenuPresentation menu(menuInput(*model_));
     if (index < 0 || index >= static_cast<int>(menu.commands.size()))
         return;
     const auto& command = menu.commands[static_cast<std::size_t>(index)];
     if (!command.isEnabled)
         return;
-    const auto state = integrations_.loginItemState();
+    const auto state = model_->loginItemState();
     if (StatusMenuPresentation::closesMenu(command.action, state))
         model_->closeMenu();
-    const auto& operations = integrations_.operations();
     switch (command.action) {
     case StatusMenuPresentation::Action::addOrganizations:
         if (!model_->organizations().empty())
@@ -173,22 +173,23 @@ void StatusMenuController::runCommand(int index) {
     case StatusMenuPresentation::Action::openAtLogin:
         switch (StatusMenuPresentation::loginItemAction(state)) {
         case StatusMenuPresentation::LoginItemAction::turnOn:
-            if (operations.setOpensAtLogin)
-                operations.setOpensAtLogin(true);
+            model_->setOpensAtLogin(true);
             break;
         case StatusMenuPresentation::LoginItemAction::turnOff:
-            if (operations.setOpensAtLogin)
-                operations.setOpensAtLogin(false);
+            model_->setOpensAtLogin(false);
             break;
         case StatusMenuPresentation::LoginItemAction::openSettings:
-            call(operations.openLoginItemSettings);
+            call(openLoginItemSettings_);
             break;
         case StatusMenuPresentation::LoginItemAction::nothing:
             break;
         }
         break;
     case StatusMenuPresentation::Action::installCommandLineTool:
-        call(operations.installCommandLineTool);
+        model_->spawn([](QPointer<AppModel> model) -> boost::asio::awaitable<void> {
+            if (model)
+                co_await model->installCommandLineTool();
+        }(model_));
         break;
     case StatusMenuPresentation::Action::quit:
         quit();
@@ -230,11 +231,14 @@ void StatusMenuController::toggleAgent(int index) {
     if (!model_ || index < 0 || index >= static_cast<int>(model_->harnesses().size()))
         return;
     const auto& harness = model_->harnesses()[static_cast<std::size_t>(index)];
-    if (!harness.installedTool() || !integrations_.agentResources() ||
-        !integrations_.operations().setWorksWith)
+    if (!harness.installedTool() || !model_->agentResources())
         return;
     const bool worksWith = model_->preferences().monitoredAgents().count(harness.kind) > 0;
-    integrations_.operations().setWorksWith(harness.kind, !worksWith);
+    model_->spawn(
+        [](QPointer<AppModel> model, HarnessKind kind, bool wanted) -> boost::asio::awaitable<void> {
+            if (model)
+                co_await model->setWorksWith(kind, wanted);
+        }(model_, harness.kind, !worksWith));
 }
 
 void StatusMenuController::panelOpened() {
@@ -244,8 +248,8 @@ void StatusMenuController::panelOpened() {
         if (model)
             co_await model->refreshHarnesses();
     }(model_));
-    call(integrations_.operations().refreshLoginItem);
-    call(integrations_.operations().refreshCommandLineTool);
+    model_->refreshLoginItem();
+    model_->refreshCommandLineTool();
 }
 
 void StatusMenuController::panelClosed() {

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "VeltoDesktop/Views/IntegrationStates.hpp"
 #include "VeltoDesktop/Views/OrganizationListController.hpp"
 #include "VeltoDesktop/Views/UrlOpening.hpp"
 
@@ -35,9 +34,10 @@ class StatusMenuController final : public QObject {
     Q_PROPERTY(QString harnessPlaceholder READ harnessPlaceholder NOTIFY harnessesChanged)
 
 public:
-    /// `quit` ends the application.
-    StatusMenuController(AppModel& model, IntegrationStates& integrations, std::shared_ptr<UrlOpening> urls,
-                         std::function<void()> quit, QObject* parent = nullptr);
+    /// `quit` ends the application; `openLoginItemSettings` shows where the desktop lists what opens
+    /// at login.
+    StatusMenuController(AppModel& model, std::shared_ptr<UrlOpening> urls, std::function<void()> quit,
+                         std::function<void()> openLoginItemSettings, QObject* parent = nullptr);
 
     QVariantMap header() const;
     QObject* organizations() { return &organizationList_; }
@@ -72,9 +72,9 @@ Q_SIGNALS:
 
 private:
     QPointer<AppModel> model_;
-    IntegrationStates& integrations_;
     std::shared_ptr<UrlOpening> urls_;
     std::function<void()> quit_;
+    std::function<void()> openLoginItemSettings_;
     OrganizationListController organizationList_;
 };
 

@@ -1,7 +1,6 @@
 #include "VeltoDevice/Agents/CopiedSkill.hpp"
 
 #include "VeltoDevice/Agents/BlockingWork.hpp"
-#include "VeltoDevice/Agents/SkillFolder.hpp"
 #include "VeltoDevice/Enrollment/FileError.hpp"
 #include "VeltoDevice/Enrollment/Files.hpp"
 
@@ -14,8 +13,7 @@ namespace fs = std::filesystem;
 
 CopiedSkill::CopiedSkill(InstalledSkill skill, fs::path shipped, fs::path installed,
                          std::shared_ptr<InstalledSkillRecords> records, boost::asio::thread_pool* blocking)
-    : skill_(std::move(skill)), shipped_(std::move(shipped)), installed_(std::move(installed)),
-      records_(std::move(records)), blocking_(blocking) {}
+    : skill_(std::move(skill), std::move(shipped), std::move(installed), std::move(records), blocking) {}
 
 fs::path CopiedSkill::codexSkills(const Environment& environment, const fs::path& home) {
     auto found = environment.find("CODEX_HOME");
@@ -27,36 +25,38 @@ fs::path CopiedSkill::codexSkills(const Environment& environment, const fs::path
 }
 
 boost::asio::awaitable<AgentIntegrationState> CopiedSkill::state() {
-    co_return co_await onPoolOrInPlace(
-        blocking_, [this] { return SkillFolder::state(installed_, shipped_, records_->digest(skill_)); });
+    return skill_.state();
 }
 
 boost::asio::awaitable<void> CopiedSkill::install() {
-    co_await onPoolOrInPlace(blocking_, [this] {
-        files::createFolders(installed_.parent_path());
+    co_await onPoolOrInPlace(skill_.blocking(), [this] {
+        const auto& installed = skill_.installed();
+        files::createFolders(installed.parent_path());
         std::error_code error;
-        if (fs::symlink_status(installed_, error).type() != fs::file_type::not_found) {
-            fs::remove_all(installed_, error);
+        if (fs::symlink_status(installed, error).type() != fs::file_type::not_found) {
+            fs::remove_all(installed, error);
             if (error)
-                throw FileError::remove(installed_.string(), error.message());
+                throw FileError::remove(installed.string(), error.message());
         }
-        fs::copy(shipped_, installed_, fs::copy_options::recursive | fs::copy_options::copy_symlinks, error);
+        fs::copy(skill_.shipped(), installed, fs::copy_options::recursive | fs::copy_options::copy_symlinks,
+                 error);
         if (error)
-            throw FileError::write(installed_.string(), error.message());
-        records_->record(SkillFolder::installedDigest(installed_), skill_);
+            throw FileError::write(installed.string(), error.message());
     });
+    co_await skill_.recordInstalled();
 }
 
 boost::asio::awaitable<void> CopiedSkill::remove() {
-    co_await onPoolOrInPlace(blocking_, [this] {
+    co_await onPoolOrInPlace(skill_.blocking(), [this] {
+        const auto& installed = skill_.installed();
         std::error_code error;
-        auto removed = fs::remove_all(installed_, error);
+        auto removed = fs::remove_all(installed, error);
         if (error)
-            throw FileError::remove(installed_.string(), error.message());
+            throw FileError::remove(installed.string(), error.message());
         if (removed == 0)
-            throw FileError::remove(installed_.string(), FileError::describe(ENOENT));
-        records_->record(std::nullopt, skill_);
+            throw FileError::remove(installed.string(), FileError::describe(ENOENT));
     });
+    co_await skill_.forget();
 }
 
 } // namespace velto

@@ -1,8 +1,7 @@
 #pragma once
 
 #include "VeltoDevice/Agents/AgentIntegration.hpp"
-#include "VeltoDevice/Agents/InstalledSkill.hpp"
-#include "VeltoDevice/Agents/InstalledSkillRecords.hpp"
+#include "VeltoDevice/Agents/RecordedSkill.hpp"
 #include "VeltoDevice/Support/Environment.hpp"
 
 #include <boost/asio/thread_pool.hpp>
@@ -25,9 +24,9 @@ public:
     static std::filesystem::path codexSkills(const Environment& environment,
                                              const std::filesystem::path& home);
 
-    const InstalledSkill& skill() const { return skill_; }
-    const std::filesystem::path& shipped() const { return shipped_; }
-    const std::filesystem::path& installed() const { return installed_; }
+    const InstalledSkill& skill() const { return skill_.skill(); }
+    const std::filesystem::path& shipped() const { return skill_.shipped(); }
+    const std::filesystem::path& installed() const { return skill_.installed(); }
 
     boost::asio::awaitable<AgentIntegrationState> state() override;
     /// Makes the parent folder, removes whatever is at the installed path (links are not followed),
@@ -38,11 +37,7 @@ public:
     boost::asio::awaitable<void> remove() override;
 
 private:
-    InstalledSkill skill_;
-    std::filesystem::path shipped_;
-    std::filesystem::path installed_;
-    std::shared_ptr<InstalledSkillRecords> records_;
-    boost::asio::thread_pool* blocking_;
+    RecordedSkill skill_;
 };
 
 } // namespace velto

@@ -1,7 +1,5 @@
 #include "VeltoDevice/Agents/MuseSkill.hpp"
 
-#include "VeltoDevice/Agents/BlockingWork.hpp"
-#include "VeltoDevice/Agents/SkillFolder.hpp"
 #include "VeltoDevice/Support/UserFolders.hpp"
 
 namespace velto {
@@ -9,8 +7,9 @@ namespace velto {
 MuseSkill::MuseSkill(std::string name, std::filesystem::path shipped, std::filesystem::path installed,
                      std::shared_ptr<AgentCommandRunning> command,
                      std::shared_ptr<InstalledSkillRecords> records, boost::asio::thread_pool* blocking)
-    : name_(std::move(name)), shipped_(std::move(shipped)), installed_(std::move(installed)),
-      command_(std::move(command)), records_(std::move(records)), blocking_(blocking) {}
+    : skill_({HarnessKind::muse, std::move(name)}, std::move(shipped), std::move(installed),
+             std::move(records), blocking),
+      command_(std::move(command)) {}
 
 std::filesystem::path MuseSkill::skills(const Environment& environment, const std::filesystem::path& home) {
     auto found = environment.find("XDG_CONFIG_HOME");
@@ -19,22 +18,20 @@ std::filesystem::path MuseSkill::skills(const Environment& environment, const st
 }
 
 boost::asio::awaitable<AgentIntegrationState> MuseSkill::state() {
-    co_return co_await onPoolOrInPlace(
-        blocking_, [this] { return SkillFolder::state(installed_, shipped_, records_->digest(skill())); });
+    return skill_.state();
 }
 
 boost::asio::awaitable<void> MuseSkill::install() {
     auto installing = command_->succeed(
-        {"skills", "install", shipped_.string(), "--scope", "user", "--name", name_, "--force", "--json"});
+        {"skills", "install", shipped().string(), "--scope", "user", "--name", name(), "--force", "--json"});
     co_await std::move(installing);
-    co_await onPoolOrInPlace(blocking_,
-                             [this] { records_->record(SkillFolder::installedDigest(installed_), skill()); });
+    co_await skill_.recordInstalled();
 }
 
 boost::asio::awaitable<void> MuseSkill::remove() {
-    auto uninstalling = command_->succeed({"skills", "uninstall", name_, "--json"});
+    auto uninstalling = command_->succeed({"skills", "uninstall", name(), "--json"});
     co_await std::move(uninstalling);
-    co_await onPoolOrInPlace(blocking_, [this] { records_->record(std::nullopt, skill()); });
+    co_await skill_.forget();
 }
 
 } // namespace velto

@@ -2,8 +2,7 @@
 
 #include "VeltoDevice/Agents/AgentCommandRunning.hpp"
 #include "VeltoDevice/Agents/AgentIntegration.hpp"
-#include "VeltoDevice/Agents/InstalledSkill.hpp"
-#include "VeltoDevice/Agents/InstalledSkillRecords.hpp"
+#include "VeltoDevice/Agents/RecordedSkill.hpp"
 #include "VeltoDevice/Support/Environment.hpp"
 
 #include <boost/asio/thread_pool.hpp>
@@ -25,10 +24,10 @@ public:
     /// $XDG_CONFIG_HOME (only an absolute value counts), else ~/.config; then "muse/skills".
     static std::filesystem::path skills(const Environment& environment, const std::filesystem::path& home);
 
-    const std::string& name() const { return name_; }
-    InstalledSkill skill() const { return {HarnessKind::muse, name_}; }
-    const std::filesystem::path& shipped() const { return shipped_; }
-    const std::filesystem::path& installed() const { return installed_; }
+    const std::string& name() const { return skill_.skill().name; }
+    InstalledSkill skill() const { return skill_.skill(); }
+    const std::filesystem::path& shipped() const { return skill_.shipped(); }
+    const std::filesystem::path& installed() const { return skill_.installed(); }
 
     boost::asio::awaitable<AgentIntegrationState> state() override;
     /// "skills install <shipped> --scope user --name <name> --force --json", then records the
@@ -38,12 +37,8 @@ public:
     boost::asio::awaitable<void> remove() override;
 
 private:
-    std::string name_;
-    std::filesystem::path shipped_;
-    std::filesystem::path installed_;
+    RecordedSkill skill_;
     std::shared_ptr<AgentCommandRunning> command_;
-    std::shared_ptr<InstalledSkillRecords> records_;
-    boost::asio::thread_pool* blocking_;
 };
 
 } // namespace velto

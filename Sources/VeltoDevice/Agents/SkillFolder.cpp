@@ -97,20 +97,7 @@ bool list(int root, const Folder& folder, std::vector<Entry>& entries, std::vect
 /// Feeds the file's contents in blocks; false when it cannot be read whole.
 bool feedFile(int root, const Entry& entry, Sha256& hash) {
     FileDescriptor fd(::openat(root, entry.path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-    if (!fd.isOpen() || !sameObject(fd.get(), entry.device, entry.inode))
-        return false;
-    std::vector<char> buffer(64 * 1024);
-    for (;;) {
-        ssize_t count = ::read(fd.get(), buffer.data(), buffer.size());
-        if (count < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        if (count == 0)
-            return true;
-        hash.update(buffer.data(), static_cast<std::size_t>(count));
-    }
+    return fd.isOpen() && sameObject(fd.get(), entry.device, entry.inode) && hash.feed(fd.get(), 64 * 1024);
 }
 
 } // namespace

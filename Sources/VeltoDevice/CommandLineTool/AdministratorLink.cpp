@@ -19,7 +19,7 @@ void AdministratorLink::outcome(const ProcessOutput& output) {
     case dismissedStatus:
         throw CommandLineToolError::cancelled();
     case takenStatus:
-        throw CommandLineToolError::failed("Another program is there now. Remove it, then install again.");
+        throw CommandLineToolError::takenMeanwhile();
     default:
         throw CommandLineToolError::failed(std::string(unicode::trimmingWhitespace(output.standardError)));
     }

@@ -25,8 +25,8 @@ struct AdministratorLink {
     static std::vector<std::string> arguments(const std::filesystem::path& link,
                                               const std::filesystem::path& target);
 
-    /// 0: success; 126: CommandLineToolError::cancelled; 73: failed with "Another program is there now.
-    /// Remove it, then install again."; anything else: failed with standard error trimmed.
+    /// 0: success; 126: CommandLineToolError::cancelled; 73: CommandLineToolError::takenMeanwhile;
+    /// anything else: failed with standard error trimmed.
     static void outcome(const ProcessOutput& output);
 };
 

@@ -86,10 +86,10 @@ CommandLineTool::CommandLineTool(std::shared_ptr<CommandLineLinks> links,
                                  std::optional<std::filesystem::path> command, std::filesystem::path link)
     : links_(std::move(links)), command_(std::move(command)), link_(std::move(link)) {}
 
-CommandLineTool CommandLineTool::inBundle(std::shared_ptr<CommandLineLinks> links, const std::filesystem::path& bundle,
-                                          std::filesystem::path command, std::filesystem::path link) {
-    auto problem = InstallLocation::problem(bundle);
-    bool mayLink = !problem || *problem == InstallLocationProblem::notWritable;
+CommandLineTool CommandLineTool::inBundle(std::shared_ptr<CommandLineLinks> links,
+                                          const std::filesystem::path& bundle, std::filesystem::path command,
+                                          std::filesystem::path link) {
+    bool mayLink = InstallLocation::isSettled(bundle);
     return CommandLineTool(std::move(links), mayLink ? std::optional(std::move(command)) : std::nullopt,
                            std::move(link));
 }

@@ -13,6 +13,10 @@ public:
     enum class Case { failed, needsAdministrator, cancelled };
 
     static CommandLineToolError failed(std::string text) { return {Case::failed, std::move(text)}; }
+    /// `failed`: something other than our link came to the link's place after its state was read.
+    static CommandLineToolError takenMeanwhile() {
+        return failed("Another program is there now. Remove it, then install again.");
+    }
     static CommandLineToolError needsAdministrator() {
         return {Case::needsAdministrator, "Linking the velto command needs an administrator."};
     }

@@ -19,8 +19,6 @@ bool isPermissionError(int error) {
     return error == EACCES || error == EPERM;
 }
 
-const char* const kTaken = "Another program is there now. Remove it, then install again.";
-
 } // namespace
 
 bool SystemCommandLineLinks::hasEntry(const std::filesystem::path& path) const {
@@ -64,7 +62,7 @@ void SystemCommandLineLinks::link(const std::filesystem::path& link, const std::
             throw FileError::write(link.string(), FileError::describe(failure));
         // Only a link whose destination is gone may make way; a file, a folder or a live link never.
         if (attempt > 0 || !isDangling(link))
-            throw CommandLineToolError::failed(kTaken);
+            throw CommandLineToolError::takenMeanwhile();
         if (::unlink(link.c_str()) != 0 && errno != ENOENT) {
             if (isPermissionError(errno))
                 throw CommandLineToolError::needsAdministrator();

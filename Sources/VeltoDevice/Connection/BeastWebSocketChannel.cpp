@@ -1,9 +1,11 @@
 #include "VeltoDevice/Connection/BeastWebSocketChannel.hpp"
 
 #include "VeltoDevice/Connection/ConnectionError.hpp"
+#include "VeltoDevice/HTTP/BeastConnecting.hpp"
 #include "VeltoDevice/HTTP/ConnectionTarget.hpp"
 #include "VeltoDevice/Support/Ascii.hpp"
 #include "VeltoDevice/Support/CancellableTask.hpp"
+#include "VeltoDevice/Support/Exceptions.hpp"
 #include "VeltoDevice/Support/SystemClock.hpp"
 
 #include <boost/asio/as_tuple.hpp>
@@ -18,7 +20,6 @@
 #include <boost/asio/post.hpp>
 #include <boost/asio/redirect_error.hpp>
 #include <boost/asio/ssl/context.hpp>
-#include <boost/asio/ssl/host_name_verification.hpp>
 #include <boost/asio/steady_timer.hpp>
 #include <boost/asio/this_coro.hpp>
 #include <boost/asio/use_awaitable.hpp>
@@ -30,8 +31,6 @@
 #include <boost/beast/websocket/ssl.hpp>
 #include <boost/beast/websocket/stream.hpp>
 #include <boost/system/system_error.hpp>
-#include <openssl/ssl.h>
-#include <openssl/x509.h>
 
 #include <algorithm>
 #include <cctype>
@@ -68,10 +67,6 @@ const char* const closedHere = "the connection was closed";
 
 /// A read buffer that grew beyond this for a large message is given back after it.
 constexpr std::size_t keptReadCapacity = 64 * 1024;
-
-[[noreturn]] void throwAborted() {
-    throw boost::system::system_error(asio::error::operation_aborted);
-}
 
 /// Where the upgrade goes, taken apart once.
 ConnectionTarget targetOf(const boost::urls::url& url) {
@@ -242,7 +237,7 @@ private:
             auto cancellation = co_await asio::this_coro::cancellation_state;
             if (cancellation.cancelled() != asio::cancellation_type::none) {
                 close();
-                throwAborted();
+                throwCancellation();
             }
             if (phase_ == Phase::ended)
                 throw *failure_;
@@ -332,7 +327,7 @@ private:
 
         std::vector<tcp::endpoint> endpoints;
         if (target.address) {
-            endpoints.emplace_back(*target.address, static_cast<unsigned short>(std::stoul(target.port)));
+            endpoints.push_back(beastConnecting::addressEndpoint(target));
         } else {
             auto [error, results] = co_await resolver_.async_resolve(target.host, target.port,
                                                                      asio::as_tuple(asio::use_awaitable));
@@ -340,11 +335,7 @@ private:
                 co_return;
             if (error)
                 throw ConnectionError::dropped(error.message());
-            for (const auto& entry : results) {
-                // "localhost" gets an unencrypted socket only while it names this machine.
-                if (target.secure || entry.endpoint().address().is_loopback())
-                    endpoints.push_back(entry.endpoint());
-            }
+            endpoints = beastConnecting::usableEndpoints(target, results);
             if (endpoints.empty())
                 throw ConnectionError::dropped(target.host + " is not on this machine");
         }
@@ -362,33 +353,16 @@ private:
 
         if constexpr (Secure) {
             auto& tls = stream_->next_layer();
-            // SNI carries host names only, never an address literal.
-            if (!target.address &&
-                SSL_ctrl(tls.native_handle(), SSL_CTRL_SET_TLSEXT_HOSTNAME, TLSEXT_NAMETYPE_host_name,
-                         const_cast<char*>(target.host.c_str())) != 1)
+            auto wrongHost = beastConnecting::prepareHandshake(tls, target);
+            if (!wrongHost)
                 throw ConnectionError::dropped("a secure connection could not be started");
-            // Set when the chain is trusted but names another host, to say so in the error.
-            auto wrongHost = std::make_shared<bool>(false);
-            tls.set_verify_mode(ssl::verify_peer);
-            tls.set_verify_callback([verify = ssl::host_name_verification(target.host),
-                                     wrongHost](bool preverified, ssl::verify_context& context) {
-                bool verified = verify(preverified, context);
-                if (preverified && !verified)
-                    *wrongHost = true;
-                return verified;
-            });
             auto [tlsError] =
                 co_await tls.async_handshake(ssl::stream_base::client, asio::as_tuple(asio::use_awaitable));
             if (ended())
                 co_return;
-            if (tlsError) {
-                if (*wrongHost)
-                    throw ConnectionError::dropped("its certificate is not valid for " + target.host);
-                if (auto result = SSL_get_verify_result(tls.native_handle()); result != X509_V_OK)
-                    throw ConnectionError::dropped(std::string("certificate verify failed (") +
-                                                   X509_verify_cert_error_string(result) + ")");
-                throw ConnectionError::dropped(tlsError.message());
-            }
+            if (tlsError)
+                throw ConnectionError::dropped(
+                    beastConnecting::handshakeFailure(tls, target, tlsError, *wrongHost));
         }
 
         websocket::stream_base::timeout timeouts{};
@@ -456,7 +430,7 @@ BeastWebSocketChannel::BeastWebSocketChannel(Settings settings, HTTPRequest requ
     if (asciiLowercased(request.url.scheme()) == "wss") {
         if (!settings.tls) {
             settings.tls = std::make_shared<ssl::context>(ssl::context::tls_client);
-            settings.tls->set_default_verify_paths();
+            beastConnecting::trust(*settings.tls, std::nullopt);
         }
         core_ = std::make_shared<Socket<true>>(std::move(settings), std::move(request));
     } else {

@@ -91,12 +91,11 @@ struct DeviceConnection::Core {
     /// The channel of the session being run, welcomed or not: a stop closes it at once, whatever
     /// the session is waiting on.
     std::shared_ptr<WebSocketChannel> openChannel;
-    /// The channel of the welcomed session, if any, and that session's number.
+    /// The channel of the welcomed session, if any. A session's channel is its own, so a session that
+    /// ends clears only its own.
     std::shared_ptr<WebSocketChannel> activeChannel;
-    int activeSessionNumber = 0;
     /// A hello announced while no session was welcomed.
     std::optional<Hello> pendingHello;
-    int sessionsOpened = 0;
     /// Failures since the last start or welcome: the backoff attempt.
     int failedAttempts = 0;
 
@@ -116,8 +115,8 @@ struct DeviceConnection::Core {
     /// Logs the failure, publishes `retrying` and returns the delay before the next dial.
     std::int64_t noteFailure(const Task& task, std::string reason);
     static boost::asio::awaitable<void> welcomed(std::shared_ptr<Core> self, Task task,
-                                                 std::shared_ptr<WebSocketChannel> channel, int number,
-                                                 Hello sent, ServerMessage::Welcome welcome);
+                                                 std::shared_ptr<WebSocketChannel> channel, Hello sent,
+                                                 ServerMessage::Welcome welcome);
 };
 
 void DeviceConnection::Core::cancelLoop() {
@@ -221,12 +220,10 @@ boost::asio::awaitable<void> DeviceConnection::Core::connectOnce(std::shared_ptr
                 core->profiles.push(profile);
         },
         std::make_shared<AcceptedJobs>());
-    int number = ++self->sessionsOpened;
 
     // Named rather than built inside the co_await: g++ 12 mishandles such temporaries.
-    DeviceSession::OnWelcome onWelcome = [self, task, channel, number,
-                                          hello](const ServerMessage::Welcome& welcome) {
-        return welcomed(self, task, channel, number, hello, welcome);
+    DeviceSession::OnWelcome onWelcome = [self, task, channel, hello](const ServerMessage::Welcome& welcome) {
+        return welcomed(self, task, channel, hello, welcome);
     };
     std::exception_ptr ended;
     try {
@@ -235,7 +232,7 @@ boost::asio::awaitable<void> DeviceConnection::Core::connectOnce(std::shared_ptr
     } catch (...) {
         ended = std::current_exception();
     }
-    if (self->activeSessionNumber == number)
+    if (self->activeChannel == channel)
         self->activeChannel.reset();
     if (self->openChannel == channel)
         self->openChannel.reset();
@@ -248,16 +245,13 @@ VELTO_COROUTINE_FRAMES_END
 
 boost::asio::awaitable<void> DeviceConnection::Core::welcomed(std::shared_ptr<Core> self, Task task,
                                                               std::shared_ptr<WebSocketChannel> channel,
-                                                              int number, Hello sent,
-                                                              ServerMessage::Welcome welcome) {
+                                                              Hello sent, ServerMessage::Welcome welcome) {
     auto pending = std::exchange(self->pendingHello, std::nullopt);
     self->failedAttempts = 0;
     // A session whose loop was stopped is on its way out: a hello announced now is kept for the next
     // one rather than sent into this socket.
-    if (!task->isCancelled()) {
+    if (!task->isCancelled())
         self->activeChannel = channel;
-        self->activeSessionNumber = number;
-    }
     if (pending && *pending != sent)
         co_await sendHello(channel, std::move(*pending));
     self->publish(task, ConnectionState::connected(welcome.deviceId));

@@ -30,9 +30,11 @@ void syncFolder(const std::filesystem::path& folder) {
 
 } // namespace
 
-std::optional<std::string> readIfPresent(const std::filesystem::path& path, std::size_t limit) {
+std::optional<std::string> readIfPresent(const std::filesystem::path& path, std::size_t limit,
+                                         bool followLink) {
     // Non-blocking, so that a pipe or device in the file's place cannot hang the open.
-    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    int flags = O_RDONLY | O_CLOEXEC | O_NONBLOCK | (followLink ? 0 : O_NOFOLLOW);
+    FileDescriptor fd(::open(path.c_str(), flags));
     if (fd.get() < 0) {
         if (errno == ENOENT || errno == ENOTDIR)
             return std::nullopt;
@@ -48,6 +50,7 @@ std::optional<std::string> readIfPresent(const std::filesystem::path& path, std:
     if (static_cast<std::uintmax_t>(status.st_size) > limit)
         throw std::length_error(path.string());
     std::string content;
+    content.reserve(static_cast<std::size_t>(status.st_size));
     char buffer[16384];
     for (;;) {
         ssize_t count = ::read(fd.get(), buffer, sizeof buffer);
@@ -67,26 +70,12 @@ std::optional<std::string> readIfPresent(const std::filesystem::path& path, std:
 
 std::optional<std::string> readBounded(const std::filesystem::path& path, std::uintmax_t limit,
                                        bool followLink) {
-    int flags = O_RDONLY | O_CLOEXEC | O_NONBLOCK | (followLink ? 0 : O_NOFOLLOW);
-    FileDescriptor fd(::open(path.c_str(), flags));
-    struct stat status {};
-    if (fd.get() < 0 || ::fstat(fd.get(), &status) != 0 || !S_ISREG(status.st_mode) ||
-        static_cast<std::uintmax_t>(status.st_size) > limit)
-        return std::nullopt;
-    std::string bytes(static_cast<std::size_t>(status.st_size), '\0');
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t count = ::read(fd.get(), bytes.data() + done, bytes.size() - done);
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count < 0)
-            return std::nullopt;
-        if (count == 0)
-            break;
-        done += static_cast<std::size_t>(count);
+    try {
+        return readIfPresent(path, limit, followLink);
+    } catch (const std::system_error&) {
+    } catch (const std::length_error&) {
     }
-    bytes.resize(done);
-    return bytes;
+    return std::nullopt;
 }
 
 void writeAtomically(const std::filesystem::path& path, std::string_view bytes) {

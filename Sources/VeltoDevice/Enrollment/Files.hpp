@@ -1,7 +1,7 @@
 #pragma once
 
-#include <cstdint>
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -10,13 +10,14 @@
 namespace velto::files {
 
 /// The whole file; nothing when there is no file at the path. A file that is there but cannot be
-/// read (a folder in its place included) throws std::system_error; one holding more than `limit`
-/// bytes throws std::length_error, and is not read beyond its first block past the limit.
-std::optional<std::string> readIfPresent(const std::filesystem::path& path, std::size_t limit);
+/// read (a folder in its place included, and with `followLink` false a link) throws
+/// std::system_error; one holding more than `limit` bytes throws std::length_error, and is not read
+/// beyond its first block past the limit. The open never waits on a pipe in the file's place.
+std::optional<std::string> readIfPresent(const std::filesystem::path& path, std::size_t limit,
+                                         bool followLink = true);
 
-/// The whole file, or nothing when it is missing, not a regular file, larger than `limit` or
-/// unreadable. The open never waits on a pipe in the file's place; with `followLink` false a link at
-/// the path reads as nothing.
+/// `readIfPresent`, with nothing for whatever it throws: a file missing, not a regular file, larger
+/// than `limit` or unreadable reads as nothing.
 std::optional<std::string> readBounded(const std::filesystem::path& path, std::uintmax_t limit,
                                        bool followLink = true);
 

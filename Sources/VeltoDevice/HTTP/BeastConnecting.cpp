@@ -1,6 +1,7 @@
 #include "VeltoDevice/HTTP/BeastConnecting.hpp"
 
 #include "VeltoDevice/Server/ServerError.hpp"
+#include "VeltoDevice/Support/Exceptions.hpp"
 
 #include <boost/asio/as_tuple.hpp>
 #include <boost/asio/ip/tcp.hpp>
@@ -14,6 +15,7 @@
 #include <openssl/x509.h>
 
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace velto::beastConnecting {
@@ -26,10 +28,6 @@ using boost::system::error_code;
 using Target = ConnectionTarget;
 
 namespace {
-
-[[noreturn]] void throwAborted() {
-    throw boost::system::system_error(asio::error::operation_aborted);
-}
 
 /// Resolves a host name. getaddrinfo cannot be interrupted, so a cancelled resolve is left to finish
 /// on its own and the caller is released at once.
@@ -55,10 +53,10 @@ asio::awaitable<tcp::resolver::results_type> resolve(const Target& target) {
     co_await pending->done.async_wait(asio::redirect_error(asio::use_awaitable, ignored));
     if (!pending->finished) {
         pending->resolver.cancel();
-        throwAborted();
+        throwCancellation();
     }
     if (pending->error == asio::error::operation_aborted)
-        throwAborted();
+        throwCancellation();
     if (pending->error)
         throw ServerError::unreachable("The server " + target.host +
                                        " could not be found: " + pending->error.message() + ".");
@@ -67,34 +65,45 @@ asio::awaitable<tcp::resolver::results_type> resolve(const Target& target) {
 
 } // namespace
 
+tcp::endpoint addressEndpoint(const Target& target) {
+    return tcp::endpoint(*target.address, static_cast<unsigned short>(std::stoul(target.port)));
+}
+
+std::vector<tcp::endpoint> usableEndpoints(const Target& target,
+                                           const tcp::resolver::results_type& resolved) {
+    std::vector<tcp::endpoint> endpoints;
+    for (const auto& entry : resolved) {
+        // "localhost" is trusted with a plain connection only while it names this machine.
+        if (!target.loopbackOnly() || entry.endpoint().address().is_loopback())
+            endpoints.push_back(entry.endpoint());
+    }
+    return endpoints;
+}
+
 asio::awaitable<void> connect(beast::tcp_stream& stream, const Target& target) {
     std::vector<tcp::endpoint> endpoints;
     if (target.address) {
-        endpoints.emplace_back(*target.address, static_cast<unsigned short>(std::stoul(target.port)));
+        endpoints.push_back(addressEndpoint(target));
     } else {
-        for (const auto& entry : co_await resolve(target)) {
-            // "localhost" is trusted with plain http only while it names this machine.
-            if (!target.loopbackOnly() || entry.endpoint().address().is_loopback())
-                endpoints.push_back(entry.endpoint());
-        }
+        auto resolved = co_await resolve(target);
+        endpoints = usableEndpoints(target, resolved);
         if (endpoints.empty())
             throw ServerError::unreachable("The server " + target.host + " is not on this machine.");
     }
     auto [error, endpoint] = co_await stream.async_connect(endpoints, asio::as_tuple(asio::use_awaitable));
     if (error == asio::error::operation_aborted)
-        throwAborted();
+        throwCancellation();
     if (error)
         throw ServerError::unreachable("Could not connect to " + target.authority + ": " + error.message() +
                                        ".");
 }
 
-asio::awaitable<void> handshake(beast::ssl_stream<beast::tcp_stream>& stream, const Target& target) {
+std::shared_ptr<const bool> prepareHandshake(beast::ssl_stream<beast::tcp_stream>& stream,
+                                             const Target& target) {
     // SNI carries host names only, never an address literal.
     if (!target.address && SSL_ctrl(stream.native_handle(), SSL_CTRL_SET_TLSEXT_HOSTNAME,
                                     TLSEXT_NAMETYPE_host_name, const_cast<char*>(target.host.c_str())) != 1)
-        throw ServerError::unreachable("A secure connection to " + target.authority +
-                                       " could not be started.");
-    // Set when the chain is trusted but names another host, to say so in the error.
+        return nullptr;
     auto wrongHost = std::make_shared<bool>(false);
     stream.set_verify_mode(ssl::verify_peer);
     stream.set_verify_callback([verify = ssl::host_name_verification(target.host),
@@ -104,20 +113,30 @@ asio::awaitable<void> handshake(beast::ssl_stream<beast::tcp_stream>& stream, co
             *wrongHost = true;
         return verified;
     });
+    return wrongHost;
+}
+
+std::string handshakeFailure(beast::ssl_stream<beast::tcp_stream>& stream, const Target& target,
+                             const error_code& error, bool wrongHost) {
+    if (wrongHost)
+        return "its certificate is not valid for " + target.host;
+    if (auto result = SSL_get_verify_result(stream.native_handle()); result != X509_V_OK)
+        return std::string("certificate verify failed (") + X509_verify_cert_error_string(result) + ")";
+    return error.message();
+}
+
+asio::awaitable<void> handshake(beast::ssl_stream<beast::tcp_stream>& stream, const Target& target) {
+    auto wrongHost = prepareHandshake(stream, target);
+    if (!wrongHost)
+        throw ServerError::unreachable("A secure connection to " + target.authority +
+                                       " could not be started.");
     auto [error] =
         co_await stream.async_handshake(ssl::stream_base::client, asio::as_tuple(asio::use_awaitable));
     if (error == asio::error::operation_aborted)
-        throwAborted();
-    if (error) {
-        std::string detail = error.message();
-        if (*wrongHost) {
-            detail = "its certificate is not valid for " + target.host;
-        } else if (auto result = SSL_get_verify_result(stream.native_handle()); result != X509_V_OK) {
-            detail = std::string("certificate verify failed (") + X509_verify_cert_error_string(result) + ")";
-        }
-        throw ServerError::unreachable("A secure connection to " + target.authority +
-                                       " could not be made: " + detail + ".");
-    }
+        throwCancellation();
+    if (error)
+        throw ServerError::unreachable("A secure connection to " + target.authority + " could not be made: " +
+                                       handshakeFailure(stream, target, error, *wrongHost) + ".");
 }
 
 void trust(ssl::context& tls, const std::optional<std::filesystem::path>& extraTrustAnchor) {

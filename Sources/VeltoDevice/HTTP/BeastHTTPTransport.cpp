@@ -3,6 +3,7 @@
 #include "VeltoDevice/HTTP/BeastConnecting.hpp"
 #include "VeltoDevice/HTTP/ConnectionTarget.hpp"
 #include "VeltoDevice/Server/ServerError.hpp"
+#include "VeltoDevice/Support/Exceptions.hpp"
 #include "VeltoDevice/Support/SystemClock.hpp"
 
 #include <boost/asio/as_tuple.hpp>
@@ -84,10 +85,6 @@ void checkFields(const HTTPRequest& request) {
     }
 }
 
-[[noreturn]] void throwAborted() {
-    throw boost::system::system_error(asio::error::operation_aborted);
-}
-
 using Parser = http::response_parser<Body>;
 
 void limit(Parser& parser, std::size_t bodyLimit) {
@@ -97,7 +94,7 @@ void limit(Parser& parser, std::size_t bodyLimit) {
 
 [[noreturn]] void throwReadFailure(const error_code& readError, const std::string& authority) {
     if (readError == asio::error::operation_aborted)
-        throwAborted();
+        throwCancellation();
     if (readError == http::error::end_of_stream)
         throw ServerError::unreachable(authority + " closed the connection without answering.");
     if (readError == http::error::partial_message)
@@ -134,7 +131,7 @@ asio::awaitable<HTTPReply> exchangeOn(Stream& stream, const HTTPRequest& request
     auto [writeError, written] =
         co_await http::async_write(stream, message, asio::as_tuple(asio::use_awaitable));
     if (writeError == asio::error::operation_aborted)
-        throw boost::system::system_error(asio::error::operation_aborted);
+        throwCancellation();
     if (writeError)
         throw ServerError::unreachable("The request could not be sent to " + target.authority + ": " +
                                        writeError.message() + ".");

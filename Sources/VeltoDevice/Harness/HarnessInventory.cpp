@@ -2,7 +2,6 @@
 
 #include "VeltoDevice/Support/SharedTask.hpp"
 
-#include <exception>
 #include <utility>
 
 namespace velto {
@@ -24,13 +23,10 @@ struct HarnessInventory::Core {
         return reports;
     }
 
-    /// One detection, stored whoever still waits for it.
+    /// One detection, stored whoever still waits for it. The detection never fails; a fault of a
+    /// substitute ends the run (which drops it) and leaves the statuses as they were.
     static boost::asio::awaitable<void> detectAndStore(std::shared_ptr<Core> self) {
-        try {
-            self->statuses = co_await self->detect();
-        } catch (...) {
-            // The detection never fails; a fault of a substitute leaves the statuses as they were.
-        }
+        self->statuses = co_await self->detect();
     }
 };
 

@@ -1,6 +1,8 @@
 #include "VeltoDevice/Harness/LoginShellPath.hpp"
 
 #include "VeltoDevice/Support/Exceptions.hpp"
+#include "VeltoDevice/Support/UserAccount.hpp"
+#include "VeltoDevice/Support/UserFolders.hpp"
 
 #include <boost/asio/cancellation_type.hpp>
 #include <boost/asio/co_spawn.hpp>
@@ -10,7 +12,6 @@
 #include <boost/asio/use_awaitable.hpp>
 
 #include <fcntl.h>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -59,40 +60,16 @@ boost::asio::awaitable<ShellAnswer> askShell(std::shared_ptr<ProcessRunning> run
     co_return answer;
 }
 
-std::optional<std::filesystem::path> usableShell(std::string_view value) {
-    std::filesystem::path shell(value);
-    if (value.empty() || !shell.is_absolute())
-        return std::nullopt;
-    return shell;
-}
-
-std::optional<std::filesystem::path> passwordDatabaseShell() {
-    long suggested = ::sysconf(_SC_GETPW_R_SIZE_MAX);
-    std::vector<char> buffer(suggested > 0 ? static_cast<std::size_t>(suggested) : 16384);
-    for (;;) {
-        struct passwd entry {};
-        struct passwd* found = nullptr;
-        int error = ::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found);
-        if (error == ERANGE && buffer.size() < (1u << 20)) {
-            buffer.resize(buffer.size() * 2);
-            continue;
-        }
-        if (error != 0 || found == nullptr || found->pw_shell == nullptr)
-            return std::nullopt;
-        return usableShell(found->pw_shell);
-    }
-}
-
 } // namespace
 
 LoginShellPath::LoginShellPath(std::shared_ptr<ProcessRunning> runner) : runner_(std::move(runner)) {}
 
 std::filesystem::path LoginShellPath::shell(const Environment& environment) {
     if (auto it = environment.find("SHELL"); it != environment.end()) {
-        if (auto shell = usableShell(it->second))
+        if (auto shell = UserFolders::absolute(it->second))
             return *shell;
     }
-    if (auto shell = passwordDatabaseShell())
+    if (auto shell = UserAccount::current().shell)
         return *shell;
     if (isExecutableFile("/bin/zsh"))
         return "/bin/zsh";

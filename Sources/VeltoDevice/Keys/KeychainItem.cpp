@@ -27,6 +27,18 @@ SecretSchema makeSchema() {
 
 const SecretSchema kSchema = makeSchema();
 
+/// The schema searches use: items are found by their service and account alone. gnome-keyring cannot
+/// match the schema name on the items of a locked collection once it has reloaded that collection
+/// from disk (it rescans its folder when another keyring changes), so a search that asks for the name
+/// finds nothing there, and a locked key would read as no key and "delete" without being deleted.
+SecretSchema makeSearchSchema() {
+    SecretSchema schema = makeSchema();
+    schema.flags = SECRET_SCHEMA_DONT_MATCH_NAME;
+    return schema;
+}
+
+const SecretSchema kSearchSchema = makeSearchSchema();
+
 struct ObjectUnref {
     void operator()(gpointer object) const { g_object_unref(object); }
 };
@@ -79,7 +91,7 @@ ItemsPtr search(SecretService* service, GHashTable* table, bool loadSecrets) {
     auto flags = static_cast<SecretSearchFlags>(SECRET_SEARCH_ALL | SECRET_SEARCH_UNLOCK |
                                                 (loadSecrets ? SECRET_SEARCH_LOAD_SECRETS : 0));
     GError* error = nullptr;
-    ItemsPtr items(secret_service_search_sync(service, &kSchema, table, flags, nullptr, &error));
+    ItemsPtr items(secret_service_search_sync(service, &kSearchSchema, table, flags, nullptr, &error));
     check(error);
     return items;
 }

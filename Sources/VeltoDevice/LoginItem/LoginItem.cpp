@@ -8,9 +8,9 @@
 
 namespace velto {
 
-LoginItem LoginItem::inBundle(std::shared_ptr<LoginItemService> service, const std::filesystem::path& bundle) {
-    auto problem = InstallLocation::problem(bundle);
-    return LoginItem(std::move(service), !problem || *problem == InstallLocationProblem::notWritable);
+LoginItem LoginItem::inBundle(std::shared_ptr<LoginItemService> service,
+                              const std::filesystem::path& bundle) {
+    return LoginItem(std::move(service), InstallLocation::isSettled(bundle));
 }
 
 LoginItemState LoginItem::state() const {

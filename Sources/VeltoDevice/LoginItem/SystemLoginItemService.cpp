@@ -4,9 +4,8 @@
 #include "VeltoDevice/Enrollment/Files.hpp"
 #include "VeltoDevice/LoginItem/LoginItemError.hpp"
 #include "VeltoDevice/Support/Log.hpp"
-#include "VeltoDevice/Support/ProcessLaunch.hpp"
-#include "VeltoDevice/Support/SpawnedProcess.hpp"
 #include "VeltoDevice/Support/UserFolders.hpp"
+#include "VeltoDevice/Update/DetachedProcessLauncher.hpp"
 
 #include <system_error>
 
@@ -78,13 +77,7 @@ bool SystemLoginItemService::openFolder(boost::asio::any_io_executor executor, c
                                         const std::filesystem::path& opener) const {
     try {
         files::createFolders(folder_);
-        ProcessLaunch launch;
-        launch.executable = opener;
-        launch.arguments = {folder_.string()};
-        launch.environment = environment;
-        launch.output = ProcessLaunch::Stream::nullDevice;
-        launch.errors = ProcessLaunch::Stream::nullDevice;
-        SpawnedProcess::spawn(std::move(executor), launch)->reapInBackground();
+        DetachedProcessLauncher(std::move(executor), environment).start({opener.string(), folder_.string()});
         return true;
     } catch (const std::exception& error) {
         return openingFailed(error);

@@ -31,9 +31,6 @@ public:
     /// Closes the pipe; what is still queued is dropped silently. Safe to call again.
     void close();
 
-    /// Bytes queued and not yet written, the line being written included.
-    std::size_t queuedBytes() const { return queuedBytes_; }
-
 private:
     static boost::asio::awaitable<void> drain(std::shared_ptr<JobInput> self);
     void dropped() const;
@@ -42,6 +39,7 @@ private:
     std::string jobId_;
     PipeEnd pipe_;
     std::deque<std::string> queue_;
+    /// Bytes queued and not yet written, the line being written included.
     std::size_t queuedBytes_ = 0;
     bool writing_ = false;
     bool closed_ = false;

@@ -34,13 +34,11 @@ struct ModelCatalogCache::Core {
     }
 
     /// Runs one query and keeps its catalog, whoever still waits for it; a failed one keeps the last.
+    /// The query never fails; a fault of a substitute ends the run (which drops it) and keeps the
+    /// catalog as it was.
     static boost::asio::awaitable<void> fetchAndStore(std::shared_ptr<Core> self) {
-        try {
-            if (auto fetched = co_await self->fetch())
-                self->catalog = std::move(fetched);
-        } catch (...) {
-            // The query never fails; a fault of a substitute keeps the catalog as it was.
-        }
+        if (auto fetched = co_await self->fetch())
+            self->catalog = std::move(fetched);
     }
 };
 

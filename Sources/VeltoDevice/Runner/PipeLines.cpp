@@ -31,17 +31,6 @@ std::size_t lineFeed(const Bytes& bytes, std::size_t from) {
 
 PipeLines::PipeLines(PipeEnd pipe) : pipe_(std::move(pipe)) {}
 
-std::vector<std::string> PipeLines::takeLines(Bytes& buffer) {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    for (std::size_t end = lineFeed(buffer, 0); end < buffer.size(); end = lineFeed(buffer, start)) {
-        lines.push_back(lineText(buffer, start, end));
-        start = end + 1;
-    }
-    buffer.erase(buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(start));
-    return lines;
-}
-
 void PipeLines::takeBufferedLines() {
     for (;;) {
         std::size_t end = lineFeed(buffer_, scanned_);

@@ -9,7 +9,6 @@
 #include <deque>
 #include <optional>
 #include <string>
-#include <vector>
 
 namespace velto {
 
@@ -28,10 +27,6 @@ public:
     /// before the line feed stays); at the end of the pipe a last line without a line feed, then
     /// nothing. Cancellation ends the wait with operation_aborted and loses nothing.
     boost::asio::awaitable<std::optional<std::string>> next();
-
-    /// The complete lines of `buffer`, in order, removed from it up to their last line feed; the bytes
-    /// after the last line feed stay.
-    static std::vector<std::string> takeLines(Bytes& buffer);
 
 private:
     /// Moves the complete lines of the buffer to `lines_`, and drops a line past the limit.

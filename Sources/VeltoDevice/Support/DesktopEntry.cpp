@@ -57,7 +57,7 @@ std::optional<std::string> unescaped(std::string_view value) {
             out += '\\';
             break;
         default:
-            // Not an escape of the specification (";" belongs to lists): kept as written.
+            // Not one of the string escapes (";" belongs to lists): kept as written.
             out += '\\';
             out += value[i];
         }

@@ -15,6 +15,10 @@ bool isCancellation(const std::exception_ptr& error) {
     }
 }
 
+void throwCancellation() {
+    throw boost::system::system_error(boost::asio::error::operation_aborted);
+}
+
 std::string describe(const std::exception_ptr& error) {
     try {
         std::rethrow_exception(error);

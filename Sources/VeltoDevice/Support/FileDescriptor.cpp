@@ -10,6 +10,15 @@ FileDescriptor::~FileDescriptor() {
         ::close(fd_);
 }
 
+FileDescriptor& FileDescriptor::operator=(FileDescriptor&& other) noexcept {
+    if (this != &other) {
+        if (fd_ >= 0)
+            ::close(fd_);
+        fd_ = std::exchange(other.fd_, -1);
+    }
+    return *this;
+}
+
 bool FileDescriptor::close() {
     int fd = fd_;
     fd_ = -1;

@@ -1,8 +1,13 @@
 #include "VeltoDevice/Support/Sha256.hpp"
 
+#include "VeltoDevice/Support/StopFlag.hpp"
+
 #include <openssl/evp.h>
 
+#include <cerrno>
 #include <stdexcept>
+#include <unistd.h>
+#include <vector>
 
 namespace velto {
 
@@ -21,6 +26,23 @@ Sha256::~Sha256() = default;
 void Sha256::update(const void* data, std::size_t size) {
     if (size > 0 && EVP_DigestUpdate(context_->md, data, size) != 1)
         throw std::runtime_error("SHA-256 failed");
+}
+
+bool Sha256::feed(int descriptor, std::size_t blockSize, const StopFlag* stop) {
+    std::vector<unsigned char> block(blockSize);
+    for (;;) {
+        if (stop != nullptr)
+            stop->throwIfRequested();
+        ssize_t count = ::read(descriptor, block.data(), block.size());
+        if (count < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        if (count == 0)
+            return true;
+        update(block.data(), static_cast<std::size_t>(count));
+    }
 }
 
 Sha256::Digest Sha256::finish() {

@@ -9,6 +9,8 @@
 
 namespace velto {
 
+class StopFlag;
+
 /// An incremental SHA-256 (OpenSSL), for input fed in pieces such as files read in blocks.
 class Sha256 {
 public:
@@ -21,6 +23,9 @@ public:
 
     void update(const void* data, std::size_t size);
     void update(std::string_view bytes) { update(bytes.data(), bytes.size()); }
+    /// Feeds what the descriptor reads up to its end, in blocks of `blockSize` bytes, looking at `stop`
+    /// (when given) before each block. False when a read fails; errno then says why.
+    bool feed(int descriptor, std::size_t blockSize, const StopFlag* stop = nullptr);
     /// The digest of everything fed; call once.
     Digest finish();
 

@@ -1,44 +1,20 @@
 #include "VeltoDevice/Support/SharedTask.hpp"
 
+#include "VeltoDevice/Support/Latch.hpp"
+
 #include <boost/asio/co_spawn.hpp>
-#include <boost/asio/error.hpp>
-#include <boost/asio/redirect_error.hpp>
-#include <boost/asio/steady_timer.hpp>
-#include <boost/asio/this_coro.hpp>
-#include <boost/asio/use_awaitable.hpp>
-#include <boost/system/system_error.hpp>
 
 #include <exception>
-#include <list>
 
 namespace velto {
 
-/// One run and the callers waiting for it.
+/// One run, which the callers wait for to end.
 struct SharedTask::Run {
-    bool ended = false;
-    std::list<std::shared_ptr<boost::asio::steady_timer>> waiters;
+    explicit Run(const boost::asio::any_io_executor& executor) : ended(executor) {}
 
-    void end() {
-        ended = true;
-        // Each waiter completes through its own executor, never inside this call.
-        for (auto& waiter : waiters)
-            waiter->cancel();
-        waiters.clear();
-    }
+    Latch ended;
 
-    static boost::asio::awaitable<void> wait(std::shared_ptr<Run> run) {
-        if (run->ended)
-            co_return;
-        auto waiter = std::make_shared<boost::asio::steady_timer>(co_await boost::asio::this_coro::executor);
-        waiter->expires_at(boost::asio::steady_timer::time_point::max());
-        auto position = run->waiters.insert(run->waiters.end(), waiter);
-        boost::system::error_code error;
-        co_await waiter->async_wait(boost::asio::redirect_error(boost::asio::use_awaitable, error));
-        if (run->ended)
-            co_return;
-        run->waiters.erase(position);
-        throw boost::system::system_error(boost::asio::error::operation_aborted);
-    }
+    static boost::asio::awaitable<void> wait(std::shared_ptr<Run> run) { co_await run->ended.wait(); }
 };
 
 struct SharedTask::State {
@@ -56,7 +32,7 @@ struct SharedTask::State {
         }
         if (self->current == run)
             self->current.reset();
-        run->end();
+        run->ended.open();
     }
 };
 
@@ -75,7 +51,7 @@ boost::asio::awaitable<void> SharedTask::join() {
 }
 
 boost::asio::awaitable<void> SharedTask::run(Operation operation) {
-    auto run = std::make_shared<Run>();
+    auto run = std::make_shared<Run>(state_->executor);
     state_->current = run;
     boost::asio::co_spawn(state_->executor, State::perform(state_, run, std::move(operation)),
                           [](std::exception_ptr) {});

@@ -1,5 +1,7 @@
 #include "VeltoDevice/Support/SpawnedProcess.hpp"
 
+#include "VeltoDevice/Support/FileDescriptor.hpp"
+
 #include <boost/asio/co_spawn.hpp>
 #include <boost/asio/detached.hpp>
 #include <boost/asio/posix/stream_descriptor.hpp>
@@ -38,42 +40,22 @@ void ignoreBrokenPipes() {
     });
 }
 
-/// A descriptor closed when it goes out of scope, unless released.
-class Descriptor {
-public:
-    explicit Descriptor(int fd = -1) : fd_(fd) {}
-    ~Descriptor() {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    Descriptor(Descriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-    Descriptor& operator=(Descriptor&& other) noexcept {
-        std::swap(fd_, other.fd_);
-        return *this;
-    }
-    int get() const { return fd_; }
-    int release() { return std::exchange(fd_, -1); }
-
-private:
-    int fd_;
-};
-
 /// Keeps a descriptor of ours clear of 0, 1 and 2, so that setting up the child's standard streams
 /// never closes or overwrites another of its pipes.
-Descriptor aboveStandardStreams(int fd) {
+FileDescriptor aboveStandardStreams(int fd) {
     if (fd > STDERR_FILENO)
-        return Descriptor(fd);
+        return FileDescriptor(fd);
     int moved = ::fcntl(fd, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
     int error = errno;
     ::close(fd);
     if (moved < 0)
         fail(error);
-    return Descriptor(moved);
+    return FileDescriptor(moved);
 }
 
 struct Pipe {
-    Descriptor ours;
-    Descriptor childs;
+    FileDescriptor ours;
+    FileDescriptor childs;
 };
 
 /// A close-on-exec pipe; only our end is non-blocking (a child expects blocking standard streams).
@@ -81,8 +63,8 @@ Pipe makePipe(bool childReads) {
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC) != 0)
         fail(errno);
-    Descriptor readEnd(fds[0]);
-    Descriptor writeEnd(fds[1]);
+    FileDescriptor readEnd(fds[0]);
+    FileDescriptor writeEnd(fds[1]);
     readEnd = aboveStandardStreams(readEnd.release());
     writeEnd = aboveStandardStreams(writeEnd.release());
     Pipe pipe{childReads ? std::move(writeEnd) : std::move(readEnd),
@@ -236,7 +218,7 @@ std::shared_ptr<SpawnedProcess> SpawnedProcess::spawn(boost::asio::any_io_execut
     // The child has its copies; ours would keep its streams from ever ending.
     for (auto* pipe : {&input, &output, &errors}) {
         if (*pipe)
-            (*pipe)->childs = Descriptor();
+            (*pipe)->childs = FileDescriptor();
     }
 
     // The child is ours and nothing reaps it behind our back, so its pid still names it here.

@@ -17,6 +17,13 @@ std::size_t leadingLength(std::string_view text);
 /// is not a continuation byte.
 std::size_t trailingLength(std::string_view text);
 
+/// How many bytes from the start of `text` are well-formed UTF-8.
+std::size_t wellFormedLength(std::string_view text);
+
+/// The length of the maximal ill-formed subpart that starts `text` (not empty, and not well-formed at
+/// its start): what one U+FFFD replaces, as Unicode recommends.
+std::size_t illFormedLength(std::string_view text);
+
 /// True when the whole text is well-formed UTF-8, the form every JSON text we write must take.
 bool isValid(std::string_view text);
 

@@ -1,9 +1,8 @@
 #include "VeltoDevice/Support/UserFolders.hpp"
 
+#include "VeltoDevice/Support/UserAccount.hpp"
+
 #include <cstdlib>
-#include <pwd.h>
-#include <unistd.h>
-#include <vector>
 
 namespace velto {
 
@@ -38,14 +37,7 @@ std::optional<std::filesystem::path> UserFolders::fromEnvironment(const char* na
 std::optional<std::filesystem::path> UserFolders::home() {
     if (auto home = fromEnvironment("HOME"))
         return home;
-    std::vector<char> buffer(16384);
-    passwd entry{};
-    passwd* found = nullptr;
-    if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found != nullptr &&
-        found->pw_dir != nullptr) {
-        return absolute(std::string_view(found->pw_dir));
-    }
-    return std::nullopt;
+    return UserAccount::current().home;
 }
 
 std::optional<std::filesystem::path> UserFolders::dataHome() {

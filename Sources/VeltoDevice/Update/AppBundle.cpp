@@ -1,5 +1,8 @@
 #include "VeltoDevice/Update/AppBundle.hpp"
 
+#include "VeltoDevice/Update/BundlePath.hpp"
+#include "VeltoDevice/Update/InfoDictionary.hpp"
+
 #include <system_error>
 
 namespace velto {
@@ -14,6 +17,13 @@ std::filesystem::path AppBundle::executable(const std::filesystem::path& bundle,
 
 std::filesystem::path AppBundle::resources(const std::filesystem::path& bundle) {
     return bundle / "Contents" / "Resources";
+}
+
+std::optional<std::string> AppBundle::executableName(const std::filesystem::path& bundle) {
+    auto name = InfoDictionary::read(infoPlist(bundle)).text("CFBundleExecutable");
+    if (!name || BundlePath::parts(*name).size() != 1)
+        return std::nullopt;
+    return name;
 }
 
 std::optional<std::filesystem::path> AppBundle::running() {

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace velto {
@@ -15,6 +16,9 @@ struct AppBundle {
     static std::filesystem::path infoPlist(const std::filesystem::path& bundle);
     static std::filesystem::path executable(const std::filesystem::path& bundle, std::string_view name);
     static std::filesystem::path resources(const std::filesystem::path& bundle);
+    /// The CFBundleExecutable of the bundle's Info.plist when it is one path part, a name in
+    /// `executableFolder`; nothing otherwise (an Info.plist that cannot be read included).
+    static std::optional<std::string> executableName(const std::filesystem::path& bundle);
 
     /// The bundle that holds the running executable (from /proc/self/exe); nothing when the
     /// executable is not at `<bundle>/Contents/bin/<name>`.

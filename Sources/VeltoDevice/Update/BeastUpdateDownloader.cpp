@@ -220,7 +220,7 @@ asio::awaitable<void> BeastUpdateDownloader::download(boost::urls::url url,
     ::unlink(partialPath.c_str());
     auto cancellation = co_await asio::this_coro::cancellation_state;
     if (isCancellation(failure) || cancellation.cancelled() != asio::cancellation_type::none)
-        throw boost::system::system_error(asio::error::operation_aborted);
+        throwCancellation();
     throw UpdateRefusal(UpdateRefusal::Case::downloadFailed);
 }
 

@@ -9,7 +9,6 @@
 #include "VeltoDevice/Update/BundleContents.hpp"
 #include "VeltoDevice/Update/BundleManifest.hpp"
 #include "VeltoDevice/Update/BundlePath.hpp"
-#include "VeltoDevice/Update/InfoDictionary.hpp"
 #include "VeltoDevice/Update/UpdateDigest.hpp"
 #include "VeltoDevice/Update/UpdateRefusal.hpp"
 
@@ -69,8 +68,8 @@ void checkEntry(const std::filesystem::path& bundle, const std::string& path,
 }
 
 void checkExecutable(const std::filesystem::path& bundle, const BundleManifest& manifest) {
-    auto name = InfoDictionary::read(AppBundle::infoPlist(bundle)).text("CFBundleExecutable");
-    if (!name || BundlePath::parts(*name).size() != 1)
+    auto name = AppBundle::executableName(bundle);
+    if (!name)
         refuse();
     auto listed = manifest.entries.find(std::string(AppBundle::executableFolder) + "/" + *name);
     if (listed == manifest.entries.end() || listed->second.type != Type::file ||

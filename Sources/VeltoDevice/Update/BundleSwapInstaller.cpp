@@ -2,8 +2,6 @@
 
 #include "VeltoDevice/Support/RandomUUID.hpp"
 #include "VeltoDevice/Update/AppBundle.hpp"
-#include "VeltoDevice/Update/BundlePath.hpp"
-#include "VeltoDevice/Update/InfoDictionary.hpp"
 #include "VeltoDevice/Update/Relaunch.hpp"
 #include "VeltoDevice/Update/SystemBundleSwapFileSystem.hpp"
 
@@ -21,8 +19,8 @@ BundleSwapInstaller::BundleSwapInstaller(std::filesystem::path bundle,
       files_(files ? std::move(files) : std::make_shared<SystemBundleSwapFileSystem>()) {}
 
 void BundleSwapInstaller::install(const StagedUpdate& staged) {
-    auto name = InfoDictionary::read(AppBundle::infoPlist(staged.appPath)).text("CFBundleExecutable");
-    if (!name || BundlePath::parts(*name).size() != 1)
+    auto name = AppBundle::executableName(staged.appPath);
+    if (!name)
         throw std::runtime_error("the staged app names no executable");
     swap(staged);
     Relaunch::afterExit(::getpid(), AppBundle::executable(bundle_, *name), *launcher_);

@@ -25,4 +25,9 @@ std::optional<InstallLocationProblem> InstallLocation::problem(const std::filesy
     return problem(bundle, SystemInstallLocationProbe());
 }
 
+bool InstallLocation::isSettled(const std::filesystem::path& bundle) {
+    auto found = problem(bundle);
+    return !found || *found == InstallLocationProblem::notWritable;
+}
+
 } // namespace velto

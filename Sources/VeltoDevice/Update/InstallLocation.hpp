@@ -17,6 +17,11 @@ struct InstallLocation {
                                                          const InstallLocationProbe& probe);
     /// The same, asking the file system.
     static std::optional<InstallLocationProblem> problem(const std::filesystem::path& bundle);
+
+    /// Whether the copy at the path runs from a place of its own, asking the file system: no problem,
+    /// or only `notWritable`. Such a copy may not replace itself, but may link its command and open at
+    /// login.
+    static bool isSettled(const std::filesystem::path& bundle);
 };
 
 } // namespace velto

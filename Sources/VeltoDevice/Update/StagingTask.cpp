@@ -1,25 +1,16 @@
 #include "VeltoDevice/Update/StagingTask.hpp"
 
 #include "VeltoDevice/Support/CancellableTask.hpp"
-
-#include <boost/asio/error.hpp>
-#include <boost/asio/redirect_error.hpp>
-#include <boost/asio/steady_timer.hpp>
-#include <boost/asio/use_awaitable.hpp>
-#include <boost/system/system_error.hpp>
+#include "VeltoDevice/Support/Latch.hpp"
 
 namespace velto {
 
 struct StagingTask::State {
     explicit State(const boost::asio::any_io_executor& executor)
-        : task(std::make_shared<CancellableTask>(executor)), done(executor) {
-        done.expires_at(boost::asio::steady_timer::time_point::max());
-    }
+        : task(std::make_shared<CancellableTask>(executor)), ended(executor) {}
 
     std::shared_ptr<CancellableTask> task;
-    /// Its waiters wake when it is cancelled at the end.
-    boost::asio::steady_timer done;
-    bool ended = false;
+    Latch ended;
 };
 
 StagingTask::StagingTask(boost::asio::any_io_executor executor) : state_(std::make_shared<State>(executor)) {}
@@ -34,18 +25,9 @@ void StagingTask::cancel() {
     state_->task->cancel();
 }
 
-bool StagingTask::hasEnded() const {
-    return state_->ended;
-}
-
 boost::asio::awaitable<void> StagingTask::ended() {
     auto state = state_;
-    if (state->ended)
-        co_return;
-    boost::system::error_code ignored;
-    co_await state->done.async_wait(boost::asio::redirect_error(boost::asio::use_awaitable, ignored));
-    if (!state->ended)
-        throw boost::system::system_error(boost::asio::error::operation_aborted);
+    co_await state->ended.wait();
 }
 
 boost::asio::awaitable<void> StagingTask::runThenSignal(std::shared_ptr<State> state,
@@ -55,8 +37,7 @@ boost::asio::awaitable<void> StagingTask::runThenSignal(std::shared_ptr<State> s
     } catch (...) {
         // The operation reports its own failures; a stop ends here as well.
     }
-    state->ended = true;
-    state->done.cancel();
+    state->ended.open();
 }
 
 } // namespace velto

@@ -21,7 +21,6 @@ public:
     void start(boost::asio::awaitable<void> operation);
     /// Cancels what the operation awaits; safe to call more than once and after it has ended.
     void cancel();
-    bool hasEnded() const;
     /// Returns once the operation has ended (at once when it has); cancelling the wait ends it with
     /// operation_aborted.
     boost::asio::awaitable<void> ended();

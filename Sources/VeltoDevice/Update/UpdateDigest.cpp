@@ -6,8 +6,6 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <system_error>
-#include <unistd.h>
-#include <vector>
 
 namespace velto {
 
@@ -18,20 +16,8 @@ std::string digestOf(const std::filesystem::path& file, const StopFlag* stop) {
     if (input.get() < 0)
         throw std::system_error(errno, std::generic_category(), "open");
     Sha256 hash;
-    std::vector<unsigned char> chunk(UpdateDigest::chunkSize);
-    for (;;) {
-        if (stop != nullptr)
-            stop->throwIfRequested();
-        ssize_t count = ::read(input.get(), chunk.data(), chunk.size());
-        if (count < 0) {
-            if (errno == EINTR)
-                continue;
-            throw std::system_error(errno, std::generic_category(), "read");
-        }
-        if (count == 0)
-            break;
-        hash.update(chunk.data(), static_cast<std::size_t>(count));
-    }
+    if (!hash.feed(input.get(), UpdateDigest::chunkSize, stop))
+        throw std::system_error(errno, std::generic_category(), "read");
     return Sha256::hex(hash.finish());
 }
 

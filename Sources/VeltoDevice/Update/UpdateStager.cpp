@@ -12,9 +12,7 @@
 #include "VeltoDevice/Update/UpdateDigest.hpp"
 #include "VeltoDevice/Update/UpdateRefusal.hpp"
 
-#include <boost/asio/error.hpp>
 #include <boost/asio/this_coro.hpp>
-#include <boost/system/system_error.hpp>
 
 #include <cerrno>
 #include <sys/stat.h>
@@ -31,7 +29,7 @@ using Case = UpdateRefusal::Case;
 asio::awaitable<void> throwIfCancelled() {
     auto state = co_await asio::this_coro::cancellation_state;
     if (state.cancelled() != asio::cancellation_type::none)
-        throw boost::system::system_error(asio::error::operation_aborted);
+        throwCancellation();
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "AsyncTestLoop.hpp"
+#include "FixedLoginPath.hpp"
 #include "ManualClock.hpp"
 #include "ScriptFixtures.hpp"
 #include "TemporaryFolder.hpp"
@@ -40,20 +41,6 @@ printf '%s' "$err" >&2
 exit "$code"
 )";
 
-/// The PATH of the test, without asking a shell.
-class FixedPath final : public LoginPathResolving {
-public:
-    explicit FixedPath(std::string path) : path_(std::move(path)) {}
-    boost::asio::awaitable<std::string> resolve(Environment environment) override {
-        seen.push_back(std::move(environment));
-        co_return path_;
-    }
-    std::vector<Environment> seen;
-
-private:
-    std::string path_;
-};
-
 class HarnessDetectorTest : public ::testing::Test {
 protected:
     std::shared_ptr<ManualClock> clock = std::make_shared<ManualClock>();
@@ -67,11 +54,12 @@ protected:
             testing::writeShellScript(bin / tool, kFakeTool);
     }
 
-    HarnessDetector detector(Environment variables, std::shared_ptr<FixedPath> paths = nullptr) {
+    HarnessDetector detector(Environment variables,
+                             std::shared_ptr<testing::FixedLoginPath> paths = nullptr) {
         variables["FIXTURE"] = folder.path().string();
         variables["PATH"] = "/somewhere/else";
         if (!paths)
-            paths = std::make_shared<FixedPath>(bin.string() + ":/usr/bin:/bin");
+            paths = std::make_shared<testing::FixedLoginPath>(bin.string() + ":/usr/bin:/bin");
         return HarnessDetector(std::make_shared<ProcessRunner>(clock), std::move(variables),
                                std::move(paths));
     }
@@ -98,7 +86,7 @@ TEST_F(HarnessDetectorTest, NoToolOnThePathIsThreeNotInstalled) {
 
 TEST_F(HarnessDetectorTest, ProbesEachInstalledToolsVersionAndSignIn) {
     install({"claude", "codex", "muse"});
-    auto paths = std::make_shared<FixedPath>(bin.string() + ":/usr/bin:/bin");
+    auto paths = std::make_shared<testing::FixedLoginPath>(bin.string() + ":/usr/bin:/bin");
     auto statuses = loop.run(detector({{"claude_version_out", "2.1.3 (Claude Code)\n"},
                                        {"claude_login_out", R"({"loggedIn": true})"},
                                        {"codex_version_err", "codex-cli 0.46.0\n"},

@@ -1,9 +1,7 @@
 #include "VeltoDevice/Harness/HarnessInventory.hpp"
+#include "VeltoDevice/Support/Exceptions.hpp"
 
-#include <boost/asio/bind_cancellation_slot.hpp>
 #include <boost/asio/cancellation_signal.hpp>
-#include <boost/asio/co_spawn.hpp>
-#include <boost/system/system_error.hpp>
 #include <gtest/gtest.h>
 
 #include <deque>
@@ -95,21 +93,12 @@ TEST_F(HarnessInventoryTest, TwoRefreshesShareOneDetection) {
 TEST_F(HarnessInventoryTest, ACancelledCallerLeavesTheDetectionToFinishAndStore) {
     detection.answers = {withCodex("/bin/codex", "1.0.0", LoginState::signedIn), noneInstalled()};
     boost::asio::cancellation_signal signal;
-    bool cancelled = false;
-    boost::asio::co_spawn(
-        loop.context(), inventory.refresh(),
-        boost::asio::bind_cancellation_slot(signal.slot(), [&](std::exception_ptr error, auto) {
-            try {
-                if (error)
-                    std::rethrow_exception(error);
-            } catch (const boost::system::system_error& failure) {
-                cancelled = failure.code() == boost::asio::error::operation_aborted;
-            }
-        }));
+    auto refresh = loop.spawn(inventory.refresh(), signal.slot());
     loop.drain();
     signal.emit(boost::asio::cancellation_type::terminal);
     loop.drain();
-    EXPECT_TRUE(cancelled);
+    ASSERT_TRUE(refresh->done);
+    EXPECT_TRUE(isCancellation(refresh->error));
     EXPECT_TRUE(inventory.isDetecting()) << "the detection goes on without its caller";
 
     clock->advance(1s);

@@ -1,9 +1,7 @@
 #include "VeltoDevice/Harness/HarnessError.hpp"
 #include "VeltoDevice/Harness/ProcessRunner.hpp"
 
-#include <boost/asio/bind_cancellation_slot.hpp>
 #include <boost/asio/cancellation_signal.hpp>
-#include <boost/asio/co_spawn.hpp>
 #include <boost/system/system_error.hpp>
 #include <gtest/gtest.h>
 
@@ -40,21 +38,6 @@ protected:
         std::vector<std::string> arguments{"-c", std::move(command)};
         co_return co_await runner.run("/bin/sh", std::move(arguments), std::move(environment), timeout,
                                       std::nullopt);
-    }
-
-    /// Runs a command the test may stop through `signal`.
-    std::shared_ptr<testing::Spawned<ProcessOutput>>
-    spawnCancellable(boost::asio::cancellation_signal& signal, std::string command) {
-        auto outcome = std::make_shared<testing::Spawned<ProcessOutput>>();
-        boost::asio::co_spawn(loop.context(), shell(std::move(command), 1000s),
-                              boost::asio::bind_cancellation_slot(
-                                  signal.slot(), [outcome](std::exception_ptr error, ProcessOutput output) {
-                                      outcome->error = error;
-                                      if (!error)
-                                          outcome->value = std::move(output);
-                                      outcome->done = true;
-                                  }));
-        return outcome;
     }
 
     std::filesystem::path file(const std::string& name) const { return folder.path() / name; }
@@ -184,7 +167,7 @@ TEST_F(ProcessRunnerTest, AChildSeesOnlyItsStandardDescriptorsWhileOtherRunsAreO
 
 TEST_F(ProcessRunnerTest, CancellingTheCallerKillsTheCommandAndReturnsAtOnce) {
     boost::asio::cancellation_signal signal;
-    auto run = spawnCancellable(signal, "echo $$ > " + quoted("child") + "; exec sleep 1000");
+    auto run = loop.spawn(shell("echo $$ > " + quoted("child") + "; exec sleep 1000", 1000s), signal.slot());
     loop.runUntil([&] { return testing::readPid(file("child")).has_value(); });
     auto child = *testing::readPid(file("child"));
 

@@ -21,6 +21,7 @@
 
 #include "AsyncTestLoop.hpp"
 #include "CapturingLogSink.hpp"
+#include "FixedLoginPath.hpp"
 #include "ManualClock.hpp"
 #include "ScopedEnvironmentVariable.hpp"
 #include "ScriptFixtures.hpp"
@@ -32,18 +33,6 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using Event = DeviceJobRunner::Event;
-
-/// The login shell's PATH as the runner asks for it; counts the questions.
-class FixedLoginPath final : public LoginPathResolving {
-public:
-    std::string path;
-    int asked = 0;
-
-    boost::asio::awaitable<std::string> resolve(Environment) override {
-        ++asked;
-        co_return path;
-    }
-};
 
 boost::asio::awaitable<void> record(std::vector<Json>* frames, std::string text) {
     frames->push_back(Json::parse(text));
@@ -195,7 +184,7 @@ protected:
     fs::path jobs = runtime / "velto-jobs";
     Environment environment{{"PATH", "/app/bin"}, {"HOME", "/home/me"}, {"LANG", "C.UTF-8"}};
     std::shared_ptr<testing::ManualClock> clock = std::make_shared<testing::ManualClock>();
-    std::shared_ptr<FixedLoginPath> loginPath = std::make_shared<FixedLoginPath>();
+    std::shared_ptr<testing::FixedLoginPath> loginPath = std::make_shared<testing::FixedLoginPath>("");
     std::shared_ptr<ProcessRunner> processRunner = std::make_shared<ProcessRunner>(clock);
     std::shared_ptr<testing::CapturingLogSink> sink = testing::CapturingLogSink::install();
     std::unique_ptr<DeviceJobRunner> runner;

@@ -1,8 +1,6 @@
 #include "VeltoDevice/Runner/ModelCatalogCache.hpp"
 
-#include <boost/asio/bind_cancellation_slot.hpp>
 #include <boost/asio/cancellation_signal.hpp>
-#include <boost/asio/co_spawn.hpp>
 #include <gtest/gtest.h>
 
 #include <deque>
@@ -109,14 +107,11 @@ TEST_F(ModelCatalogCacheTest, RefreshesDuringAQueryJoinIt) {
 TEST_F(ModelCatalogCacheTest, ACancelledCallerLeavesTheQueryToStoreItsCatalog) {
     answers = {catalogOf("a")};
     boost::asio::cancellation_signal signal;
-    bool ended = false;
-    boost::asio::co_spawn(
-        loop.context(), cache.refresh(signIns(false, true)),
-        boost::asio::bind_cancellation_slot(signal.slot(), [&](std::exception_ptr, auto) { ended = true; }));
+    auto refresh = loop.spawn(cache.refresh(signIns(false, true)), signal.slot());
     loop.drain();
     signal.emit(boost::asio::cancellation_type::terminal);
     loop.drain();
-    EXPECT_TRUE(ended);
+    EXPECT_TRUE(refresh->done);
     EXPECT_TRUE(cache.isFetching());
     queryClock->advance(1s);
     loop.drain();

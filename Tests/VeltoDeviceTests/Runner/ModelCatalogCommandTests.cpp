@@ -9,6 +9,7 @@
 
 #include "AsyncTestLoop.hpp"
 #include "CapturingLogSink.hpp"
+#include "FixedLoginPath.hpp"
 #include "RecordingProcessRunner.hpp"
 #include "ScriptFixtures.hpp"
 #include "TemporaryFolder.hpp"
@@ -21,15 +22,6 @@ using testing::AsyncTestLoop;
 using testing::TemporaryFolder;
 
 using ScriptedRunner = testing::RecordingProcessRunner;
-
-class FixedPath final : public LoginPathResolving {
-public:
-    explicit FixedPath(std::string path) : path_(std::move(path)) {}
-    boost::asio::awaitable<std::string> resolve(Environment) override { co_return path_; }
-
-private:
-    std::string path_;
-};
 
 class ModelCatalogCommandTest : public ::testing::Test {
 protected:
@@ -47,7 +39,7 @@ protected:
 
     std::optional<ModelCatalog> fetch(std::optional<fs::path> runnerScript, std::string path) {
         ModelCatalogCommand command(std::move(runnerScript), {{"PATH", "/app/bin"}, {"HOME", "/home/me"}},
-                                    std::make_shared<FixedPath>(std::move(path)), runner);
+                                    std::make_shared<testing::FixedLoginPath>(std::move(path)), runner);
         return loop.run(command.fetch());
     }
 };

@@ -76,26 +76,6 @@ TEST(PipeLines, SplitsWhatThePipeDeliversIntoLines) {
     }
 }
 
-TEST(PipeLines, TakesCompleteLinesOutOfABuffer) {
-    struct Case {
-        std::string buffer;
-        std::vector<std::string> lines;
-        std::string left;
-    };
-    const std::vector<Case> cases = {
-        {"ab\ncd", {"ab"}, "cd"},
-        {"a\r\n\n", {"a\r", ""}, ""},
-        {"no line feed", {}, "no line feed"},
-        {"", {}, ""},
-        {"\xFF\n\xE2\x82", {"\uFFFD"}, "\xE2\x82"},
-    };
-    for (const auto& c : cases) {
-        Bytes buffer = toBytes(c.buffer);
-        EXPECT_EQ(PipeLines::takeLines(buffer), c.lines) << c.buffer;
-        EXPECT_EQ(toString(buffer), c.left) << c.buffer;
-    }
-}
-
 TEST(PipeLines, ReadsOnlyWhenAskedSoASlowReaderSlowsTheWriter) {
     AsyncTestLoop loop;
     LinePipe pipe(loop);

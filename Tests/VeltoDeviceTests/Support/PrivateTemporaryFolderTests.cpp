@@ -69,9 +69,11 @@ TEST(PrivateTemporaryFolder, RefusesAFolderOthersCouldReach) {
          "it is not a folder"},
         {"another user's",
          [](const fs::path& p) {
-             // Only root can give a folder away; elsewhere the case is skipped.
+             // Only root can give a folder away; elsewhere the case is skipped. Run as "nobody", a
+             // chown to nobody's own ids succeeds and gives nothing away: the owner must differ.
+             const uid_t other = ::geteuid() == 65534 ? 65533 : 65534;
              return fs::create_directory(p) && ::chmod(p.c_str(), 0700) == 0 &&
-                    ::chown(p.c_str(), 65534, 65534) == 0;
+                    ::chown(p.c_str(), other, other) == 0;
          },
          "it belongs to another user"},
         {"missing", [](const fs::path&) { return true; }, "No such file or directory"},

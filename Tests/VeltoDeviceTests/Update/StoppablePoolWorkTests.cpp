@@ -1,6 +1,7 @@
 #include "VeltoDevice/Connection/WithTimeout.hpp"
 #include "VeltoDevice/Support/Blocking.hpp"
 
+#include <boost/asio/cancellation_signal.hpp>
 #include <boost/asio/thread_pool.hpp>
 #include <gtest/gtest.h>
 
@@ -11,7 +12,6 @@
 
 #include "AsyncTestLoop.hpp"
 #include "ManualClock.hpp"
-#include "UpdateFakes.hpp"
 
 namespace velto {
 namespace {
@@ -34,14 +34,6 @@ struct UntilStopped {
     }
 };
 
-void runUntil(testing::AsyncTestLoop& loop, const std::function<bool()>& done) {
-    auto deadline = std::chrono::steady_clock::now() + 10s;
-    while (!done() && std::chrono::steady_clock::now() < deadline) {
-        loop.context().restart();
-        loop.context().run_for(5ms);
-    }
-}
-
 TEST(OnPoolUntilStopped, ReturnsTheWorksOutcome) {
     testing::AsyncTestLoop loop;
     boost::asio::thread_pool pool{1};
@@ -61,12 +53,12 @@ TEST(OnPoolUntilStopped, ATimeOutStopsTheWorkAndWaitsForIt) {
     UntilStopped work;
     auto outcome = loop.spawn(
         withTimeout(clock, 120s, std::runtime_error("timed out"), onPoolUntilStopped(pool, work.work())));
-    runUntil(loop, [&] { return work.started.load(); });
+    loop.runUntil([&] { return work.started.load(); });
     clock.advance(119s);
     loop.drain();
     EXPECT_FALSE(outcome->done);
     clock.advance(1s);
-    runUntil(loop, [&] { return outcome->done; });
+    loop.runUntil([&] { return outcome->done; });
     ASSERT_TRUE(outcome->done);
     EXPECT_TRUE(work.sawStop);
     EXPECT_THROW(outcome->get(), std::runtime_error);
@@ -80,15 +72,15 @@ TEST(OnPoolUntilStopped, CancellingTheCallerStopsTheWorkAndStaysCancellation) {
         co_await std::move(operation);
         co_return true;
     };
-    testing::CancellableRun<bool> run;
-    run.start(loop.context(), wrapped(onPoolUntilStopped(pool, work.work())));
-    runUntil(loop, [&] { return work.started.load(); });
-    run.cancel();
-    runUntil(loop, [&] { return run.done; });
-    ASSERT_TRUE(run.done);
+    boost::asio::cancellation_signal signal;
+    auto run = loop.spawn(wrapped(onPoolUntilStopped(pool, work.work())), signal.slot());
+    loop.runUntil([&] { return work.started.load(); });
+    signal.emit(boost::asio::cancellation_type::terminal);
+    loop.runUntil([&] { return run->done; });
+    ASSERT_TRUE(run->done);
     EXPECT_TRUE(work.sawStop);
     try {
-        std::rethrow_exception(run.error);
+        std::rethrow_exception(run->error);
     } catch (const boost::system::system_error& error) {
         EXPECT_EQ(error.code(), boost::asio::error::operation_aborted);
     }

@@ -6,10 +6,7 @@
 #include "VeltoDevice/Update/UpdateRefusal.hpp"
 #include "VeltoDevice/Update/UpdateStaging.hpp"
 
-#include <boost/asio/bind_cancellation_slot.hpp>
-#include <boost/asio/cancellation_signal.hpp>
 #include <boost/asio/cancellation_state.hpp>
-#include <boost/asio/co_spawn.hpp>
 #include <boost/asio/redirect_error.hpp>
 #include <boost/asio/steady_timer.hpp>
 #include <boost/asio/this_coro.hpp>
@@ -165,26 +162,6 @@ public:
     Gate gate;
     std::vector<std::string> urls;
     std::vector<std::filesystem::path> destinations;
-};
-
-/// Spawns on the loop with a cancellation signal the test can emit.
-template <typename T> struct CancellableRun {
-    boost::asio::cancellation_signal signal;
-    bool done = false;
-    std::exception_ptr error;
-    std::optional<T> value;
-
-    void start(boost::asio::io_context& context, boost::asio::awaitable<T> operation) {
-        boost::asio::co_spawn(
-            context, std::move(operation),
-            boost::asio::bind_cancellation_slot(signal.slot(), [this](std::exception_ptr e, T v) {
-                error = e;
-                if (!e)
-                    value.emplace(std::move(v));
-                done = true;
-            }));
-    }
-    void cancel() { signal.emit(boost::asio::cancellation_type::terminal); }
 };
 
 } // namespace velto::testing

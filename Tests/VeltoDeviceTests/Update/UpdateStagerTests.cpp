@@ -3,6 +3,7 @@
 #include "VeltoDevice/Update/BundleManifestVerification.hpp"
 #include "VeltoDevice/Update/UpdateStager.hpp"
 
+#include <boost/asio/cancellation_signal.hpp>
 #include <boost/asio/thread_pool.hpp>
 #include <gtest/gtest.h>
 
@@ -168,16 +169,16 @@ TEST_F(UpdateStagerTest, RefusesAndLeavesNoFolder) {
 
 TEST_F(UpdateStagerTest, StopsOnCancellationAndLeavesNoFolder) {
     downloader->hold = true;
-    testing::CancellableRun<Outcome> run;
-    run.start(loop.context(), outcomeOf(stager(), offer()));
+    boost::asio::cancellation_signal signal;
+    auto run = loop.spawn(outcomeOf(stager(), offer()), signal.slot());
     loop.drain();
     ASSERT_TRUE(downloader->gate.hasWaiter());
     EXPECT_EQ(attemptFolders(), 1u);
-    run.cancel();
+    signal.emit(boost::asio::cancellation_type::terminal);
     loop.drain();
-    ASSERT_TRUE(run.done);
-    ASSERT_TRUE(run.value->other);
-    EXPECT_TRUE(isCancellation(run.value->other));
+    ASSERT_TRUE(run->done);
+    ASSERT_TRUE(run->value->other);
+    EXPECT_TRUE(isCancellation(run->value->other));
     EXPECT_EQ(attemptFolders(), 0u);
 }
 
