@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds the optimised benchmark program and the measurements (idle connections, update throughput,
-# processes, agent passes, the job runner) and runs them; each prints its figures against their goals,
-# and the script exits with 1 when one is missed. Extra arguments go to the benchmark program (e.g.
-# --benchmark_filter=DPoP).
+# processes, agent passes, the job runner, the menu panel) and runs them; each prints its figures
+# against their goals, and the script exits with 1 when one is missed. Extra arguments go to the
+# benchmark program (e.g. --benchmark_filter=DPoP).
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -10,7 +10,7 @@ cd "$root"
 
 cmake --preset release >/dev/null
 cmake --build --preset release --target VeltoBenchmarks IdleConnectionsMeasurement UpdateThroughputMeasurement \
-    ProcessMeasurement AgentPassMeasurement JobRunnerMeasurement AgentMeasurement
+    ProcessMeasurement AgentPassMeasurement JobRunnerMeasurement AgentMeasurement PanelMeasurement
 status=0
 build/release/Benchmarks/VeltoBenchmarks --benchmark_repetitions=5 --benchmark_report_aggregates_only=true "$@" ||
     status=1
@@ -29,4 +29,7 @@ VELTO_SOURCE_DIR="$root" build/release/Benchmarks/JobRunnerMeasurement || status
 # time and memory over a minute; in a keyring of its own.
 VELTO_SOURCE_DIR="$root" dbus-run-session -- bash scripts/with-keyring.sh build/release/Benchmarks/AgentMeasurement ||
     status=1
+# The menu panel over eight organizations on the software scene graph: tray click to first frame,
+# cold and warm, and memory over 200 open-close cycles.
+build/release/Benchmarks/PanelMeasurement || status=1
 exit "$status"

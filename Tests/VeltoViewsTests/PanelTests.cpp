@@ -126,6 +126,32 @@ TEST_F(PanelTest, PauseClosesTheMenuAndAsksTheModel) {
     EXPECT_TRUE(item("command-Resume Reviews"));
 }
 
+TEST_F(PanelTest, CtrlPPausesAndCloses) {
+    adopt("dev-1", "Acme");
+    makeStatusItem();
+    openPanel();
+    QTest::keyClick(panel->window(), Qt::Key_P, Qt::ControlModifier);
+    settle();
+    EXPECT_FALSE(panel->isVisible());
+    EXPECT_TRUE(model->isPaused());
+}
+
+TEST_F(PanelTest, CtrlQAndTheLoginSwitchLeaveThePanelOpen) {
+    makeStatusItem();
+    openPanel();
+    ASSERT_EQ(model->loginItemState(), LoginItemState::off);
+    click(item("command-Open at Login"));
+    EXPECT_TRUE(panel->isVisible());
+    EXPECT_EQ(model->loginItemState(), LoginItemState::on);
+    QTest::keyClick(panel->window(), Qt::Key_Q, Qt::ControlModifier);
+    settle();
+    EXPECT_EQ(quits, 1);
+    EXPECT_TRUE(panel->isVisible()) << "quitting does not close the menu first";
+    click(item("command-Open at Login"));
+    EXPECT_EQ(model->loginItemState(), LoginItemState::off);
+    EXPECT_EQ(loginSettingsShown, 0);
+}
+
 TEST_F(PanelTest, RemoveAsksFirstAndCancelKeepsTheOrganization) {
     adopt("dev-1", "Acme");
     makeStatusItem();
