@@ -40,7 +40,7 @@ constexpr double growthGoalMiB = 2;
 
 class NoPages final : public UrlOpening {
 public:
-    void open(const boost::urls::url&) override {}
+    bool open(const boost::urls::url&) override { return true; }
 };
 
 class ClickableTray final : public StatusItemHost {
