@@ -6,6 +6,7 @@
 #include <QQuickItem>
 #include <QQuickView>
 #include <QTest>
+#include <QtQuickTest/quicktest.h>
 #include <memory>
 
 #include "FakeSetupModel.hpp"
@@ -58,6 +59,10 @@ protected:
         loop.drain();
         animations.advanceBy(1500);
         loop.drain();
+        // Layouts move in the polish before a frame: a click aims at where things are drawn.
+        if (window && window->window()) {
+            EXPECT_TRUE(QQuickTest::qWaitForPolish(window->window()));
+        }
     }
     /// A real click at the item's centre, then settles.
     void click(QQuickItem* target) {

@@ -84,7 +84,7 @@ GlassSurface {
                 ]
                 Rectangle {
                     required property var modelData
-                    width: parent.width
+                    width: parent ? parent.width : 0
                     height: 28
                     radius: 12
                     color: modelData.isChecked ? Qt.rgba(theme.accent.r, theme.accent.g, theme.accent.b, 0.22)

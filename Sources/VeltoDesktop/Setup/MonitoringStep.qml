@@ -18,7 +18,7 @@ SetupStepLayout {
             model: step.flow.agentRows.length
             AgentIntegrationRow {
                 required property int index
-                width: parent.width
+                width: parent ? parent.width : 0
                 row: step.flow.agentRows[index]
                 onToggled: (isOn) => step.flow.setAgent(row.kind, isOn)
             }

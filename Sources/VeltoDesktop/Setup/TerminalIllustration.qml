@@ -32,7 +32,7 @@ Item {
             Repeater {
                 model: 3
                 Rectangle {
-                    anchors.verticalCenter: parent.verticalCenter
+                    y: 10.5
                     width: 9
                     height: 9
                     radius: 4.5
@@ -53,7 +53,7 @@ Item {
                     id: lineView
                     required property int index
                     readonly property bool isShown: index < picture.shown
-                    width: parent.width
+                    width: parent ? parent.width : 0
                     line: picture.lines[index]
                     palette: picture.palette
                     opacity: isShown ? 1 : 0
