@@ -25,6 +25,7 @@
 #include "FixedSigningKey.hpp"
 #include "FrameWatch.hpp"
 #include "Measurement.hpp"
+#include "NoPages.hpp"
 #include "ProcessStatus.hpp"
 #include "ScriptedTransport.hpp"
 #include "TestServices.hpp"
@@ -38,11 +39,6 @@ constexpr int cycles = 200;
 constexpr double warmGoalMs = 16;
 constexpr double coldGoalMs = 150;
 constexpr double growthGoalMiB = 2;
-
-class NoPages final : public UrlOpening {
-public:
-    bool open(const boost::urls::url&) override { return true; }
-};
 
 class ClickableTray final : public StatusItemHost {
 public:

@@ -27,6 +27,7 @@
 #include "FakeSetupModel.hpp"
 #include "FrameWatch.hpp"
 #include "Measurement.hpp"
+#include "NoPages.hpp"
 #include "ProcessStatus.hpp"
 #include "ScriptedTransport.hpp"
 
@@ -39,11 +40,6 @@ constexpr double renderGoalMs = 4;
 /// Two frames at 60 Hz: a gap longer than that is a visible stall.
 constexpr double gapGoalMs = 33.4;
 constexpr double memoryGoalMiB = 5;
-
-class NoPages final : public UrlOpening {
-public:
-    bool open(const boost::urls::url&) override { return true; }
-};
 
 /// Runs the event loop for `milliseconds` of real time.
 void runFor(int milliseconds) {
@@ -116,8 +112,8 @@ private:
 
 bool reportPicture(const std::string& picture, const FrameWatch::Record& record, bool moves) {
     std::cout << picture << ": " << record.work.size() << " frames in 3 s\n";
-    bool met = report(picture + ", synchronisation and rendering per frame p95", percentile(record.work, 0.95),
-                      "ms", renderGoalMs, false);
+    bool met = report(picture + ", synchronisation and rendering per frame p95",
+                      percentile(record.work, 0.95), "ms", renderGoalMs, false);
     if (moves)
         met = report(picture + ", gap between frames p95", percentile(record.gaps, 0.95), "ms", gapGoalMs,
                      false) &&
@@ -151,11 +147,14 @@ int main(int argc, char** argv) {
         bool met = true;
         std::cout << std::fixed << std::setprecision(2);
         std::cout << "setup window: " << QGuiApplication::platformName().toStdString() << " platform, "
-                  << (qEnvironmentVariableIsEmpty("QT_QUICK_BACKEND") ? "default"
-                                                                       : qgetenv("QT_QUICK_BACKEND").toStdString())
+                  << (qEnvironmentVariableIsEmpty("QT_QUICK_BACKEND")
+                          ? "default"
+                          : qgetenv("QT_QUICK_BACKEND").toStdString())
                   << " scene graph\n";
-        met = report("show() to first frame p50", percentile(shows, 0.5), "ms", firstFrameGoalMs, false) && met;
-        met = report("show() to first frame p95", percentile(shows, 0.95), "ms", firstFrameGoalMs, false) && met;
+        met =
+            report("show() to first frame p50", percentile(shows, 0.5), "ms", firstFrameGoalMs, false) && met;
+        met = report("show() to first frame p95", percentile(shows, 0.95), "ms", firstFrameGoalMs, false) &&
+              met;
 
         // The pair step's pulses while codes are spent, then each later step's picture.
         setup.model().setPrompt(

@@ -390,47 +390,33 @@ void SetupFlow::goBack() {
 }
 
 void SetupFlow::pressPrimary() {
-    if (isBusy_)
-        return;
-    switch (step_) {
-    case SetupStep::pair:
-        if (stage_.kind() == PairStage::Case::paired)
-            advance();
-        break;
-    case SetupStep::federation:
-        spawn(chooseFederation(true));
-        break;
-    case SetupStep::monitoring:
-        chooseMonitoring(true);
-        break;
-    case SetupStep::commandLineTool:
-        if (!model_.isInstallingCommandLineTool())
-            spawn(chooseCommandLineTool(true));
-        break;
-    case SetupStep::openAtLogin:
-        chooseOpenAtLogin(true);
-        break;
-    }
+    press(true);
 }
 
 void SetupFlow::pressSecondary() {
+    press(false);
+}
+
+void SetupFlow::press(bool isPrimary) {
     if (isBusy_)
         return;
     switch (step_) {
     case SetupStep::pair:
+        if (isPrimary && stage_.kind() == PairStage::Case::paired)
+            advance();
         break;
     case SetupStep::federation:
-        spawn(chooseFederation(false));
+        spawn(chooseFederation(isPrimary));
         break;
     case SetupStep::monitoring:
-        chooseMonitoring(false);
+        chooseMonitoring(isPrimary);
         break;
     case SetupStep::commandLineTool:
         if (!model_.isInstallingCommandLineTool())
-            spawn(chooseCommandLineTool(false));
+            spawn(chooseCommandLineTool(isPrimary));
         break;
     case SetupStep::openAtLogin:
-        chooseOpenAtLogin(false);
+        chooseOpenAtLogin(isPrimary);
         break;
     }
 }

@@ -208,6 +208,8 @@ private:
     void refreshStage();
     void refreshFooter();
     void harnessesDetected();
+    /// The footer's primary (the step's yes) or secondary (its no) button.
+    void press(bool isPrimary);
     /// Starts a main-thread task for a footer action; what escapes it is dropped.
     void spawn(boost::asio::awaitable<void> task);
 
