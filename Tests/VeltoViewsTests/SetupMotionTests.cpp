@@ -47,13 +47,13 @@ TEST(MotionPreferenceTest, WhatThePortalsSettingsSay) {
 
 class SetupClockTest : public SetupWindowFixture {};
 
-TEST_F(SetupClockTest, ThePicturesStopWhileTheWindowIsMinimised) {
+TEST_F(SetupClockTest, TheMinimiseBeadMinimisesAndThePicturesStopMeanwhile) {
     auto& view = shown();
     settle();
     ASSERT_TRUE(window->clock());
     EXPECT_TRUE(window->clock()->isRunning());
-    view.showMinimized();
-    settle();
+    click(item("minimizeBead"));
+    EXPECT_EQ(view.visibility(), QWindow::Minimized);
     EXPECT_FALSE(window->clock()->isRunning());
     view.showNormal();
     settle();
