@@ -2,6 +2,7 @@
 #include <QGuiApplication>
 #include <QSignalSpy>
 #include <QWindow>
+#include <filesystem>
 
 #include "Goldens.hpp"
 #include "PanelFixture.hpp"
@@ -171,6 +172,23 @@ TEST_F(PanelTest, RemoveAsksFirstAndCancelKeepsTheOrganization) {
     EXPECT_TRUE(panel->isVisible()) << "removing happens inside the panel";
 }
 
+TEST_F(PanelTest, AConfirmationGoesWithItsOrganizationOnly) {
+    adopt("dev-1", "Acme");
+    adopt("dev-2", "Zeta");
+    makeStatusItem();
+    openPanel();
+    menu->organizationList().askToRemove("dev-2");
+    loop.run(model->remove(model->organizations()[0]));
+    settle();
+    ASSERT_FALSE(menu->organizationList().confirmation().isEmpty())
+        << "another organization leaving keeps it";
+    EXPECT_TRUE(item("confirmation"));
+    loop.run(model->remove(model->organizations()[0]));
+    settle();
+    EXPECT_TRUE(menu->organizationList().confirmation().isEmpty());
+    EXPECT_FALSE(item("confirmation") && item("confirmation")->isVisible());
+}
+
 TEST_F(PanelTest, AllowSendsTheAnswerAndCancelSendsNothing) {
     services->transport->route("GET", "/api/devices/dev-1/scopes",
                                RoutedTransport::reply(200, scopesBody("dev-1", false)));
@@ -215,6 +233,50 @@ TEST_F(PanelTest, CopyVersionPutsExactlyTheCopyTextOnTheClipboard) {
     click(item("harness-codex"), Qt::RightButton);
     click(entry("copyVersion"));
     EXPECT_EQ(QGuiApplication::clipboard()->text(), "Codex codex-cli 0.46.0");
+}
+
+/// A copy whose own agent resources can be used, so installed tools offer the add-on.
+class AddOnPanelTest : public PanelFixture {
+protected:
+    void SetUp() override {
+        const auto bundle = services->folder.path() / "Velto.app";
+        std::filesystem::create_directories(bundle / "Contents" / "Resources" / "agents");
+        services->deviceEnvironment.bundle = bundle;
+        services->deviceEnvironment.agentResources = bundle / "Contents" / "Resources" / "agents";
+        PanelFixture::SetUp();
+    }
+};
+
+TEST_F(AddOnPanelTest, TheSwitchIsOfferedForInstalledToolsAndFollowsTheChoice) {
+    services->detected = {
+        HarnessStatus::installed(HarnessKind::claudeCode, "/bin/claude", "2.1.4", LoginState::signedIn),
+        HarnessStatus::notInstalled(HarnessKind::muse)};
+    loop.run(model->refreshHarnesses());
+    makeStatusItem();
+    openPanel();
+    click(item("harness-claude-code"), Qt::RightButton);
+    auto* addOn = entry("agentSwitch");
+    ASSERT_TRUE(addOn);
+    EXPECT_EQ(addOn->property("text").toString(), "Add Velto to Claude Code");
+    EXPECT_GE(addOn->width(), addOn->implicitWidth()) << "the menu is not narrowed at the window's edge";
+    click(addOn);
+    EXPECT_EQ(model->preferences().monitoredAgents().count(HarnessKind::claudeCode), 1u);
+    click(item("harness-claude-code"), Qt::RightButton);
+    EXPECT_EQ(entry("agentSwitch")->property("text").toString(), "Remove Velto from Claude Code");
+    click(entry("agentSwitch"));
+    EXPECT_EQ(model->preferences().monitoredAgents().count(HarnessKind::claudeCode), 0u);
+    click(item("harness-muse"), Qt::RightButton);
+    EXPECT_FALSE(entry("agentSwitch")->isVisible()) << "nothing to add to a tool that is not there";
+}
+
+TEST_F(PanelTest, WithoutTheCopysAgentResourcesNoToolOffersTheAddOn) {
+    services->detected = {
+        HarnessStatus::installed(HarnessKind::claudeCode, "/bin/claude", "2.1.4", LoginState::signedIn)};
+    loop.run(model->refreshHarnesses());
+    makeStatusItem();
+    openPanel();
+    click(item("harness-claude-code"), Qt::RightButton);
+    EXPECT_FALSE(entry("agentSwitch")->isVisible());
 }
 
 TEST_F(PanelTest, AScreenThatGoesClosesThePanel) {

@@ -1,9 +1,13 @@
 #include "VeltoDesktop/Views/SystemTrayDetection.hpp"
 
 #include <QDBusConnectionInterface>
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
 
 #include "ChildProcess.hpp"
 #include "PanelFixture.hpp"
+#include "StandInWatcher.hpp"
 
 namespace velto::testing {
 namespace {
@@ -20,11 +24,12 @@ protected:
         } catch (const std::exception&) {
             GTEST_SKIP() << "no dbus-daemon here";
         }
-        auto address = daemon->readLine(std::chrono::seconds(10));
-        ASSERT_TRUE(address) << "the private bus did not start";
+        auto printed = daemon->readLine(std::chrono::seconds(10));
+        ASSERT_TRUE(printed) << "the private bus did not start";
+        address = *printed;
         application =
-            QDBusConnection::connectToBus(QString::fromStdString(*address), "velto-tray-application");
-        watcher = QDBusConnection::connectToBus(QString::fromStdString(*address), "velto-tray-watcher");
+            QDBusConnection::connectToBus(QString::fromStdString(address), "velto-tray-application");
+        watcher = QDBusConnection::connectToBus(QString::fromStdString(address), "velto-tray-watcher");
         ASSERT_TRUE(application.isConnected());
         ASSERT_TRUE(watcher.isConnected());
     }
@@ -37,6 +42,7 @@ protected:
     }
 
     std::unique_ptr<ChildProcess> daemon;
+    std::string address;
     QDBusConnection application{QString()};
     QDBusConnection watcher{QString()};
 };
@@ -61,6 +67,44 @@ TEST_F(TrayHostTest, NoBusOrAnotherNameIsNoTray) {
     ASSERT_TRUE(watcher.registerService("org.example.StatusNotifierWatcher"));
     EXPECT_FALSE(SystemTrayDetection(application).hasWatcher());
     EXPECT_FALSE(SystemTrayDetection(QDBusConnection(QString())).hasWatcher());
+}
+
+bool isOnPath(const std::string& program) {
+    const char* path = std::getenv("PATH");
+    std::istringstream folders(path ? path : "");
+    std::string folder;
+    while (std::getline(folders, folder, ':')) {
+        if (!folder.empty() && std::filesystem::exists(std::filesystem::path(folder) / program))
+            return true;
+    }
+    return false;
+}
+
+// The offscreen platform has no tray: the icon is put up by a probe on an X server of its own, with
+// the stand-in watcher on the private bus.
+TEST_F(TrayHostTest, TheIconRegistersWithTheWatcherUnderXvfb) {
+    if (!isOnPath("Xvfb"))
+        GTEST_SKIP() << "no Xvfb here";
+    ChildProcess server("Xvfb", {"-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "1280x800x24"});
+    auto display = server.readLine(std::chrono::seconds(20));
+    ASSERT_TRUE(display) << "Xvfb did not start";
+
+    StandInWatcher stand;
+    ASSERT_TRUE(
+        watcher.registerObject("/StatusNotifierWatcher", &stand,
+                               QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllProperties));
+    ASSERT_TRUE(watcher.registerService(SystemTrayDetection::watcherName));
+
+    ChildProcess probe("env",
+                       {"DISPLAY=:" + *display, "DBUS_SESSION_BUS_ADDRESS=" + address, "QT_QPA_PLATFORM=xcb",
+                        "XDG_CURRENT_DESKTOP=", "ASAN_OPTIONS=detect_leaks=0", VELTO_TRAY_PROBE});
+    // The probe asks the watcher while it starts: answer it here until the item registers.
+    QTRY_VERIFY_WITH_TIMEOUT(!stand.items().isEmpty(), 20000);
+    EXPECT_EQ(probe.readLine(std::chrono::seconds(5)), "shown");
+    auto reply = watcher.interface()->isServiceRegistered(stand.items().front());
+    EXPECT_TRUE(reply.isValid() && reply.value()) << "the item is served by the probe";
+    probe.terminate();
+    watcher.unregisterObject("/StatusNotifierWatcher");
 }
 
 } // namespace

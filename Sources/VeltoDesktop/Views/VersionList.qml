@@ -49,7 +49,10 @@ GlassSurface {
                     TapHandler {
                         acceptedButtons: Qt.RightButton
                         onTapped: (point) => {
-                            contextMenu.x = point.position.x
+                            // Whole within the card: a menu pressed against the window's
+                            // edge would be narrowed and cut its titles.
+                            contextMenu.x = Math.max(0, Math.min(point.position.x,
+                                                                 versionRow.width - contextMenu.implicitWidth))
                             contextMenu.y = point.position.y
                             contextMenu.open()
                         }
@@ -64,8 +67,10 @@ GlassSurface {
                         }
                         PanelMenuItem {
                             objectName: "agentSwitch"
-                            visible: harness.modelData.switchTitle.length > 0
-                            height: visible ? implicitHeight : 0
+                            // By the title, not by `visible`: an entry is not visible while
+                            // its menu is closed, and the menu takes its height at opening.
+                            height: harness.modelData.switchTitle.length > 0 ? implicitHeight : 0
+                            visible: height > 0
                             text: harness.modelData.switchTitle
                             onTriggered: card.menu.toggleAgent(harness.index)
                         }
