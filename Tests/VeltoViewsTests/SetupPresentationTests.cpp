@@ -2,6 +2,7 @@
 // greeting name, the widening rule, the arc and its pulses, the orbiters, the login scene, the feed
 // and the terminal.
 #include "VeltoDesktop/Setup/LoginItemScene.hpp"
+#include "VeltoDesktop/Setup/Motion.hpp"
 #include "VeltoDesktop/Setup/Orbiter.hpp"
 #include "VeltoDesktop/Setup/PairStage.hpp"
 #include "VeltoDesktop/Setup/PairStepTexts.hpp"
@@ -263,6 +264,31 @@ TEST(TickScenesTest, TerminalLinesByTheTickModuloNine) {
         EXPECT_EQ(TerminalScript::linesShown(time, false), shown[beat % 9]) << beat;
         EXPECT_EQ(TerminalScript::linesShown(time, true), 5) << "reduced motion: the whole review";
     }
+}
+
+TEST(SpringTest, TheClosedFormDampedSpringOverItsDuration) {
+    // 1 − e^(−ζωt) (cos ω_d t + ζω/ω_d sin ω_d t), with ω = 2π / response and ω_d = ω √(1 − ζ²).
+    const auto expected = [](const Spring& spring, double seconds) {
+        const double omega = 2 * pi / spring.response;
+        const double zeta = spring.damping;
+        const double damped = omega * std::sqrt(1 - zeta * zeta);
+        return 1 - std::exp(-zeta * omega * seconds) *
+                       (std::cos(damped * seconds) + zeta * omega / damped * std::sin(damped * seconds));
+    };
+    for (const auto& spring : {Motion::step, Motion::tile, Motion::feed, Motion::login}) {
+        EXPECT_EQ(spring.value(0), 0);
+        EXPECT_EQ(spring.value(1), 1) << "settled at the end";
+        for (const double progress : {0.1, 0.25, 0.5, 0.75})
+            EXPECT_NEAR(spring.value(progress), expected(spring, progress * spring.duration), 1e-9)
+                << progress;
+    }
+    const auto curve = Motion::stepSpring();
+    EXPECT_NEAR(curve.valueForProgress(0.25), Motion::step.value(0.25), 1e-9);
+    EXPECT_EQ(Motion::stepDuration(), 1000);
+    double highest = 0;
+    for (int index = 0; index <= 100; ++index)
+        highest = std::max(highest, Motion::tile.value(index / 100.0));
+    EXPECT_GT(highest, 1.0) << "the tiles' spring overshoots";
 }
 
 } // namespace
