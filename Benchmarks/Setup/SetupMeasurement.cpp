@@ -4,8 +4,8 @@
 //   - per picture, 3 s of drawing: the gaps between frames of the moving ones, and each frame's
 //     synchronisation and rendering time (goal p95: under 4 ms);
 //   - frames drawn in 2 s while minimised (goal: none);
-//   - resident memory with the window open, and after it closed against before it opened (goal:
-//     back within 5 MiB).
+//   - resident memory with the window open, and after it closed against before the first window
+//     opened and against after the first one closed (goal: back within 5 MiB).
 // Prints one line per figure with its goal and exits with 1 when one is missed.
 #include "VeltoDesktop/Setup/IllustrationClock.hpp"
 #include "VeltoDesktop/Setup/SetupFlow.hpp"
@@ -137,9 +137,14 @@ int main(int argc, char** argv) {
         Setup setup;
         const double before = statusMiB("VmRSS");
         std::vector<double> shows;
+        double afterFirst = 0;
         for (int sample = 0; sample < samples; ++sample) {
             shows.push_back(setup.showMs());
             setup.close();
+            if (sample == 0) {
+                setup.settle(500);
+                afterFirst = statusMiB("VmRSS");
+            }
         }
 
         setup.showMs();
@@ -172,10 +177,10 @@ int main(int argc, char** argv) {
         }
 
         // Back to the globe, which moves on every frame, then minimised.
-        setup.flow().goBack();
-        setup.flow().goBack();
-        setup.flow().goBack();
-        setup.settle(1000);
+        for (int step = 0; step < 3; ++step) {
+            setup.flow().goBack();
+            setup.settle(1000);
+        }
         setup.view().showMinimized();
         setup.settle(200);
         met = report("frames in 2 s while minimised", setup.framesIn(2000), "frames", 1, false) && met;
@@ -185,8 +190,15 @@ int main(int argc, char** argv) {
         std::cout << "resident memory with the window open: " << statusMiB("VmRSS") << " MiB\n";
         setup.close();
         setup.settle(500);
-        met = report("resident memory after closing, over before opening", statusMiB("VmRSS") - before, "MiB",
+        const double after = statusMiB("VmRSS");
+        // The first window loads the module's types and the scene graph's caches, which the engine
+        // keeps for the process's life; what a window leaves behind shows over the later cycles.
+        met = report("resident memory after closing, over before the first opening", after - before, "MiB",
                      memoryGoalMiB, false) &&
+              met;
+        met = report("resident memory after closing, over after the first closing (" +
+                         std::to_string(samples) + " windows later)",
+                     after - afterFirst, "MiB", memoryGoalMiB, false) &&
               met;
         return met ? 0 : 1;
     } catch (const std::exception& error) {
