@@ -14,7 +14,6 @@
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QQuickWindow>
-#include <QScreen>
 #include <QSet>
 #include <QTimer>
 #include <csignal>
@@ -86,13 +85,7 @@ public:
         MenuPanel::Environment environment;
         environment.isCompositing = [] { return false; };
         environment.placesWindows = true;
-        environment.screens = [] {
-            std::vector<PanelPlacement::Screen> screens;
-            for (const auto* screen : QGuiApplication::screens())
-                screens.push_back({screen->geometry(), screen->availableGeometry(),
-                                   screen == QGuiApplication::primaryScreen()});
-            return screens;
-        };
+        environment.screens = &MenuPanel::systemScreens;
         panel_ = std::make_unique<MenuPanel>(*views_, *menu_, environment);
         StatusItemController::Dependencies dependencies;
         dependencies.detection = std::make_shared<AlwaysTray>();

@@ -58,13 +58,7 @@ protected:
         MenuPanel::Environment environment;
         environment.isCompositing = [this] { return compositing; };
         environment.placesWindows = true;
-        environment.screens = [] {
-            std::vector<PanelPlacement::Screen> screens;
-            for (const auto* screen : QGuiApplication::screens())
-                screens.push_back({screen->geometry(), screen->availableGeometry(),
-                                   screen == QGuiApplication::primaryScreen()});
-            return screens;
-        };
+        environment.screens = &MenuPanel::systemScreens;
         panel = std::make_unique<MenuPanel>(*views, *menu, environment);
     }
 
@@ -116,6 +110,15 @@ protected:
         ASSERT_TRUE(panel->isVisible());
     }
 
+    /// Positioners lay out at the window's next polish, whose time the render timer decides: a grab
+    /// polishes now, and the panel then follows the card's new height.
+    void layOut(QQuickWindow* window) {
+        if (!window)
+            return;
+        window->grabWindow();
+        settle();
+    }
+
     void settle() {
         loop.drain();
         animations.advanceBy(500);
@@ -144,6 +147,7 @@ protected:
         ASSERT_TRUE(target);
         ASSERT_TRUE(target->isVisible());
         auto* window = target->window();
+        layOut(window);
         const auto centre = target->mapToScene(QPointF(target->width() / 2, target->height() / 2)).toPoint();
         QTest::mouseClick(window, button, {}, centre);
         settle();

@@ -127,6 +127,46 @@ TEST_F(PanelTest, PauseClosesTheMenuAndAsksTheModel) {
     EXPECT_TRUE(item("command-Resume Reviews"));
 }
 
+TEST_F(PanelTest, AnOrganizationAddedWhileOpenGrowsThePanelUnderTheSameAnchor) {
+    adopt("dev-1", "Acme");
+    makeStatusItem();
+    openPanel();
+    const auto before = panel->placement()->frame;
+    adopt("dev-2", "Zeta");
+    settle();
+    const auto after = panel->placement()->frame;
+    EXPECT_GT(after.height(), before.height());
+    EXPECT_EQ(after.top(), before.top());
+    EXPECT_EQ(after.left(), before.left());
+    EXPECT_EQ(panel->window()->height(), after.height());
+}
+
+TEST_F(PanelTest, EightOrganizationsScrollAndRemovingShrinksTheList) {
+    for (int index = 0; index < 8; ++index)
+        adopt("dev-" + std::to_string(index), "Organization " + std::to_string(index));
+    makeStatusItem();
+    openPanel();
+    EXPECT_EQ(item("organizationRows")->height(), OrganizationListController::maximumRowsHeight);
+    for (int left = 8; left > 2; --left)
+        loop.run(model->remove(model->organizations().back()));
+    settle();
+    const auto two = item("organizationRows")->height();
+    EXPECT_GT(two, 0);
+    EXPECT_LT(two, OrganizationListController::maximumRowsHeight);
+}
+
+TEST_F(PanelTest, TheHarnessCardSaysWhetherALookIsUnderWay) {
+    makeStatusItem();
+    openPanel();
+    EXPECT_EQ(menu->harnessPlaceholder(), "Harnesses not checked yet");
+    model->spawn(model->refreshHarnesses());
+    // The main thread's half only: the detection waits on the device side.
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(menu->harnessPlaceholder(), "Looking for harnesses\u2026");
+    settle();
+    EXPECT_EQ(menu->harnessPlaceholder(), "Harnesses not checked yet") << "nothing was found";
+}
+
 TEST_F(PanelTest, CtrlPPausesAndCloses) {
     adopt("dev-1", "Acme");
     makeStatusItem();

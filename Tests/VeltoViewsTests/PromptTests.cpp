@@ -28,9 +28,7 @@ protected:
     void clickPrompt(const QString& name) {
         auto* target = promptItem(name);
         ASSERT_TRUE(target) << name.toStdString();
-        const auto centre = target->mapToScene(QPointF(target->width() / 2, target->height() / 2)).toPoint();
-        QTest::mouseClick(window->window(), Qt::LeftButton, {}, centre);
-        settle();
+        click(target);
     }
 
     /// Confirms without letting the device side run: the codes stay being spent.

@@ -45,6 +45,7 @@ protected:
 
     QImage grabPanel() {
         settle();
+        layOut(panel->window());
         return panel->window()->grabWindow();
     }
 
@@ -111,6 +112,7 @@ protected:
     }
     QImage grab() {
         settle();
+        layOut(window->window());
         return window->window()->grabWindow();
     }
     std::unique_ptr<EnrollmentWindow> window;

@@ -19,14 +19,16 @@ MenuPanel::Environment MenuPanel::systemEnvironment() {
     const bool isWayland = platform.startsWith(QLatin1String("wayland"));
     environment.isCompositing = [isWayland] { return isWayland || X11Selections::hasCompositor(); };
     environment.placesWindows = !isWayland;
-    environment.screens = [] {
-        std::vector<PanelPlacement::Screen> screens;
-        const auto* primary = QGuiApplication::primaryScreen();
-        for (const auto* screen : QGuiApplication::screens())
-            screens.push_back({screen->geometry(), screen->availableGeometry(), screen == primary});
-        return screens;
-    };
+    environment.screens = &MenuPanel::systemScreens;
     return environment;
+}
+
+std::vector<PanelPlacement::Screen> MenuPanel::systemScreens() {
+    std::vector<PanelPlacement::Screen> screens;
+    const auto* primary = QGuiApplication::primaryScreen();
+    for (const auto* screen : QGuiApplication::screens())
+        screens.push_back({screen->geometry(), screen->availableGeometry(), screen == primary});
+    return screens;
 }
 
 MenuPanel::MenuPanel(ViewEngine& views, StatusMenuController& menu, Environment environment, QObject* parent)
@@ -46,6 +48,10 @@ void MenuPanel::make() {
         // Queued: placing sets the cap, which the content's height binding reads.
         connect(content_, &QQuickItem::implicitHeightChanged, this, &MenuPanel::fit, Qt::QueuedConnection);
         connect(content_, &QQuickItem::implicitWidthChanged, this, &MenuPanel::fit, Qt::QueuedConnection);
+        // The content's height is capped at the last placement's: a card that grows past it is
+        // heard from the card itself.
+        if (auto* card = content_->findChild<QQuickItem*>(QStringLiteral("statusMenu")))
+            connect(card, &QQuickItem::implicitHeightChanged, this, &MenuPanel::fit, Qt::QueuedConnection);
     }
 }
 

@@ -52,6 +52,8 @@ public:
     Q_INVOKABLE void escape() { Q_EMIT escapePressed(); }
 
     static Environment systemEnvironment();
+    /// The application's screens, as Qt has them.
+    static std::vector<PanelPlacement::Screen> systemScreens();
 
 Q_SIGNALS:
     void escapePressed();
