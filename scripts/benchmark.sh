@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds the optimised benchmark program and the measurements (idle connections, update throughput,
-# processes, agent passes, the job runner, the menu panel) and runs them; each prints its figures
-# against their goals, and the script exits with 1 when one is missed. Extra arguments go to the
-# benchmark program (e.g. --benchmark_filter=DPoP).
+# processes, agent passes, the job runner, the menu panel, the setup window) and runs them; each
+# prints its figures against their goals, and the script exits with 1 when one is missed. Extra
+# arguments go to the benchmark program (e.g. --benchmark_filter=DPoP).
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -10,7 +10,8 @@ cd "$root"
 
 cmake --preset release >/dev/null
 cmake --build --preset release --target VeltoBenchmarks IdleConnectionsMeasurement UpdateThroughputMeasurement \
-    ProcessMeasurement AgentPassMeasurement JobRunnerMeasurement AgentMeasurement PanelMeasurement
+    ProcessMeasurement AgentPassMeasurement JobRunnerMeasurement AgentMeasurement PanelMeasurement \
+    SetupMeasurement
 status=0
 build/release/Benchmarks/VeltoBenchmarks --benchmark_repetitions=5 --benchmark_report_aggregates_only=true "$@" ||
     status=1
@@ -32,4 +33,9 @@ VELTO_SOURCE_DIR="$root" dbus-run-session -- bash scripts/with-keyring.sh build/
 # The menu panel over eight organizations on the software scene graph: tray click to first frame,
 # cold and warm, and memory over 200 open-close cycles.
 build/release/Benchmarks/PanelMeasurement || status=1
+# The setup window: show to first frame, each picture's frames and render time, frames while
+# minimised, memory after closing; on the software scene graph offscreen, then on OpenGL under Xvfb.
+QT_QUICK_BACKEND=software build/release/Benchmarks/SetupMeasurement || status=1
+xvfb-run -a -s "-screen 0 1920x1080x24" env QT_QPA_PLATFORM=xcb build/release/Benchmarks/SetupMeasurement ||
+    status=1
 exit "$status"

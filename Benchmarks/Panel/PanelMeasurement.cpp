@@ -22,7 +22,9 @@
 
 #include "DesktopTestLoop.hpp"
 #include "FixedSigningKey.hpp"
+#include "FrameWatch.hpp"
 #include "Measurement.hpp"
+#include "NoPages.hpp"
 #include "ProcessStatus.hpp"
 #include "ScriptedTransport.hpp"
 #include "TestServices.hpp"
@@ -37,11 +39,6 @@ constexpr double warmGoalMs = 16;
 constexpr double coldGoalMs = 150;
 constexpr double growthGoalMiB = 2;
 
-class NoPages final : public UrlOpening {
-public:
-    void open(const boost::urls::url&) override {}
-};
-
 class ClickableTray final : public StatusItemHost {
 public:
     void show(const QIcon&, const QString&) override {}
@@ -52,61 +49,6 @@ public:
 class AlwaysTray final : public StatusItemHostDetecting {
 public:
     bool hasHost() override { return true; }
-};
-
-/// Counts the frames every Quick window swaps, hooked before the window's first one (the window of a
-/// cold open is made and drawn within the click). The render thread's signal reaches the main thread
-/// through this object's context.
-class FrameWatch final : public QObject {
-public:
-    FrameWatch() { QCoreApplication::instance()->installEventFilter(this); }
-    ~FrameWatch() override { QCoreApplication::instance()->removeEventFilter(this); }
-
-    /// Times the frames from `clock`'s start.
-    void startedAt(const QElapsedTimer& clock) {
-        started_ = &clock;
-        firstSwapNs_ = -1;
-    }
-    int frames() const { return frames_; }
-
-    /// The milliseconds from the clock's start to the first frame after `frames` of them.
-    double firstFrameAfter(int frames) {
-        QEventLoop waiting;
-        waiting_ = &waiting;
-        bool done = frames_ > frames;
-        if (!done) {
-            QTimer::singleShot(5000, &waiting, [&waiting] { waiting.exit(1); });
-            done = waiting.exec() == 0;
-        }
-        waiting_ = nullptr;
-        if (!done)
-            throw std::runtime_error("the panel drew no frame within 5 s");
-        started_ = nullptr;
-        return static_cast<double>(firstSwapNs_) / 1e6;
-    }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (auto* window = qobject_cast<QQuickWindow*>(watched); window && !hooked_.contains(window)) {
-            hooked_.insert(window);
-            connect(window, &QObject::destroyed, this, [this, window] { hooked_.remove(window); });
-            connect(window, &QQuickWindow::frameSwapped, this, [this] {
-                ++frames_;
-                if (started_ && firstSwapNs_ < 0)
-                    firstSwapNs_ = started_->nsecsElapsed();
-                if (waiting_)
-                    waiting_->quit();
-            });
-        }
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    QSet<QObject*> hooked_;
-    int frames_ = 0;
-    const QElapsedTimer* started_ = nullptr;
-    qint64 firstSwapNs_ = -1;
-    QEventLoop* waiting_ = nullptr;
 };
 
 /// The model, the menu and the engine of the application, with panels made on demand.

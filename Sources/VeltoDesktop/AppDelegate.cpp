@@ -62,14 +62,15 @@ boost::asio::awaitable<void> AppDelegate::prepare() {
             else
                 appLog().info(
                     "the enrollment prompt would open in the enrollment window: it waits for confirmation");
-        } else {
-            // The setup window is still to come: its hook only logs.
-            appLog().info("the enrollment prompt would open in the setup window: it waits for confirmation");
+            return;
         }
+        // A first enrollment is confirmed inside the setup flow.
+        appLog().info("the enrollment prompt opens in the setup window");
+        self->showSetup();
     });
     model_->setPresentSetup([self] {
         if (self)
-            appLog().info("the setup window would open");
+            self->showSetup();
     });
     isReady_ = true;
     Q_EMIT ready();
@@ -80,6 +81,13 @@ boost::asio::awaitable<void> AppDelegate::prepare() {
     }
     if (wantsFinishLaunching_)
         finishLaunching();
+}
+
+void AppDelegate::showSetup() {
+    if (showSetup_)
+        showSetup_();
+    else
+        appLog().info("the setup window would open");
 }
 
 void AppDelegate::didFinishLaunching() {

@@ -17,8 +17,8 @@
 namespace velto {
 
 /// Owns the application model and runs the launch sequence; routes enrollment links to the model.
-/// The windows come from the surfaces given; without them the hooks that would show them write a log
-/// line. Main thread only.
+/// The windows come from the surfaces given and the setup window from `setShowSetup`; without them
+/// the hooks that would show them write a log line. Main thread only.
 class AppDelegate final : public QObject {
     Q_OBJECT
 
@@ -52,6 +52,9 @@ public:
     void open(const std::vector<std::string>& arguments);
     /// When the application is about to quit: ends the sleep and wake observation.
     void willTerminate();
+    /// What shows the setup window (launch while setup is unfinished, the menu's setup, a first
+    /// enrollment link); until it is set, a log line says the window would open.
+    void setShowSetup(std::function<void()> show) { showSetup_ = std::move(show); }
 
     /// Whether the text is a link to hand to the model: an absolute URL of the "velto" scheme.
     static bool isLink(std::string_view argument);
@@ -65,10 +68,12 @@ Q_SIGNALS:
 private:
     boost::asio::awaitable<void> prepare();
     void finishLaunching();
+    void showSetup();
 
     boost::asio::any_io_executor main_;
     std::shared_ptr<AppServiceFactory> services_;
     std::function<void()> terminate_;
+    std::function<void()> showSetup_;
     std::unique_ptr<AppModel> model_;
     std::unique_ptr<PowerEvents> powerEvents_;
     std::shared_ptr<AppSurfaces> surfaces_;

@@ -4,16 +4,21 @@
 #include "VeltoDesktop/AppLog.hpp"
 #include "VeltoDesktop/MainThreadContext.hpp"
 #include "VeltoDesktop/ProcessEnvironment.hpp"
+#include "VeltoDesktop/Setup/AppSetupModel.hpp"
+#include "VeltoDesktop/Setup/MotionPreference.hpp"
+#include "VeltoDesktop/Setup/SetupWindow.hpp"
 #include "VeltoDesktop/ShutdownWatchdog.hpp"
 #include "VeltoDesktop/SingleInstance.hpp"
 #include "VeltoDesktop/StandardErrorLogSink.hpp"
 #include "VeltoDesktop/SystemServices.hpp"
 #include "VeltoDesktop/TerminationSignals.hpp"
 #include "VeltoDesktop/Views/DesktopSurfaces.hpp"
+#include "VeltoDevice/LoginItem/SystemLoginItemService.hpp"
 #include "VeltoDevice/Support/DeviceThread.hpp"
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDBusConnection>
 #include <QPointer>
 #include <QTimer>
 #include <memory>
@@ -77,8 +82,19 @@ int main(int argc, char** argv) {
     };
     AppDelegate delegate(context.executor(), services, terminate);
     delegatePointer = &delegate;
-    delegate.setSurfaces(std::make_shared<DesktopSurfaces>(
-        DesktopSurfaces::systemOptions(context.executor(), services, [&terminate] { terminate(); })));
+    auto surfaces = std::make_shared<DesktopSurfaces>(
+        DesktopSurfaces::systemOptions(context.executor(), services, [&terminate] { terminate(); }));
+    delegate.setSurfaces(surfaces);
+
+    // The setup window, in the other windows' engine and picture cache.
+    const auto environment = ProcessEnvironment::current();
+    MotionPreference motion(environment, QDBusConnection::sessionBus());
+    AppSetupModel setupModel(delegate.model(), [services, environment] {
+        SystemLoginItemService::openSystemSettings(services->deviceExecutor(), environment);
+    });
+    SetupWindow setupWindow(setupModel, {&surfaces->views()->engine(), surfaces->remote(), surfaces->urls(),
+                                         &motion, &IllustrationClock::systemNow, context.executor()});
+    delegate.setShowSetup([&setupWindow] { setupWindow.show(); });
 
     QObject::connect(&instance, &SingleInstance::linksReceived, &delegate,
                      [&delegate](std::vector<std::string> links) { delegate.forwarded(links); });

@@ -25,19 +25,21 @@ protected:
     }
 };
 
-TEST_F(AgentProcessTest, StartsWithoutWindowsForwardsLinksAndQuitsOnSigterm) {
+TEST_F(AgentProcessTest, StartsWithTheSetupWindowForwardsLinksAndQuitsOnSigterm) {
     AgentProcess agent;
     auto first = agent.start({"--", "not a link"});
     ASSERT_TRUE(AgentProcess::waitForLine(*first, "app info: ignored an argument that is not a link"));
     ASSERT_TRUE(AgentProcess::waitForLine(*first, "app info: not enrolled"));
     // The tests' offscreen platform has no tray: the menu opens as a window.
     ASSERT_TRUE(AgentProcess::waitForLine(*first, "app info: no tray: the menu opens as a window"));
+    ASSERT_TRUE(AgentProcess::waitForLine(*first, "app info: the setup window opens"))
+        << "setup is not finished: its window opens at launch";
     ASSERT_TRUE(agent.waitForSystemLine("inhibited")) << "a sleep delay is taken at start";
 
     auto second = agent.start({"--", "velto://enroll?server=https://velto.example&code=AAAA-1111"});
     EXPECT_EQ(second->wait(), 0) << "a later start hands its link over and exits";
-    EXPECT_TRUE(AgentProcess::waitForLine(
-        *first, "app info: the enrollment prompt would open in the setup window: it waits for confirmation"));
+    EXPECT_TRUE(
+        AgentProcess::waitForLine(*first, "app info: the enrollment prompt opens in the setup window"));
 
     agent.sendSystem("sleep");
     EXPECT_TRUE(agent.waitForSystemLine("released")) << "the sleep steps end and let the machine sleep";

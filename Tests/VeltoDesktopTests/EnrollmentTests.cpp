@@ -217,14 +217,21 @@ TEST_F(LaunchLinksTest, LinksBeforeReadyLeaveTheLastOneProposedOnceAfterRestore)
 }
 
 TEST_F(LaunchLinksTest, WithoutOrganizationsThePromptOpensInTheSetupWindow) {
+    int shows = 0;
+    delegate->setShowSetup([&shows] { ++shows; });
     delegate->willFinishLaunching();
     delegate->didFinishLaunching();
     loop.drain();
+    EXPECT_EQ(shows, 1) << "setup is not finished: the window opens at launch";
     delegate->open({"velto://enroll?server=https://velto.example&code=AAAA-1111"});
+    EXPECT_EQ(shows, 2) << "the link is confirmed in the setup window";
     auto lines = log->messages("app");
-    EXPECT_EQ(lines.back(),
-              "the enrollment prompt would open in the setup window: it waits for confirmation");
-    EXPECT_NE(std::find(lines.begin(), lines.end(), "the setup window would open"), lines.end());
+    EXPECT_EQ(lines.back(), "the enrollment prompt opens in the setup window");
+
+    // Without a window to show, the hook says so.
+    delegate->setShowSetup(nullptr);
+    delegate->model().presentSetup();
+    EXPECT_EQ(log->messages("app").back(), "the setup window would open");
 }
 
 TEST_F(LaunchLinksTest, WithSetupFinishedLaunchingOpensNoWindowAndTerminatingEndsTheSleepObservation) {

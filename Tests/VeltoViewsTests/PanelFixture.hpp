@@ -16,16 +16,11 @@
 
 #include "FixedSigningKey.hpp"
 #include "ManualAnimationDriver.hpp"
+#include "RecordingUrlOpening.hpp"
 #include "TestServices.hpp"
 #include "ViewFixture.hpp"
 
 namespace velto::testing {
-
-class RecordingUrlOpening final : public UrlOpening {
-public:
-    void open(const boost::urls::url& url) override { opened.emplace_back(url.buffer()); }
-    std::vector<std::string> opened;
-};
 
 class FakeTrayDetection final : public StatusItemHostDetecting {
 public:

@@ -23,7 +23,8 @@ bool isArtworkName(std::string_view name) {
 } // namespace
 
 std::vector<QString> BrandArtwork::standardFolders() {
-    return {QStringLiteral(":/Velto/Views/Artwork"), QStringLiteral(":/Velto/Views/Symbols")};
+    return {QStringLiteral(":/Velto/Views/Artwork"), QStringLiteral(":/Velto/Views/Symbols"),
+            QStringLiteral(":/Velto/Setup/Symbols")};
 }
 
 BrandArtwork::BrandArtwork(std::vector<QString> folders) : folders_(std::move(folders)) {}

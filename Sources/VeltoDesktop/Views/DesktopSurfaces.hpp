@@ -51,6 +51,8 @@ public:
     void bringForward() override;
 
     ViewEngine* views() const { return views_.get(); }
+    RemoteImageCache* remote() const { return remote_.get(); }
+    UrlOpening* urls() const { return options_.urls.get(); }
     StatusMenuController* menu() const { return menu_.get(); }
     MenuPanel* panel() const { return panel_.get(); }
     StatusItemController* statusItem() const { return statusItem_.get(); }

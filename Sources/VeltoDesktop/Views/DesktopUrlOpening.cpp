@@ -7,14 +7,17 @@
 
 namespace velto {
 
-void DesktopUrlOpening::open(const boost::urls::url& url) {
+bool DesktopUrlOpening::open(const boost::urls::url& url) {
     const auto scheme = url.scheme_id();
     if (scheme != boost::urls::scheme::https && scheme != boost::urls::scheme::http)
-        return;
+        return false;
     const auto& text = url.buffer();
     if (!QDesktopServices::openUrl(
-            QUrl(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())), QUrl::StrictMode)))
+            QUrl(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())), QUrl::StrictMode))) {
         appLog().error("could not open a page in the browser");
+        return false;
+    }
+    return true;
 }
 
 } // namespace velto

@@ -7,7 +7,7 @@ namespace velto {
 /// Opens pages through the desktop's URL handler (`QDesktopServices::openUrl`); http and https only.
 class DesktopUrlOpening final : public UrlOpening {
 public:
-    void open(const boost::urls::url& url) override;
+    bool open(const boost::urls::url& url) override;
 };
 
 } // namespace velto

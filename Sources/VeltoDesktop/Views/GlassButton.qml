@@ -2,27 +2,59 @@ import QtQuick
 import QtQuick.Templates as T
 
 // The application's buttons: plain on the glass surface, prominent in the accent colour, destructive
-// in red (which wins over prominent).
+// in red (which wins over prominent); with `symbol`, one of our drawings before the title.
 T.Button {
     id: button
     property bool isProminent: false
     property bool isDestructive: false
+    property string symbol
     readonly property color fill: isDestructive ? theme.red : (isProminent ? theme.accent : "transparent")
+    readonly property color ink: (isProminent || isDestructive) ? "white" : theme.ink
 
-    implicitWidth: Math.max(64, label.implicitWidth + 28)
+    implicitWidth: Math.max(64, content.implicitWidth + 28)
     implicitHeight: 26
     focusPolicy: Qt.NoFocus
     opacity: enabled ? 1 : 0.45
 
-    contentItem: PlainText {
-        id: label
-        text: button.text
-        font.pixelSize: 13
-        font.weight: (button.isProminent || button.isDestructive) ? Font.DemiBold : Font.Normal
-        color: (button.isProminent || button.isDestructive) ? "white" : theme.ink
-        horizontalAlignment: Text.AlignHCenter
-        verticalAlignment: Text.AlignVCenter
-        elide: Text.ElideRight
+    contentItem: Item {
+        id: content
+        readonly property bool hasSymbol: button.symbol.length > 0
+        implicitWidth: hasSymbol ? withSymbol.implicitWidth : label.implicitWidth
+        implicitHeight: label.implicitHeight
+
+        PlainText {
+            id: label
+            anchors.fill: parent
+            visible: !content.hasSymbol
+            text: button.text
+            font.pixelSize: 13
+            font.weight: (button.isProminent || button.isDestructive) ? Font.DemiBold : Font.Normal
+            color: button.ink
+            horizontalAlignment: Text.AlignHCenter
+            verticalAlignment: Text.AlignVCenter
+            elide: Text.ElideRight
+        }
+        Row {
+            id: withSymbol
+            anchors.centerIn: parent
+            visible: content.hasSymbol
+            spacing: 6
+            SymbolImage {
+                anchors.verticalCenter: parent.verticalCenter
+                width: 13
+                height: 13
+                name: content.hasSymbol ? button.symbol : ""
+                color: button.ink
+            }
+            PlainText {
+                anchors.verticalCenter: parent.verticalCenter
+                width: Math.min(implicitWidth, Math.max(0, content.width - 19))
+                text: button.text
+                font: label.font
+                color: button.ink
+                elide: Text.ElideRight
+            }
+        }
     }
 
     background: Rectangle {

@@ -8,7 +8,8 @@ namespace velto {
 class UrlOpening {
 public:
     virtual ~UrlOpening() = default;
-    virtual void open(const boost::urls::url& url) = 0;
+    /// Whether the page was handed to the browser.
+    virtual bool open(const boost::urls::url& url) = 0;
 };
 
 } // namespace velto

@@ -1,0 +1,87 @@
+import QtQuick
+import Velto.Views
+
+// The server's address and "Sign In and Pair"; the address's error under the field; the pairing
+// page's address when no browser took it; then the code entry.
+Column {
+    id: entry
+    required property var flow
+
+    spacing: 12
+
+    GlassSurface {
+        width: parent.width
+        height: 46
+        cornerRadius: 16
+
+        Row {
+            anchors.fill: parent
+            anchors.leftMargin: 14
+            anchors.rightMargin: 14
+            spacing: 8
+            SymbolImage {
+                anchors.verticalCenter: parent.verticalCenter
+                width: 16
+                height: 16
+                name: "globe"
+                color: theme.secondary
+            }
+            SetupTextField {
+                objectName: "addressField"
+                width: parent.width - 24
+                height: parent.height
+                font.pixelSize: 15
+                placeholderText: "velto.example.com"
+                text: entry.flow.address
+                onTextEdited: entry.flow.address = text
+                Keys.onReturnPressed: (event) => { entry.flow.openPairingPage(); event.accepted = true }
+                Keys.onEnterPressed: (event) => { entry.flow.openPairingPage(); event.accepted = true }
+            }
+        }
+    }
+
+    PlainText {
+        width: parent.width
+        visible: entry.flow.addressError.length > 0
+        text: entry.flow.addressError
+        font.pixelSize: 10
+        color: theme.red
+        wrapMode: Text.Wrap
+    }
+
+    Column {
+        width: parent.width
+        spacing: 4
+        visible: entry.flow.unopenedPage.length > 0
+        PlainText {
+            width: parent.width
+            text: "No browser opened the pairing page. Open this address in yours:"
+            font.pixelSize: 10
+            color: theme.secondary
+            wrapMode: Text.Wrap
+        }
+        SelectableText {
+            objectName: "unopenedPage"
+            width: parent.width
+            text: entry.flow.unopenedPage
+            font.family: "monospace"
+            font.pixelSize: 10
+            wrapMode: TextEdit.WrapAnywhere
+        }
+    }
+
+    GlassButton {
+        objectName: "signInAndPair"
+        implicitHeight: 32
+        text: "Sign In and Pair"
+        symbol: "arrow-up-forward-app"
+        isProminent: true
+        enabled: entry.flow.address.length > 0
+        onClicked: entry.flow.openPairingPage()
+    }
+
+    CodeEntry {
+        width: parent.width
+        flow: entry.flow
+    }
+}

@@ -1,0 +1,82 @@
+import QtQuick
+import QtQuick.Shapes
+import Velto.Views
+
+// A turning wire globe with the organization's picture at its centre and eight harness chips on
+// three tilted orbits; chips in front are larger, brighter and over the globe. Drawing only.
+Item {
+    id: picture
+    required property var clock
+    /// The first enrollment as the flow gives it (organizationName, monogram, deviceId, …).
+    property var organization: ({})
+    readonly property real side: Math.min(width, height)
+    readonly property real time: timeline.time
+    readonly property var placements: setupScenes.orbiters(side, time)
+
+    Accessible.ignored: true
+
+    FrameTimeline {
+        id: timeline
+        clock: picture.clock
+    }
+
+    Repeater {
+        model: setupScenes.orbits()
+        Shape {
+            required property var modelData
+            readonly property real ringWidth: 2 * modelData.radius * picture.side
+            anchors.centerIn: parent
+            width: ringWidth
+            height: ringWidth * modelData.flatness
+            rotation: modelData.tilt
+            ShapePath {
+                strokeWidth: 1
+                strokeColor: Qt.rgba(theme.ink.r, theme.ink.g, theme.ink.b, 0.12)
+                fillColor: "transparent"
+                PathAngleArc {
+                    centerX: ringWidth / 2
+                    centerY: ringWidth * modelData.flatness / 2
+                    radiusX: ringWidth / 2
+                    radiusY: ringWidth * modelData.flatness / 2
+                    startAngle: 0
+                    sweepAngle: 360
+                }
+            }
+        }
+    }
+
+    GlobeSphere {
+        anchors.centerIn: parent
+        width: 0.48 * picture.side
+        height: width
+        time: picture.time
+        z: 1
+    }
+
+    OrganizationMark {
+        anchors.centerIn: parent
+        side: 0.2 * picture.side
+        organization: picture.organization
+        z: 1
+    }
+
+    Repeater {
+        model: 8
+        GlassSurface {
+            required property int index
+            readonly property var modelData: picture.placements[index]
+            x: modelData.x - 18
+            y: modelData.y - 18
+            width: 36
+            height: 36
+            cornerRadius: 18
+            scale: modelData.scale
+            opacity: modelData.opacity
+            z: modelData.z
+            HarnessLogo {
+                anchors.centerIn: parent
+                kind: modelData.kind
+            }
+        }
+    }
+}

@@ -1,0 +1,73 @@
+import QtQuick
+import Velto.Views
+
+// The link's server and codes, "Cancel" (Escape) and "Pair This Mac".
+Column {
+    id: confirmation
+    required property var flow
+    readonly property var proposal: flow.confirmation
+
+    spacing: 14
+
+    Column {
+        width: parent.width
+        spacing: 2
+        SelectableText {
+            width: parent.width
+            text: confirmation.proposal.authority || ""
+            font.family: "monospace"
+            font.weight: Font.DemiBold
+            wrapMode: TextEdit.WrapAnywhere
+        }
+        SelectableText {
+            width: parent.width
+            text: confirmation.proposal.address || ""
+            font.family: "monospace"
+            font.pixelSize: 10
+            color: theme.secondary
+            wrapMode: TextEdit.WrapAnywhere
+        }
+        PlainText {
+            width: parent.width
+            visible: (confirmation.proposal.cleartextNote || "").length > 0
+            text: confirmation.proposal.cleartextNote || ""
+            font.pixelSize: 10
+            color: theme.orange
+            wrapMode: Text.Wrap
+        }
+    }
+
+    Loader {
+        width: parent.width
+        sourceComponent: confirmation.proposal.showsTiles ? tiles : list
+    }
+    Component {
+        id: tiles
+        CodeTiles { code: confirmation.proposal.tileCode || "" }
+    }
+    Component {
+        id: list
+        CodeList {
+            countLine: confirmation.proposal.countLine || ""
+            codes: confirmation.proposal.codes || []
+        }
+    }
+
+    Row {
+        spacing: 8
+        GlassButton {
+            objectName: "cancelPairing"
+            implicitHeight: 32
+            text: "Cancel"
+            onClicked: confirmation.flow.cancelPairing()
+        }
+        GlassButton {
+            objectName: "pairThisMac"
+            implicitHeight: 32
+            text: "Pair This Mac"
+            symbol: "lock-shield"
+            isProminent: true
+            onClicked: confirmation.flow.confirmPairing()
+        }
+    }
+}

@@ -1,0 +1,86 @@
+import QtQuick
+import QtQuick.Templates as T
+import Velto.Views
+
+// The kinds of work, each with its switch, in a list at most 100 points high; a scope just switched
+// on scrolls to the top so that its consent shows.
+GlassSurface {
+    id: list
+    required property var flow
+
+    cornerRadius: 14
+    height: Math.min(100, rows.height)
+    clip: true
+
+    Flickable {
+        id: scroller
+        anchors.fill: parent
+        contentHeight: rows.height
+        boundsBehavior: Flickable.StopAtBounds
+        T.ScrollBar.vertical: T.ScrollBar {
+            id: bar
+            policy: T.ScrollBar.AlwaysOn
+            width: 6
+            visible: scroller.contentHeight > scroller.height
+            contentItem: Rectangle {
+                implicitWidth: 4
+                radius: 2
+                color: theme.tertiary
+            }
+        }
+
+        NumberAnimation {
+            id: scrolling
+            target: scroller
+            property: "contentY"
+            duration: 350
+            easing.type: Easing.InOutQuad
+        }
+
+        Column {
+            id: rows
+            width: scroller.width
+
+            Repeater {
+                id: repeater
+                model: list.flow.scopeRows.length
+                Column {
+                    id: entry
+                    required property int index
+                    readonly property var row: list.flow.scopeRows[index]
+                    width: rows.width
+
+                    Item {
+                        width: parent.width
+                        height: entry.index > 0 ? 1 : 0
+                        Rectangle {
+                            x: 12
+                            width: parent.width - 24
+                            height: 1
+                            color: theme.hairline
+                        }
+                    }
+                    ScopeConsentRow {
+                        width: parent.width
+                        row: entry.row
+                        onToggled: (isOn) => list.flow.setScope(entry.row.scope, isOn)
+                    }
+                }
+            }
+        }
+    }
+
+    Connections {
+        target: list.flow
+        function onScopeAgreed(scope) {
+            for (let index = 0; index < repeater.count; ++index) {
+                const item = repeater.itemAt(index)
+                if (item && item.row.scope === scope) {
+                    scrolling.to = Math.max(0, Math.min(item.y, scroller.contentHeight - scroller.height))
+                    scrolling.restart()
+                    return
+                }
+            }
+        }
+    }
+}

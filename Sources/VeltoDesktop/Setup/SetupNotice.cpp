@@ -1,0 +1,31 @@
+#include "VeltoDesktop/Setup/SetupNotice.hpp"
+
+#include "VeltoDesktop/Views/DisplayText.hpp"
+
+namespace velto {
+
+std::optional<SetupNotice> SetupNotice::commandLineTool(const std::optional<std::string>& refusal) {
+    if (!refusal)
+        return std::nullopt;
+    return SetupNotice{DisplayText::paragraph(*refusal), Tint::red};
+}
+
+std::optional<SetupNotice> SetupNotice::openAtLogin(const std::optional<LoginItemAnswer>& answer) {
+    if (!answer)
+        return std::nullopt;
+    switch (answer->kind) {
+    case LoginItemAnswer::Case::finished:
+        return std::nullopt;
+    case LoginItemAnswer::Case::awaitingApproval:
+        return SetupNotice{
+            QStringLiteral("Allow Velto under Login Items in System Settings, then choose Open "
+                           "at Login again."),
+            Tint::orange};
+    case LoginItemAnswer::Case::notTurnedOn:
+        return SetupNotice{
+            DisplayText::paragraph(answer->refusal ? answer->refusal->message() : std::string()), Tint::red};
+    }
+    return std::nullopt;
+}
+
+} // namespace velto

@@ -1,0 +1,163 @@
+#include "VeltoDesktop/Setup/SetupWindow.hpp"
+
+#include "VeltoDesktop/AppLog.hpp"
+#include "VeltoDesktop/Setup/ArtworkPrefetch.hpp"
+#include "VeltoDesktop/Setup/IllustrationScenes.hpp"
+#include "VeltoDesktop/Setup/Motion.hpp"
+#include "VeltoDesktop/Setup/MotionPreference.hpp"
+#include "VeltoDesktop/Setup/SetupFlow.hpp"
+#include "VeltoDesktop/Setup/SetupModel.hpp"
+
+#include <QEvent>
+#include <QGuiApplication>
+#include <QQmlComponent>
+#include <QQmlContext>
+#include <QQmlEngine>
+#include <QQuickItem>
+#include <QQuickView>
+#include <QScreen>
+
+namespace velto {
+
+namespace {
+
+/// The pictures' geometry and the springs, stateless and shared by every window of the engine.
+void provideShared(QQmlEngine& engine) {
+    auto* context = engine.rootContext();
+    if (context->contextProperty(QStringLiteral("setupScenes")).isValid())
+        return;
+    context->setContextProperty(QStringLiteral("setupScenes"), new IllustrationScenes(&engine));
+    context->setContextProperty(QStringLiteral("setupMotion"), new Motion(&engine));
+}
+
+} // namespace
+
+SetupWindow::SetupWindow(SetupModel& model, Surroundings surroundings, QObject* parent)
+    : QObject(parent), model_(model), surroundings_(std::move(surroundings)) {
+    connect(&model_, &SetupModel::organizationsChanged, this, [this] {
+        if (window_ && surroundings_.pictures)
+            ArtworkPrefetch::load(*surroundings_.pictures, model_.enrollments());
+    });
+}
+
+SetupWindow::~SetupWindow() {
+    if (window_) {
+        // Nothing of this object may run while the window takes itself down.
+        window_->removeEventFilter(this);
+        window_->disconnect(this);
+        delete window_.data();
+    }
+    delete flow_.data();
+    delete clock_.data();
+}
+
+void SetupWindow::show() {
+    if (!window_)
+        make();
+    if (!window_)
+        return;
+    window_->showNormal();
+    // A platform without a window stack (offscreen) has nothing to raise into, and says so.
+    if (QGuiApplication::platformName() != QLatin1String("offscreen"))
+        window_->raise();
+    window_->requestActivate();
+}
+
+void SetupWindow::make() {
+    auto& engine = *surroundings_.engine;
+    provideShared(engine);
+    auto* flow = new SetupFlow(model_, surroundings_.main, *surroundings_.opener);
+    auto* clock = new IllustrationClock(surroundings_.time);
+    if (auto* motion = surroundings_.motion) {
+        clock->setReduceMotion(motion->reduceMotion());
+        connect(motion, &MotionPreference::reduceMotionChanged, clock,
+                [clock, motion] { clock->setReduceMotion(motion->reduceMotion()); });
+    }
+
+    QQmlComponent component(&engine, QUrl(QStringLiteral("qrc:/Velto/Setup/SetupView.qml")));
+    QQuickItem* root = nullptr;
+    // Qt 6.4 cannot give initial properties to a component that did not load.
+    if (component.isReady())
+        root = qobject_cast<QQuickItem*>(
+            component.createWithInitialProperties({{QStringLiteral("flow"), QVariant::fromValue(flow)},
+                                                   {QStringLiteral("clock"), QVariant::fromValue(clock)}}));
+    if (!root) {
+        appLog().error("could not make the setup window: " + component.errorString().toStdString());
+        delete flow;
+        delete clock;
+        return;
+    }
+    auto* window = new QQuickView(&engine, nullptr);
+    window->setFlags(Qt::Window | Qt::FramelessWindowHint);
+    window->setTitle(QStringLiteral("Set Up Velto"));
+    window->setMinimumSize(size);
+    window->setMaximumSize(size);
+    window->resize(size);
+    window->setResizeMode(QQuickView::SizeRootObjectToView);
+    window->setContent(QUrl(), &component, root);
+    if (auto* screen = QGuiApplication::primaryScreen()) {
+        const auto area = screen->availableGeometry();
+        window->setPosition(area.center() - QPoint(size.width() / 2, size.height() / 2));
+    }
+    window->installEventFilter(this);
+
+    QPointer<SetupWindow> self(this);
+    QPointer<QQuickView> weakWindow(window);
+    flow->setFinish([self] {
+        if (self && self->window_)
+            self->window_->close();
+    });
+    flow->setCloseWindow([weakWindow] {
+        if (weakWindow)
+            weakWindow->close();
+    });
+    flow->setMinimizeWindow([weakWindow] {
+        if (weakWindow)
+            weakWindow->showMinimized();
+    });
+    // QQuickCloseEvent is not public: the signal is joined by name.
+    connect(window, SIGNAL(closing(QQuickCloseEvent*)), this, SLOT(willClose()));
+    connect(window, &QWindow::visibilityChanged, this, [this] { updateRunning(); });
+
+    window_ = window;
+    flow_ = flow;
+    clock_ = clock;
+    appLog().info("the setup window opens");
+    if (surroundings_.pictures)
+        ArtworkPrefetch::load(*surroundings_.pictures, model_.enrollments());
+}
+
+bool SetupWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == window_ && event->type() == QEvent::Expose)
+        updateRunning();
+    return QObject::eventFilter(watched, event);
+}
+
+void SetupWindow::updateRunning() {
+    if (!window_ || !clock_)
+        return;
+    const auto visibility = window_->visibility();
+    clock_->setRunning(window_->isExposed() && visibility != QWindow::Minimized &&
+                       visibility != QWindow::Hidden);
+}
+
+void SetupWindow::willClose() {
+    // A link that waited for confirmation here goes with the window; one being spent stays.
+    if (!model_.isSpending())
+        model_.dismissPrompt();
+    if (window_) {
+        window_->removeEventFilter(this);
+        window_->disconnect(this);
+        window_->deleteLater();
+    }
+    if (flow_)
+        flow_->deleteLater();
+    if (clock_)
+        clock_->deleteLater();
+    window_ = nullptr;
+    flow_ = nullptr;
+    clock_ = nullptr;
+    Q_EMIT closed();
+}
+
+} // namespace velto

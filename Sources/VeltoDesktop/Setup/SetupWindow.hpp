@@ -1,0 +1,75 @@
+#pragma once
+
+#include "VeltoDesktop/Setup/IllustrationClock.hpp"
+#include "VeltoDesktop/Setup/SetupFlow.hpp"
+
+#include <boost/asio/any_io_executor.hpp>
+
+#include <QObject>
+#include <QPointer>
+#include <QQuickView>
+#include <QSize>
+
+class QQmlEngine;
+
+namespace velto {
+
+class MotionPreference;
+class RemoteImageCache;
+class SetupModel;
+class UrlOpening;
+
+/// The first-run setup window: made at the first `show()` with a fresh flow, frameless at a fixed
+/// 800 × 560, centred on the primary screen's work area. Closing it in any way drops a prompt that
+/// waited for confirmation (unless codes are being spent) and deletes the window and its flow; the
+/// next `show()` starts again at the first step. Main thread only.
+class SetupWindow final : public QObject {
+    Q_OBJECT
+
+public:
+    static constexpr QSize size{800, 560};
+
+    /// What the window is made with, besides the model.
+    struct Surroundings {
+        QQmlEngine* engine = nullptr;
+        RemoteImageCache* pictures = nullptr;
+        UrlOpening* opener = nullptr;
+        MotionPreference* motion = nullptr;
+        IllustrationClock::Source time = &IllustrationClock::systemNow;
+        boost::asio::any_io_executor main;
+    };
+
+    SetupWindow(SetupModel& model, Surroundings surroundings, QObject* parent = nullptr);
+    ~SetupWindow() override;
+
+    /// Makes the window when there is none, then shows it normally, raises it and asks for focus. An
+    /// open window keeps its flow and step.
+    void show();
+
+    /// The open window, its flow and its pictures' clock; null while none is open.
+    QQuickView* window() const { return window_; }
+    SetupFlow* flow() const { return flow_; }
+    IllustrationClock* clock() const { return clock_; }
+
+Q_SIGNALS:
+    /// The window closed and is being deleted with its flow.
+    void closed();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private Q_SLOTS:
+    void willClose();
+
+private:
+    void make();
+    void updateRunning();
+
+    SetupModel& model_;
+    Surroundings surroundings_;
+    QPointer<QQuickView> window_;
+    QPointer<SetupFlow> flow_;
+    QPointer<IllustrationClock> clock_;
+};
+
+} // namespace velto

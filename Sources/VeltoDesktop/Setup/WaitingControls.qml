@@ -1,0 +1,45 @@
+import QtQuick
+import Velto.Views
+
+// While the browser has the pairing page: the wait, "Open Again" and "Change Address", and the code
+// entry.
+Column {
+    id: waiting
+    required property var flow
+    required property var clock
+
+    spacing: 12
+
+    Row {
+        spacing: 10
+        ProgressSpinner {
+            anchors.verticalCenter: parent.verticalCenter
+            clock: waiting.clock
+        }
+        PlainText {
+            anchors.verticalCenter: parent.verticalCenter
+            text: "Waiting for Velto…"
+            color: theme.secondary
+        }
+    }
+    Row {
+        spacing: 8
+        GlassButton {
+            implicitHeight: 28
+            anchors.verticalCenter: parent.verticalCenter
+            text: "Open Again"
+            symbol: "arrow-up-forward-app"
+            onClicked: waiting.flow.openPairingPage()
+        }
+        LinkButton {
+            objectName: "changeAddress"
+            anchors.verticalCenter: parent.verticalCenter
+            text: "Change Address"
+            onClicked: waiting.flow.cancelPairing()
+        }
+    }
+    CodeEntry {
+        width: parent.width
+        flow: waiting.flow
+    }
+}

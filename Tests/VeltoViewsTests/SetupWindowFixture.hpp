@@ -1,0 +1,90 @@
+#pragma once
+
+#include "VeltoDesktop/Setup/SetupFlow.hpp"
+#include "VeltoDesktop/Setup/SetupWindow.hpp"
+
+#include <QQuickItem>
+#include <QQuickView>
+#include <QTest>
+#include <QtQuickTest/quicktest.h>
+#include <memory>
+
+#include "FakeSetupModel.hpp"
+#include "ManualAnimationDriver.hpp"
+#include "RecordingUrlOpening.hpp"
+#include "ViewFixture.hpp"
+
+namespace velto::testing {
+
+/// A setup window over a fake model and a clock the test sets, in the views' engine.
+class SetupWindowFixture : public ViewFixture {
+protected:
+    /// 1 January 2001 plus about 24 years: a moment the pictures are pinned to.
+    static constexpr double pinnedTime = 756'000'000.0;
+
+    void TearDown() override {
+        window.reset();
+        ViewFixture::TearDown();
+    }
+
+    SetupWindow& makeWindow() {
+        window = std::make_unique<SetupWindow>(
+            model, SetupWindow::Surroundings{&views->engine(), &remote, &opener, nullptr,
+                                             [this] { return time; }, loop.mainExecutor()});
+        return *window;
+    }
+    /// Shows the window and waits until it is exposed.
+    QQuickView& shown() {
+        if (!window)
+            makeWindow();
+        window->show();
+        EXPECT_TRUE(window->window());
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(window->window()));
+        loop.drain();
+        return *window->window();
+    }
+    /// The first item of the window with that object name.
+    QQuickItem* item(const char* name) {
+        return window && window->window() ? window->window()->rootObject()->findChild<QQuickItem*>(name)
+                                          : nullptr;
+    }
+    void setTime(double seconds) {
+        time = seconds;
+        if (window && window->clock())
+            window->clock()->jump();
+    }
+
+    /// Runs the loops and moves the animations past every transition.
+    void settle() {
+        loop.drain();
+        animations.advanceBy(1500);
+        loop.drain();
+        // Layouts move in the polish before a frame: a click aims at where things are drawn.
+        if (window && window->window()) {
+            EXPECT_TRUE(QQuickTest::qWaitForPolish(window->window()));
+        }
+    }
+    /// A real click at the item's centre, then settles.
+    void click(QQuickItem* target) {
+        ASSERT_TRUE(target);
+        ASSERT_TRUE(target->isVisible());
+        const auto centre = target->mapToScene(QPointF(target->width() / 2, target->height() / 2)).toPoint();
+        QTest::mouseClick(target->window(), Qt::LeftButton, {}, centre);
+        settle();
+    }
+    /// Clicks the footer button of that name after checking its title.
+    void clickFooter(const char* name, const char* title) {
+        auto* button = item(name);
+        ASSERT_TRUE(button);
+        EXPECT_EQ(button->property("text").toString(), title);
+        click(button);
+    }
+
+    ManualAnimationDriver animations;
+    FakeSetupModel model{loop.deviceExecutor()};
+    RecordingUrlOpening opener;
+    double time = pinnedTime;
+    std::unique_ptr<SetupWindow> window;
+};
+
+} // namespace velto::testing

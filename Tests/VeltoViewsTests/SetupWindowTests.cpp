@@ -1,0 +1,77 @@
+// The setup window over a fake model, with real clicks under the offscreen platform.
+#include <gtest/gtest.h>
+
+#include <QTest>
+
+#include "SetupWindowFixture.hpp"
+
+namespace velto::testing {
+namespace {
+
+class SetupWindowTest : public SetupWindowFixture {};
+
+TEST_F(SetupWindowTest, OpensFramelessAtItsFixedSizeWithItsTitle) {
+    auto& view = shown();
+    EXPECT_EQ(view.title(), "Set Up Velto");
+    EXPECT_EQ(view.size(), QSize(800, 560));
+    EXPECT_EQ(view.minimumSize(), QSize(800, 560));
+    EXPECT_EQ(view.maximumSize(), QSize(800, 560));
+    EXPECT_TRUE(view.flags() & Qt::FramelessWindowHint);
+}
+
+TEST_F(SetupWindowTest, PairsLendsAndFinishesWithRealClicks) {
+    model.toolState = CommandLineToolState::installed;
+    model.loginState = LoginItemState::unavailable;
+    model.harnessList = {installedHarness(HarnessKind::claudeCode)};
+    model.joins = {sampleEnrollment("d1", "Acme", "ana", "Ana Lima")};
+    shown();
+    settle();
+    ASSERT_EQ(window->flow()->steps().size(), 3u);
+
+    click(item("addressField"));
+    for (const char key : std::string("velto.example"))
+        QTest::keyClick(window->window(), key);
+    settle();
+    EXPECT_EQ(window->flow()->address(), "velto.example");
+    click(item("signInAndPair"));
+    EXPECT_EQ(opener.opened,
+              std::vector<std::string>{"https://velto.example/organization/settings/devices?pair=mac"});
+    EXPECT_EQ(window->flow()->pairStage().kind(), PairStage::Case::waitingForBrowser);
+
+    // The link the page hands over, as the model takes it.
+    model.propose(sampleLink({"7KQ2-MX9D"}));
+    settle();
+    click(item("pairThisMac"));
+    EXPECT_EQ(window->flow()->pairStage().kind(), PairStage::Case::paired);
+
+    model.calls.clear();
+    clickFooter("footerPrimary", "Continue");
+    EXPECT_EQ(window->flow()->step(), SetupStep::federation);
+    clickFooter("footerPrimary", "Lend My Subscriptions");
+    EXPECT_EQ(window->flow()->step(), SetupStep::monitoring);
+    clickFooter("footerPrimary", "Finish Setup");
+    EXPECT_EQ(model.calls,
+              (std::vector<std::string>{"setLendsSubscriptions true", "announceHello", "announced",
+                                        "agreeEverywhere ", "agreed", "setMonitoredAgents claude-code",
+                                        "reconcileAgents", "setHasFinishedSetup true", "dismissPrompt"}))
+        << "stored finished, then the window closes and takes the joined prompt with it";
+    EXPECT_FALSE(window->window()) << "the window closed";
+}
+
+TEST_F(SetupWindowTest, TheCloseBeadLeavesSetupUnfinishedAndDropsAWaitingLink) {
+    shown();
+    settle();
+    model.propose(sampleLink({"7KQ2-MX9D"}));
+    settle();
+    model.calls.clear();
+    click(item("closeBead"));
+    EXPECT_FALSE(window->window());
+    EXPECT_EQ(model.calls, std::vector<std::string>{"dismissPrompt"});
+
+    shown();
+    settle();
+    EXPECT_EQ(window->flow()->step(), SetupStep::pair) << "a new window starts again";
+}
+
+} // namespace
+} // namespace velto::testing
