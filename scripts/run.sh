@@ -71,7 +71,7 @@ trap 'kill -TERM \$agent_pid 2>/dev/null || true; wait \$agent_pid 2>/dev/null |
 # The browser's part: a second start hands the link to the running agent and exits.
 sleep 1
 "$agent" -- "$link"
-echo "run.sh: the link was handed over; the proposal waits for confirmation (the prompt's window is still to come). Ctrl-C stops."
+echo "run.sh: the link was handed over; confirm the enrollment in the agent's window. Ctrl-C stops."
 wait \$agent_pid
 INNER
 dbus-run-session -- bash scripts/with-keyring.sh bash "$scratch/agent.sh"
