@@ -4,6 +4,7 @@
 
 #include <QDBusMessage>
 #include <QDBusReply>
+#include <QTimer>
 
 namespace velto {
 
@@ -13,13 +14,36 @@ const QString service = QStringLiteral("org.freedesktop.login1");
 const QString path = QStringLiteral("/org/freedesktop/login1");
 const QString manager = QStringLiteral("org.freedesktop.login1.Manager");
 
+class QtDelayTimer final : public LogindPowerEvents::DelayTimer {
+public:
+    QtDelayTimer() {
+        timer_.setSingleShot(true);
+        QObject::connect(&timer_, &QTimer::timeout, &timer_, [this] {
+            // A copy: the call may stop or restart the timer.
+            auto expired = expired_;
+            if (expired)
+                expired();
+        });
+    }
+
+    void start(std::chrono::milliseconds duration, std::function<void()> expired) override {
+        expired_ = std::move(expired);
+        timer_.start(duration);
+    }
+    void stop() override { timer_.stop(); }
+
+private:
+    QTimer timer_;
+    std::function<void()> expired_;
+};
+
 } // namespace
 
-LogindPowerEvents::LogindPowerEvents(QDBusConnection bus) : bus_(std::move(bus)) {
-    delay_.setSingleShot(true);
-    delay_.setInterval(longestDelay);
-    QObject::connect(&delay_, &QTimer::timeout, this, [this] { releaseInhibitor(); });
-}
+LogindPowerEvents::LogindPowerEvents(QDBusConnection bus)
+    : LogindPowerEvents(std::move(bus), std::make_unique<QtDelayTimer>()) {}
+
+LogindPowerEvents::LogindPowerEvents(QDBusConnection bus, std::unique_ptr<DelayTimer> delay)
+    : bus_(std::move(bus)), delay_(std::move(delay)) {}
 
 LogindPowerEvents::~LogindPowerEvents() = default;
 
@@ -53,15 +77,20 @@ void LogindPowerEvents::takeInhibitor() {
 }
 
 void LogindPowerEvents::releaseInhibitor() {
-    delay_.stop();
+    delay_->stop();
+    isDelaying_ = false;
     // Closing our copy of the descriptor releases the delay.
     inhibitor_ = QDBusUnixFileDescriptor();
 }
 
 void LogindPowerEvents::prepareForSleep(bool start) {
     if (start) {
-        if (inhibitor_.isValid())
-            delay_.start();
+        ++unhandledSleeps_;
+        // A repeated announcement does not move the cap further out.
+        if (inhibitor_.isValid() && !isDelaying_) {
+            isDelaying_ = true;
+            delay_->start(longestDelay, [this] { releaseInhibitor(); });
+        }
         if (handlers_.willSleep)
             handlers_.willSleep();
     } else {
@@ -73,7 +102,11 @@ void LogindPowerEvents::prepareForSleep(bool start) {
 }
 
 void LogindPowerEvents::sleepHandled() {
-    releaseInhibitor();
+    if (unhandledSleeps_ > 0)
+        --unhandledSleeps_;
+    // Steps that end after the cap and the wake must not release the inhibitor taken for the next sleep.
+    if (unhandledSleeps_ == 0 && isDelaying_)
+        releaseInhibitor();
 }
 
 } // namespace velto

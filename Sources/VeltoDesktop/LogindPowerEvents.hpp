@@ -5,16 +5,18 @@
 #include <QDBusConnection>
 #include <QDBusUnixFileDescriptor>
 #include <QObject>
-#include <QTimer>
 #include <chrono>
+#include <cstddef>
+#include <functional>
+#include <memory>
 
 namespace velto {
 
 /// Sleep and wake from systemd-logind on the system bus: its PrepareForSleep signal (true before the
 /// machine sleeps, false after it woke), with a delay inhibitor taken at start and after each wake, so
-/// that the machine waits for the sleep steps; the inhibitor is released when they end, or after
-/// `longestDelay` whichever comes first. Without a system bus or logind there is one log line and no
-/// observation. Main thread only.
+/// that the machine waits for the sleep steps; the inhibitor is released when the steps of every
+/// announced sleep have ended, or `longestDelay` after the announcement, whichever comes first. Without a
+/// system bus or logind there is one log line and no observation. Main thread only.
 class LogindPowerEvents final : public QObject, public PowerEventSource {
     Q_OBJECT
 
@@ -22,8 +24,18 @@ public:
     /// The longest the sleep steps hold the machine awake.
     static constexpr std::chrono::milliseconds longestDelay{4000};
 
-    /// `bus` is the system bus (tests give a private one).
+    /// The one-shot timer that ends the delay at `longestDelay`; tests substitute one they fire by hand.
+    class DelayTimer {
+    public:
+        virtual ~DelayTimer() = default;
+        /// Calls `expired` once after `duration`, unless stopped first.
+        virtual void start(std::chrono::milliseconds duration, std::function<void()> expired) = 0;
+        virtual void stop() = 0;
+    };
+
+    /// `bus` is the system bus (tests give a private one); the delay runs on a Qt timer.
     explicit LogindPowerEvents(QDBusConnection bus = QDBusConnection::systemBus());
+    LogindPowerEvents(QDBusConnection bus, std::unique_ptr<DelayTimer> delay);
     ~LogindPowerEvents() override;
 
     bool observe(Handlers handlers) override;
@@ -42,7 +54,11 @@ private:
     QDBusConnection bus_;
     Handlers handlers_;
     QDBusUnixFileDescriptor inhibitor_;
-    QTimer delay_;
+    std::unique_ptr<DelayTimer> delay_;
+    /// Whether the inhibitor now holds a sleep back (the delay runs).
+    bool isDelaying_ = false;
+    /// Sleep notifications whose steps have not ended yet; they may end after the wake.
+    std::size_t unhandledSleeps_ = 0;
 };
 
 } // namespace velto

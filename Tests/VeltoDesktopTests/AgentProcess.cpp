@@ -104,4 +104,10 @@ bool AgentProcess::waitForSystemLine(const std::string& line, std::chrono::milli
     return services_ && waitForLine(*services_, line, timeout);
 }
 
+std::optional<std::string> AgentProcess::nextSystemLine(std::chrono::milliseconds timeout) {
+    if (!services_)
+        return std::nullopt;
+    return services_->readLine(timeout);
+}
+
 } // namespace velto::testing

@@ -34,6 +34,8 @@ public:
     /// Reads lines of the fake system services until one equals `line`.
     bool waitForSystemLine(const std::string& line,
                            std::chrono::milliseconds timeout = std::chrono::seconds(20));
+    /// The next line of the fake system services, whatever it says.
+    std::optional<std::string> nextSystemLine(std::chrono::milliseconds timeout = std::chrono::seconds(20));
     void sendSystem(const std::string& command) { services_->writeLine(command); }
 
     const std::filesystem::path& home() const { return folder_.path(); }
