@@ -64,8 +64,6 @@ AgentProcess::AgentProcess(bool systemBus) {
                     // No display here: the windows draw offscreen.
                     {"QT_QPA_PLATFORM", "offscreen"},
                     {"DBUS_SESSION_BUS_ADDRESS", std::getenv("DBUS_SESSION_BUS_ADDRESS")},
-                    // Its windows open on no screen.
-                    {"QT_QPA_PLATFORM", "offscreen"},
                     // Coroutines still suspended when the process ends are not unwound: their frames
                     // are what LeakSanitizer would report at every exit with open connections.
                     {"ASAN_OPTIONS", "detect_leaks=0"}};
