@@ -13,7 +13,8 @@ namespace fs = std::filesystem;
 
 CopiedSkill::CopiedSkill(InstalledSkill skill, fs::path shipped, fs::path installed,
                          std::shared_ptr<InstalledSkillRecords> records, boost::asio::thread_pool* blocking)
-    : skill_(std::move(skill), std::move(shipped), std::move(installed), std::move(records), blocking) {}
+    : SkillIntegration(
+          {std::move(skill), std::move(shipped), std::move(installed), std::move(records), blocking}) {}
 
 fs::path CopiedSkill::codexSkills(const Environment& environment, const fs::path& home) {
     auto found = environment.find("CODEX_HOME");
@@ -24,13 +25,9 @@ fs::path CopiedSkill::codexSkills(const Environment& environment, const fs::path
     return (folder.empty() ? fs::path(found->second) : folder) / "skills";
 }
 
-boost::asio::awaitable<AgentIntegrationState> CopiedSkill::state() {
-    return skill_.state();
-}
-
 boost::asio::awaitable<void> CopiedSkill::install() {
-    co_await onPoolOrInPlace(skill_.blocking(), [this] {
-        const auto& installed = skill_.installed();
+    co_await onPoolOrInPlace(recorded().blocking(), [this] {
+        const auto& installed = recorded().installed();
         files::createFolders(installed.parent_path());
         std::error_code error;
         if (fs::symlink_status(installed, error).type() != fs::file_type::not_found) {
@@ -38,17 +35,17 @@ boost::asio::awaitable<void> CopiedSkill::install() {
             if (error)
                 throw FileError::remove(installed.string(), error.message());
         }
-        fs::copy(skill_.shipped(), installed, fs::copy_options::recursive | fs::copy_options::copy_symlinks,
-                 error);
+        fs::copy(recorded().shipped(), installed,
+                 fs::copy_options::recursive | fs::copy_options::copy_symlinks, error);
         if (error)
             throw FileError::write(installed.string(), error.message());
     });
-    co_await skill_.recordInstalled();
+    co_await recorded().recordInstalled();
 }
 
 boost::asio::awaitable<void> CopiedSkill::remove() {
-    co_await onPoolOrInPlace(skill_.blocking(), [this] {
-        const auto& installed = skill_.installed();
+    co_await onPoolOrInPlace(recorded().blocking(), [this] {
+        const auto& installed = recorded().installed();
         std::error_code error;
         auto removed = fs::remove_all(installed, error);
         if (error)
@@ -56,7 +53,7 @@ boost::asio::awaitable<void> CopiedSkill::remove() {
         if (removed == 0)
             throw FileError::remove(installed.string(), FileError::describe(ENOENT));
     });
-    co_await skill_.forget();
+    co_await recorded().forget();
 }
 
 } // namespace velto

@@ -1,19 +1,17 @@
 #pragma once
 
-#include "VeltoDevice/Agents/AgentIntegration.hpp"
-#include "VeltoDevice/Agents/RecordedSkill.hpp"
+#include "VeltoDevice/Agents/SkillIntegration.hpp"
 #include "VeltoDevice/Support/Environment.hpp"
 
 #include <boost/asio/thread_pool.hpp>
 
 #include <filesystem>
 #include <memory>
-#include <string>
 
 namespace velto {
 
 /// A shipped skill copied into a tool's skills folder (Codex reads it from there).
-class CopiedSkill final : public AgentIntegration {
+class CopiedSkill final : public SkillIntegration {
 public:
     /// File work runs on the `blocking` pool, or in place without one; the pool outlives the add-on.
     CopiedSkill(InstalledSkill skill, std::filesystem::path shipped, std::filesystem::path installed,
@@ -24,20 +22,12 @@ public:
     static std::filesystem::path codexSkills(const Environment& environment,
                                              const std::filesystem::path& home);
 
-    const InstalledSkill& skill() const { return skill_.skill(); }
-    const std::filesystem::path& shipped() const { return skill_.shipped(); }
-    const std::filesystem::path& installed() const { return skill_.installed(); }
-
-    boost::asio::awaitable<AgentIntegrationState> state() override;
     /// Makes the parent folder, removes whatever is at the installed path (links are not followed),
     /// copies the shipped folder (links as links) and records the copy's digest. Throws FileError;
     /// steps done before a failure stay done.
     boost::asio::awaitable<void> install() override;
     /// Removes the installed folder (a missing one is an error) and its record. Throws FileError.
     boost::asio::awaitable<void> remove() override;
-
-private:
-    RecordedSkill skill_;
 };
 
 } // namespace velto

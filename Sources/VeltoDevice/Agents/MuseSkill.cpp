@@ -7,8 +7,11 @@ namespace velto {
 MuseSkill::MuseSkill(std::string name, std::filesystem::path shipped, std::filesystem::path installed,
                      std::shared_ptr<AgentCommandRunning> command,
                      std::shared_ptr<InstalledSkillRecords> records, boost::asio::thread_pool* blocking)
-    : skill_({HarnessKind::muse, std::move(name)}, std::move(shipped), std::move(installed),
-             std::move(records), blocking),
+    : SkillIntegration({{HarnessKind::muse, std::move(name)},
+                        std::move(shipped),
+                        std::move(installed),
+                        std::move(records),
+                        blocking}),
       command_(std::move(command)) {}
 
 std::filesystem::path MuseSkill::skills(const Environment& environment, const std::filesystem::path& home) {
@@ -17,21 +20,17 @@ std::filesystem::path MuseSkill::skills(const Environment& environment, const st
     return configured.value_or(home / ".config") / "muse" / "skills";
 }
 
-boost::asio::awaitable<AgentIntegrationState> MuseSkill::state() {
-    return skill_.state();
-}
-
 boost::asio::awaitable<void> MuseSkill::install() {
     auto installing = command_->succeed(
         {"skills", "install", shipped().string(), "--scope", "user", "--name", name(), "--force", "--json"});
     co_await std::move(installing);
-    co_await skill_.recordInstalled();
+    co_await recorded().recordInstalled();
 }
 
 boost::asio::awaitable<void> MuseSkill::remove() {
     auto uninstalling = command_->succeed({"skills", "uninstall", name(), "--json"});
     co_await std::move(uninstalling);
-    co_await skill_.forget();
+    co_await recorded().forget();
 }
 
 } // namespace velto

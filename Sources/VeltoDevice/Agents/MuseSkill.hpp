@@ -1,8 +1,7 @@
 #pragma once
 
 #include "VeltoDevice/Agents/AgentCommandRunning.hpp"
-#include "VeltoDevice/Agents/AgentIntegration.hpp"
-#include "VeltoDevice/Agents/RecordedSkill.hpp"
+#include "VeltoDevice/Agents/SkillIntegration.hpp"
 #include "VeltoDevice/Support/Environment.hpp"
 
 #include <boost/asio/thread_pool.hpp>
@@ -14,7 +13,7 @@
 namespace velto {
 
 /// A shipped skill installed through the Muse tool's own skill commands.
-class MuseSkill final : public AgentIntegration {
+class MuseSkill final : public SkillIntegration {
 public:
     /// File work runs on the `blocking` pool, or in place without one; the pool outlives the add-on.
     MuseSkill(std::string name, std::filesystem::path shipped, std::filesystem::path installed,
@@ -24,12 +23,8 @@ public:
     /// $XDG_CONFIG_HOME (only an absolute value counts), else ~/.config; then "muse/skills".
     static std::filesystem::path skills(const Environment& environment, const std::filesystem::path& home);
 
-    const std::string& name() const { return skill_.skill().name; }
-    InstalledSkill skill() const { return skill_.skill(); }
-    const std::filesystem::path& shipped() const { return skill_.shipped(); }
-    const std::filesystem::path& installed() const { return skill_.installed(); }
+    const std::string& name() const { return skill().name; }
 
-    boost::asio::awaitable<AgentIntegrationState> state() override;
     /// "skills install <shipped> --scope user --name <name> --force --json", then records the
     /// installed folder's digest. A failed command records nothing.
     boost::asio::awaitable<void> install() override;
@@ -37,7 +32,6 @@ public:
     boost::asio::awaitable<void> remove() override;
 
 private:
-    RecordedSkill skill_;
     std::shared_ptr<AgentCommandRunning> command_;
 };
 
