@@ -1,23 +1,10 @@
-#include "VeltoDesktop/Views/EnrollmentWindow.hpp"
-
-#include "PanelFixture.hpp"
+#include "PromptFixture.hpp"
 
 namespace velto::testing {
 namespace {
 
-class PromptTest : public PanelFixture {
+class PromptTest : public PromptFixture {
 protected:
-    void SetUp() override {
-        PanelFixture::SetUp();
-        window = std::make_unique<EnrollmentWindow>(*model, *views);
-        model->setPresentEnrollmentPrompt([this] { window->show(); });
-    }
-    void TearDown() override {
-        loop.drain();
-        window.reset();
-        PanelFixture::TearDown();
-    }
-
     void propose(const std::string& query) {
         model->propose(std::string_view("velto://enroll?" + query));
         settle();
@@ -44,8 +31,6 @@ protected:
                   {"user", {{"login", "ana"}}}};
         services->transport->route("POST", "/api/devices/enroll", RoutedTransport::reply(201, body.dump()));
     }
-
-    std::unique_ptr<EnrollmentWindow> window;
 };
 
 TEST_F(PromptTest, TheWindowIsTheFloatingEnrollThisMac) {

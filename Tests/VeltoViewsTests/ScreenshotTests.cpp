@@ -1,4 +1,3 @@
-#include "VeltoDesktop/Views/EnrollmentWindow.hpp"
 #include "VeltoDevice/CommandLineTool/CommandLineLinks.hpp"
 #include "VeltoDevice/LoginItem/LoginItemService.hpp"
 
@@ -6,6 +5,7 @@
 
 #include "Goldens.hpp"
 #include "PanelFixture.hpp"
+#include "PromptFixture.hpp"
 
 namespace velto::testing {
 namespace {
@@ -98,24 +98,13 @@ TEST_F(ScreenshotTest, SharpScreen) {
     expectMatchesGolden(image, "panel-organizations-dpr2");
 }
 
-class PromptScreenshotTest : public PanelFixture {
+class PromptScreenshotTest : public PromptFixture {
 protected:
-    void SetUp() override {
-        PanelFixture::SetUp();
-        window = std::make_unique<EnrollmentWindow>(*model, *views);
-        model->setPresentEnrollmentPrompt([this] { window->show(); });
-    }
-    void TearDown() override {
-        loop.drain();
-        window.reset();
-        PanelFixture::TearDown();
-    }
     QImage grab() {
         settle();
         layOut(window->window());
         return window->window()->grabWindow();
     }
-    std::unique_ptr<EnrollmentWindow> window;
 };
 
 TEST_F(PromptScreenshotTest, EveryStage) {

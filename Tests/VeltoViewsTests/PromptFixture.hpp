@@ -1,0 +1,28 @@
+#pragma once
+
+#include "VeltoDesktop/Views/EnrollmentWindow.hpp"
+
+#include <memory>
+
+#include "PanelFixture.hpp"
+
+namespace velto::testing {
+
+/// The panel's fixture with the enrollment prompt's window, shown whenever the model presents it.
+class PromptFixture : public PanelFixture {
+protected:
+    void SetUp() override {
+        PanelFixture::SetUp();
+        window = std::make_unique<EnrollmentWindow>(*model, *views);
+        model->setPresentEnrollmentPrompt([this] { window->show(); });
+    }
+    void TearDown() override {
+        loop.drain();
+        window.reset();
+        PanelFixture::TearDown();
+    }
+
+    std::unique_ptr<EnrollmentWindow> window;
+};
+
+} // namespace velto::testing
