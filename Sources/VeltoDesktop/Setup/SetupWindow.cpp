@@ -16,6 +16,11 @@
 #include <QQuickItem>
 #include <QQuickView>
 #include <QScreen>
+#include <QTimer>
+
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 namespace velto {
 
@@ -28,6 +33,17 @@ void provideShared(QQmlEngine& engine) {
         return;
     context->setContextProperty(QStringLiteral("setupScenes"), new IllustrationScenes(&engine));
     context->setContextProperty(QStringLiteral("setupMotion"), new Motion(&engine));
+}
+
+/// Gives back what a closed window held once its objects are gone: their script wrappers, the
+/// components no other window of the engine still uses (an open panel keeps its own), and the heap
+/// pages freed with them, which glibc would otherwise keep for the process's life.
+void releaseClosedWindow(QQmlEngine& engine) {
+    engine.collectGarbage();
+    engine.trimComponentCache();
+#ifdef __GLIBC__
+    malloc_trim(0);
+#endif
 }
 
 } // namespace
@@ -148,6 +164,11 @@ void SetupWindow::willClose() {
     if (window_) {
         window_->removeEventFilter(this);
         window_->disconnect(this);
+        // The flow and the clock go in the same round of deferred deletions; the release waits
+        // for the round's end, and for nothing if the engine goes first.
+        QQmlEngine* engine = surroundings_.engine;
+        connect(window_, &QObject::destroyed, engine,
+                [engine] { QTimer::singleShot(0, engine, [engine] { releaseClosedWindow(*engine); }); });
         window_->deleteLater();
     }
     if (flow_)
