@@ -102,12 +102,10 @@ public:
     EnrollmentForm& enrollmentForm() const { return *enrollmentForm_; }
     const DeviceEnvironment& environment() const { return environment_; }
     OrganizationConnections& connections() const { return *connections_; }
-    const std::optional<ModelCatalog>& modelCatalog() const { return modelCatalog_; }
     const std::map<std::string, DeviceIdentity>& commandLineIdentities() const {
         return commandLineIdentities_;
     }
     bool isAsleep() const { return isAsleep_; }
-    void setAsleep(bool asleep) { isAsleep_ = asleep; }
 
     // Computed state.
     std::vector<Enrollment> enrollments() const;

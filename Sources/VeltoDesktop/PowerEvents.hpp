@@ -34,7 +34,6 @@ public:
     void cancel();
 
     std::size_t pendingSleeps() const { return sleep_->pending; }
-    std::size_t pendingWakes() const { return wake_->pending; }
 
 private:
     /// The notifications of one kind not yet handled, and whether a handler runs.

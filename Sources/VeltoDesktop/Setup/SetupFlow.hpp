@@ -91,7 +91,6 @@ public:
     const std::set<HarnessKind>& monitoredAgents() const { return monitoredAgents_; }
     /// The user's switch of one agent on the monitoring step.
     void setMonitors(HarnessKind kind, bool isOn);
-    const std::set<DeviceScope>& agreedScopes() const { return agreedScopes_; }
     /// The user's switch of one kind of work on the federation step, with the widening rule.
     void setAgreement(DeviceScope scope, bool isOn);
     const std::optional<LoginItemAnswer>& loginItemAnswer() const { return loginItemAnswer_; }

@@ -56,7 +56,6 @@ public:
     StatusMenuController* menu() const { return menu_.get(); }
     MenuPanel* panel() const { return panel_.get(); }
     StatusItemController* statusItem() const { return statusItem_.get(); }
-    EnrollmentWindow* enrollmentWindow() const { return enrollmentWindow_.get(); }
 
 private:
     Options options_;

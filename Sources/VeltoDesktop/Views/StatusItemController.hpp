@@ -54,7 +54,6 @@ public:
     /// Whether the status item is in the tray (else its content is a window).
     bool hasTray() const { return host_ != nullptr; }
     StatusItemHost* host() const { return host_.get(); }
-    OverallConnection shownConnection() const { return shown_; }
 
     /// A click on the tray icon.
     void toggle();
