@@ -12,6 +12,7 @@
 #include "FakeSetupModel.hpp"
 #include "ManualAnimationDriver.hpp"
 #include "RecordingUrlOpening.hpp"
+#include "ShownSetupWindow.hpp"
 #include "ViewFixture.hpp"
 
 namespace velto::testing {
@@ -37,11 +38,9 @@ protected:
     QQuickView& shown() {
         if (!window)
             makeWindow();
-        window->show();
-        EXPECT_TRUE(window->window());
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(window->window()));
+        auto& shown = shownSetupWindow(*window);
         loop.drain();
-        return *window->window();
+        return shown;
     }
     /// The first item of the window with that object name.
     QQuickItem* item(const char* name) {

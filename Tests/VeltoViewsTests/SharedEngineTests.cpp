@@ -9,6 +9,7 @@
 
 #include "FakeSetupModel.hpp"
 #include "PanelFixture.hpp"
+#include "ShownSetupWindow.hpp"
 
 namespace velto::testing {
 namespace {
@@ -27,11 +28,9 @@ protected:
             setup = std::make_unique<SetupWindow>(
                 setupModel, SetupWindow::Surroundings{&views->engine(), &remote, urls.get(), nullptr,
                                                       &IllustrationClock::systemNow, loop.mainExecutor()});
-        setup->show();
-        EXPECT_TRUE(setup->window());
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(setup->window()));
+        auto& shown = shownSetupWindow(*setup);
         settle();
-        return *setup->window();
+        return shown;
     }
 
     /// Closes the setup window and runs its deletion and the release after it.
