@@ -57,11 +57,13 @@ boost::asio::awaitable<void> AppDelegate::prepare() {
         if (!self)
             return;
         if (!self->model_->organizations().empty()) {
-            if (self->surfaces_)
+            if (self->surfaces_) {
+                appLog().info("the enrollment prompt opens in the enrollment window");
                 self->surfaces_->showEnrollmentPrompt();
-            else
+            } else {
                 appLog().info(
                     "the enrollment prompt would open in the enrollment window: it waits for confirmation");
+            }
             return;
         }
         // A first enrollment is confirmed inside the setup flow.

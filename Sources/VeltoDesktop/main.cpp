@@ -2,6 +2,7 @@
 // Its arguments are enrollment links, as the link handler's desktop entry passes them ("--" first).
 #include "VeltoDesktop/AppDelegate.hpp"
 #include "VeltoDesktop/AppLog.hpp"
+#include "VeltoDesktop/DisplayPlatform.hpp"
 #include "VeltoDesktop/MainThreadContext.hpp"
 #include "VeltoDesktop/ProcessEnvironment.hpp"
 #include "VeltoDesktop/Setup/AppSetupModel.hpp"
@@ -19,6 +20,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDBusConnection>
+#include <QGuiApplication>
 #include <QPointer>
 #include <QTimer>
 #include <memory>
@@ -29,10 +31,14 @@ int main(int argc, char** argv) {
     using namespace velto;
     // Before any thread exists, so that every thread inherits the mask and only the descriptor sees them.
     TerminationSignals::blockInThisThread();
+    // Qt aborts when its platform finds no display; the agent's work goes on without one.
+    DisplayPlatform::applyToThisProcess(ProcessEnvironment::current());
     // Widgets for the tray icon; the last window closing is not the application's end.
     QApplication application(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     setLogSink(StandardErrorLogSink::forThisSystem());
+    if (QGuiApplication::platformName() == QLatin1String("offscreen"))
+        appLog().info("no display: no windows or tray will be shown");
 
     std::vector<std::string> arguments;
     for (int index = 1; index < argc; ++index) {

@@ -188,5 +188,34 @@ TEST_F(AgentEndToEndTest, RestoresConnectsFollowsProfilesSleepsWakesAndRestoresA
     EXPECT_EQ(relaunched->wait(), 0);
 }
 
+TEST_F(AgentEndToEndTest, WithoutADisplayRunsWindowlessConnectsRunsJobsAndTakesLinks) {
+    auto acme = enrollInto("CCCC3333", {{"id", "org-c"}, {"name", "Acme"}});
+    // No DISPLAY, no WAYLAND_DISPLAY and no platform asked for: Qt alone would abort here.
+    agent->removeVariable("QT_QPA_PLATFORM");
+    auto process = agent->start({});
+    ASSERT_TRUE(
+        AgentProcess::waitForLine(*process, "app info: no display: no windows or tray will be shown"));
+    ASSERT_TRUE(AgentProcess::waitForLine(*process, "app info: connection " + acme.deviceId + ": connected(" +
+                                                        acme.deviceId + ")"));
+    ASSERT_TRUE(waitForOpenSessions(1));
+
+    Json job = {{"jobId", "job-windowless"},
+                {"reviewId", "review-1"},
+                {"harness", "claude-code"},
+                {"repository", {{"owner", "acme"}, {"name", "api"}}},
+                {"standIn", {{"steps", Json::array({{{"wait", true}}})}}}};
+    peer->control("POST", "/control/connect/send",
+                  {{"frame", {{"v", 1}, {"type", "job.offer"}, {"job", job}}}});
+    EXPECT_TRUE(AgentProcess::waitForLine(*process, "runner info: started job job-windowless"));
+
+    auto second = agent->start({"--", "velto://enroll?server=https://velto.example&code=AAAA-1111"});
+    EXPECT_EQ(second->wait(), 0) << "a later start hands its link over and exits";
+    EXPECT_TRUE(AgentProcess::waitForLine(*process,
+                                          "app info: the enrollment prompt opens in the enrollment window"));
+
+    kill(process->pid(), SIGTERM);
+    EXPECT_EQ(process->wait(), 0);
+}
+
 } // namespace
 } // namespace velto

@@ -41,6 +41,7 @@ public:
     const std::filesystem::path& home() const { return folder_.path(); }
     std::map<std::string, std::string> environment() const { return environment_; }
     void setVariable(const std::string& name, std::string value) { environment_[name] = std::move(value); }
+    void removeVariable(const std::string& name) { environment_.erase(name); }
 
 private:
     TemporaryFolder folder_;
