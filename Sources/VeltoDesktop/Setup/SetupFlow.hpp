@@ -116,7 +116,7 @@ public:
     Q_INVOKABLE void submitCode();
     /// Back to the idle stage (unless codes are being spent) and no longer waiting for the browser.
     Q_INVOKABLE void cancelPairing();
-    /// "Pair This Mac": the model spends the confirmed codes.
+    /// "Pair This Computer": the model spends the confirmed codes.
     Q_INVOKABLE void confirmPairing();
 
     // The steps' choices.

@@ -18,7 +18,7 @@ Column {
         }
         PlainText {
             anchors.verticalCenter: parent.verticalCenter
-            text: "Waiting for Velto…"
+            text: texts.waitingForVelto
             color: theme.secondary
         }
     }
@@ -27,14 +27,14 @@ Column {
         GlassButton {
             implicitHeight: 28
             anchors.verticalCenter: parent.verticalCenter
-            text: "Open Again"
+            text: texts.openAgain
             symbol: "arrow-up-forward-app"
             onClicked: waiting.flow.openPairingPage()
         }
         LinkButton {
             objectName: "changeAddress"
             anchors.verticalCenter: parent.verticalCenter
-            text: "Change Address"
+            text: texts.changeAddress
             onClicked: waiting.flow.cancelPairing()
         }
     }
