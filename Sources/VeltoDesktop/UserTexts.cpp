@@ -75,7 +75,7 @@ QString UserTexts::promptFailedHeadline() {
 }
 
 QString UserTexts::cleartextNote() {
-    return QStringLiteral("Plain http: allowed only because this server is on this computer.");
+    return QStringLiteral("Plain http: allowed only for a server on this computer.");
 }
 
 // The status menu.

@@ -40,8 +40,7 @@ TEST(EnrollmentPromptPresentationTest, OneCodeAndThreeCodes) {
     EXPECT_EQ(many.headline, "Enroll this computer in 3 organizations?");
     EXPECT_EQ(many.codesLabel, "Codes");
     EXPECT_EQ(many.codes.size(), 3);
-    EXPECT_EQ(many.server->cleartextNote,
-              "Plain http: allowed only because this server is on this computer.");
+    EXPECT_EQ(many.server->cleartextNote, "Plain http: allowed only for a server on this computer.");
     EnrollmentPromptPresentation spending(EnrollmentPrompt::enrolling(EnrollmentProposal{three}));
     EXPECT_EQ(spending.progressTitle, "Enrolling in 3 organizations on localhost:3000\u2026");
     EXPECT_FALSE(spending.escapeCloses());
@@ -65,8 +64,7 @@ TEST(EnrollmentPromptPresentationTest, JoinedSummaries) {
     EnrollmentPromptPresentation both(EnrollmentPrompt::joined(two));
     EXPECT_EQ(both.headline, "This computer joined Acme and Zeta");
     EXPECT_EQ(both.replaced, "Its earlier pairing in Zeta is replaced.");
-    EXPECT_EQ(both.expectation,
-              "If you did not expect one of these, remove it in Velto's menu.");
+    EXPECT_EQ(both.expectation, "If you did not expect one of these, remove it in Velto's menu.");
     ASSERT_TRUE(both.refusalSummary);
     EXPECT_TRUE(both.refusalSummary->contains("AAAA-BBBB"));
 }
