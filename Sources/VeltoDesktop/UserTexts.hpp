@@ -8,7 +8,7 @@ namespace velto {
 
 /// Every text the application's own windows, tray and prompts show, in one place, so a change of
 /// wording is made once. Presenters compose from these; QML reads the fixed labels through
-/// `labels()` (the views' `texts`) and everything else from its presenter. The device library's
+/// `labels()` (the views' `userTexts`) and everything else from its presenter. The device library's
 /// error sentences stay with their errors; the views show them as they come.
 ///
 /// The texts say what is true on a Linux desktop: "this computer", the login keyring, the tray and
@@ -94,7 +94,7 @@ public:
     static QString stepOf(long long position, long long count);
     static QString agentCaption(bool isInstalled, bool hasHook);
 
-    /// The fixed labels QML shows, by name (`texts.cancel`).
+    /// The fixed labels QML shows, by name (`userTexts.cancel`).
     static QVariantMap labels();
 
     /// Every text above, the composed ones with sample values in their blanks: what a test of the

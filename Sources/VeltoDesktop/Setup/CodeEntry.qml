@@ -10,7 +10,7 @@ Column {
 
     LinkButton {
         objectName: "codeEntryToggle"
-        text: entry.flow.showsCodeEntry ? texts.hideCodeEntry : texts.haveCode
+        text: entry.flow.showsCodeEntry ? userTexts.hideCodeEntry : userTexts.haveCode
         onClicked: entry.flow.showsCodeEntry = !entry.flow.showsCodeEntry
     }
 
@@ -48,7 +48,7 @@ Column {
                         anchors.leftMargin: 12
                         anchors.rightMargin: 12
                         font.family: "monospace"
-                        placeholderText: texts.codePlaceholder
+                        placeholderText: userTexts.codePlaceholder
                         text: entry.flow.code
                         onTextEdited: entry.flow.code = text
                         Keys.onReturnPressed: (event) => { entry.flow.submitCode(); event.accepted = true }
@@ -60,7 +60,7 @@ Column {
                     objectName: "pairCode"
                     anchors.verticalCenter: parent.verticalCenter
                     implicitHeight: 28
-                    text: texts.pair
+                    text: userTexts.pair
                     enabled: entry.flow.code.length > 0
                     onClicked: entry.flow.submitCode()
                 }

@@ -7,8 +7,8 @@ SetupStepLayout {
     required property var flow
     required property var clock
 
-    title: texts.commandLineToolTitle
-    message: texts.commandLineToolMessage
+    title: userTexts.commandLineToolTitle
+    message: userTexts.commandLineToolMessage
 
     Column {
         width: parent ? parent.width : 330
@@ -17,12 +17,12 @@ SetupStepLayout {
         SetupPoint {
             width: parent.width
             symbol: "terminal"
-            text: texts.commandLineToolReview
+            text: userTexts.commandLineToolReview
         }
         SetupPoint {
             width: parent.width
             symbol: "lock"
-            text: texts.commandLineToolPassword
+            text: userTexts.commandLineToolPassword
         }
         SetupNoticeLine {
             width: parent.width

@@ -8,7 +8,7 @@ SetupStepLayout {
     required property var flow
     required property var clock
 
-    title: texts.federationTitle
+    title: userTexts.federationTitle
     message: flow.federationMessage
 
     Column {
@@ -18,17 +18,17 @@ SetupStepLayout {
         SetupPoint {
             width: parent.width
             symbol: "shippingbox"
-            text: texts.federationCheckout
+            text: userTexts.federationCheckout
         }
         SetupPoint {
             width: parent.width
             symbol: "pause-circle"
-            text: texts.federationPause
+            text: userTexts.federationPause
         }
         SetupPoint {
             width: parent.width
             symbol: "moon-zzz"
-            text: texts.federationSleep
+            text: userTexts.federationSleep
         }
         Item {
             width: parent.width

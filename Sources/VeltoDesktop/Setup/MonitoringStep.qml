@@ -7,8 +7,8 @@ SetupStepLayout {
     required property var flow
     required property var clock
 
-    title: texts.monitoringTitle
-    message: texts.monitoringMessage
+    title: userTexts.monitoringTitle
+    message: userTexts.monitoringMessage
 
     Column {
         width: parent ? parent.width : 330

@@ -7,8 +7,8 @@ SetupStepLayout {
     required property var flow
     required property var clock
 
-    title: texts.openAtLoginTitle
-    message: texts.openAtLoginMessage
+    title: userTexts.openAtLoginTitle
+    message: userTexts.openAtLoginMessage
 
     Column {
         width: parent ? parent.width : 330
@@ -17,12 +17,12 @@ SetupStepLayout {
         SetupPoint {
             width: parent.width
             symbol: "menubar-rectangle"
-            text: texts.openAtLoginTray
+            text: userTexts.openAtLoginTray
         }
         SetupPoint {
             width: parent.width
             symbol: "switch-2"
-            text: texts.openAtLoginTurnOff
+            text: userTexts.openAtLoginTurnOff
         }
         SetupNoticeLine {
             width: parent.width

@@ -58,13 +58,13 @@ Column {
         GlassButton {
             objectName: "cancelPairing"
             implicitHeight: 32
-            text: texts.cancel
+            text: userTexts.cancel
             onClicked: confirmation.flow.cancelPairing()
         }
         GlassButton {
             objectName: "pairThisMac"
             implicitHeight: 32
-            text: texts.pairThisComputer
+            text: userTexts.pairThisComputer
             symbol: "lock-shield"
             isProminent: true
             onClicked: confirmation.flow.confirmPairing()

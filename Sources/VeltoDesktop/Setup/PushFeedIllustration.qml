@@ -52,7 +52,7 @@ Item {
             PlainText {
                 x: 36
                 anchors.verticalCenter: parent.verticalCenter
-                text: texts.watchingPullRequest
+                text: userTexts.watchingPullRequest
                 font.family: "monospace"
                 font.pixelSize: 12
                 color: theme.secondary

@@ -40,7 +40,7 @@ ViewEngine::ViewEngine(AppModel* model, RemoteImageCache& remote, BrandArtwork a
     context->setContextProperty(QStringLiteral("theme"), palette_.get());
     context->setContextProperty(QStringLiteral("pictures"), pictures_.get());
     context->setContextProperty(QStringLiteral("artwork"), artworkSources_.get());
-    context->setContextProperty(QStringLiteral("texts"), UserTexts::labels());
+    context->setContextProperty(QStringLiteral("userTexts"), UserTexts::labels());
 }
 
 ViewEngine::~ViewEngine() {
