@@ -217,6 +217,10 @@ QString UserTexts::scopeTakenAway(const QString& scope) {
     return "An admin turned off " + scope + " on this computer.";
 }
 
+QString UserTexts::scopeAnswerFailed() {
+    return QStringLiteral("Velto did not get your answer: ");
+}
+
 QString UserTexts::consentHeadline(const QString& scope, const QString& organization) {
     return "Allow " + scope + " for " + organization + "?";
 }
@@ -344,6 +348,10 @@ QString UserTexts::footerButton(FooterButton button) {
     return QStringLiteral("Open at Login");
 }
 
+QString UserTexts::codeEntryToggle(bool showsCodeEntry) {
+    return showsCodeEntry ? QStringLiteral("Hide code entry") : QStringLiteral("Have a pairing code?");
+}
+
 QString UserTexts::stepOf(long long position, long long count) {
     return QStringLiteral("Step %1 of %2").arg(position).arg(count);
 }
@@ -380,8 +388,6 @@ QVariantMap UserTexts::labels() {
         {QStringLiteral("waitingForVelto"), "Waiting for Velto" + QString(ellipsis)},
         {QStringLiteral("openAgain"), QStringLiteral("Open Again")},
         {QStringLiteral("changeAddress"), QStringLiteral("Change Address")},
-        {QStringLiteral("haveCode"), QStringLiteral("Have a pairing code?")},
-        {QStringLiteral("hideCodeEntry"), QStringLiteral("Hide code entry")},
         {QStringLiteral("codePlaceholder"), QStringLiteral("7KQ2-MX9D")},
         {QStringLiteral("code"), QStringLiteral("Code")},
         {QStringLiteral("pair"), QStringLiteral("Pair")},
@@ -475,6 +481,7 @@ QStringList UserTexts::all() {
         organizationTooltip(name, other),
         organizationActions(name),
         scopeTakenAway(name),
+        scopeAnswerFailed(),
         consentHeadline(name, other),
         consentNote(),
         allow(),
@@ -492,6 +499,8 @@ QStringList UserTexts::all() {
         federationMessage(name),
         joinsOrganizations(3),
         stepOf(1, 5),
+        codeEntryToggle(false),
+        codeEntryToggle(true),
         agentCaption(false, false),
         agentCaption(true, false),
         agentCaption(true, true),

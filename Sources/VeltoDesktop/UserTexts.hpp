@@ -70,6 +70,8 @@ public:
     static QString organizationTooltip(const QString& name, const QString& authority);
     static QString organizationActions(const QString& name);
     static QString scopeTakenAway(const QString& scope);
+    /// The failure's sentence follows.
+    static QString scopeAnswerFailed();
     static QString consentHeadline(const QString& scope, const QString& organization);
     static QString consentNote();
     static QString allow();
@@ -91,6 +93,7 @@ public:
     static QString federationMessage(const QString& organizationsOrYours);
     static QString joinsOrganizations(int count);
     static QString footerButton(FooterButton button);
+    static QString codeEntryToggle(bool showsCodeEntry);
     static QString stepOf(long long position, long long count);
     static QString agentCaption(bool isInstalled, bool hasHook);
 

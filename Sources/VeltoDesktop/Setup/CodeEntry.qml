@@ -10,7 +10,7 @@ Column {
 
     LinkButton {
         objectName: "codeEntryToggle"
-        text: entry.flow.showsCodeEntry ? userTexts.hideCodeEntry : userTexts.haveCode
+        text: entry.flow.codeEntryToggle
         onClicked: entry.flow.showsCodeEntry = !entry.flow.showsCodeEntry
     }
 

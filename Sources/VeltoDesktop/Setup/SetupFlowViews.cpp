@@ -124,6 +124,10 @@ QVariantMap SetupFlow::firstEnrollment() const {
             {QStringLiteral("userInitial"), user.initial}};
 }
 
+QString SetupFlow::codeEntryToggle() const {
+    return UserTexts::codeEntryToggle(showsCodeEntry_);
+}
+
 QString SetupFlow::federationMessage() const {
     return UserTexts::federationMessage(SetupNames::organizationsOrYours(model_.enrollments()));
 }
