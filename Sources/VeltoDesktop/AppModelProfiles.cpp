@@ -2,6 +2,7 @@
 #include "VeltoDesktop/AppLog.hpp"
 #include "VeltoDesktop/AppModel.hpp"
 #include "VeltoDesktop/MainThread.hpp"
+#include "VeltoDesktop/UserTexts.hpp"
 #include "VeltoDevice/Photos/OrganizationPhotoClient.hpp"
 #include "VeltoDevice/Scopes/DeviceScopesClient.hpp"
 #include "VeltoDevice/Support/Blocking.hpp"
@@ -197,7 +198,7 @@ boost::asio::awaitable<void> AppModel::answer(DeviceScope scope, bool isGranted,
     appLog().error("could not answer " + std::string(rawValue(scope)) + " for " + deviceId + ": " +
                    description);
     auto refusals = scopeRefusals_;
-    refusals.insert_or_assign(deviceId, "Velto did not get your answer: " + description);
+    refusals.insert_or_assign(deviceId, UserTexts::scopeAnswerFailed().toStdString() + description);
     assign(scopeRefusals_, std::move(refusals), &AppModel::scopeRefusalsChanged);
 }
 

@@ -1,5 +1,7 @@
 #include "VeltoDesktop/MachineNaming.hpp"
 
+#include "VeltoDesktop/UserTexts.hpp"
+
 namespace velto {
 
 std::string MachineNaming::machineName() {
@@ -7,7 +9,7 @@ std::string MachineNaming::machineName() {
         return *pretty;
     if (auto host = hostName(); host && !host->empty())
         return *host;
-    return "Mac";
+    return UserTexts::machineNameFallback().toStdString();
 }
 
 } // namespace velto

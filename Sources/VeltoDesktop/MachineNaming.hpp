@@ -16,7 +16,7 @@ public:
     /// The machine's host name; nothing when it has none.
     virtual std::optional<std::string> hostName() = 0;
 
-    /// The pretty name, else the host name, else "Mac".
+    /// The pretty name, else the host name, else "Linux computer".
     std::string machineName();
 };
 

@@ -77,7 +77,7 @@ TEST_F(AgentProcessTest, TheMachineIsNamedByHostnamedElseByItsHostName) {
     AgentProcess without(false);
     auto bus = QDBusConnection::connectToBus(
         QString::fromStdString(without.environment().at("DBUS_SYSTEM_BUS_ADDRESS")), name);
-    EXPECT_EQ(Hostname1Naming(bus).machineName(), host[0] != '\0' ? std::string(host) : "Mac");
+    EXPECT_EQ(Hostname1Naming(bus).machineName(), host[0] != '\0' ? std::string(host) : "Linux computer");
     QDBusConnection::disconnectFromBus(name);
 }
 

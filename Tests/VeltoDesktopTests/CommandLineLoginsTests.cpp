@@ -134,7 +134,7 @@ TEST_F(CommandLineLoginsTest, ALoginItemRefusalStaysUntilAChangeSucceedsOrTheSta
     auto refusal = model->setOpensAtLogin(true);
     ASSERT_TRUE(refusal);
     EXPECT_EQ(model->loginItemRefusal(), refusal);
-    EXPECT_EQ(refusal->message().rfind("macOS did not add Velto to your login items.", 0), 0u);
+    EXPECT_EQ(refusal->message().rfind("Velto could not add itself to your startup applications.", 0), 0u);
     EXPECT_EQ(log->messages("app").back(), "could not change the login item: " + refusal->message());
 
     std::filesystem::remove_all(services->folder.path() / "config" / "autostart");

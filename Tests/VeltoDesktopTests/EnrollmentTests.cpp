@@ -101,7 +101,7 @@ TEST_F(EnrollmentTest, TheRequestCarriesTheMachineNameTheVersionAndTheDetectedHa
     };
     for (const auto& c : std::vector<Case>{{"Ana's laptop", "ana-x1", "Ana's laptop"},
                                            {std::nullopt, "ana-x1", "ana-x1"},
-                                           {std::nullopt, std::nullopt, "Mac"}}) {
+                                           {std::nullopt, std::nullopt, "Linux computer"}}) {
         SCOPED_TRACE(c.name);
         services = std::make_shared<testing::TestServices>(loop);
         services->naming->pretty = c.pretty;

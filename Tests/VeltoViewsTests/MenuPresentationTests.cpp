@@ -69,7 +69,7 @@ TEST(StatusMenuPresentationTest, PendingUpdateRefusalsAndTheSetupCard) {
     input.hasEnrollments = true;
     input.setupProgress = SetupProgress::pairedWithChoicesLeft;
     input.loginItemState = LoginItemState::off;
-    input.loginItemRefusal = "macOS did not add Velto to your login items.";
+    input.loginItemRefusal = "Velto could not add itself to your startup applications.";
     input.commandLineToolState = CommandLineToolState::taken;
     input.commandLineToolRefusal = "Another program is there now. Remove it, then install again.";
     input.isInstallingCommandLineTool = true;
@@ -79,10 +79,10 @@ TEST(StatusMenuPresentationTest, PendingUpdateRefusalsAndTheSetupCard) {
     EXPECT_EQ(menu.commands[3].refusal, input.commandLineToolRefusal);
     EXPECT_FALSE(menu.commands[3].isEnabled);
     ASSERT_TRUE(menu.setupCard);
-    EXPECT_EQ(menu.setupCard->title, "Finish setting up this Mac");
+    EXPECT_EQ(menu.setupCard->title, "Finish setting up this computer");
     EXPECT_EQ(menu.setupCard->explanation, "It's paired. Choose what it does for your organization.");
     StatusMenuPresentation::Input fresh;
-    EXPECT_EQ(StatusMenuPresentation(fresh).setupCard->title, "Set up this Mac");
+    EXPECT_EQ(StatusMenuPresentation(fresh).setupCard->title, "Set up this computer");
     EXPECT_EQ(StatusMenuPresentation(fresh).setupCard->explanation,
               "Pair it with your organization's Velto, then choose what it does.");
     EXPECT_FALSE(StatusMenuPresentation(fresh).pendingUpdate);

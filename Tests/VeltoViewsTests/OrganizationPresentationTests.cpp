@@ -36,7 +36,7 @@ TEST(OrganizationRowPresentationTest, TheConnectionDetailWinsOverTheAdminNote) {
     ScopeChoices choices{scopes({{DeviceScope::sreInvestigations, false, std::nullopt, "2026-01-02", true}}),
                          "Velto did not get your answer: down"};
     OrganizationRowPresentation quiet(organization(ConnectionState::connected("dev-1")), false, choices);
-    EXPECT_EQ(quiet.detail, "An admin turned off Background Investigations on this Mac.");
+    EXPECT_EQ(quiet.detail, "An admin turned off Background Investigations on this computer.");
     EXPECT_EQ(quiet.problem, "Velto did not get your answer: down");
     OrganizationRowPresentation retrying(organization(ConnectionState::retrying(2500, "Down.")), false,
                                          choices);
@@ -75,8 +75,8 @@ TEST(ConfirmationTextsTest, ConsentAndRemovalTexts) {
     EXPECT_EQ(consent.confirmTitle, "Allow");
     EXPECT_FALSE(consent.isDestructive);
     auto removal = ConfirmationTexts::removal("Acme");
-    EXPECT_EQ(removal.headline, "Remove Acme from this Mac?");
-    EXPECT_EQ(removal.caption, "Acme lists this Mac until someone revokes it in Devices.");
+    EXPECT_EQ(removal.headline, "Remove Acme from this computer?");
+    EXPECT_EQ(removal.caption, "Acme lists this computer until someone revokes it in Devices.");
     EXPECT_EQ(removal.confirmTitle, "Remove Acme");
     EXPECT_TRUE(removal.isDestructive);
     // A marked-up name stays literal text.

@@ -37,7 +37,7 @@ TEST_F(PromptTest, TheWindowIsTheFloatingEnrollThisMac) {
     propose("server=https://velto.example&code=7KQ2-MX9D");
     ASSERT_TRUE(window->window());
     EXPECT_TRUE(window->window()->isVisible());
-    EXPECT_EQ(window->window()->title(), "Enroll this Mac");
+    EXPECT_EQ(window->window()->title(), "Enroll this computer");
     EXPECT_TRUE(window->window()->flags() & Qt::WindowStaysOnTopHint);
     EXPECT_EQ(window->window()->width(), 420);
     EXPECT_EQ(window->window()->minimumSize(), window->window()->maximumSize()) << "not resizable";
@@ -63,7 +63,7 @@ TEST_F(PromptTest, CancelClosesAndEnrollSpendsToJoinedWhereReturnIsDone) {
     propose("server=https://velto.example&code=7KQ2-MX9D");
     clickPrompt("promptEnroll");
     ASSERT_EQ(window->controller().stage(), "joined");
-    EXPECT_EQ(window->controller().headline(), "This Mac joined Zeta");
+    EXPECT_EQ(window->controller().headline(), "This computer joined Zeta");
     QTest::keyClick(window->window(), Qt::Key_Escape);
     settle();
     EXPECT_TRUE(window->window()->isVisible()) << "Escape does not close the summary";
@@ -76,7 +76,7 @@ TEST_F(PromptTest, CancelClosesAndEnrollSpendsToJoinedWhereReturnIsDone) {
 TEST_F(PromptTest, AFailureClosesOnEscapeOrClose) {
     propose("server=ftp://velto.example&code=7KQ2-MX9D");
     ASSERT_EQ(window->controller().stage(), "failed");
-    EXPECT_EQ(window->controller().headline(), "This Mac was not enrolled");
+    EXPECT_EQ(window->controller().headline(), "This computer was not enrolled");
     QTest::keyClick(window->window(), Qt::Key_Escape);
     settle();
     EXPECT_FALSE(window->window()->isVisible());

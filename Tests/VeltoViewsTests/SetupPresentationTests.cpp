@@ -78,13 +78,14 @@ TEST(PairStageTest, TitlesAndMessages) {
     };
     const std::vector<Case> cases{
         {PairStage{PairStage::Address{}}, "Connect to Velto",
-         "Sign in to your organization's Velto and pair this Mac. Its key never leaves the Secure Enclave, "
-         "so only this Mac can use the pairing."},
+         "Sign in to your organization's Velto and pair this computer. Its key is made here and kept in your "
+         "login keyring, which unlocks when you log in."},
         {PairStage{PairStage::WaitingForBrowser{}}, "Finish in your browser",
-         "On the Devices page, choose Add this Mac. Velto comes back here when you do."},
-        {PairStage{PairStage::Pairing{}}, "Pairing…", "Creating this Mac's key and proving it to Velto."},
+         "On the Devices page, choose “Add this Mac”. Velto comes back here when you do."},
+        {PairStage{PairStage::Pairing{}}, "Pairing…",
+         "Creating this computer's key and proving it to Velto."},
         {PairStage{PairStage::Paired{{ana, bo}, std::nullopt}}, "Ana, you're in Acme and Globex.",
-         "This Mac is paired. Next, choose what it does for Acme and Globex."},
+         "This computer is paired. Next, choose what it does for Acme and Globex."},
         {PairStage{PairStage::Paired{{bo}, std::string("1 of 2 codes was refused:\nAAAA-1111: expired")}},
          "bo, you're in Globex.", "1 of 2 codes was refused:\nAAAA-1111: expired"},
         {PairStage{PairStage::Failed{"Velto did not accept that code."}}, "That didn't work",

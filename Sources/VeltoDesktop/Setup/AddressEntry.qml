@@ -31,7 +31,7 @@ Column {
                 width: parent.width - 24
                 height: parent.height
                 font.pixelSize: 15
-                placeholderText: "velto.example.com"
+                placeholderText: userTexts.serverPlaceholder
                 text: entry.flow.address
                 onTextEdited: entry.flow.address = text
                 Keys.onReturnPressed: (event) => { entry.flow.openPairingPage(); event.accepted = true }
@@ -55,7 +55,7 @@ Column {
         visible: entry.flow.unopenedPage.length > 0
         PlainText {
             width: parent.width
-            text: "No browser opened the pairing page. Open this address in yours:"
+            text: userTexts.noBrowser
             font.pixelSize: 10
             color: theme.secondary
             wrapMode: Text.Wrap
@@ -73,7 +73,7 @@ Column {
     GlassButton {
         objectName: "signInAndPair"
         implicitHeight: 32
-        text: "Sign In and Pair"
+        text: userTexts.signInAndPair
         symbol: "arrow-up-forward-app"
         isProminent: true
         enabled: entry.flow.address.length > 0

@@ -1,5 +1,7 @@
 #include "VeltoDesktop/Setup/AgentIntegrationRow.hpp"
 
+#include "VeltoDesktop/UserTexts.hpp"
+
 namespace velto {
 
 std::vector<AgentIntegrationRow> AgentIntegrationRow::rows(const std::vector<HarnessStatus>& harnesses,
@@ -18,12 +20,7 @@ std::vector<AgentIntegrationRow> AgentIntegrationRow::rows(const std::vector<Har
         row.name =
             QString::fromUtf8(displayName(kind).data(), static_cast<qsizetype>(displayName(kind).size()));
         row.isInstalled = status && status->installedTool();
-        if (!row.isInstalled)
-            row.caption = QStringLiteral("Not installed");
-        else if (kind == HarnessKind::claudeCode)
-            row.caption = QStringLiteral("Velto's skills and a pull request hook");
-        else
-            row.caption = QStringLiteral("Velto's skills");
+        row.caption = UserTexts::agentCaption(row.isInstalled, kind == HarnessKind::claudeCode);
         row.isOn = monitored.count(kind) > 0;
         rows.push_back(std::move(row));
     }

@@ -10,7 +10,7 @@ Column {
 
     LinkButton {
         objectName: "codeEntryToggle"
-        text: entry.flow.showsCodeEntry ? "Hide code entry" : "Have a pairing code?"
+        text: entry.flow.codeEntryToggle
         onClicked: entry.flow.showsCodeEntry = !entry.flow.showsCodeEntry
     }
 
@@ -48,7 +48,7 @@ Column {
                         anchors.leftMargin: 12
                         anchors.rightMargin: 12
                         font.family: "monospace"
-                        placeholderText: "7KQ2-MX9D"
+                        placeholderText: userTexts.codePlaceholder
                         text: entry.flow.code
                         onTextEdited: entry.flow.code = text
                         Keys.onReturnPressed: (event) => { entry.flow.submitCode(); event.accepted = true }
@@ -60,7 +60,7 @@ Column {
                     objectName: "pairCode"
                     anchors.verticalCenter: parent.verticalCenter
                     implicitHeight: 28
-                    text: "Pair"
+                    text: userTexts.pair
                     enabled: entry.flow.code.length > 0
                     onClicked: entry.flow.submitCode()
                 }

@@ -8,7 +8,7 @@ Row {
 
     spacing: 5
     Accessible.role: Accessible.StaticText
-    Accessible.name: "Code " + code
+    Accessible.name: userTexts.code + " " + code
 
     Repeater {
         model: tiles.code.length

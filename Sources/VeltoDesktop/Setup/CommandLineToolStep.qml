@@ -7,8 +7,8 @@ SetupStepLayout {
     required property var flow
     required property var clock
 
-    title: "Install the velto command"
-    message: "Have Velto review your changes before you push, and read its findings, from Terminal or your coding agent."
+    title: userTexts.commandLineToolTitle
+    message: userTexts.commandLineToolMessage
 
     Column {
         width: parent ? parent.width : 330
@@ -17,12 +17,12 @@ SetupStepLayout {
         SetupPoint {
             width: parent.width
             symbol: "terminal"
-            text: "velto review reviews your changes before you push. Nothing is posted."
+            text: userTexts.commandLineToolReview
         }
         SetupPoint {
             width: parent.width
             symbol: "lock"
-            text: "It goes in /usr/local/bin, so macOS may ask for your password."
+            text: userTexts.commandLineToolPassword
         }
         SetupNoticeLine {
             width: parent.width

@@ -8,7 +8,7 @@ SetupStepLayout {
     required property var flow
     required property var clock
 
-    title: "Lend your subscriptions"
+    title: userTexts.federationTitle
     message: flow.federationMessage
 
     Column {
@@ -18,17 +18,17 @@ SetupStepLayout {
         SetupPoint {
             width: parent.width
             symbol: "shippingbox"
-            text: "A review reads a fresh checkout, or the repository in Velto's cloud."
+            text: userTexts.federationCheckout
         }
         SetupPoint {
             width: parent.width
             symbol: "pause-circle"
-            text: "Pause any time from the menu bar."
+            text: userTexts.federationPause
         }
         SetupPoint {
             width: parent.width
             symbol: "moon-zzz"
-            text: "Nothing runs while this Mac sleeps."
+            text: userTexts.federationSleep
         }
         Item {
             width: parent.width

@@ -57,7 +57,7 @@ GlassSurface {
                 PlainText {
                     anchors.verticalCenter: parent.verticalCenter
                     width: parent.width - (menu.hasEnrollment ? 26 : 0)
-                    text: menu.enrollment.organizationName || "Your organization"
+                    text: menu.enrollment.organizationName || userTexts.yourOrganization
                     font.pixelSize: 12
                     font.weight: Font.Medium
                     elide: Text.ElideRight
@@ -68,7 +68,7 @@ GlassSurface {
                 anchors.right: parent.right
                 anchors.rightMargin: 10
                 anchors.verticalCenter: parent.verticalCenter
-                title: "Connected"
+                title: userTexts.connected
                 tint: theme.green
             }
         }
@@ -78,9 +78,9 @@ GlassSurface {
             spacing: 2
             Repeater {
                 model: [
-                    { title: "Pause Reviews", shortcut: "Ctrl+P", isChecked: false },
-                    { title: "Open at Login", shortcut: "", isChecked: true },
-                    { title: "Quit Velto", shortcut: "Ctrl+Q", isChecked: false }
+                    { title: userTexts.pauseReviews, shortcut: "Ctrl+P", isChecked: false },
+                    { title: userTexts.openAtLogin, shortcut: "", isChecked: true },
+                    { title: userTexts.quit, shortcut: "Ctrl+Q", isChecked: false }
                 ]
                 Rectangle {
                     required property var modelData

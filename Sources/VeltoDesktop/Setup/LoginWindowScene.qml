@@ -32,7 +32,7 @@ Item {
         PlainText {
             anchors.horizontalCenter: parent.horizontalCenter
             width: Math.min(implicitWidth, 280)
-            text: scene.enrollment.userTitle || "You"
+            text: scene.enrollment.userTitle || userTexts.you
             font.pixelSize: 15
             font.weight: Font.DemiBold
             elide: Text.ElideRight

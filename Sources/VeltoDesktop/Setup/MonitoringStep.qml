@@ -7,8 +7,8 @@ SetupStepLayout {
     required property var flow
     required property var clock
 
-    title: "Watch pull requests live"
-    message: "Choose the agents Velto works with. Each learns to have a change reviewed before a pull request, and to take a pull request to a clean review. Velto keeps both skills up to date. Once live monitoring is on for your organization, it also streams each review, check and comment straight to them."
+    title: userTexts.monitoringTitle
+    message: userTexts.monitoringMessage
 
     Column {
         width: parent ? parent.width : 330

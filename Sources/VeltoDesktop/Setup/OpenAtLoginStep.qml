@@ -7,8 +7,8 @@ SetupStepLayout {
     required property var flow
     required property var clock
 
-    title: "Open Velto at login"
-    message: "Velto works only while it's running. Have macOS open it when you log in, and it's in the menu bar before you need it."
+    title: userTexts.openAtLoginTitle
+    message: userTexts.openAtLoginMessage
 
     Column {
         width: parent ? parent.width : 330
@@ -17,12 +17,12 @@ SetupStepLayout {
         SetupPoint {
             width: parent.width
             symbol: "menubar-rectangle"
-            text: "It stays in the menu bar, with no window or Dock icon."
+            text: userTexts.openAtLoginTray
         }
         SetupPoint {
             width: parent.width
             symbol: "switch-2"
-            text: "Turn it off any time from Velto's menu."
+            text: userTexts.openAtLoginTurnOff
         }
         SetupNoticeLine {
             width: parent.width

@@ -64,7 +64,7 @@ Item {
             GlassButton {
                 objectName: "tryAgain"
                 implicitHeight: 32
-                text: "Try Again"
+                text: userTexts.tryAgain
                 symbol: "arrow-clockwise"
                 isProminent: true
                 onClicked: controls.flow.cancelPairing()

@@ -1,6 +1,7 @@
 #include "VeltoDesktop/Setup/PairStepTexts.hpp"
 
 #include "VeltoDesktop/Setup/SetupNames.hpp"
+#include "VeltoDesktop/UserTexts.hpp"
 #include "VeltoDesktop/Views/DisplayText.hpp"
 
 namespace velto {
@@ -8,23 +9,22 @@ namespace velto {
 QString PairStepTexts::title(const PairStage& stage) {
     switch (stage.kind()) {
     case PairStage::Case::address:
-        return QStringLiteral("Connect to Velto");
+        return UserTexts::pairTitle(UserTexts::PairStage::address);
     case PairStage::Case::waitingForBrowser:
-        return QStringLiteral("Finish in your browser");
+        return UserTexts::pairTitle(UserTexts::PairStage::waitingForBrowser);
     case PairStage::Case::pairing:
-        return QStringLiteral("Pairing…");
+        return UserTexts::pairTitle(UserTexts::PairStage::pairing);
     case PairStage::Case::confirming:
-        return QStringLiteral("Pair this Mac?");
+        return UserTexts::pairTitle(UserTexts::PairStage::confirming);
     case PairStage::Case::paired: {
         const auto& enrollments = stage.as<PairStage::Paired>()->enrollments;
         std::optional<Enrollment::User> user;
         if (!enrollments.empty())
             user = enrollments.front().user;
-        return SetupNames::firstName(user) + QStringLiteral(", you're in ") +
-               SetupNames::organizations(enrollments) + QStringLiteral(".");
+        return UserTexts::pairedTitle(SetupNames::firstName(user), SetupNames::organizations(enrollments));
     }
     case PairStage::Case::failed:
-        return QStringLiteral("That didn't work");
+        return UserTexts::pairTitle(UserTexts::PairStage::failed);
     }
     return {};
 }
@@ -32,22 +32,18 @@ QString PairStepTexts::title(const PairStage& stage) {
 QString PairStepTexts::message(const PairStage& stage) {
     switch (stage.kind()) {
     case PairStage::Case::address:
-        return QStringLiteral(
-            "Sign in to your organization's Velto and pair this Mac. Its key never leaves the "
-            "Secure Enclave, so only this Mac can use the pairing.");
+        return UserTexts::pairMessage(UserTexts::PairStage::address);
     case PairStage::Case::waitingForBrowser:
-        return QStringLiteral("On the Devices page, choose Add this Mac. Velto comes back here when you do.");
+        return UserTexts::pairMessage(UserTexts::PairStage::waitingForBrowser);
     case PairStage::Case::pairing:
-        return QStringLiteral("Creating this Mac's key and proving it to Velto.");
+        return UserTexts::pairMessage(UserTexts::PairStage::pairing);
     case PairStage::Case::confirming:
-        return QStringLiteral(
-            "Continue only if you just chose Add this Mac. Any website can open a Velto link.");
+        return UserTexts::pairMessage(UserTexts::PairStage::confirming);
     case PairStage::Case::paired: {
         const auto* paired = stage.as<PairStage::Paired>();
         if (paired->refusals)
             return DisplayText::paragraph(*paired->refusals);
-        return QStringLiteral("This Mac is paired. Next, choose what it does for ") +
-               SetupNames::organizationsOrYours(paired->enrollments) + QStringLiteral(".");
+        return UserTexts::pairedMessage(SetupNames::organizationsOrYours(paired->enrollments));
     }
     case PairStage::Case::failed:
         return DisplayText::paragraph(stage.as<PairStage::Failed>()->message);

@@ -1,7 +1,7 @@
 import QtQuick
 import Velto.Views
 
-// The link's server and codes, "Cancel" (Escape) and "Pair This Mac".
+// The link's server and codes, "Cancel" (Escape) and "Pair This Computer".
 Column {
     id: confirmation
     required property var flow
@@ -58,13 +58,13 @@ Column {
         GlassButton {
             objectName: "cancelPairing"
             implicitHeight: 32
-            text: "Cancel"
+            text: userTexts.cancel
             onClicked: confirmation.flow.cancelPairing()
         }
         GlassButton {
             objectName: "pairThisMac"
             implicitHeight: 32
-            text: "Pair This Mac"
+            text: userTexts.pairThisComputer
             symbol: "lock-shield"
             isProminent: true
             onClicked: confirmation.flow.confirmPairing()

@@ -83,14 +83,14 @@ Item {
 
     PairingNode {
         symbol: "laptopcomputer"
-        label: "This Mac"
+        label: userTexts.thisComputer
         x: picture.scene.start.x - width / 2
         y: picture.scene.start.y - height / 2 + 12
     }
     PairingNode {
         symbol: artwork.has("menu-bar-v") ? "" : "server-rack"
         glyph: artwork.has("menu-bar-v") ? "menu-bar-v" : ""
-        label: "Velto"
+        label: userTexts.velto
         x: picture.scene.end.x - width / 2
         y: picture.scene.end.y - height / 2 + 12
     }

@@ -52,7 +52,7 @@ Item {
             PlainText {
                 x: 36
                 anchors.verticalCenter: parent.verticalCenter
-                text: "Watching #482 for you"
+                text: userTexts.watchingPullRequest
                 font.family: "monospace"
                 font.pixelSize: 12
                 color: theme.secondary

@@ -41,6 +41,7 @@ class SetupFlow final : public QObject {
     Q_PROPERTY(bool isWaitingForBrowser READ isWaitingForBrowser NOTIFY isWaitingForBrowserChanged)
     Q_PROPERTY(QString unopenedPage READ unopenedPageText NOTIFY unopenedPageChanged)
     Q_PROPERTY(bool showsCodeEntry READ showsCodeEntry WRITE setShowsCodeEntry NOTIFY showsCodeEntryChanged)
+    Q_PROPERTY(QString codeEntryToggle READ codeEntryToggle NOTIFY showsCodeEntryChanged)
     Q_PROPERTY(QString code READ codeText WRITE setCodeText NOTIFY codeChanged)
     Q_PROPERTY(QString codeError READ codeErrorText NOTIFY codeErrorChanged)
     Q_PROPERTY(QString pairStage READ pairStageName NOTIFY pairStageChanged)
@@ -87,6 +88,8 @@ public:
     /// The pairing page that the browser did not take, shown for the user to open by hand.
     const std::optional<std::string>& unopenedPage() const { return unopenedPage_; }
     bool showsCodeEntry() const { return showsCodeEntry_; }
+    /// The link that shows or hides the code field: "Have a pairing code?" or "Hide code entry".
+    QString codeEntryToggle() const;
     void setShowsCodeEntry(bool shows);
     const std::set<HarnessKind>& monitoredAgents() const { return monitoredAgents_; }
     /// The user's switch of one agent on the monitoring step.
@@ -116,7 +119,7 @@ public:
     Q_INVOKABLE void submitCode();
     /// Back to the idle stage (unless codes are being spent) and no longer waiting for the browser.
     Q_INVOKABLE void cancelPairing();
-    /// "Pair This Mac": the model spends the confirmed codes.
+    /// "Pair This Computer": the model spends the confirmed codes.
     Q_INVOKABLE void confirmPairing();
 
     // The steps' choices.

@@ -9,6 +9,7 @@
 #include "VeltoDesktop/Setup/SetupNames.hpp"
 #include "VeltoDesktop/Setup/SetupNotice.hpp"
 #include "VeltoDesktop/Setup/StepDots.hpp"
+#include "VeltoDesktop/UserTexts.hpp"
 #include "VeltoDesktop/Views/DisplayText.hpp"
 #include "VeltoDesktop/Views/Monogram.hpp"
 #include "VeltoDesktop/Views/ProfileBadge.hpp"
@@ -100,7 +101,7 @@ QVariantMap SetupFlow::confirmation() const {
             {QStringLiteral("cleartextNote"), server.cleartextNote.value_or(QString())},
             {QStringLiteral("showsTiles"), showsTiles},
             {QStringLiteral("tileCode"), showsTiles ? codes.front() : QString()},
-            {QStringLiteral("countLine"), QStringLiteral("Joins %1 organizations").arg(count)},
+            {QStringLiteral("countLine"), UserTexts::joinsOrganizations(count)},
             {QStringLiteral("codes"), codes}};
 }
 
@@ -108,9 +109,9 @@ QVariantMap SetupFlow::firstEnrollment() const {
     const auto enrollments = model_.enrollments();
     if (enrollments.empty())
         return {{QStringLiteral("exists"), false},
-                {QStringLiteral("organizationName"), QStringLiteral("Your organization")},
+                {QStringLiteral("organizationName"), UserTexts::yourOrganizationTitle()},
                 {QStringLiteral("monogram"), QStringLiteral("V")},
-                {QStringLiteral("userTitle"), QStringLiteral("You")}};
+                {QStringLiteral("userTitle"), UserTexts::you()}};
     const auto& first = enrollments.front();
     const ProfileBadge user(first.user);
     return {{QStringLiteral("exists"), true},
@@ -123,11 +124,12 @@ QVariantMap SetupFlow::firstEnrollment() const {
             {QStringLiteral("userInitial"), user.initial}};
 }
 
+QString SetupFlow::codeEntryToggle() const {
+    return UserTexts::codeEntryToggle(showsCodeEntry_);
+}
+
 QString SetupFlow::federationMessage() const {
-    return QStringLiteral("While this Mac is awake, ") +
-           SetupNames::organizationsOrYours(model_.enrollments()) +
-           QStringLiteral(" can run Velto reviews on the harnesses you're signed into, on your plan instead "
-                          "of API keys.");
+    return UserTexts::federationMessage(SetupNames::organizationsOrYours(model_.enrollments()));
 }
 
 QVariantList SetupFlow::scopeRows() const {

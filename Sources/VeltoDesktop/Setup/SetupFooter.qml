@@ -16,7 +16,7 @@ Item {
         anchors.left: parent.left
         anchors.verticalCenter: parent.verticalCenter
         implicitHeight: 32
-        text: "Back"
+        text: userTexts.back
         symbol: "chevron-left"
         enabled: footer.buttons.isEnabled
         opacity: footer.buttons.showsBack ? (enabled ? 1 : 0.45) : 0

@@ -1,6 +1,7 @@
 #include "VeltoDesktop/Setup/SetupNames.hpp"
 
 #include "VeltoDesktop/OrganizationNames.hpp"
+#include "VeltoDesktop/UserTexts.hpp"
 #include "VeltoDesktop/Views/DisplayText.hpp"
 
 namespace velto {
@@ -14,12 +15,12 @@ QString SetupNames::organizations(const std::vector<Enrollment>& enrollments) {
 }
 
 QString SetupNames::organizationsOrYours(const std::vector<Enrollment>& enrollments) {
-    return enrollments.empty() ? QStringLiteral("your organization") : organizations(enrollments);
+    return enrollments.empty() ? UserTexts::yourOrganization() : organizations(enrollments);
 }
 
 QString SetupNames::firstName(const std::optional<Enrollment::User>& user) {
     if (!user)
-        return QStringLiteral("Welcome");
+        return UserTexts::welcome();
     if (user->name) {
         std::string_view name = *user->name;
         while (!name.empty()) {

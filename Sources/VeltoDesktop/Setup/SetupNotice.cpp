@@ -1,5 +1,6 @@
 #include "VeltoDesktop/Setup/SetupNotice.hpp"
 
+#include "VeltoDesktop/UserTexts.hpp"
 #include "VeltoDesktop/Views/DisplayText.hpp"
 
 namespace velto {
@@ -17,10 +18,7 @@ std::optional<SetupNotice> SetupNotice::openAtLogin(const std::optional<LoginIte
     case LoginItemAnswer::Case::finished:
         return std::nullopt;
     case LoginItemAnswer::Case::awaitingApproval:
-        return SetupNotice{
-            QStringLiteral("Allow Velto under Login Items in System Settings, then choose Open "
-                           "at Login again."),
-            Tint::orange};
+        return SetupNotice{UserTexts::awaitingLoginApproval(), Tint::orange};
     case LoginItemAnswer::Case::notTurnedOn:
         return SetupNotice{
             DisplayText::paragraph(answer->refusal ? answer->refusal->message() : std::string()), Tint::red};

@@ -7,6 +7,7 @@
 #include "VeltoDesktop/Setup/MotionPreference.hpp"
 #include "VeltoDesktop/Setup/SetupFlow.hpp"
 #include "VeltoDesktop/Setup/SetupModel.hpp"
+#include "VeltoDesktop/UserTexts.hpp"
 
 #include <QEvent>
 #include <QGuiApplication>
@@ -105,7 +106,7 @@ void SetupWindow::make() {
     }
     auto* window = new QQuickView(&engine, nullptr);
     window->setFlags(Qt::Window | Qt::FramelessWindowHint);
-    window->setTitle(QStringLiteral("Set Up Velto"));
+    window->setTitle(UserTexts::setupWindowTitle());
     window->setMinimumSize(size);
     window->setMaximumSize(size);
     window->resize(size);

@@ -39,7 +39,7 @@ Row {
                     height: 11
                     name: "exclamationmark-circle-fill"
                     color: theme.orange
-                    Accessible.name: "Signed out: sign in to lend it"
+                    Accessible.name: userTexts.signedOutLend
                     HoverHandler { id: markHover }
                 }
             }
@@ -48,7 +48,7 @@ Row {
                 anchors.bottom: parent.top
                 anchors.bottomMargin: 4
                 anchors.horizontalCenter: parent.horizontalCenter
-                text: "Signed out: sign in to lend it"
+                text: userTexts.signedOutLend
                 shown: markHover.hovered
             }
         }

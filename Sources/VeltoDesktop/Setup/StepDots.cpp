@@ -1,5 +1,7 @@
 #include "VeltoDesktop/Setup/StepDots.hpp"
 
+#include "VeltoDesktop/UserTexts.hpp"
+
 #include <algorithm>
 
 namespace velto {
@@ -10,7 +12,7 @@ StepDots StepDots::of(SetupStep step, const std::vector<SetupStep>& steps) {
         made.dots.push_back({each == step, rawValue(each) <= rawValue(step)});
     const auto found = std::find(steps.begin(), steps.end(), step);
     const auto position = found == steps.end() ? 1 : (found - steps.begin()) + 1;
-    made.label = QStringLiteral("Step %1 of %2").arg(position).arg(steps.size());
+    made.label = UserTexts::stepOf(position, static_cast<long long>(steps.size()));
     return made;
 }
 

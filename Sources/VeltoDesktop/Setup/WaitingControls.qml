@@ -18,7 +18,7 @@ Column {
         }
         PlainText {
             anchors.verticalCenter: parent.verticalCenter
-            text: "Waiting for Velto…"
+            text: userTexts.waitingForVelto
             color: theme.secondary
         }
     }
@@ -27,14 +27,14 @@ Column {
         GlassButton {
             implicitHeight: 28
             anchors.verticalCenter: parent.verticalCenter
-            text: "Open Again"
+            text: userTexts.openAgain
             symbol: "arrow-up-forward-app"
             onClicked: waiting.flow.openPairingPage()
         }
         LinkButton {
             objectName: "changeAddress"
             anchors.verticalCenter: parent.verticalCenter
-            text: "Change Address"
+            text: userTexts.changeAddress
             onClicked: waiting.flow.cancelPairing()
         }
     }

@@ -43,14 +43,14 @@ Row {
         objectName: "closeBead"
         tint: Qt.rgba(1.0, 0.37, 0.34, 1)
         symbol: "xmark"
-        label: "Close"
+        label: userTexts.close
         onPressed: controls.flow.closeWindow()
     }
     Bead {
         objectName: "minimizeBead"
         tint: Qt.rgba(1.0, 0.74, 0.18, 1)
         symbol: "minus"
-        label: "Minimize"
+        label: userTexts.minimize
         onPressed: controls.flow.minimizeWindow()
     }
     GlassSurface {

@@ -43,7 +43,7 @@ Column {
         spacing: 8
         GlassButton {
             objectName: "confirmationCancel"
-            text: "Cancel"
+            text: userTexts.cancel
             onClicked: confirmation.cancelled()
         }
         GlassButton {

@@ -1,5 +1,6 @@
 #include "VeltoDesktop/Views/ConfirmationTexts.hpp"
 
+#include "VeltoDesktop/UserTexts.hpp"
 #include "VeltoDesktop/Views/DisplayText.hpp"
 
 namespace velto {
@@ -14,14 +15,14 @@ QString text(std::string_view value) {
 
 ConfirmationTexts ConfirmationTexts::consent(DeviceScope scope, const std::string& organizationName) {
     const auto name = DisplayText::line(organizationName);
-    return {"Allow " + text(title(scope)) + " for " + name + "?", text(velto::consent(scope)),
-            "Turn it off here at any time; a run already under way finishes.", "Allow", false};
+    return {UserTexts::consentHeadline(text(title(scope)), name), text(velto::consent(scope)),
+            UserTexts::consentNote(), UserTexts::allow(), false};
 }
 
 ConfirmationTexts ConfirmationTexts::removal(const std::string& organizationName) {
     const auto name = DisplayText::line(organizationName);
-    return {"Remove " + name + " from this Mac?",
-            name + " lists this Mac until someone revokes it in Devices.", QString(), "Remove " + name, true};
+    return {UserTexts::removalHeadline(name), UserTexts::removalCaption(name), QString(),
+            UserTexts::removalConfirm(name), true};
 }
 
 } // namespace velto

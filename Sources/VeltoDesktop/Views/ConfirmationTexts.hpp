@@ -18,8 +18,8 @@ struct ConfirmationTexts {
     /// "Allow <title> for <name>?", the scope's caption, "Turn it off here at any time; a run already
     /// under way finishes.", "Allow".
     static ConfirmationTexts consent(DeviceScope scope, const std::string& organizationName);
-    /// "Remove <name> from this Mac?", "<name> lists this Mac until someone revokes it in Devices.",
-    /// "Remove <name>", destructive.
+    /// "Remove <name> from this computer?", "<name> lists this computer until someone revokes it in
+    /// Devices.", "Remove <name>", destructive.
     static ConfirmationTexts removal(const std::string& organizationName);
 };
 

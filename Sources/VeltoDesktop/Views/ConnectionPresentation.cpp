@@ -1,5 +1,7 @@
 #include "VeltoDesktop/Views/ConnectionPresentation.hpp"
 
+#include "VeltoDesktop/UserTexts.hpp"
+
 namespace velto {
 
 namespace {
@@ -45,37 +47,41 @@ std::string_view trimmed(std::string_view text) {
     return text;
 }
 
+std::string shown(UserTexts::Connection connection, bool isPaused) {
+    return UserTexts::connectionTitle(connection, isPaused).toStdString();
+}
+
 } // namespace
 
 ConnectionPresentation::ConnectionPresentation(const ConnectionState& state, bool isPaused) {
     switch (state.kind()) {
     case ConnectionState::Case::connected:
-        title = "Connected";
+        title = shown(UserTexts::Connection::connected, isPaused);
         tint = Tint::green;
         break;
     case ConnectionState::Case::retrying:
-        title = "Retrying";
+        title = shown(UserTexts::Connection::retrying, isPaused);
         detail = retrying(state.reason(), retrySeconds(state.afterMilliseconds()));
         tint = Tint::orange;
         break;
     case ConnectionState::Case::stopped:
-        title = "Stopped";
+        title = shown(UserTexts::Connection::stopped, isPaused);
         detail = state.reason();
         tint = Tint::red;
         break;
     case ConnectionState::Case::connecting:
-        title = "Connecting\u2026";
+        title = shown(UserTexts::Connection::connecting, isPaused);
         tint = Tint::orange;
         break;
     case ConnectionState::Case::offline:
-        title = isPaused ? "Paused" : "Offline";
+        title = shown(UserTexts::Connection::offline, isPaused);
         tint = Tint::secondary;
         break;
     }
 }
 
 ConnectionPresentation ConnectionPresentation::notEnrolled() {
-    return {"Not enrolled", std::nullopt, Tint::secondary};
+    return {UserTexts::notEnrolled().toStdString(), std::nullopt, Tint::secondary};
 }
 
 std::int64_t ConnectionPresentation::retrySeconds(std::int64_t milliseconds) {
@@ -86,7 +92,9 @@ std::string ConnectionPresentation::retrying(std::string_view reason, std::int64
     auto text = trimmed(reason);
     if (!text.empty() && text.back() == '.')
         text.remove_suffix(1);
-    return std::string(text) + ", trying again in " + std::to_string(seconds) + "s.";
+    return UserTexts::retryDetail(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())),
+                                  seconds)
+        .toStdString();
 }
 
 } // namespace velto

@@ -1,6 +1,7 @@
 #include "VeltoDesktop/Views/EnrollmentPromptPresentation.hpp"
 
 #include "VeltoDesktop/OrganizationNames.hpp"
+#include "VeltoDesktop/UserTexts.hpp"
 #include "VeltoDesktop/Views/DisplayText.hpp"
 
 namespace velto {
@@ -20,10 +21,7 @@ std::vector<Enrollment> enrollmentsOf(const std::vector<JoinedOrganization>& joi
 
 QString EnrollmentPromptPresentation::progressTitleOf(const EnrollmentProposal& proposal) {
     const auto authority = DisplayText::line(proposal.link.server().authority());
-    const auto count = proposal.organizationCount();
-    if (count == 1)
-        return "Enrolling on " + authority + QChar(0x2026);
-    return "Enrolling in " + QString::number(count) + " organizations on " + authority + QChar(0x2026);
+    return UserTexts::promptProgressTitle(static_cast<int>(proposal.organizationCount()), authority);
 }
 
 EnrollmentPromptPresentation::EnrollmentPromptPresentation(const std::optional<EnrollmentPrompt>& prompt) {
@@ -32,17 +30,14 @@ EnrollmentPromptPresentation::EnrollmentPromptPresentation(const std::optional<E
     if (const auto* confirming = prompt->as<EnrollmentPrompt::Confirming>()) {
         stage = Stage::confirming;
         const auto& proposal = confirming->gate.proposal();
-        const auto count = proposal.organizationCount();
-        headline = count == 1 ? QStringLiteral("Enroll this Mac?")
-                              : "Enroll this Mac in " + QString::number(count) + " organizations?";
-        warning = QStringLiteral(
-            "Continue only if you just chose Add this Mac in Velto. Any website can open a Velto link.");
-        codesLabel = count == 1 ? QStringLiteral("Code") : QStringLiteral("Codes");
+        const auto count = static_cast<int>(proposal.organizationCount());
+        headline = UserTexts::promptHeadline(count);
+        warning = UserTexts::promptWarning();
+        codesLabel = UserTexts::promptCodesLabel(count);
         for (const auto& code : proposal.displayCodes())
             codes.push_back(QString::fromStdString(code));
         server.emplace(proposal.link.server());
-        namingNote = QStringLiteral("Velto names each organization once it accepts its code. Organizations "
-                                    "this Mac is already in stay.");
+        namingNote = UserTexts::promptNamingNote();
     } else if (const auto* enrolling = prompt->as<EnrollmentPrompt::Enrolling>()) {
         stage = Stage::enrolling;
         progressTitle = progressTitleOf(enrolling->proposal);
@@ -51,24 +46,22 @@ EnrollmentPromptPresentation::EnrollmentPromptPresentation(const std::optional<E
         const auto& results = joined->results;
         const auto names =
             DisplayText::paragraph(OrganizationNames::list(enrollmentsOf(results.joined, false)));
-        headline = "This Mac joined " + names;
+        headline = UserTexts::promptJoinedHeadline(names);
         if (!results.joined.empty()) {
             const auto& first = results.joined.front().enrollment;
-            joinedAs = "As " + DisplayText::line(first.user.login) + " in " +
-                       DisplayText::line(first.server.authority()) + ".";
+            joinedAs = UserTexts::promptJoinedAs(DisplayText::line(first.user.login),
+                                                 DisplayText::line(first.server.authority()));
         }
         const auto replacedEnrollments = enrollmentsOf(results.joined, true);
         if (!replacedEnrollments.empty())
-            replaced = "Its earlier pairing in " +
-                       DisplayText::paragraph(OrganizationNames::list(replacedEnrollments)) + " is replaced.";
+            replaced = UserTexts::promptReplaced(
+                DisplayText::paragraph(OrganizationNames::list(replacedEnrollments)));
         if (auto summary = results.refusalSummary())
             refusalSummary = DisplayText::paragraph(*summary);
-        expectation = "If you did not expect " +
-                      (results.joined.size() == 1 ? names : QStringLiteral("one of these")) +
-                      ", remove it from this Mac in the menu.";
+        expectation = UserTexts::promptExpectation(results.joined.size() == 1 ? names : QString());
     } else if (const auto* failed = prompt->as<EnrollmentPrompt::Failed>()) {
         stage = Stage::failed;
-        headline = QStringLiteral("This Mac was not enrolled");
+        headline = UserTexts::promptFailedHeadline();
         message = DisplayText::paragraph(failed->message);
     }
 }

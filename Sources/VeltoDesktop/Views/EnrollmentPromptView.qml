@@ -43,7 +43,7 @@ Rectangle {
             columns: 2
             columnSpacing: 12
             rowSpacing: 6
-            PlainText { text: "Server"; color: theme.secondary }
+            PlainText { text: userTexts.server; color: theme.secondary }
             Column {
                 spacing: 2
                 PlainText {
@@ -96,12 +96,12 @@ Rectangle {
             spacing: 8
             GlassButton {
                 objectName: "promptCancel"
-                text: "Cancel"
+                text: userTexts.cancel
                 onClicked: prompt.controller.close()
             }
             GlassButton {
                 objectName: "promptEnroll"
-                text: "Enroll"
+                text: userTexts.enroll
                 isProminent: true
                 onClicked: prompt.controller.enroll()
             }
@@ -166,7 +166,7 @@ Rectangle {
             anchors.right: parent.right
             GlassButton {
                 objectName: "promptDone"
-                text: "Done"
+                text: userTexts.done
                 isProminent: true
                 onClicked: prompt.controller.close()
             }
@@ -194,7 +194,7 @@ Rectangle {
                     id: closeButton
                     objectName: "promptClose"
                     anchors.right: parent.right
-                    text: "Close"
+                    text: userTexts.close
                     onClicked: prompt.controller.close()
                 }
             }

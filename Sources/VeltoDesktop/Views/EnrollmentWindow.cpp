@@ -1,6 +1,7 @@
 #include "VeltoDesktop/Views/EnrollmentWindow.hpp"
 
 #include "VeltoDesktop/AppModel.hpp"
+#include "VeltoDesktop/UserTexts.hpp"
 #include "VeltoDesktop/Views/ViewEngine.hpp"
 #include "VeltoDesktop/Views/WindowFront.hpp"
 
@@ -19,7 +20,7 @@ EnrollmentWindow::~EnrollmentWindow() = default;
 void EnrollmentWindow::show() {
     if (!view_) {
         view_ = std::make_unique<QQuickView>(&views_.engine(), nullptr);
-        view_->setTitle(QStringLiteral("Enroll this Mac"));
+        view_->setTitle(UserTexts::promptWindowTitle());
         view_->setFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                         Qt::WindowStaysOnTopHint);
         view_->setResizeMode(QQuickView::SizeViewToRootObject);

@@ -11,7 +11,7 @@ namespace velto {
 class AppModel;
 class ViewEngine;
 
-/// The floating window of the enrollment prompt, "Enroll this Mac": made on first showing and
+/// The floating window of the enrollment prompt, "Enroll this computer": made on first showing and
 /// reused, sized to its content, centred, closable only. Closing it clears the prompt unless codes
 /// are being spent (the model decides).
 class EnrollmentWindow final : public QObject {

@@ -1,36 +1,48 @@
 #include "VeltoDesktop/Views/HarnessPresentation.hpp"
 
+#include "VeltoDesktop/UserTexts.hpp"
 #include "VeltoDevice/Harness/HarnessVersion.hpp"
 
 namespace velto {
 
+namespace {
+
+QString text(std::string_view value) {
+    return QString::fromUtf8(value.data(), static_cast<qsizetype>(value.size()));
+}
+
+} // namespace
+
 HarnessPresentation::HarnessPresentation(const HarnessStatus& harness) {
-    const std::string name(displayName(harness.kind));
+    const auto name = text(displayName(harness.kind));
     const auto* installed = harness.installedTool();
     if (!installed) {
-        value = "Not installed";
+        value = UserTexts::harnessValue(UserTexts::Harness::notInstalled).toStdString();
         tone = VersionTone::muted;
-        copyText = name + " not installed";
+        copyText =
+            UserTexts::harnessCopyText(name, QString(), UserTexts::Harness::notInstalled).toStdString();
         return;
     }
-    const std::string versionText = installed->version.value_or("unknown version");
+    const auto versionText = installed->version ? text(*installed->version) : UserTexts::unknownVersion();
+    auto shown = UserTexts::Harness::signedIn;
     switch (installed->login) {
     case LoginState::signedOut:
-        value = "Signed out";
+        shown = UserTexts::Harness::signedOut;
+        value = UserTexts::harnessValue(shown).toStdString();
         tone = VersionTone::attention;
-        copyText = name + " " + versionText + ", signed out";
         break;
     case LoginState::unknown:
-        value = "Sign-in unknown";
+        shown = UserTexts::Harness::signInUnknown;
+        value = UserTexts::harnessValue(shown).toStdString();
         tone = VersionTone::attention;
-        copyText = name + " " + versionText + ", sign-in could not be checked";
         break;
     case LoginState::signedIn:
-        value = HarnessVersion::number(installed->version).value_or("Unknown");
+        value = HarnessVersion::number(installed->version)
+                    .value_or(UserTexts::harnessValue(UserTexts::Harness::signedIn).toStdString());
         tone = VersionTone::normal;
-        copyText = name + " " + versionText;
         break;
     }
+    copyText = UserTexts::harnessCopyText(name, versionText, shown).toStdString();
 }
 
 } // namespace velto

@@ -1,5 +1,6 @@
 #include "VeltoDesktop/Views/MenuPanel.hpp"
 
+#include "VeltoDesktop/UserTexts.hpp"
 #include "VeltoDesktop/Views/StatusMenuController.hpp"
 #include "VeltoDesktop/Views/ViewEngine.hpp"
 #include "VeltoDesktop/Views/WindowFront.hpp"
@@ -38,7 +39,7 @@ MenuPanel::~MenuPanel() = default;
 
 void MenuPanel::make() {
     view_ = std::make_unique<QQuickView>(&views_.engine(), nullptr);
-    view_->setTitle(QStringLiteral("Velto"));
+    view_->setTitle(UserTexts::panelWindowTitle());
     view_->setResizeMode(QQuickView::SizeViewToRootObject);
     view_->setInitialProperties({{"menu", QVariant::fromValue(static_cast<QObject*>(&menu_))},
                                  {"panel", QVariant::fromValue(static_cast<QObject*>(this))}});

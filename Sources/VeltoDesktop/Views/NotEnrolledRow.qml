@@ -8,7 +8,7 @@ Item {
         anchors.left: parent.left
         anchors.leftMargin: 12
         anchors.verticalCenter: parent.verticalCenter
-        title: "Not enrolled"
+        title: userTexts.notEnrolled
         tint: theme.secondary
     }
 }

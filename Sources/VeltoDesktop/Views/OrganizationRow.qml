@@ -87,7 +87,7 @@ Column {
                 x: actions.width - width
                 PanelMenuItem {
                     objectName: "openInVelto"
-                    text: "Open in Velto"
+                    text: userTexts.openInVelto
                     onTriggered: row.list.openInVelto(row.deviceId)
                 }
                 PanelMenuSeparator {}
@@ -121,7 +121,7 @@ Column {
                 PanelMenuSeparator {}
                 PanelMenuItem {
                     objectName: "removeFromThisMac"
-                    text: "Remove from This Mac\u2026"
+                    text: userTexts.removeFromThisComputer
                     isDestructive: true
                     onTriggered: row.list.askToRemove(row.deviceId)
                 }

@@ -1,5 +1,6 @@
 #include "VeltoDesktop/Views/OrganizationRowPresentation.hpp"
 
+#include "VeltoDesktop/UserTexts.hpp"
 #include "VeltoDesktop/Views/DisplayText.hpp"
 #include "VeltoDesktop/Views/Monogram.hpp"
 
@@ -10,8 +11,8 @@ OrganizationRowPresentation::OrganizationRowPresentation(const EnrolledOrganizat
     : connection(organization.state, isPaused) {
     const auto& enrollment = organization.enrollment;
     name = DisplayText::line(enrollment.organization.name);
-    tooltip = name + " on " + DisplayText::line(enrollment.server.authority());
-    actionsLabel = "Actions for " + name;
+    tooltip = UserTexts::organizationTooltip(name, DisplayText::line(enrollment.server.authority()));
+    actionsLabel = UserTexts::organizationActions(name);
     if (connection.detail)
         detail = DisplayText::paragraph(*connection.detail);
     else if (auto note = choices.takenAwayNote())

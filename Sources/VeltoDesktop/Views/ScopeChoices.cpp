@@ -1,5 +1,7 @@
 #include "VeltoDesktop/Views/ScopeChoices.hpp"
 
+#include "VeltoDesktop/UserTexts.hpp"
+
 namespace velto {
 
 std::vector<ScopeChoices::Item> ScopeChoices::items() const {
@@ -17,7 +19,9 @@ std::optional<std::string> ScopeChoices::takenAwayNote() const {
     for (auto scope : agreedDeviceScopes) {
         auto state = scopes->state(scope);
         if (state && state->revokedByOtherAt)
-            return "An admin turned off " + std::string(title(scope)) + " on this Mac.";
+            return UserTexts::scopeTakenAway(
+                       QString::fromUtf8(title(scope).data(), static_cast<qsizetype>(title(scope).size())))
+                .toStdString();
     }
     return std::nullopt;
 }

@@ -27,7 +27,7 @@ struct ScopeChoices {
 
     /// One item per agreed scope, in order (reviews has none).
     std::vector<Item> items() const;
-    /// "An admin turned off <title> on this Mac." for the first agreed scope that someone else took
+    /// "An admin turned off <title> on this computer." for the first agreed scope that someone else took
     /// back; nothing while the answers are unknown or none was.
     std::optional<std::string> takenAwayNote() const;
 };

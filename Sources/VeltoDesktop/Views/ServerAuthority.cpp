@@ -1,5 +1,6 @@
 #include "VeltoDesktop/Views/ServerAuthority.hpp"
 
+#include "VeltoDesktop/UserTexts.hpp"
 #include "VeltoDesktop/Views/DisplayText.hpp"
 
 namespace velto {
@@ -8,7 +9,7 @@ ServerAuthority::ServerAuthority(const VeltoServer& server)
     : authority(DisplayText::line(server.authority())),
       address(DisplayText::line(server.baseURL().buffer())) {
     if (server.isCleartext())
-        cleartextNote = QStringLiteral("Plain http: allowed only because this server is on this Mac.");
+        cleartextNote = UserTexts::cleartextNote();
 }
 
 } // namespace velto

@@ -36,7 +36,7 @@ GlassSurface {
                 id: start
                 objectName: "getStarted"
                 anchors.right: parent.right
-                text: "Get Started\u2026"
+                text: userTexts.getStarted
                 isProminent: true
                 onClicked: card.menu.getStarted()
             }

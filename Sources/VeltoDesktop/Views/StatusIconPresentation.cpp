@@ -1,5 +1,7 @@
 #include "VeltoDesktop/Views/StatusIconPresentation.hpp"
 
+#include "VeltoDesktop/UserTexts.hpp"
+
 #include <QPixmap>
 
 namespace velto {
@@ -8,18 +10,18 @@ StatusIconPresentation::StatusIconPresentation(OverallConnection overall) {
     switch (overall) {
     case OverallConnection::connected:
         opacity = 1.0;
-        label = "Velto, connected";
+        label = UserTexts::statusIconLabel(UserTexts::StatusIcon::connected).toStdString();
         break;
     case OverallConnection::needsAttention:
         opacity = 0.4;
         isBadged = true;
-        label = "Velto, needs attention";
+        label = UserTexts::statusIconLabel(UserTexts::StatusIcon::needsAttention).toStdString();
         break;
     case OverallConnection::notEnrolled:
     case OverallConnection::connecting:
     case OverallConnection::offline:
         opacity = 0.4;
-        label = "Velto, offline";
+        label = UserTexts::statusIconLabel(UserTexts::StatusIcon::offline).toStdString();
         break;
     }
 }

@@ -1,6 +1,7 @@
 #include "VeltoDesktop/Views/StatusMenuController.hpp"
 
 #include "VeltoDesktop/AppModel.hpp"
+#include "VeltoDesktop/UserTexts.hpp"
 #include "VeltoDesktop/Views/DisplayText.hpp"
 #include "VeltoDesktop/Views/HarnessPresentation.hpp"
 #include "VeltoDesktop/Views/ProfileBadge.hpp"
@@ -71,7 +72,7 @@ QVariantMap StatusMenuController::header() const {
             {"secondLine", badge.secondLine},
             {"initial", badge.initial},
             {"avatar", text(badge.avatarAddress)},
-            {"tooltip", QStringLiteral("Open Velto's dashboard")}};
+            {"tooltip", UserTexts::dashboardTooltip()}};
 }
 
 QVariantMap StatusMenuController::setupCard() const {
@@ -118,12 +119,11 @@ QVariantList StatusMenuController::harnesses() const {
         auto outcome = model_->agentOutcomes().find(harness.kind);
         if (outcome != model_->agentOutcomes().end() &&
             outcome->second.kind == AgentIntegrationOutcome::Case::failed)
-            failure =
-                DisplayText::paragraph("Velto could not be added to " + name + ". " + outcome->second.reason);
+            failure = DisplayText::paragraph(UserTexts::harnessAddFailed(text(name)).toStdString() +
+                                             outcome->second.reason);
         QString switchTitle;
         if (harness.installedTool() && offersAddOns)
-            switchTitle =
-                text(monitored.count(harness.kind) ? "Remove Velto from " + name : "Add Velto to " + name);
+            switchTitle = UserTexts::harnessSwitchTitle(text(name), monitored.count(harness.kind) > 0);
         out.push_back(QVariantMap{{"kind", text(std::string(rawValue(harness.kind)))},
                                   {"label", text(name)},
                                   {"value", DisplayText::line(presentation.value)},
@@ -138,8 +138,7 @@ QVariantList StatusMenuController::harnesses() const {
 QString StatusMenuController::harnessPlaceholder() const {
     if (!model_ || !model_->harnesses().empty())
         return {};
-    return model_->isDetectingHarnesses() ? QStringLiteral("Looking for harnesses\u2026")
-                                          : QStringLiteral("Harnesses not checked yet");
+    return UserTexts::harnessesPlaceholder(model_->isDetectingHarnesses());
 }
 
 void StatusMenuController::openDashboard() {

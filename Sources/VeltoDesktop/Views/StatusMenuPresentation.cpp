@@ -1,40 +1,43 @@
 #include "VeltoDesktop/Views/StatusMenuPresentation.hpp"
 
+#include "VeltoDesktop/UserTexts.hpp"
+
 namespace velto {
+
+namespace {
+
+std::string text(const QString& shown) {
+    return shown.toStdString();
+}
+
+} // namespace
 
 StatusMenuPresentation::StatusMenuPresentation(const Input& input) {
     if (input.pendingUpdateVersion)
-        pendingUpdate = "Update to " + *input.pendingUpdateVersion + " after this review";
+        pendingUpdate = text(UserTexts::pendingUpdate(QString::fromStdString(*input.pendingUpdateVersion)));
     if (input.hasEnrollments) {
         commands.push_back(
-            {Action::addOrganizations, "Add Organizations\u2026", std::nullopt, false, true, {}});
-        commands.push_back({Action::togglePause,
-                            input.isPaused ? "Resume Reviews" : "Pause Reviews",
-                            "Ctrl+P",
-                            false,
-                            true,
-                            {}});
+            {Action::addOrganizations, text(UserTexts::addOrganizations()), std::nullopt, false, true, {}});
+        commands.push_back(
+            {Action::togglePause, text(UserTexts::pauseReviews(input.isPaused)), "Ctrl+P", false, true, {}});
     }
     if (input.loginItemState != LoginItemState::unavailable) {
         commands.push_back(
             {Action::openAtLogin,
-             input.loginItemState == LoginItemState::needsApproval ? "Allow Open at Login\u2026"
-                                                                   : "Open at Login",
+             text(UserTexts::openAtLogin(input.loginItemState == LoginItemState::needsApproval)),
              std::nullopt, input.loginItemState == LoginItemState::on, true, input.loginItemRefusal});
     }
     if (input.commandLineToolState == CommandLineToolState::notInstalled ||
         input.commandLineToolState == CommandLineToolState::taken) {
-        commands.push_back({Action::installCommandLineTool, "Install Command Line Tool\u2026", std::nullopt,
-                            false, !input.isInstallingCommandLineTool, input.commandLineToolRefusal});
+        commands.push_back({Action::installCommandLineTool, text(UserTexts::installCommandLineTool()),
+                            std::nullopt, false, !input.isInstallingCommandLineTool,
+                            input.commandLineToolRefusal});
     }
-    commands.push_back({Action::quit, "Quit Velto", "Ctrl+Q", false, true, {}});
+    commands.push_back({Action::quit, text(UserTexts::quit()), "Ctrl+Q", false, true, {}});
     if (input.setupProgress != SetupProgress::finished) {
-        if (input.setupProgress == SetupProgress::pairedWithChoicesLeft)
-            setupCard = SetupCard{"Finish setting up this Mac",
-                                  "It's paired. Choose what it does for your organization."};
-        else
-            setupCard = SetupCard{"Set up this Mac",
-                                  "Pair it with your organization's Velto, then choose what it does."};
+        const bool isPaired = input.setupProgress == SetupProgress::pairedWithChoicesLeft;
+        setupCard = SetupCard{text(UserTexts::setupCardTitle(isPaired)),
+                              text(UserTexts::setupCardExplanation(isPaired))};
     }
 }
 

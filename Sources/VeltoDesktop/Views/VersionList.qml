@@ -62,7 +62,7 @@ GlassSurface {
                         objectName: "harnessMenu-" + harness.modelData.kind
                         PanelMenuItem {
                             objectName: "copyVersion"
-                            text: "Copy Version"
+                            text: userTexts.copyVersion
                             onTriggered: card.menu.copyVersion(harness.index)
                         }
                         PanelMenuItem {

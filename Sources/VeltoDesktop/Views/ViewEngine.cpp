@@ -1,5 +1,6 @@
 #include "VeltoDesktop/Views/ViewEngine.hpp"
 
+#include "VeltoDesktop/UserTexts.hpp"
 #include "VeltoDesktop/Views/RemoteImageProvider.hpp"
 #include "VeltoDesktop/Views/ShadowImageProvider.hpp"
 #include "VeltoDesktop/Views/SymbolImageProvider.hpp"
@@ -39,6 +40,7 @@ ViewEngine::ViewEngine(AppModel* model, RemoteImageCache& remote, BrandArtwork a
     context->setContextProperty(QStringLiteral("theme"), palette_.get());
     context->setContextProperty(QStringLiteral("pictures"), pictures_.get());
     context->setContextProperty(QStringLiteral("artwork"), artworkSources_.get());
+    context->setContextProperty(QStringLiteral("userTexts"), UserTexts::labels());
 }
 
 ViewEngine::~ViewEngine() {

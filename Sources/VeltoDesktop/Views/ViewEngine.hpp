@@ -14,7 +14,8 @@ namespace velto {
 class AppModel;
 
 /// The one QML engine of the application's windows, with what every view binds to: the palette as
-/// `theme`, the picture sources as `pictures`, the artwork as `artwork`, and the image providers
+/// `theme`, the picture sources as `pictures`, the artwork as `artwork`, the fixed labels as `userTexts`
+/// (UserTexts), and the image providers
 /// "symbol", "shadow", "remote" and "photo". The Quick Controls style is pinned first, so no
 /// desktop style setting changes the views.
 class ViewEngine {

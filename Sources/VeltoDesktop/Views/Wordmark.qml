@@ -8,7 +8,7 @@ Item {
 
     implicitHeight: markHeight
     implicitWidth: hasArtwork ? Math.round(markHeight * 66 / 20) : fallback.implicitWidth
-    Accessible.name: "Velto"
+    Accessible.name: userTexts.velto
 
     SymbolImage {
         anchors.fill: parent
@@ -19,7 +19,7 @@ Item {
         id: fallback
         anchors.verticalCenter: parent.verticalCenter
         visible: !wordmark.hasArtwork
-        text: "Velto"
+        text: userTexts.velto
         font.pixelSize: 15
         font.weight: Font.DemiBold
     }

@@ -13,7 +13,7 @@ namespace {
 
 /// The refusal of a failed link: the sentence of `failed`, else the error's own sentence.
 CommandLineToolInstall refusal(const std::exception_ptr& error) {
-    return CommandLineToolInstall::refused("macOS did not install the velto command. " + describe(error));
+    return CommandLineToolInstall::refused("Velto could not install the velto command. " + describe(error));
 }
 
 /// The case of a CommandLineToolError, nothing for any other error.
@@ -54,7 +54,8 @@ boost::asio::awaitable<CommandLineToolInstall> installLink(std::shared_ptr<Comma
                                                   " is another program. Remove it, then install again.");
     case CommandLineToolState::unavailable:
         co_return CommandLineToolInstall::refused(
-            "This copy of Velto has no command to install. Move Velto to Applications first.");
+            "This copy of Velto has no command to install. Start Velto from its Velto.app folder on a "
+            "disk that is not read-only.");
     case CommandLineToolState::notInstalled:
         break;
     }

@@ -14,15 +14,15 @@ std::string describe(ConnectionError::Case kind, const std::string& text, int co
     case Case::dropped:
         return "The connection to Velto dropped: " + text;
     case Case::revoked:
-        return "Velto no longer accepts this Mac. It may have been revoked in Devices; enroll it again.";
+        return "Velto no longer accepts this computer. It may have been revoked in Devices; enroll it again.";
     case Case::replaced:
-        return "Another Velto app took over this Mac's connection.";
+        return "Another Velto app took over this computer's connection.";
     case Case::renewalMissed:
-        return "Velto closed the connection because this Mac renewed it too late.";
+        return "Velto closed the connection because this computer renewed it too late.";
     case Case::welcomeTimedOut:
-        return "Velto did not answer this Mac's hello.";
+        return "Velto did not answer this computer's hello.";
     case Case::renewalUnanswered:
-        return "Velto stopped answering this Mac's renewals.";
+        return "Velto stopped answering this computer's renewals.";
     }
     return {};
 }

@@ -34,7 +34,7 @@ public:
     /// How long the server has to welcome the hello.
     static constexpr Clock::Duration welcomeTimeout = std::chrono::seconds(30);
     /// The error of the failed "job.finish" sent when the runner cannot start an accepted job.
-    static constexpr const char* startFailure = "The runner on this Mac could not start.";
+    static constexpr const char* startFailure = "The runner on this computer could not start.";
 
     /// Without a runner every offer is declined "not-supported" and cancellations and tool results
     /// are dropped; without `updates` update offers are dropped.

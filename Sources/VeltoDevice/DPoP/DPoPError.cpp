@@ -11,7 +11,7 @@ std::string describe(DPoPError::Case kind, const std::string& url) {
     case DPoPError::Case::malformedKey:
         return "The device key could not be read.";
     case DPoPError::Case::signingFailed:
-        return "This Mac could not sign a request with its device key.";
+        return "This computer could not sign a request with its device key.";
     }
     return {};
 }

@@ -32,7 +32,7 @@ std::optional<std::string> refusalReason(std::exception_ptr failure) {
     } catch (const std::exception& error) {
         return std::string(error.what());
     } catch (...) {
-        return std::string("Velto could not enroll this Mac with that code.");
+        return std::string("Velto could not enroll this computer with that code.");
     }
 }
 

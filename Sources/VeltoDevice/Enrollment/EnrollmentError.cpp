@@ -16,14 +16,16 @@ const char* describe(EnrollmentError::Case kind) {
     case EnrollmentError::Case::keyAlreadyEnrolled:
         return "This device key is already enrolled. Try again; enrolling makes a new key.";
     case EnrollmentError::Case::proofRejected:
-        return "Velto refused this Mac's signature. Check that the Mac's clock is right, then try again.";
-    case EnrollmentError::Case::unreadableEnrollment:
-        return "This Mac's saved enrollments could not be read right now. Quit and reopen Velto to try "
+        return "Velto refused this computer's signature. Check that the computer's clock is right, then try "
                "again.";
+    case EnrollmentError::Case::unreadableEnrollment:
+        return "This computer's saved enrollments could not be read right now. Quit and reopen Velto to "
+               "try again.";
     case EnrollmentError::Case::corruptEnrollments:
-        return "This Mac's list of organizations is damaged. Enroll each organization again.";
+        return "This computer's list of organizations is damaged. Enroll each organization again.";
     case EnrollmentError::Case::corruptEnrollment:
-        return "This Mac's saved enrollment is damaged. It was set aside; enroll this Mac again.";
+        return "This computer's saved enrollment is damaged. It was set aside; enroll this computer "
+               "again.";
     }
     return "";
 }

@@ -7,14 +7,14 @@ namespace {
 std::string describe(KeyStoreError::Case kind, int status, const std::string& message) {
     switch (kind) {
     case KeyStoreError::Case::keychain:
-        return "The login keychain refused the device key: " +
+        return "The login keyring refused the device key: " +
                (message.empty() ? "status " + std::to_string(status) : message) + ".";
     case KeyStoreError::Case::secureEnclaveUnavailable:
-        return "This Mac has no Secure Enclave, so it cannot hold a Velto device key.";
+        return "This computer cannot make a Velto device key.";
     case KeyStoreError::Case::keyCreationFailed:
-        return "The Secure Enclave could not create a device key.";
+        return "Velto could not create this computer's device key.";
     case KeyStoreError::Case::unreadableKey:
-        return "The device key in the keychain no longer opens on this Mac. Enroll it again.";
+        return "The device key in the keyring no longer opens on this computer. Enroll it again.";
     }
     return {};
 }

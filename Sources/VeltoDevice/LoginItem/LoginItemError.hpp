@@ -16,7 +16,9 @@ public:
     friend bool operator==(const LoginItemError&, const LoginItemError&) { return true; }
 
 private:
-    LoginItemError() : Error("This copy of Velto cannot open at login. Move Velto to Applications first.") {}
+    LoginItemError()
+        : Error("This copy of Velto cannot open at login. Start Velto from its Velto.app folder on a "
+                "disk that is not read-only.") {}
 };
 
 } // namespace velto

@@ -3,8 +3,8 @@
 namespace velto {
 
 std::string LoginItemRefusal::message() const {
-    std::string text = opensAtLogin ? "macOS did not add Velto to your login items."
-                                    : "macOS did not remove Velto from your login items.";
+    std::string text = opensAtLogin ? "Velto could not add itself to your startup applications."
+                                    : "Velto could not remove itself from your startup applications.";
     if (reason)
         text += " " + *reason;
     return text;

@@ -14,8 +14,8 @@ struct LoginItemRefusal {
     /// The failure's sentence.
     std::optional<std::string> reason;
 
-    /// "macOS did not add Velto to your login items." (or "... remove Velto from ..."), then one blank
-    /// and the reason when there is one.
+    /// "Velto could not add itself to your startup applications." (or "... remove itself from ..."),
+    /// then one blank and the reason when there is one.
     std::string message() const;
     /// Whether the state is the one asked for: on for opening at login, off otherwise.
     bool isSettled(LoginItemState state) const;

@@ -22,7 +22,7 @@ bool isFalse(const std::optional<std::string>& value) {
 }
 
 bool openingFailed(const std::exception& error) {
-    Logger("app").error(std::string("could not open the login items folder: ") + error.what());
+    Logger("app").error(std::string("could not open the autostart folder: ") + error.what());
     return false;
 }
 

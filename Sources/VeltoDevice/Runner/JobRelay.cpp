@@ -67,7 +67,7 @@ boost::asio::awaitable<void> graceAfterExit(std::shared_ptr<SpawnedProcess> proc
 } // namespace
 
 std::string JobRelay::stoppedWithoutResult(int status) {
-    return "The runner on this Mac stopped without a result (exit " + std::to_string(status) + ").";
+    return "The runner on this computer stopped without a result (exit " + std::to_string(status) + ").";
 }
 
 boost::asio::awaitable<int> JobRelay::run(std::string jobId, std::shared_ptr<SpawnedProcess> process,

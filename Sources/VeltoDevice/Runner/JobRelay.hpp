@@ -24,13 +24,13 @@ struct JobRelay {
     /// runner's exit, whichever comes first (but never before the exit). A line is read only once the
     /// frame before it has been sent, so a slow session slows the runner. Then whatever is left of the
     /// runner's group gets SIGKILL, the runner is reaped, and, when it printed no "job.finish", the
-    /// failed finish "The runner on this Mac stopped without a result (exit N)." is sent, N being the
+    /// failed finish "The runner on this computer stopped without a result (exit N)." is sent, N being the
     /// exit status or the number of the signal that ended it. Standard error lines are logged at info
     /// level in the category "runner" as "job <id>: <line>". Returns the exit status.
     static boost::asio::awaitable<int> run(std::string jobId, std::shared_ptr<SpawnedProcess> process,
                                            JobRunning::Send send, std::shared_ptr<Clock> clock);
 
-    /// "The runner on this Mac stopped without a result (exit N)."
+    /// "The runner on this computer stopped without a result (exit N)."
     static std::string stoppedWithoutResult(int status);
 };
 

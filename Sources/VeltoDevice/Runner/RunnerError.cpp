@@ -9,9 +9,9 @@ namespace {
 std::string sentence(RunnerError::Case kind) {
     switch (kind) {
     case RunnerError::Case::unavailable:
-        return "Velto's runner or Node.js is missing on this Mac.";
+        return "Velto's runner or Node.js is missing on this computer.";
     case RunnerError::Case::launchFailed:
-        return "The runner on this Mac could not start.";
+        return "The runner on this computer could not start.";
     }
     return {};
 }

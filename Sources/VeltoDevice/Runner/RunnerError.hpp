@@ -9,9 +9,9 @@ class RunnerError : public Error {
 public:
     enum class Case { unavailable, launchFailed };
 
-    /// "Velto's runner or Node.js is missing on this Mac."
+    /// "Velto's runner or Node.js is missing on this computer."
     static RunnerError unavailable();
-    /// "The runner on this Mac could not start."
+    /// "The runner on this computer could not start."
     static RunnerError launchFailed();
 
     Case kind() const { return kind_; }

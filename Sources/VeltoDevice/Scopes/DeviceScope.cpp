@@ -49,7 +49,8 @@ std::string_view consent(DeviceScope scope) {
     case DeviceScope::reviews:
         return "Velto reviews run on the harnesses you're signed into, on your plan instead of API keys.";
     case DeviceScope::sreQuestions:
-        return "Questions you ask about production run on this Mac, on your own Claude Code or Codex login, "
+        return "Questions you ask about production run on this computer, on your own Claude Code or Codex "
+               "login, "
                "and "
                "count against your plan. To answer, Velto sends log lines from your organization's projects, "
                "and "
@@ -57,9 +58,11 @@ std::string_view consent(DeviceScope scope) {
                "terms, "
                "not your organization's.";
     case DeviceScope::sreInvestigations:
-        return "When Velto notices a new problem in production, it may investigate it on this Mac without "
+        return "When Velto notices a new problem in production, it may investigate it on this computer "
+               "without "
                "you "
-               "asking, whenever the Mac is awake and connected, on your own Claude Code or Codex login, "
+               "asking, whenever the computer is awake and connected, on your own Claude Code or Codex "
+               "login, "
                "counting "
                "against your plan. Log lines from your organization's projects, and code from repositories "
                "you "
@@ -70,7 +73,7 @@ std::string_view consent(DeviceScope scope) {
                "organization connected: rows from its databases, and the state of its clusters and its cloud "
                "account. They run on your own Claude Code or Codex login, against your plan, and what those "
                "reads return is sent to that harness's provider beside log lines, under your account and its "
-               "terms. Velto makes every read on its own servers; this Mac never holds a production "
+               "terms. Velto makes every read on its own servers; this computer never holds a production "
                "credential.";
     }
     return {};

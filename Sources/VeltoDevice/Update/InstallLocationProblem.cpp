@@ -7,7 +7,7 @@ std::string description(InstallLocationProblem problem) {
     case InstallLocationProblem::notAppBundle:
         return "it is not running from an app bundle";
     case InstallLocationProblem::translocated:
-        return "macOS is running it from App Translocation";
+        return "it runs from a temporary AppTranslocation copy";
     case InstallLocationProblem::readOnlyVolume:
         return "it is on a read-only volume";
     case InstallLocationProblem::notWritable:

@@ -122,15 +122,16 @@ TEST_F(AdministratorLinkTest, PkexecsExitStatusDecidesTheInstall) {
          Install::cancelled()},
         {"not authorised",
          "echo '  Error executing command as another user: Not authorized  ' >&2\nexit 127\n",
-         Install::refused("macOS did not install the velto command. Error executing command as another user: "
-                          "Not authorized")},
+         Install::refused(
+             "Velto could not install the velto command. Error executing command as another user: "
+             "Not authorized")},
         // Another program arrives between the state read and the script ("$5" is the link, "$6" its folder).
         {"something came first", "mkdir -p \"$6\" && echo mine > \"$5\"\nexec \"$@\"\n",
          Install::refused(
-             "macOS did not install the velto command. Another program is there now. Remove it, then "
+             "Velto could not install the velto command. Another program is there now. Remove it, then "
              "install again.")},
         {"a failure without words", "exit 1\n",
-         Install::refused("macOS did not install the velto command. ")},
+         Install::refused("Velto could not install the velto command. ")},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -172,7 +173,7 @@ TEST_F(AdministratorLinkTest, APromptLeftOpenFor300SecondsIsRefused) {
     clock->advance(std::chrono::seconds(1));
     loop.runUntil([&] { return install->done; });
     EXPECT_EQ(install->get(),
-              Install::refused("macOS did not install the velto command. pkexec did not answer in time."));
+              Install::refused("Velto could not install the velto command. pkexec did not answer in time."));
 }
 
 } // namespace

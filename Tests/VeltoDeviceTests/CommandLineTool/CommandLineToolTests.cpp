@@ -145,9 +145,9 @@ TEST_F(CommandLineToolTest, RefusalsAreOneSentence) {
     EXPECT_EQ(install(command),
               Install::refused(link.string() + " is another program. Remove it, then install again."));
     EXPECT_EQ(testing::readText(link), "someone else's");
-    EXPECT_EQ(
-        install(std::nullopt),
-        Install::refused("This copy of Velto has no command to install. Move Velto to Applications first."));
+    EXPECT_EQ(install(std::nullopt),
+              Install::refused("This copy of Velto has no command to install. Start Velto from its Velto.app "
+                               "folder on a disk that is not read-only."));
     EXPECT_TRUE(links->calls.empty()) << "no link and no password prompt";
 }
 
@@ -165,12 +165,12 @@ TEST_F(CommandLineToolTest, AFolderTheUserCannotWriteAsksForAnAdministrator) {
          std::make_exception_ptr(
              CommandLineToolError::failed("Another program is there now. Remove it, then install again.")),
          Install::refused(
-             "macOS did not install the velto command. Another program is there now. Remove it, then "
+             "Velto could not install the velto command. Another program is there now. Remove it, then "
              "install again.")},
         {"nothing said", std::make_exception_ptr(CommandLineToolError::failed("")),
-         Install::refused("macOS did not install the velto command. ")},
+         Install::refused("Velto could not install the velto command. ")},
         {"another error", std::make_exception_ptr(std::runtime_error("pkexec did not answer in time.")),
-         Install::refused("macOS did not install the velto command. pkexec did not answer in time.")},
+         Install::refused("Velto could not install the velto command. pkexec did not answer in time.")},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -185,7 +185,7 @@ TEST_F(CommandLineToolTest, AFolderTheUserCannotWriteAsksForAnAdministrator) {
 TEST_F(CommandLineToolTest, AnotherFailureOfTheUsersLinkIsRefusedWithoutAPrompt) {
     links->userError = std::make_exception_ptr(FileError::write(link.string(), "Read-only file system"));
     EXPECT_EQ(install(command),
-              Install::refused("macOS did not install the velto command. The system did not save " +
+              Install::refused("Velto could not install the velto command. The system did not save " +
                                link.string() + ": Read-only file system."));
     EXPECT_EQ(links->calls, std::vector<std::string>{"link"});
 }

@@ -21,12 +21,13 @@ TEST(ConnectionError, TextsAndFinality) {
         {ConnectionError::dropped("the session ended"), "The connection to Velto dropped: the session ended",
          false},
         {ConnectionError::revoked(),
-         "Velto no longer accepts this Mac. It may have been revoked in Devices; enroll it again.", true},
-        {ConnectionError::replaced(), "Another Velto app took over this Mac's connection.", true},
+         "Velto no longer accepts this computer. It may have been revoked in Devices; enroll it again.",
+         true},
+        {ConnectionError::replaced(), "Another Velto app took over this computer's connection.", true},
         {ConnectionError::renewalMissed(),
-         "Velto closed the connection because this Mac renewed it too late.", false},
-        {ConnectionError::welcomeTimedOut(), "Velto did not answer this Mac's hello.", false},
-        {ConnectionError::renewalUnanswered(), "Velto stopped answering this Mac's renewals.", false},
+         "Velto closed the connection because this computer renewed it too late.", false},
+        {ConnectionError::welcomeTimedOut(), "Velto did not answer this computer's hello.", false},
+        {ConnectionError::renewalUnanswered(), "Velto stopped answering this computer's renewals.", false},
     };
     for (const auto& item : cases) {
         EXPECT_EQ(std::string(item.error.what()), item.text);

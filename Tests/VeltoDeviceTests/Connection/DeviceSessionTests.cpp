@@ -634,7 +634,7 @@ TEST_F(DeviceSessionTest, AJobThatCannotStartGetsOneFailedFinishAndNoDecline) {
         EXPECT_EQ(
             channel->sentOfType("job.finish"),
             std::vector<std::string>{
-                R"({"jobId":"J1","result":{"error":"The runner on this Mac could not start.","finalText":"",)"
+                R"({"jobId":"J1","result":{"error":"The runner on this computer could not start.","finalText":"",)"
                 R"("model":null,"retryAfter":null,"status":"failed","usage":null},"type":"job.finish","v":1})"});
         // The runner gave its place back itself.
         EXPECT_TRUE(runner->jobIds(Kind::release).empty());

@@ -213,7 +213,7 @@ TEST_F(OrganizationSocketsOverConnectionsTest, ApplyingTheWishStartsOnlyWhatIsNo
 TEST(OverallConnectionTest, SummarisesEveryOrganizationsState) {
     const State connected = State::connected("dev-1");
     const State retrying = State::retrying(500, "Velto closed the connection (1006).");
-    const State stopped = State::stopped("Another Velto app took over this Mac's connection.");
+    const State stopped = State::stopped("Another Velto app took over this computer's connection.");
     struct Row {
         std::vector<State> states;
         OverallConnection summary;

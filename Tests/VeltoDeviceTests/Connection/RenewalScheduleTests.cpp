@@ -118,7 +118,7 @@ bool isRenewalUnanswered(const std::optional<std::exception_ptr>& read) {
         std::rethrow_exception(*read);
     } catch (const ConnectionError& error) {
         return error == ConnectionError::renewalUnanswered() &&
-               std::string(error.what()) == "Velto stopped answering this Mac's renewals.";
+               std::string(error.what()) == "Velto stopped answering this computer's renewals.";
     } catch (...) {
         return false;
     }

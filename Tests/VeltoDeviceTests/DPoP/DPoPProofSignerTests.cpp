@@ -189,7 +189,7 @@ TEST(DPoPProofSigner, AnyErrorOfTheKeyBecomesSigningFailed) {
             ADD_FAILURE() << "made a proof with a key that cannot sign";
         } catch (const DPoPError& thrown) {
             EXPECT_EQ(thrown, DPoPError::signingFailed());
-            EXPECT_STREQ(thrown.what(), "This Mac could not sign a request with its device key.");
+            EXPECT_STREQ(thrown.what(), "This computer could not sign a request with its device key.");
         }
     }
 }

@@ -90,14 +90,14 @@ TEST(EnrollmentError, Descriptions) {
          "Devices."},
         {EnrollmentError::keyAlreadyEnrolled(),
          "This device key is already enrolled. Try again; enrolling makes a new key."},
-        {EnrollmentError::proofRejected(),
-         "Velto refused this Mac's signature. Check that the Mac's clock is right, then try again."},
-        {EnrollmentError::unreadableEnrollment(),
-         "This Mac's saved enrollments could not be read right now. Quit and reopen Velto to try again."},
+        {EnrollmentError::proofRejected(), "Velto refused this computer's signature. Check that the "
+                                           "computer's clock is right, then try again."},
+        {EnrollmentError::unreadableEnrollment(), "This computer's saved enrollments could not be read right "
+                                                  "now. Quit and reopen Velto to try again."},
         {EnrollmentError::corruptEnrollments(),
-         "This Mac's list of organizations is damaged. Enroll each organization again."},
+         "This computer's list of organizations is damaged. Enroll each organization again."},
         {EnrollmentError::corruptEnrollment(),
-         "This Mac's saved enrollment is damaged. It was set aside; enroll this Mac again."},
+         "This computer's saved enrollment is damaged. It was set aside; enroll this computer again."},
     };
     for (const auto& entry : table)
         EXPECT_STREQ(entry.error.what(), entry.text);

@@ -106,7 +106,7 @@ TEST(SpendEach, ARefusalCarriesTheErrorsMessage) {
          "the keyring is locked"},
         {"a system error", [] { throw boost::system::system_error(boost::asio::error::connection_reset); },
          boost::system::system_error(boost::asio::error::connection_reset).what()},
-        {"not an exception", [] { throw 42; }, "Velto could not enroll this Mac with that code."},
+        {"not an exception", [] { throw 42; }, "Velto could not enroll this computer with that code."},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);

@@ -15,14 +15,13 @@ TEST(KeyStoreError, Descriptions) {
     };
     const Case cases[] = {
         {KeyStoreError::keychain(2, "Cannot create an item in a locked collection"),
-         "The login keychain refused the device key: Cannot create an item in a locked collection."},
-        {KeyStoreError::keychain(-25300), "The login keychain refused the device key: status -25300."},
-        {KeyStoreError::keychain(0), "The login keychain refused the device key: status 0."},
-        {KeyStoreError::secureEnclaveUnavailable(),
-         "This Mac has no Secure Enclave, so it cannot hold a Velto device key."},
-        {KeyStoreError::keyCreationFailed(), "The Secure Enclave could not create a device key."},
+         "The login keyring refused the device key: Cannot create an item in a locked collection."},
+        {KeyStoreError::keychain(-25300), "The login keyring refused the device key: status -25300."},
+        {KeyStoreError::keychain(0), "The login keyring refused the device key: status 0."},
+        {KeyStoreError::secureEnclaveUnavailable(), "This computer cannot make a Velto device key."},
+        {KeyStoreError::keyCreationFailed(), "Velto could not create this computer's device key."},
         {KeyStoreError::unreadableKey(),
-         "The device key in the keychain no longer opens on this Mac. Enroll it again."},
+         "The device key in the keyring no longer opens on this computer. Enroll it again."},
     };
     for (const auto& [error, text] : cases) {
         EXPECT_EQ(std::string(error.what()), text);
@@ -48,9 +47,8 @@ TEST(KeychainFailure, CarriesTheCodeAndTheMessageWithoutTheDBusErrorName) {
     EXPECT_EQ(fromRemote.kind(), KeyStoreError::Case::keychain);
     EXPECT_EQ(fromRemote.status(), remote->code);
     EXPECT_EQ(fromRemote.message(), "The name org.freedesktop.secrets was not provided");
-    EXPECT_EQ(
-        std::string(fromRemote.what()),
-        "The login keychain refused the device key: The name org.freedesktop.secrets was not provided.");
+    EXPECT_EQ(std::string(fromRemote.what()),
+              "The login keyring refused the device key: The name org.freedesktop.secrets was not provided.");
     EXPECT_NE(std::string(remote->message).find("GDBus.Error:"), std::string::npos)
         << "the error itself stays untouched";
     g_error_free(remote);
@@ -62,7 +60,7 @@ TEST(KeychainFailure, CarriesTheCodeAndTheMessageWithoutTheDBusErrorName) {
 
     GError* silent = g_error_new_literal(G_IO_ERROR, G_IO_ERROR_FAILED, "");
     EXPECT_EQ(std::string(keychainFailure(silent).what()),
-              "The login keychain refused the device key: status " + std::to_string(G_IO_ERROR_FAILED) + ".");
+              "The login keyring refused the device key: status " + std::to_string(G_IO_ERROR_FAILED) + ".");
     g_error_free(silent);
 
     EXPECT_EQ(keychainFailure(nullptr), KeyStoreError::keychain(0));

@@ -118,7 +118,7 @@ TEST_F(KeychainItemTest, AWriteThatFailsKeepsTheStoredKey) {
     } catch (const KeyStoreError& error) {
         EXPECT_EQ(error.kind(), KeyStoreError::Case::keychain);
         EXPECT_FALSE(error.message().empty());
-        EXPECT_EQ(std::string(error.what()).rfind("The login keychain refused the device key: ", 0), 0u);
+        EXPECT_EQ(std::string(error.what()).rfind("The login keyring refused the device key: ", 0), 0u);
     }
     EXPECT_EQ(item("device-key.kept").read(), toBytes("the old key"));
     EXPECT_EQ(ss::itemCount(service_, "device-key.kept"), 1);
@@ -152,7 +152,7 @@ TEST_F(KeychainItemTest, ALockedCollectionRefusesWithoutLosingTheStoredKey) {
             EXPECT_EQ(error.status(), kLockedCode);
             EXPECT_EQ(error.message(), message);
             EXPECT_EQ(std::string(error.what()),
-                      "The login keychain refused the device key: " + message + ".");
+                      "The login keyring refused the device key: " + message + ".");
         }
     };
     expectLocked([&] { key.write(toBytes("the new key")); }, "Cannot create an item in a locked collection");

@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-
 #include <optional>
 #include <string>
 #include <vector>
@@ -80,7 +79,8 @@ TEST(LoginItem, ACopyThatCannotOpenAtLoginIsUnavailableAndRefusesBothWays) {
     auto service = std::make_shared<FakeLoginItemService>(State::on);
     LoginItem item(service, false);
     EXPECT_EQ(item.state(), State::unavailable);
-    const std::string reason = "This copy of Velto cannot open at login. Move Velto to Applications first.";
+    const std::string reason = "This copy of Velto cannot open at login. Start Velto from its Velto.app "
+                               "folder on a disk that is not read-only.";
     EXPECT_EQ(item.change(true), (LoginItemRefusal{true, reason}));
     EXPECT_EQ(item.change(false), (LoginItemRefusal{false, reason}));
     EXPECT_TRUE(service->calls.empty());
@@ -93,12 +93,14 @@ TEST(LoginItem, TheBundlesPlaceDecidesWhetherItCanOpenAtLogin) {
     fs::create_directories(bundle / "Contents");
     auto service = std::make_shared<FakeLoginItemService>(State::off);
     EXPECT_TRUE(LoginItem::inBundle(service, bundle).canOpenAtLogin());
-    EXPECT_FALSE(LoginItem::inBundle(service, temporary.path() / "Velto").canOpenAtLogin()) << "no app bundle";
-    EXPECT_FALSE(
-        LoginItem::inBundle(service, temporary.path() / "AppTranslocation" / "X" / "d" / "Velto.app").canOpenAtLogin());
+    EXPECT_FALSE(LoginItem::inBundle(service, temporary.path() / "Velto").canOpenAtLogin())
+        << "no app bundle";
+    EXPECT_FALSE(LoginItem::inBundle(service, temporary.path() / "AppTranslocation" / "X" / "d" / "Velto.app")
+                     .canOpenAtLogin());
     if (!testing::isRoot()) {
         fs::permissions(bundle.parent_path(), fs::perms::owner_read | fs::perms::owner_exec);
-        EXPECT_TRUE(LoginItem::inBundle(service, bundle).canOpenAtLogin()) << "a folder the user cannot write";
+        EXPECT_TRUE(LoginItem::inBundle(service, bundle).canOpenAtLogin())
+            << "a folder the user cannot write";
         fs::permissions(bundle.parent_path(), fs::perms::owner_all);
     }
 }
@@ -110,8 +112,9 @@ TEST(LoginItem, ChangeTurnsTheSystemsRefusalIntoOne) {
     LoginItem item(service, true);
     auto refusal = item.change(true);
     ASSERT_TRUE(refusal);
-    EXPECT_EQ(refusal->message(), "macOS did not add Velto to your login items. The system did not save "
-                                  "/home/u/.config/autostart/x: No space left on device.");
+    EXPECT_EQ(refusal->message(),
+              "Velto could not add itself to your startup applications. The system did not save "
+              "/home/u/.config/autostart/x: No space left on device.");
     service->failure = nullptr;
     EXPECT_EQ(item.change(true), std::nullopt);
     EXPECT_EQ(item.state(), State::on);
@@ -123,10 +126,10 @@ TEST(LoginItemRefusal, MessagesAndWhatSettlesThem) {
         std::string message;
     };
     const Row rows[] = {
-        {{true, std::nullopt}, "macOS did not add Velto to your login items."},
-        {{false, std::nullopt}, "macOS did not remove Velto from your login items."},
-        {{true, ""}, "macOS did not add Velto to your login items. "},
-        {{false, "Denied."}, "macOS did not remove Velto from your login items. Denied."},
+        {{true, std::nullopt}, "Velto could not add itself to your startup applications."},
+        {{false, std::nullopt}, "Velto could not remove itself from your startup applications."},
+        {{true, ""}, "Velto could not add itself to your startup applications. "},
+        {{false, "Denied."}, "Velto could not remove itself from your startup applications. Denied."},
     };
     for (const Row& row : rows)
         EXPECT_EQ(row.refusal.message(), row.message);

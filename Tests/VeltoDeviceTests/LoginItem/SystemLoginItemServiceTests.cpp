@@ -166,7 +166,7 @@ TEST_F(SystemLoginItemServiceTest, TheSettingsAreTheAutostartFolderOpenedByTheDe
     auto sink = testing::CapturingLogSink::install();
     EXPECT_FALSE(service().openFolder(loop.executor(), {}, temporary.path() / "no-opener"));
     ASSERT_EQ(sink->messages("app").size(), 1u);
-    EXPECT_TRUE(sink->messages("app")[0].starts_with("could not open the login items folder: "));
+    EXPECT_TRUE(sink->messages("app")[0].starts_with("could not open the autostart folder: "));
 }
 
 } // namespace

@@ -131,12 +131,13 @@ TEST(RunnerFrames, TextNestedTooDeeplyGivesNothingInsteadOfOverflowingTheStack) 
 
 TEST(RunnerFrames, FailedFinishByteForByte) {
     EXPECT_EQ(
-        RunnerFrames::failedFinish("job-1", "The runner on this Mac could not start."),
-        R"({"jobId":"job-1","result":{"error":"The runner on this Mac could not start.","finalText":"",)"
+        RunnerFrames::failedFinish("job-1", "The runner on this computer could not start."),
+        R"({"jobId":"job-1","result":{"error":"The runner on this computer could not start.","finalText":"",)"
         R"("model":null,"retryAfter":null,"status":"failed","usage":null},"type":"job.finish","v":1})");
     EXPECT_EQ(
-        RunnerFrames::failedFinish("a/b", "The runner on this Mac stopped without a result (exit 9)\n\"x\""),
-        R"({"jobId":"a/b","result":{"error":"The runner on this Mac stopped without a result (exit 9)\n\"x\"",)"
+        RunnerFrames::failedFinish("a/b",
+                                   "The runner on this computer stopped without a result (exit 9)\n\"x\""),
+        R"({"jobId":"a/b","result":{"error":"The runner on this computer stopped without a result (exit 9)\n\"x\"",)"
         R"("finalText":"","model":null,"retryAfter":null,"status":"failed","usage":null},)"
         R"("type":"job.finish","v":1})");
 }

@@ -272,7 +272,7 @@ TEST_F(DeviceJobRunnerTest, AReservationHoldsItsPlaceUntilItsJobRunsAndTheJobThe
 
 TEST_F(DeviceJobRunnerTest, AStartThatFailsGivesThePlaceBackAndSaysWhy) {
     auto document = behaviour("never", "frame '{\"v\":1,\"type\":\"job.finish\"}'\n");
-    const std::string unavailable = "Velto's runner or Node.js is missing on this Mac.";
+    const std::string unavailable = "Velto's runner or Node.js is missing on this computer.";
     const std::string folderRefused = "The system did not give Velto a private temporary folder: velto-jobs ";
     struct Case {
         std::string what;
@@ -297,7 +297,7 @@ TEST_F(DeviceJobRunnerTest, AStartThatFailsGivesThePlaceBackAndSaysWhy) {
          folderRefused + "belongs to another user.", "", true},
         {"node cannot be launched",
          [&] { testing::writeExecutable(bin / "node", "#!/nonexistent/interpreter\n"); },
-         "The runner on this Mac could not start.",
+         "The runner on this computer could not start.",
          "could not launch the runner of job job-1: No such file or directory"},
     };
     for (const auto& c : cases) {

@@ -20,24 +20,24 @@ TEST(DeviceScope, CasesWithTheirTexts) {
     const std::vector<ScopeRow> rows = {
         {DeviceScope::reviews, "reviews", "Reviews", 88,
          "Velto reviews run on the harnesses you're signed into, on your plan instead of API keys."},
-        {DeviceScope::sreQuestions, "sre-questions", "Production Questions", 314,
-         "Questions you ask about production run on this Mac, on your own Claude Code or Codex "
+        {DeviceScope::sreQuestions, "sre-questions", "Production Questions", 319,
+         "Questions you ask about production run on this computer, on your own Claude Code or Codex "
          "login, and count against your plan. To answer, Velto sends log lines from your "
          "organization's projects, and code from repositories you can see, to that harness's "
          "provider under your account and its terms, not your organization's."},
-        {DeviceScope::sreInvestigations, "sre-investigations", "Background Investigations", 450,
-         "When Velto notices a new problem in production, it may investigate it on this Mac "
-         "without you asking, whenever the Mac is awake and connected, on your own Claude Code or "
+        {DeviceScope::sreInvestigations, "sre-investigations", "Background Investigations", 460,
+         "When Velto notices a new problem in production, it may investigate it on this computer "
+         "without you asking, whenever the computer is awake and connected, on your own Claude Code or "
          "Codex login, counting against your plan. Log lines from your organization's projects, "
          "and code from repositories you can see, are sent to that harness's provider under your "
          "account and its terms. Velto runs at most 4 an hour on your logins, and shares them with "
          "others who agreed."},
-        {DeviceScope::sreReach, "sre-reach", "Production Data", 458,
+        {DeviceScope::sreReach, "sre-reach", "Production Data", 463,
          "Questions and investigations you agreed to may also read the production systems your "
          "organization connected: rows from its databases, and the state of its clusters and its "
          "cloud account. They run on your own Claude Code or Codex login, against your plan, and "
          "what those reads return is sent to that harness's provider beside log lines, under your "
-         "account and its terms. Velto makes every read on its own servers; this Mac never holds a "
+         "account and its terms. Velto makes every read on its own servers; this computer never holds a "
          "production credential."},
     };
     ASSERT_EQ(allDeviceScopes.size(), rows.size());

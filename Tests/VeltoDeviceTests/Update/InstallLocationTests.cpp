@@ -79,7 +79,7 @@ TEST(InstallLocation, AsksTheFileSystemByDefault) {
 
 TEST(InstallLocationProblem, PrintsItsClauses) {
     EXPECT_EQ(description(Problem::notAppBundle), "it is not running from an app bundle");
-    EXPECT_EQ(description(Problem::translocated), "macOS is running it from App Translocation");
+    EXPECT_EQ(description(Problem::translocated), "it runs from a temporary AppTranslocation copy");
     EXPECT_EQ(description(Problem::readOnlyVolume), "it is on a read-only volume");
     EXPECT_EQ(description(Problem::notWritable), "its folder is not writable");
 }
