@@ -2,7 +2,8 @@
 // through the library into a scratch home, then the built executable started there. Prints the cold
 // start (from the start of the process to every organization welcomed, keyring reads included), then
 // the agent's CPU time over an idle hold and its resident memory, each against its goal. Exits with 1
-// when a goal is missed or an organization does not connect.
+// when a goal is missed or an organization does not connect. The agent runs as a user runs it, views
+// included, on Qt's offscreen platform; its standard error goes to a file that is printed on failure.
 //
 //   AgentMeasurement [--organizations N] [--seconds S]   (default 10 and 60)
 //
@@ -31,6 +32,7 @@
 #include <optional>
 #include <string>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <thread>
 #include <vector>
 
@@ -80,6 +82,20 @@ double cpuMilliseconds(pid_t pid) {
     return static_cast<double>(now.tv_sec) * 1000.0 + static_cast<double>(now.tv_nsec) / 1e6;
 }
 
+/// Whether the child has exited, without reaping it (its owner does that).
+bool hasEnded(pid_t pid) {
+    siginfo_t info{};
+    return waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+           info.si_pid == pid;
+}
+
+/// The agent's own account of a failed run: its standard error, as it wrote it.
+void printAgentOutput(const std::filesystem::path& file) {
+    std::ifstream input(file);
+    std::cerr << "AgentMeasurement: the agent's standard error (" << file.string() << "):\n"
+              << input.rdbuf() << "\n";
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -94,6 +110,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     benchmarks::discardLog();
+    testing::TemporaryFolder logs;
+    const auto agentOutput = logs.path() / "agent-stderr.log";
     try {
         testing::EndToEndPeer peer;
         testing::TemporaryFolder home;
@@ -138,13 +156,17 @@ int main(int argc, char** argv) {
             "SSL_CERT_FILE=" + peer.caFile().string(),
             "DBUS_SESSION_BUS_ADDRESS=" + std::string(std::getenv("DBUS_SESSION_BUS_ADDRESS")),
             "DBUS_SYSTEM_BUS_ADDRESS=unix:path=" + (home.path() / "no-bus").string(),
+            "QT_QPA_PLATFORM=offscreen",
             "/bin/sh",
             "-c",
-            "exec \"$0\" 2>/dev/null",
-            std::string(VELTO_BUNDLE) + "/Contents/bin/Velto"};
+            "exec \"$0\" >\"$1\" 2>&1",
+            std::string(VELTO_BUNDLE) + "/Contents/bin/Velto",
+            agentOutput.string()};
         const auto started = std::chrono::steady_clock::now();
         testing::ChildProcess agent("env", command);
         while (welcomedSessions(peer) < organizations) {
+            if (hasEnded(agent.pid()))
+                throw std::runtime_error("the agent ended before every organization connected");
             if (std::chrono::steady_clock::now() - started > 30s)
                 throw std::runtime_error("not every organization connected within 30 s");
             std::this_thread::sleep_for(2ms);
@@ -174,9 +196,12 @@ int main(int argc, char** argv) {
             std::cout << "a session dropped during the hold\n";
             met = false;
         }
+        if (!met)
+            printAgentOutput(agentOutput);
         return met ? 0 : 1;
     } catch (const std::exception& error) {
         std::cerr << "AgentMeasurement: " << error.what() << "\n";
+        printAgentOutput(agentOutput);
         return 1;
     }
 }
