@@ -1,5 +1,6 @@
 #pragma once
 
+#include "VeltoDevice/HTTP/TLSTrust.hpp"
 #include "VeltoDevice/Support/Clock.hpp"
 #include "VeltoDevice/Update/UpdateDownloading.hpp"
 
@@ -21,6 +22,9 @@ public:
     struct Options {
         /// A PEM file of certificate authorities trusted besides the system store.
         std::optional<std::filesystem::path> extraTrustAnchor = {};
+        /// The shared trust to verify against; when empty, one of its own over `extraTrustAnchor`
+        /// (or the process's standard one when there is no anchor).
+        std::shared_ptr<TLSTrust> trust = {};
         /// Times the idle time-out; the system clock when empty.
         std::shared_ptr<Clock> clock = {};
         Clock::Duration idleTimeout = std::chrono::seconds(60);
