@@ -118,10 +118,11 @@ std::shared_ptr<UpdateCoordinator> SystemServices::makeUpdates(std::shared_ptr<J
     UpdateVerifier verifier(environment_.appVersion, environment_.updatePublicKey);
     auto signatureCheck =
         std::make_shared<BundleManifestVerification>(verifier.publicKey(), thread_.blockingPool(), clock());
-    auto stager = std::make_shared<UpdateStager>(
-        environment_.updateStagingFolder, environment_.bundleIdentifier,
-        std::make_shared<BeastUpdateDownloader>(BeastUpdateDownloader::Options{.trust = trust_}),
-        signatureCheck, thread_.blockingPool(), clock());
+    auto stager =
+        std::make_shared<UpdateStager>(environment_.updateStagingFolder, environment_.bundleIdentifier,
+                                       std::make_shared<BeastUpdateDownloader>(BeastUpdateDownloader::Options{
+                                           .trust = trust_, .writer = blockingExecutor()}),
+                                       signatureCheck, thread_.blockingPool(), clock());
     // Leftovers of an earlier run can be a whole unpacked bundle: removed in the background, long
     // before a session can offer the next update.
     boost::asio::post(thread_.blockingPool(), [stager] { stager->removeLeftovers(); });

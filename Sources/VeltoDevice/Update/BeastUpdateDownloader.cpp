@@ -3,6 +3,7 @@
 #include "VeltoDevice/Enrollment/Files.hpp"
 #include "VeltoDevice/HTTP/BeastConnecting.hpp"
 #include "VeltoDevice/HTTP/ConnectionTarget.hpp"
+#include "VeltoDevice/Support/Blocking.hpp"
 #include "VeltoDevice/Support/Exceptions.hpp"
 #include "VeltoDevice/Support/FileDescriptor.hpp"
 #include "VeltoDevice/Support/SystemClock.hpp"
@@ -84,7 +85,8 @@ ConnectionTarget httpsTarget(const boost::urls::url& url) {
 }
 
 /// One request: the address of a redirect to follow, or nothing once the body is in `file`.
-asio::awaitable<std::optional<boost::urls::url>> fetch(TLSTrust& trust, std::uint64_t sizeLimit,
+asio::awaitable<std::optional<boost::urls::url>> fetch(TLSTrust& trust,
+                                                       const BeastUpdateDownloader::Options& options,
                                                        const boost::urls::url& url,
                                                        const FileDescriptor& file, Activity& activity) {
     auto target = httpsTarget(url);
@@ -105,7 +107,7 @@ asio::awaitable<std::optional<boost::urls::url>> fetch(TLSTrust& trust, std::uin
     beast::flat_buffer buffer;
     http::response_parser<http::buffer_body> parser;
     parser.header_limit(headerLimit);
-    parser.body_limit(sizeLimit);
+    parser.body_limit(options.sizeLimit);
     auto [headerError, headerBytes] =
         co_await http::async_read_header(stream, buffer, parser, asio::as_tuple(asio::use_awaitable));
     checkRead(headerError);
@@ -141,7 +143,17 @@ asio::awaitable<std::optional<boost::urls::url>> fetch(TLSTrust& trust, std::uin
         checkRead(error);
         activity.touch();
         std::size_t received = chunk.size() - parser.get().body().size;
-        if (!file.writeAll(std::string_view(chunk.data(), received)))
+        auto write = [&file, &chunk, received] {
+            return file.writeAll(std::string_view(chunk.data(), received));
+        };
+        bool saved = false;
+        if (options.writer) {
+            // Awaited to its end even when cancelled, so the chunk outlives the write.
+            saved = co_await runBlocking(options.writer, std::move(write));
+        } else {
+            saved = write();
+        }
+        if (!saved)
             fail();
     }
     co_return std::nullopt;
@@ -151,7 +163,7 @@ asio::awaitable<std::optional<boost::urls::url>> fetch(TLSTrust& trust, std::uin
 asio::awaitable<void> transfer(TLSTrust& trust, const BeastUpdateDownloader::Options& options,
                                boost::urls::url url, const FileDescriptor& file, Activity& activity) {
     for (int redirects = 0;; ++redirects) {
-        auto next = co_await fetch(trust, options.sizeLimit, url, file, activity);
+        auto next = co_await fetch(trust, options, url, file, activity);
         if (!next)
             co_return;
         if (redirects == options.maximumRedirects)
