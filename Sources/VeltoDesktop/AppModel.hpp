@@ -297,6 +297,8 @@ private:
     std::map<std::string, DeviceScopes> deviceScopes_;
     std::map<std::string, std::string> scopeRefusals_;
     std::map<std::string, QImage> organizationPhotos_;
+    /// Per device id, the number of its latest picture load or forgetting.
+    std::map<std::string, std::uint64_t> photoLoads_;
     std::shared_ptr<OrganizationPhotoCache> photoCache_;
     std::unique_ptr<OrganizationConnections> connections_;
     std::shared_ptr<CommandLineLogins> commandLineLogins_;

@@ -4,6 +4,7 @@
 #include "VeltoDesktop/MainThread.hpp"
 #include "VeltoDevice/Agents/AgentIntegrations.hpp"
 #include "VeltoDevice/Runner/RunnerScriptCommand.hpp"
+#include "VeltoDevice/Support/Blocking.hpp"
 #include "VeltoDevice/Support/RunOn.hpp"
 #include "VeltoDevice/Update/InstallLocation.hpp"
 
@@ -91,7 +92,11 @@ boost::asio::awaitable<void> AppModel::reconcile(HarnessStatus status, AgentSurr
         setAgentOutcome(status.kind, std::nullopt);
         co_return;
     }
-    auto plan = AgentIntegrations::plan(status.kind, installed->executable, surroundings);
+    // The plan lists the shipped skills' folder and reads the skill records: not on the main thread.
+    auto planning = [kind = status.kind, executable = installed->executable, surroundings] {
+        return AgentIntegrations::plan(kind, executable, surroundings);
+    };
+    auto plan = co_await runBlocking(services_->blockingExecutor(), std::move(planning));
     const bool isChosen = preferences_->monitoredAgents().count(status.kind) > 0;
     auto reconciling = AgentIntegrations::reconcile(std::move(plan), isChosen);
     auto outcome = co_await runOn(device_, std::move(reconciling));

@@ -26,16 +26,17 @@ bool isRevoked(const std::exception_ptr& error) {
     }
 }
 
-/// Runs one operation of the login file on the device io_context, where it lives.
+/// Runs one operation of the login file on the storage strand: it writes and syncs the file, which
+/// must not hold up the sessions' thread, and the strand keeps the read-modify-writes in order.
 template <typename Operation>
-boost::asio::awaitable<void> onLogins(boost::asio::any_io_executor device,
+boost::asio::awaitable<void> onLogins(boost::asio::any_io_executor storage,
                                       std::shared_ptr<CommandLineLogins> logins, Operation operation) {
     auto work = [](std::shared_ptr<CommandLineLogins> file,
                    Operation change) -> boost::asio::awaitable<void> {
         change(*file);
         co_return;
     }(std::move(logins), std::move(operation));
-    co_await runOn(std::move(device), std::move(work));
+    co_await runOn(std::move(storage), std::move(work));
 }
 
 boost::asio::awaitable<void> sleepIgnoringCancellation(boost::asio::any_io_executor device,
@@ -89,7 +90,7 @@ boost::asio::awaitable<void> AppModel::forgetUnpairedCommandLineLogins() {
         kept.insert(row.id());
     std::exception_ptr failure;
     try {
-        auto tidying = onLogins(device_, commandLineLogins_,
+        auto tidying = onLogins(storage_, commandLineLogins_,
                                 [kept](CommandLineLogins& logins) { logins.keepOnly(kept); });
         co_await std::move(tidying);
     } catch (...) {
@@ -118,8 +119,8 @@ boost::asio::awaitable<void> AppModel::refreshCommandLineLogin(std::string devic
         // Removed while the login was fetched: it is not kept.
         if (commandLineIdentities_.count(deviceId) == 0)
             co_return;
-        auto keeping =
-            onLogins(device_, commandLineLogins_, [login](CommandLineLogins& logins) { logins.keep(login); });
+        auto keeping = onLogins(storage_, commandLineLogins_,
+                                [login](CommandLineLogins& logins) { logins.keep(login); });
         co_await std::move(keeping);
     } catch (...) {
         failure = std::current_exception();
@@ -140,7 +141,7 @@ boost::asio::awaitable<void> AppModel::forgetCommandLineLogin(std::string device
         co_return;
     std::exception_ptr failure;
     try {
-        auto forgetting = onLogins(device_, commandLineLogins_,
+        auto forgetting = onLogins(storage_, commandLineLogins_,
                                    [deviceId](CommandLineLogins& logins) { logins.forget(deviceId); });
         co_await std::move(forgetting);
     } catch (...) {

@@ -1,6 +1,7 @@
 // Profiles, organization photos and device scopes.
 #include "VeltoDesktop/AppLog.hpp"
 #include "VeltoDesktop/AppModel.hpp"
+#include "VeltoDesktop/BoundedImageDecoder.hpp"
 #include "VeltoDesktop/MainThread.hpp"
 #include "VeltoDesktop/UserTexts.hpp"
 #include "VeltoDevice/Photos/OrganizationPhotoClient.hpp"
@@ -116,20 +117,39 @@ void AppModel::setOrganizationPhoto(const std::string& deviceId, std::optional<Q
 
 void AppModel::loadCachedPhoto(const std::string& deviceId) {
     assertOnMainThread();
-    std::optional<QImage> image;
-    if (photoCache_) {
-        if (auto bytes = photoCache_->photo(deviceId)) {
-            QImage decoded;
-            if (decoded.loadFromData(QByteArray(reinterpret_cast<const char*>(bytes->data()),
-                                                static_cast<qsizetype>(bytes->size()))))
-                image = std::move(decoded);
-        }
+    // Only the latest load of a device id (or its forgetting) decides its entry.
+    const auto load = ++photoLoads_[deviceId];
+    if (!photoCache_) {
+        setOrganizationPhoto(deviceId, std::nullopt);
+        return;
     }
-    setOrganizationPhoto(deviceId, std::move(image));
+    // The file is read on the storage strand, after the cache's own writes, and decoded in the
+    // blocking pool under the decoder's bounds: a large picture must not stall the main thread.
+    spawn([](QPointer<AppModel> model, boost::asio::any_io_executor storage,
+             boost::asio::any_io_executor blocking, std::shared_ptr<OrganizationPhotoCache> cache,
+             std::string id, std::uint64_t number) -> boost::asio::awaitable<void> {
+        std::optional<QImage> image;
+        try {
+            auto reading = [cache, id] { return cache->photo(id); };
+            auto bytes = co_await runBlocking(storage, std::move(reading));
+            if (bytes) {
+                auto decoding = [decoded = std::move(*bytes)] {
+                    return BoundedImageDecoder::decode(decoded);
+                };
+                image = co_await runBlocking(blocking, std::move(decoding));
+            }
+        } catch (...) {
+            // Unreadable: no picture, as for bytes that make none.
+        }
+        if (!model || model->photoLoads_[id] != number)
+            co_return;
+        model->setOrganizationPhoto(id, std::move(image));
+    }(QPointer<AppModel>(this), storage_, services_->blockingExecutor(), photoCache_, deviceId, load));
 }
 
 void AppModel::forgetPhoto(const std::string& deviceId) {
     assertOnMainThread();
+    ++photoLoads_[deviceId];
     setOrganizationPhoto(deviceId, std::nullopt);
     if (!photoCache_)
         return;

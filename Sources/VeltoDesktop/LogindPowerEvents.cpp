@@ -3,7 +3,8 @@
 #include "VeltoDesktop/AppLog.hpp"
 
 #include <QDBusMessage>
-#include <QDBusReply>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
 #include <QTimer>
 
 namespace velto {
@@ -63,17 +64,24 @@ bool LogindPowerEvents::observe(Handlers handlers) {
 }
 
 void LogindPowerEvents::takeInhibitor() {
-    if (inhibitor_.isValid())
+    if (inhibitor_.isValid() || isTakingInhibitor_)
         return;
     auto call = QDBusMessage::createMethodCall(service, path, manager, QStringLiteral("Inhibit"));
     call << QStringLiteral("sleep") << QStringLiteral("Velto")
          << QStringLiteral("Disconnecting from Velto before the machine sleeps") << QStringLiteral("delay");
-    QDBusReply<QDBusUnixFileDescriptor> reply = bus_.call(call, QDBus::Block, 5000);
-    if (!reply.isValid()) {
-        appLog().notice("logind gave no sleep delay: sockets close as the machine sleeps");
-        return;
-    }
-    inhibitor_ = reply.value();
+    // Asked without waiting: the main thread must not stop for logind, at launch or at a wake.
+    isTakingInhibitor_ = true;
+    auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(call, 5000), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* finished) {
+        finished->deleteLater();
+        isTakingInhibitor_ = false;
+        QDBusPendingReply<QDBusUnixFileDescriptor> reply = *finished;
+        if (reply.isError() || !reply.value().isValid()) {
+            appLog().notice("logind gave no sleep delay: sockets close as the machine sleeps");
+            return;
+        }
+        inhibitor_ = reply.value();
+    });
 }
 
 void LogindPowerEvents::releaseInhibitor() {

@@ -16,7 +16,8 @@ namespace velto {
 /// machine sleeps, false after it woke), with a delay inhibitor taken at start and after each wake, so
 /// that the machine waits for the sleep steps; the inhibitor is released when the steps of every
 /// announced sleep have ended, or `longestDelay` after the announcement, whichever comes first. Without a
-/// system bus or logind there is one log line and no observation. Main thread only.
+/// system bus or logind there is one log line and no observation. The inhibitor is asked for without
+/// waiting for logind's answer. Main thread only.
 class LogindPowerEvents final : public QObject, public PowerEventSource {
     Q_OBJECT
 
@@ -41,7 +42,7 @@ public:
     bool observe(Handlers handlers) override;
     void sleepHandled() override;
 
-    /// Whether a delay inhibitor is held now.
+    /// Whether a delay inhibitor is held now (logind has answered).
     bool holdsInhibitor() const { return inhibitor_.isValid(); }
 
 private Q_SLOTS:
@@ -57,6 +58,8 @@ private:
     std::unique_ptr<DelayTimer> delay_;
     /// Whether the inhibitor now holds a sleep back (the delay runs).
     bool isDelaying_ = false;
+    /// Whether logind's answer to an Inhibit call is awaited.
+    bool isTakingInhibitor_ = false;
     /// Sleep notifications whose steps have not ended yet; they may end after the wake.
     std::size_t unhandledSleeps_ = 0;
 };

@@ -6,12 +6,30 @@
 #include "VeltoDevice/Support/Exceptions.hpp"
 #include "VeltoDevice/Support/UserFolders.hpp"
 
+#include <boost/asio/post.hpp>
+
 #include <exception>
 
 namespace velto {
 
 PreferencesDomain::PreferencesDomain(std::filesystem::path file, Now now)
     : file_(std::move(file)), now_(std::move(now)) {}
+
+PreferencesDomain::PreferencesDomain(std::filesystem::path file, boost::asio::any_io_executor writer, Now now)
+    : file_(std::move(file)), writer_(std::move(writer)), now_(std::move(now)) {}
+
+namespace {
+
+void save(const std::filesystem::path& file, const std::string& text) {
+    try {
+        files::createFolders(file.parent_path());
+        files::writeAtomically(file, text);
+    } catch (const std::exception& error) {
+        appLog().error(std::string("could not save the preferences: ") + error.what());
+    }
+}
+
+} // namespace
 
 std::optional<std::filesystem::path> PreferencesDomain::standardFile(std::string_view domain) {
     auto config = UserFolders::configHome();
@@ -73,12 +91,12 @@ void PreferencesDomain::set(std::string_view key, Json value) {
     values_[std::string(key)] = std::move(value);
     if (!isWritable_)
         return;
-    try {
-        files::createFolders(file_.parent_path());
-        files::writeAtomically(file_, encodePretty(values_));
-    } catch (const std::exception& error) {
-        appLog().error(std::string("could not save the preferences: ") + error.what());
+    auto text = encodePretty(values_);
+    if (!writer_) {
+        save(file_, text);
+        return;
     }
+    boost::asio::post(writer_, [file = file_, text = std::move(text)] { save(file, text); });
 }
 
 } // namespace velto

@@ -34,6 +34,7 @@
 
 #include <boost/asio/co_spawn.hpp>
 #include <boost/asio/detached.hpp>
+#include <boost/asio/post.hpp>
 
 #include <exception>
 
@@ -41,9 +42,9 @@ namespace velto {
 
 namespace {
 
-std::shared_ptr<PreferencesDomain> domain(const char* identifier) {
+std::shared_ptr<PreferencesDomain> domain(const char* identifier, boost::asio::any_io_executor writer) {
     auto file = PreferencesDomain::standardFile(identifier);
-    return std::make_shared<PreferencesDomain>(file.value_or(std::filesystem::path()));
+    return std::make_shared<PreferencesDomain>(file.value_or(std::filesystem::path()), std::move(writer));
 }
 
 } // namespace
@@ -51,8 +52,18 @@ std::shared_ptr<PreferencesDomain> domain(const char* identifier) {
 SystemServices::SystemServices(DeviceThread& thread, Environment processEnvironment)
     : thread_(thread), processEnvironment_(std::move(processEnvironment)),
       environment_(DeviceEnvironment::read(AppBundle::running(), processEnvironment_)),
-      storage_(thread_.storageStrand()), standard_(domain(kBundleIdentifier)),
-      earlier_(domain(kEarlierBundleIdentifier)) {}
+      storage_(thread_.storageStrand()), standard_(domain(kBundleIdentifier, storage_)),
+      earlier_(domain(kEarlierBundleIdentifier, storage_)), trust_(TLSTrust::standard()) {
+    // Reading the system's trust store takes tens of milliseconds: do it once, in the background,
+    // before the first connection asks for it.
+    boost::asio::post(thread_.blockingPool(), [trust = trust_] {
+        try {
+            trust->context();
+        } catch (const std::exception&) {
+            // The first connection reports it.
+        }
+    });
+}
 
 boost::asio::any_io_executor SystemServices::deviceExecutor() {
     return thread_.executor();
@@ -107,10 +118,14 @@ std::shared_ptr<UpdateCoordinator> SystemServices::makeUpdates(std::shared_ptr<J
     UpdateVerifier verifier(environment_.appVersion, environment_.updatePublicKey);
     auto signatureCheck =
         std::make_shared<BundleManifestVerification>(verifier.publicKey(), thread_.blockingPool(), clock());
-    auto stager = std::make_shared<UpdateStager>(
-        environment_.updateStagingFolder, environment_.bundleIdentifier,
-        std::make_shared<BeastUpdateDownloader>(), signatureCheck, thread_.blockingPool(), clock());
-    stager->removeLeftovers();
+    auto stager =
+        std::make_shared<UpdateStager>(environment_.updateStagingFolder, environment_.bundleIdentifier,
+                                       std::make_shared<BeastUpdateDownloader>(BeastUpdateDownloader::Options{
+                                           .trust = trust_, .writer = blockingExecutor()}),
+                                       signatureCheck, thread_.blockingPool(), clock());
+    // Leftovers of an earlier run can be a whole unpacked bundle: removed in the background, long
+    // before a session can offer the next update.
+    boost::asio::post(thread_.blockingPool(), [stager] { stager->removeLeftovers(); });
     std::optional<InstallLocationProblem> problem = InstallLocationProblem::notAppBundle;
     std::filesystem::path bundle;
     if (environment_.bundle) {
@@ -145,11 +160,12 @@ std::shared_ptr<DeviceKeyStorage> SystemServices::earlierKey() {
 }
 
 std::shared_ptr<HTTPTransport> SystemServices::makeTransport() {
-    return std::make_shared<BeastHTTPTransport>();
+    return std::make_shared<BeastHTTPTransport>(BeastHTTPTransport::Options{.trust = trust_});
 }
 
 std::shared_ptr<WebSocketDialer> SystemServices::makeDialer() {
-    return std::make_shared<BeastWebSocketDialer>(deviceExecutor());
+    return std::make_shared<BeastWebSocketDialer>(deviceExecutor(),
+                                                  BeastWebSocketDialer::Options{.trust = trust_});
 }
 
 std::shared_ptr<MachineNaming> SystemServices::machineNaming() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "VeltoDesktop/AppServiceFactory.hpp"
+#include "VeltoDevice/HTTP/TLSTrust.hpp"
 #include "VeltoDevice/Support/DeviceThread.hpp"
 #include "VeltoDevice/Support/Environment.hpp"
 
@@ -50,6 +51,9 @@ public:
     std::shared_ptr<ProcessRunning> processes() override;
     boost::asio::thread_pool* blockingPool() override { return &thread_.blockingPool(); }
 
+    /// The one TLS trust of every transport, dialer and downloader made here.
+    std::shared_ptr<TLSTrust> trust() const { return trust_; }
+
     /// For an installable copy: writes the link handler's desktop entry when it differs and, in the
     /// background, makes it the handler of enrollment links when none is set.
     void registerLinkHandler();
@@ -62,6 +66,7 @@ private:
     std::shared_ptr<PreferencesDomain> standard_;
     std::shared_ptr<PreferencesDomain> earlier_;
     std::shared_ptr<ProcessRunning> processes_;
+    std::shared_ptr<TLSTrust> trust_;
 };
 
 } // namespace velto

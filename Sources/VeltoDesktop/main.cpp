@@ -23,6 +23,7 @@
 #include <QGuiApplication>
 #include <QPointer>
 #include <QTimer>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -92,14 +93,18 @@ int main(int argc, char** argv) {
         DesktopSurfaces::systemOptions(context.executor(), services, [&terminate] { terminate(); }));
     delegate.setSurfaces(surfaces);
 
-    // The setup window, in the other windows' engine and picture cache.
+    // The setup window, in the other windows' engine (made when a window first shows) and picture cache.
     const auto environment = ProcessEnvironment::current();
     MotionPreference motion(environment, QDBusConnection::sessionBus());
     AppSetupModel setupModel(delegate.model(), [services, environment] {
         SystemLoginItemService::openSystemSettings(services->deviceExecutor(), environment);
     });
-    SetupWindow setupWindow(setupModel, {&surfaces->views()->engine(), surfaces->remote(), surfaces->urls(),
-                                         &motion, &IllustrationClock::systemNow, context.executor()});
+    std::function<QQmlEngine&()> makeEngine = [views = surfaces->views()]() -> QQmlEngine& {
+        return views->engine();
+    };
+    SetupWindow::Engine sharedEngine(std::move(makeEngine));
+    SetupWindow setupWindow(setupModel, {sharedEngine, surfaces->remote(), surfaces->urls(), &motion,
+                                         &IllustrationClock::systemNow, context.executor()});
     delegate.setShowSetup([&setupWindow] { setupWindow.show(); });
 
     QObject::connect(&instance, &SingleInstance::linksReceived, &delegate,

@@ -13,10 +13,14 @@
 
 #include <boost/asio/bind_cancellation_slot.hpp>
 #include <boost/asio/cancellation_signal.hpp>
+#include <boost/asio/post.hpp>
 #include <boost/asio/thread_pool.hpp>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
+#include <future>
+#include <thread>
 
 #include "EnrolledDeviceTest.hpp"
 #include "ManualClock.hpp"
@@ -89,6 +93,29 @@ TEST_F(UpdateDownloadEndToEnd, FollowsHttpsRedirectsAndSendsNoCredentials) {
         EXPECT_EQ(request["cookie"], nullptr);
         EXPECT_EQ(request["authorization"], nullptr);
     }
+}
+
+TEST_F(UpdateDownloadEndToEnd, TheBodyIsWrittenOnTheWriterNotOnTheDownloadsThread) {
+    boost::asio::thread_pool pool(1);
+    // The writer is held, as by a slow disk: the download cannot end before it lets go.
+    std::promise<void> gate;
+    auto held = gate.get_future().share();
+    std::thread::id writerThread;
+    boost::asio::post(pool, [held, &writerThread] {
+        writerThread = std::this_thread::get_id();
+        held.wait();
+    });
+    std::atomic<bool> released = false;
+    std::thread releaser([&] {
+        std::this_thread::sleep_for(100ms);
+        released = true;
+        gate.set_value();
+    });
+    EXPECT_EQ(download("file/Velto%201.3.zip", {.writer = pool.get_executor()}), "");
+    EXPECT_TRUE(released) << "every chunk waited for the writer";
+    releaser.join();
+    EXPECT_NE(writerThread, std::this_thread::get_id());
+    EXPECT_EQ(UpdateDigest::sha256Hex(destination()), UpdateDigest::sha256Hex(served()));
 }
 
 TEST_F(UpdateDownloadEndToEnd, FailsAndRemovesThePartialFile) {

@@ -1,10 +1,15 @@
 #include "VeltoDesktop/DevicePreferences.hpp"
 #include "VeltoDesktop/PreferencesDomain.hpp"
 
+#include <boost/asio/post.hpp>
+#include <boost/asio/strand.hpp>
+#include <boost/asio/thread_pool.hpp>
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <future>
 #include <sstream>
+#include <thread>
 
 #include "CapturingLogSink.hpp"
 #include "TemporaryFolder.hpp"
@@ -101,6 +106,33 @@ TEST_F(PreferencesTest, ADamagedFileThatCannotBeSetAsideIsLeftAsItIs) {
     standard->set("paused", true);
     EXPECT_EQ(text(file), "[]");
     EXPECT_EQ(standard->boolean("paused"), true) << "the value holds for this run";
+}
+
+TEST_F(PreferencesTest, WithAWriterAnAssignmentDoesNotWaitForTheFileAndTheLastOneIsWritten) {
+    boost::asio::thread_pool pool(2);
+    auto writer = boost::asio::make_strand(pool.get_executor());
+    // The writer is held busy, as by a slow disk: an assignment must return all the same.
+    std::promise<void> release;
+    auto held = release.get_future().share();
+    std::thread::id writerThread;
+    boost::asio::post(writer, [held, &writerThread] {
+        writerThread = std::this_thread::get_id();
+        held.wait();
+    });
+    const auto file = folder.path() / "Velto" / "app.velto.desktop.json";
+    PreferencesDomain standard(file, writer);
+    standard.set("paused", true);
+    standard.set("paused", false);
+    standard.set("lastServerAddress", "https://velto.example");
+    EXPECT_FALSE(std::filesystem::exists(file)) << "nothing was written on the caller's thread";
+    EXPECT_EQ(standard.boolean("paused"), false) << "the domain answers with its values at once";
+
+    release.set_value();
+    pool.join();
+    EXPECT_NE(writerThread, std::this_thread::get_id());
+    PreferencesDomain reread(file);
+    EXPECT_EQ(reread.value("paused"), Json(false)) << "the writes keep their order";
+    EXPECT_EQ(reread.text("lastServerAddress"), "https://velto.example");
 }
 
 } // namespace

@@ -2,6 +2,8 @@
 
 #include <QBuffer>
 #include <QImage>
+#include <filesystem>
+#include <fstream>
 
 #include "FixedSigningKey.hpp"
 #include "ModelFixture.hpp"
@@ -133,6 +135,24 @@ TEST_F(PhotosTest, AProfileFetchesThePictureOnceAndOneWithoutAVersionRemovesIt) 
     welcomeWith("");
     EXPECT_EQ(model->organizationPhotos().count("dev-1"), 0u);
     EXPECT_FALSE(services->photoCache->photo("dev-1"));
+}
+
+TEST_F(PhotosTest, TheCachedPictureLoadsAfterTheCallAndAForgottenOneStaysForgotten) {
+    build();
+    const auto file = services->photoCache->directory() / "dev-1";
+    std::filesystem::create_directories(file.parent_path());
+    std::ofstream(file, std::ios::binary) << pngBytes();
+
+    model->loadCachedPhoto("dev-1");
+    EXPECT_EQ(model->organizationPhotos().count("dev-1"), 0u) << "read and decoded off the main thread";
+    loop.drain();
+    ASSERT_EQ(model->organizationPhotos().count("dev-1"), 1u);
+
+    // A load still under way when the picture is forgotten must not bring it back.
+    model->loadCachedPhoto("dev-1");
+    model->forgetPhoto("dev-1");
+    loop.drain();
+    EXPECT_EQ(model->organizationPhotos().count("dev-1"), 0u);
 }
 
 TEST_F(PhotosTest, LeavingForgetsThePictureAndTheScopes) {

@@ -81,7 +81,7 @@ void SetupWindow::show() {
 }
 
 void SetupWindow::make() {
-    auto& engine = *surroundings_.engine;
+    auto& engine = *surroundings_.engine.get();
     provideShared(engine);
     auto* flow = new SetupFlow(model_, surroundings_.main, *surroundings_.opener);
     auto* clock = new IllustrationClock(surroundings_.time);
@@ -167,7 +167,7 @@ void SetupWindow::willClose() {
         window_->disconnect(this);
         // The flow and the clock go in the same round of deferred deletions; the release waits
         // for the round's end, and for nothing if the engine goes first.
-        QQmlEngine* engine = surroundings_.engine;
+        QQmlEngine* engine = surroundings_.engine.get();
         connect(window_, &QObject::destroyed, engine,
                 [engine] { QTimer::singleShot(0, engine, [engine] { releaseClosedWindow(*engine); }); });
         window_->deleteLater();

@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <QQuickView>
 #include <QSize>
+#include <functional>
 
 class QQmlEngine;
 
@@ -29,9 +30,26 @@ class SetupWindow final : public QObject {
 public:
     static constexpr QSize size{800, 560};
 
+    /// The engine the window is made in, or how to get it when the window is first made, so that an
+    /// agent whose setup never shows makes no engine for it.
+    class Engine {
+    public:
+        Engine(QQmlEngine* engine = nullptr) : engine_(engine) {}
+        Engine(std::function<QQmlEngine&()> make) : make_(std::move(make)) {}
+        QQmlEngine* get() {
+            if (!engine_ && make_)
+                engine_ = &make_();
+            return engine_;
+        }
+
+    private:
+        QQmlEngine* engine_ = nullptr;
+        std::function<QQmlEngine&()> make_;
+    };
+
     /// What the window is made with, besides the model.
     struct Surroundings {
-        QQmlEngine* engine = nullptr;
+        Engine engine;
         RemoteImageCache* pictures = nullptr;
         UrlOpening* opener = nullptr;
         MotionPreference* motion = nullptr;

@@ -20,6 +20,8 @@ DesktopSurfaces::Options DesktopSurfaces::systemOptions(boost::asio::any_io_exec
     options.main = std::move(main);
     options.services = std::move(services);
     BeastHTTPTransport::Options transport;
+    // The process's one trust, as the connections' transports use.
+    transport.trust = TLSTrust::standard();
     transport.bodyLimit = RemoteImageCache::maximumBody;
     options.pictureTransport = std::make_shared<BeastHTTPTransport>(transport);
     options.urls = std::make_shared<DesktopUrlOpening>();

@@ -2,19 +2,31 @@
 
 #include "VeltoDesktop/Views/X11Selections.hpp"
 
-#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusReply>
+#include <QDBusServiceWatcher>
 
 namespace velto {
 
-bool SystemTrayDetection::hasWatcher() {
-    if (!bus_.isConnected())
-        return false;
-    auto* names = bus_.interface();
-    if (!names)
-        return false;
-    auto reply = names->isServiceRegistered(QString::fromLatin1(watcherName));
-    return reply.isValid() && reply.value();
+SystemTrayDetection::SystemTrayDetection(QDBusConnection bus) {
+    if (!bus.isConnected())
+        return;
+    const auto name = QString::fromLatin1(watcherName);
+    // Followed before asking, so that an owner arriving between the two is not missed.
+    follower_ = std::make_unique<QDBusServiceWatcher>(name, bus, QDBusServiceWatcher::WatchForOwnerChange);
+    QObject::connect(follower_.get(), &QDBusServiceWatcher::serviceOwnerChanged, follower_.get(),
+                     [this](const QString&, const QString&, const QString& newOwner) {
+                         hasWatcher_ = !newOwner.isEmpty();
+                     });
+    auto call = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("NameHasOwner"));
+    call << name;
+    QDBusReply<bool> reply = bus.call(call, QDBus::Block, firstAnswerTimeoutMs);
+    hasWatcher_ = reply.isValid() && reply.value();
 }
+
+SystemTrayDetection::~SystemTrayDetection() = default;
 
 bool SystemTrayDetection::hasHost() {
     return hasWatcher() || X11Selections::hasTray();

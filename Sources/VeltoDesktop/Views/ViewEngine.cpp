@@ -20,11 +20,17 @@ void ViewEngine::pinStyle() {
 }
 
 ViewEngine::ViewEngine(AppModel* model, RemoteImageCache& remote, BrandArtwork artwork)
-    : artwork_(std::move(artwork)) {
+    : artwork_(std::move(artwork)), remote_(remote) {
     pinStyle();
     palette_ = std::make_unique<ViewPalette>(QGuiApplication::palette());
     artworkSources_ = std::make_unique<ArtworkSources>(artwork_);
     pictures_ = std::make_unique<PictureSources>(remote, model);
+}
+
+QQmlEngine& ViewEngine::engine() {
+    if (engine_)
+        return *engine_;
+    auto& remote = remote_;
     engine_ = std::make_unique<QQmlEngine>();
     engine_->addImportPath(QStringLiteral("qrc:/"));
     engine_->addImageProvider(QStringLiteral("symbol"), new SymbolImageProvider(artwork_, palette_->ink()));
@@ -41,6 +47,7 @@ ViewEngine::ViewEngine(AppModel* model, RemoteImageCache& remote, BrandArtwork a
     context->setContextProperty(QStringLiteral("pictures"), pictures_.get());
     context->setContextProperty(QStringLiteral("artwork"), artworkSources_.get());
     context->setContextProperty(QStringLiteral("userTexts"), UserTexts::labels());
+    return *engine_;
 }
 
 ViewEngine::~ViewEngine() {

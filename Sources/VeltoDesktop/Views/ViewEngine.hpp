@@ -17,7 +17,8 @@ class AppModel;
 /// `theme`, the picture sources as `pictures`, the artwork as `artwork`, the fixed labels as `userTexts`
 /// (UserTexts), and the image providers
 /// "symbol", "shadow", "remote" and "photo". The Quick Controls style is pinned first, so no
-/// desktop style setting changes the views.
+/// desktop style setting changes the views. The QML engine itself is made when a window first asks
+/// for it: an agent that only sits in the tray holds none.
 class ViewEngine {
 public:
     ViewEngine(AppModel* model, RemoteImageCache& remote, BrandArtwork artwork = BrandArtwork());
@@ -26,7 +27,10 @@ public:
     ViewEngine(const ViewEngine&) = delete;
     ViewEngine& operator=(const ViewEngine&) = delete;
 
-    QQmlEngine& engine() { return *engine_; }
+    /// The engine, made at the first call.
+    QQmlEngine& engine();
+    /// Whether a window has asked for the engine yet.
+    bool hasEngine() const { return engine_ != nullptr; }
     ViewPalette& palette() { return *palette_; }
     PictureSources& pictures() { return *pictures_; }
     const BrandArtwork& artwork() const { return artwork_; }
@@ -36,6 +40,7 @@ public:
 
 private:
     BrandArtwork artwork_;
+    RemoteImageCache& remote_;
     std::unique_ptr<ViewPalette> palette_;
     std::unique_ptr<ArtworkSources> artworkSources_;
     std::unique_ptr<PictureSources> pictures_;

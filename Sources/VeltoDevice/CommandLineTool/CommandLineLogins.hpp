@@ -13,7 +13,8 @@ namespace velto {
 /// The velto command's logins, one per enrolled organization, in the file "device-logins.json":
 /// {"logins": [login, …]}, pretty-printed with sorted keys. The file is the only state: every operation
 /// reads it afresh, and a missing, unreadable, oversized or undecodable file holds no logins. When no
-/// login remains the file is deleted, never left empty. Lives on the device io_context; each operation
+/// login remains the file is deleted, never left empty. Used from one strand (the agent's storage strand, as
+/// its writes sync the file); each operation
 /// runs to its end without suspending, so read-modify-writes never interleave, and the command only
 /// ever sees the old file or the new one.
 class CommandLineLogins {

@@ -428,10 +428,8 @@ BeastWebSocketChannel::BeastWebSocketChannel(Settings settings, HTTPRequest requ
     if (!settings.clock)
         settings.clock = SystemClock::shared();
     if (asciiLowercased(request.url.scheme()) == "wss") {
-        if (!settings.tls) {
-            settings.tls = std::make_shared<ssl::context>(ssl::context::tls_client);
-            beastConnecting::trust(*settings.tls, std::nullopt);
-        }
+        if (!settings.tls)
+            settings.tls = TLSTrust::standard()->context();
         core_ = std::make_shared<Socket<true>>(std::move(settings), std::move(request));
     } else {
         core_ = std::make_shared<Socket<false>>(std::move(settings), std::move(request));

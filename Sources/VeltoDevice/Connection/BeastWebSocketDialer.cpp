@@ -10,6 +10,7 @@ namespace velto {
 
 struct BeastWebSocketDialer::Shared {
     BeastWebSocketChannel::Settings settings;
+    std::shared_ptr<TLSTrust> trust;
 };
 
 BeastWebSocketDialer::BeastWebSocketDialer(boost::asio::any_io_executor executor)
@@ -17,11 +18,8 @@ BeastWebSocketDialer::BeastWebSocketDialer(boost::asio::any_io_executor executor
 
 BeastWebSocketDialer::BeastWebSocketDialer(boost::asio::any_io_executor executor, Options options)
     : shared_(std::make_shared<Shared>()) {
-    auto tls = std::make_shared<boost::asio::ssl::context>(boost::asio::ssl::context::tls_client);
-    beastConnecting::trust(*tls, options.extraTrustAnchor);
-
+    shared_->trust = beastConnecting::sharedTrust(std::move(options.trust), options.extraTrustAnchor);
     shared_->settings.executor = std::move(executor);
-    shared_->settings.tls = std::move(tls);
     shared_->settings.clock = options.clock ? std::move(options.clock) : SystemClock::shared();
     shared_->settings.messageLimit = options.messageLimit;
 }
@@ -29,7 +27,10 @@ BeastWebSocketDialer::BeastWebSocketDialer(boost::asio::any_io_executor executor
 BeastWebSocketDialer::~BeastWebSocketDialer() = default;
 
 std::shared_ptr<WebSocketChannel> BeastWebSocketDialer::open(HTTPRequest request) {
-    return std::make_shared<BeastWebSocketChannel>(shared_->settings, std::move(request));
+    // Each channel holds the context it was opened with for as long as it lives.
+    auto settings = shared_->settings;
+    settings.tls = shared_->trust->context();
+    return std::make_shared<BeastWebSocketChannel>(std::move(settings), std::move(request));
 }
 
 } // namespace velto

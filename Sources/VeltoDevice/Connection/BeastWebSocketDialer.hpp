@@ -1,6 +1,7 @@
 #pragma once
 
 #include "VeltoDevice/Connection/WebSocketDialer.hpp"
+#include "VeltoDevice/HTTP/TLSTrust.hpp"
 #include "VeltoDevice/Support/Clock.hpp"
 
 #include <boost/asio/any_io_executor.hpp>
@@ -19,6 +20,9 @@ public:
     struct Options {
         /// A PEM file of certificate authorities trusted besides the system store.
         std::optional<std::filesystem::path> extraTrustAnchor{};
+        /// The shared trust to verify against; when empty, one of its own over `extraTrustAnchor`
+        /// (or the process's standard one when there is no anchor).
+        std::shared_ptr<TLSTrust> trust{};
         /// Times the request's time-out, which bounds the opening; the system clock when empty.
         std::shared_ptr<Clock> clock{};
         /// The largest incoming message; a longer one fails the channel as `dropped`.

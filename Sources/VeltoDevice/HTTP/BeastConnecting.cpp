@@ -139,11 +139,13 @@ asio::awaitable<void> handshake(beast::ssl_stream<beast::tcp_stream>& stream, co
                                        handshakeFailure(stream, target, error, *wrongHost) + ".");
 }
 
-void trust(ssl::context& tls, const std::optional<std::filesystem::path>& extraTrustAnchor) {
-    tls.set_default_verify_paths();
-    if (extraTrustAnchor)
-        tls.load_verify_file(extraTrustAnchor->string());
-    SSL_CTX_set_min_proto_version(tls.native_handle(), TLS1_2_VERSION);
+std::shared_ptr<TLSTrust> sharedTrust(std::shared_ptr<TLSTrust> given,
+                                      const std::optional<std::filesystem::path>& extraTrustAnchor) {
+    if (given)
+        return given;
+    if (!extraTrustAnchor)
+        return TLSTrust::standard();
+    return std::make_shared<TLSTrust>(extraTrustAnchor);
 }
 
 } // namespace velto::beastConnecting

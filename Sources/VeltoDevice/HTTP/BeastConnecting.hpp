@@ -5,6 +5,7 @@
 // already speak Beast.
 
 #include "VeltoDevice/HTTP/ConnectionTarget.hpp"
+#include "VeltoDevice/HTTP/TLSTrust.hpp"
 
 #include <boost/asio/awaitable.hpp>
 #include <boost/asio/ip/tcp.hpp>
@@ -21,9 +22,11 @@
 
 namespace velto::beastConnecting {
 
-/// A client context that trusts the system's store and the extra anchor (a PEM file) when given,
-/// TLS 1.2 at least. Throws boost::system::system_error when the anchor cannot be loaded.
-void trust(boost::asio::ssl::context& tls, const std::optional<std::filesystem::path>& extraTrustAnchor);
+/// The trust a client verifies against: `given` when there is one, else the process's standard one
+/// without an extra anchor, or one of its own with it. Throws boost::system::system_error when the
+/// anchor cannot be loaded.
+std::shared_ptr<TLSTrust> sharedTrust(std::shared_ptr<TLSTrust> given,
+                                      const std::optional<std::filesystem::path>& extraTrustAnchor);
 
 /// The endpoint of the target's address literal.
 boost::asio::ip::tcp::endpoint addressEndpoint(const ConnectionTarget& target);

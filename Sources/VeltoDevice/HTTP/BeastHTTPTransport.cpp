@@ -38,7 +38,7 @@ namespace ssl = boost::asio::ssl;
 using boost::system::error_code;
 
 struct BeastHTTPTransport::Shared {
-    ssl::context tls{ssl::context::tls_client};
+    std::shared_ptr<TLSTrust> trust;
     std::shared_ptr<Clock> clock;
     std::size_t bodyLimit = 0;
 };
@@ -151,14 +151,16 @@ asio::awaitable<HTTPReply> exchangeOn(Stream& stream, const HTTPRequest& request
     co_return replyOf(parser);
 }
 
-/// `tls` belongs to the transport, which the awaiting send keeps alive.
-asio::awaitable<HTTPReply> exchange(ssl::context& tls, std::size_t bodyLimit, HTTPRequest request,
+/// `trust` belongs to the transport, which the awaiting send keeps alive; the context taken from it
+/// lives as long as the stream that uses it.
+asio::awaitable<HTTPReply> exchange(TLSTrust& trust, std::size_t bodyLimit, HTTPRequest request,
                                     Target target) {
     beast::tcp_stream socket(co_await asio::this_coro::executor);
     co_await beastConnecting::connect(socket, target);
     if (!target.secure)
         co_return co_await exchangeOn(socket, request, target, bodyLimit);
-    beast::ssl_stream<beast::tcp_stream> stream(std::move(socket), tls);
+    const auto tls = trust.context();
+    beast::ssl_stream<beast::tcp_stream> stream(std::move(socket), *tls);
     co_await beastConnecting::handshake(stream, target);
     co_return co_await exchangeOn(stream, request, target, bodyLimit);
 }
@@ -168,7 +170,7 @@ asio::awaitable<HTTPReply> exchange(ssl::context& tls, std::size_t bodyLimit, HT
 BeastHTTPTransport::BeastHTTPTransport() : BeastHTTPTransport(Options{}) {}
 
 BeastHTTPTransport::BeastHTTPTransport(Options options) : shared_(std::make_shared<Shared>()) {
-    beastConnecting::trust(shared_->tls, options.extraTrustAnchor);
+    shared_->trust = beastConnecting::sharedTrust(std::move(options.trust), options.extraTrustAnchor);
     shared_->clock = options.clock ? std::move(options.clock) : SystemClock::shared();
     shared_->bodyLimit = options.bodyLimit;
 }
@@ -214,7 +216,8 @@ asio::awaitable<HTTPReply> BeastHTTPTransport::send(HTTPRequest request) {
         auto [order, exchangeError, reply, timerError] =
             co_await asio::experimental::make_parallel_group(
                 asio::co_spawn(
-                    executor, exchange(shared->tls, shared->bodyLimit, std::move(request), std::move(target)),
+                    executor,
+                    exchange(*shared->trust, shared->bodyLimit, std::move(request), std::move(target)),
                     asio::deferred),
                 asio::co_spawn(executor, shared->clock->sleep(timeout), asio::deferred))
                 .async_wait(asio::experimental::wait_for_one(), asio::use_awaitable);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "VeltoDevice/HTTP/HTTPTransport.hpp"
+#include "VeltoDevice/HTTP/TLSTrust.hpp"
 #include "VeltoDevice/Support/Clock.hpp"
 
 #include <cstddef>
@@ -24,6 +25,9 @@ public:
     struct Options {
         /// A PEM file of certificate authorities trusted besides the system store.
         std::optional<std::filesystem::path> extraTrustAnchor = {};
+        /// The shared trust to verify against; when empty, one of its own over `extraTrustAnchor`
+        /// (or the process's standard one when there is no anchor).
+        std::shared_ptr<TLSTrust> trust = {};
         /// Times the request's time-out; the system clock when empty.
         std::shared_ptr<Clock> clock = {};
         /// The largest reply body accepted; a longer one is `malformedResponse`.

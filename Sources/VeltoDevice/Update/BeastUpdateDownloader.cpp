@@ -3,6 +3,7 @@
 #include "VeltoDevice/Enrollment/Files.hpp"
 #include "VeltoDevice/HTTP/BeastConnecting.hpp"
 #include "VeltoDevice/HTTP/ConnectionTarget.hpp"
+#include "VeltoDevice/Support/Blocking.hpp"
 #include "VeltoDevice/Support/Exceptions.hpp"
 #include "VeltoDevice/Support/FileDescriptor.hpp"
 #include "VeltoDevice/Support/SystemClock.hpp"
@@ -40,7 +41,7 @@ namespace http = boost::beast::http;
 namespace ssl = boost::asio::ssl;
 
 struct BeastUpdateDownloader::Shared {
-    ssl::context tls{ssl::context::tls_client};
+    std::shared_ptr<TLSTrust> trust;
     Options options;
 };
 
@@ -84,13 +85,15 @@ ConnectionTarget httpsTarget(const boost::urls::url& url) {
 }
 
 /// One request: the address of a redirect to follow, or nothing once the body is in `file`.
-asio::awaitable<std::optional<boost::urls::url>> fetch(ssl::context& tls, std::uint64_t sizeLimit,
+asio::awaitable<std::optional<boost::urls::url>> fetch(TLSTrust& trust,
+                                                       const BeastUpdateDownloader::Options& options,
                                                        const boost::urls::url& url,
                                                        const FileDescriptor& file, Activity& activity) {
     auto target = httpsTarget(url);
     beast::tcp_stream socket(co_await asio::this_coro::executor);
     co_await beastConnecting::connect(socket, target);
-    beast::ssl_stream<beast::tcp_stream> stream(std::move(socket), tls);
+    const auto tls = trust.context();
+    beast::ssl_stream<beast::tcp_stream> stream(std::move(socket), *tls);
     co_await beastConnecting::handshake(stream, target);
 
     http::request<http::empty_body> request(http::verb::get, target.requestTarget, 11);
@@ -104,7 +107,7 @@ asio::awaitable<std::optional<boost::urls::url>> fetch(ssl::context& tls, std::u
     beast::flat_buffer buffer;
     http::response_parser<http::buffer_body> parser;
     parser.header_limit(headerLimit);
-    parser.body_limit(sizeLimit);
+    parser.body_limit(options.sizeLimit);
     auto [headerError, headerBytes] =
         co_await http::async_read_header(stream, buffer, parser, asio::as_tuple(asio::use_awaitable));
     checkRead(headerError);
@@ -140,17 +143,27 @@ asio::awaitable<std::optional<boost::urls::url>> fetch(ssl::context& tls, std::u
         checkRead(error);
         activity.touch();
         std::size_t received = chunk.size() - parser.get().body().size;
-        if (!file.writeAll(std::string_view(chunk.data(), received)))
+        auto write = [&file, &chunk, received] {
+            return file.writeAll(std::string_view(chunk.data(), received));
+        };
+        bool saved = false;
+        if (options.writer) {
+            // Awaited to its end even when cancelled, so the chunk outlives the write.
+            saved = co_await runBlocking(options.writer, std::move(write));
+        } else {
+            saved = write();
+        }
+        if (!saved)
             fail();
     }
     co_return std::nullopt;
 }
 
-/// `tls` and `options` belong to the downloader, which the awaiting download keeps alive.
-asio::awaitable<void> transfer(ssl::context& tls, const BeastUpdateDownloader::Options& options,
+/// `trust` and `options` belong to the downloader, which the awaiting download keeps alive.
+asio::awaitable<void> transfer(TLSTrust& trust, const BeastUpdateDownloader::Options& options,
                                boost::urls::url url, const FileDescriptor& file, Activity& activity) {
     for (int redirects = 0;; ++redirects) {
-        auto next = co_await fetch(tls, options.sizeLimit, url, file, activity);
+        auto next = co_await fetch(trust, options, url, file, activity);
         if (!next)
             co_return;
         if (redirects == options.maximumRedirects)
@@ -175,7 +188,7 @@ asio::awaitable<void> watchdog(Clock& clock, const Activity& activity, Clock::Du
 BeastUpdateDownloader::BeastUpdateDownloader() : BeastUpdateDownloader(Options{}) {}
 
 BeastUpdateDownloader::BeastUpdateDownloader(Options options) : shared_(std::make_shared<Shared>()) {
-    beastConnecting::trust(shared_->tls, options.extraTrustAnchor);
+    shared_->trust = beastConnecting::sharedTrust(std::move(options.trust), options.extraTrustAnchor);
     if (!options.clock)
         options.clock = SystemClock::shared();
     shared_->options = std::move(options);
@@ -199,7 +212,7 @@ asio::awaitable<void> BeastUpdateDownloader::download(boost::urls::url url,
         auto [order, transferError, watchdogError] =
             co_await asio::experimental::make_parallel_group(
                 asio::co_spawn(executor,
-                               transfer(shared->tls, shared->options, std::move(url), file, activity),
+                               transfer(*shared->trust, shared->options, std::move(url), file, activity),
                                asio::deferred),
                 asio::co_spawn(executor, watchdog(clock, activity, shared->options.idleTimeout),
                                asio::deferred))

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "VeltoDevice/HTTP/TLSTrust.hpp"
 #include "VeltoDevice/Support/Clock.hpp"
 #include "VeltoDevice/Update/UpdateDownloading.hpp"
+
+#include <boost/asio/any_io_executor.hpp>
 
 #include <chrono>
 #include <cstdint>
@@ -21,6 +24,12 @@ public:
     struct Options {
         /// A PEM file of certificate authorities trusted besides the system store.
         std::optional<std::filesystem::path> extraTrustAnchor = {};
+        /// The shared trust to verify against; when empty, one of its own over `extraTrustAnchor`
+        /// (or the process's standard one when there is no anchor).
+        std::shared_ptr<TLSTrust> trust = {};
+        /// Where the body's chunks are written to the file (the blocking pool), so that a slow disk
+        /// does not hold up the thread the download runs on; on that thread when empty.
+        boost::asio::any_io_executor writer = {};
         /// Times the idle time-out; the system clock when empty.
         std::shared_ptr<Clock> clock = {};
         Clock::Duration idleTimeout = std::chrono::seconds(60);

@@ -11,10 +11,11 @@
 //   POST /control/connect/close     {"code": N, "reason"?: text}  closes every open session
 //   POST /control/connect/restart   drops every open session without a close frame and forgets the
 //                                   nonces issued, as a server process that restarts would
-//   GET  /control/connect/arrivals?session=N&type=T
-//                                   {"arrivals": [...]} for each frame of that type the session received,
-//                                   in order: {jobId, bytes, sentAt (the frame's own "sentAt"), receivedAt
-//                                   (process.hrtime.bigint() when the message came, as text)}
+//   GET  /control/connect/arrivals?session=N&type=T[&jobId=J][&count=1]
+//                                   {"arrivals": [...]} for each frame of that type (and job) the session
+//                                   received, in order: {jobId, bytes, sentAt (the frame's own "sentAt"),
+//                                   receivedAt (process.hrtime.bigint() when the message came, as text)};
+//                                   with count=1 only {"count": N}, cheap enough to poll while frames come
 import { WebSocketServer } from 'ws';
 
 import { devicesOf } from '../lib/devices.mjs';
@@ -207,10 +208,18 @@ export function register(peer) {
       return;
     }
     const type = query.get('type');
+    const jobId = query.get('jobId');
+    const wanted = (frame) => (type === null || frame?.type === type) && (jobId === null || frame?.jobId === jobId);
+    if (query.get('count') === '1') {
+      let count = 0;
+      for (const frame of record.frames) if (wanted(frame)) count += 1;
+      sendJson(response, 200, { count });
+      return;
+    }
     const times = arrivalsOf.get(record);
     const arrivals = [];
     record.frames.forEach((frame, index) => {
-      if (type !== null && frame?.type !== type) return;
+      if (!wanted(frame)) return;
       arrivals.push({ jobId: frame.jobId ?? null, sentAt: frame.sentAt ?? null, ...times[index] });
     });
     sendJson(response, 200, { arrivals });
