@@ -1,6 +1,7 @@
 #include "VeltoDesktop/LinkHandlerEntry.hpp"
 
 #include "VeltoDesktop/AppLog.hpp"
+#include "VeltoDesktop/DefaultApplications.hpp"
 #include "VeltoDevice/Enrollment/Files.hpp"
 #include "VeltoDevice/Support/Exceptions.hpp"
 #include "VeltoDevice/Support/UserFolders.hpp"
@@ -13,13 +14,6 @@ namespace velto {
 namespace {
 
 constexpr std::chrono::seconds xdgMimeTimeout{10};
-
-std::string trimmed(const std::string& text) {
-    auto begin = text.find_first_not_of(" \t\r\n");
-    if (begin == std::string::npos)
-        return {};
-    return text.substr(begin, text.find_last_not_of(" \t\r\n") - begin + 1);
-}
 
 } // namespace
 
@@ -34,7 +28,7 @@ std::optional<std::filesystem::path> LinkHandlerEntry::standardFolder() {
 }
 
 std::optional<DesktopEntry> LinkHandlerEntry::entry() const {
-    auto exec = DesktopEntry::execArgument(executable_.string());
+    auto exec = DesktopEntry::execCommand(executable_.string());
     if (!exec)
         return std::nullopt;
     return DesktopEntry{{{"Type", "Application"},
@@ -61,10 +55,7 @@ boost::asio::awaitable<void> LinkHandlerEntry::claimScheme(ProcessRunning& runne
                                                            std::filesystem::path xdgMime) {
     std::exception_ptr failure;
     try {
-        std::vector<std::string> asking{"query", "default", scheme};
-        auto querying = runner.run(xdgMime, std::move(asking), environment, xdgMimeTimeout, std::nullopt);
-        auto query = co_await std::move(querying);
-        if (query.exitCode == 0 && !trimmed(query.standardOutput).empty())
+        if (DefaultApplications::handler(scheme, environment))
             co_return;
         std::vector<std::string> choosing{"default", entryName, scheme};
         auto making = runner.run(xdgMime, std::move(choosing), environment, xdgMimeTimeout, std::nullopt);
@@ -72,6 +63,9 @@ boost::asio::awaitable<void> LinkHandlerEntry::claimScheme(ProcessRunning& runne
         if (made.exitCode != 0) {
             appLog().error("could not make Velto the handler of its links: xdg-mime exited " +
                            std::to_string(made.exitCode));
+        } else if (DefaultApplications::handler(scheme, environment) != entryName) {
+            appLog().error("could not make Velto the handler of its links: xdg-mime named it in no "
+                           "mimeapps.list");
         } else {
             appLog().info("Velto now opens enrollment links");
         }

@@ -32,8 +32,9 @@ public:
     /// Writes the entry atomically when the file holds other text; true when it wrote. Throws FileError.
     bool writeIfDifferent() const;
 
-    /// Asks `xdgMime` for the scheme's handler and, when none is set, makes this entry the handler.
-    /// Never fails: a tool that cannot run, hangs or refuses is logged ("app").
+    /// When no mimeapps.list of `environment`'s folders names an installed handler of the scheme, makes
+    /// this entry the handler with `xdgMime default`. Never fails: a tool that cannot run, hangs, refuses
+    /// or leaves no list naming the entry is logged ("app").
     static boost::asio::awaitable<void> claimScheme(ProcessRunning& runner, Environment environment,
                                                     std::filesystem::path xdgMime = "/usr/bin/xdg-mime");
 

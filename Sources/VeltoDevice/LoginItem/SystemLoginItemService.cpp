@@ -43,22 +43,27 @@ std::filesystem::path SystemLoginItemService::autostartFolder() {
 }
 
 std::optional<DesktopEntry> SystemLoginItemService::entry() const {
-    auto exec = DesktopEntry::execArgument(executable_.string());
+    auto exec = DesktopEntry::execCommand(executable_.string());
     if (!exec)
         return std::nullopt;
     return DesktopEntry{{{"Type", "Application"}, {"Name", "Velto"}, {"Exec", std::move(*exec)}}};
 }
 
 LoginItemState SystemLoginItemService::state() const {
-    if (!entry())
+    auto ours = entry();
+    if (!ours)
         return LoginItemState::unavailable;
     auto text = files::readBounded(entryFile(), DesktopEntry::maximumFileSize);
     auto found = text ? DesktopEntry::parse(*text) : std::nullopt;
     if (!found || isTrue(found->value("Hidden")) || isFalse(found->value("X-GNOME-Autostart-enabled")))
         return LoginItemState::off;
     auto exec = found->value("Exec");
+    if (exec == ours->value("Exec"))
+        return LoginItemState::on;
+    // A path with "%" starts only through our launcher: an entry naming it directly never starts.
     auto program = exec ? DesktopEntry::execProgram(*exec) : std::nullopt;
-    return program == executable_.string() ? LoginItemState::on : LoginItemState::off;
+    bool direct = executable_.string().find('%') == std::string::npos;
+    return direct && program == executable_.string() ? LoginItemState::on : LoginItemState::off;
 }
 
 void SystemLoginItemService::registerItem() {

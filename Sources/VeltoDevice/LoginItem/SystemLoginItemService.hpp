@@ -33,7 +33,8 @@ public:
     std::optional<DesktopEntry> entry() const;
 
     /// on when the entry is there, is neither hidden nor switched off, and its Exec starts this
-    /// executable; unavailable when the executable cannot be named in an entry; off otherwise.
+    /// executable (for a path holding "%", only through the launcher of `DesktopEntry::execCommand`);
+    /// unavailable when the executable cannot be named in an entry; off otherwise.
     LoginItemState state() const override;
     /// Writes the entry atomically, making the folder. Throws LoginItemError::unavailable or FileError.
     void registerItem() override;

@@ -151,6 +151,13 @@ std::optional<std::string> DesktopEntry::execArgument(std::string_view argument)
     return out;
 }
 
+std::optional<std::string> DesktopEntry::execCommand(std::string_view program) {
+    auto argument = execArgument(program);
+    if (!argument || program.find('%') == std::string_view::npos)
+        return argument;
+    return R"(/bin/sh -c "exec \"\$0\" \"\$@\"" )" + *argument;
+}
+
 std::optional<std::string> DesktopEntry::execProgram(std::string_view exec) {
     std::size_t i = 0;
     while (i < exec.size() && exec[i] == ' ')

@@ -32,6 +32,11 @@ struct DesktopEntry {
     /// and '%' doubled. Nothing for text with a control character, which no Exec line can carry, or text
     /// that is not UTF-8.
     static std::optional<std::string> execArgument(std::string_view argument);
+    /// The start of an Exec value that runs `program` (an absolute path), further arguments to follow:
+    /// its `execArgument`, or, for a path holding "%", that argument after a fixed launcher,
+    /// `/bin/sh -c "exec \"\$0\" \"\$@\"" "<path>"`. GIO (2.74 at least) looks for the program
+    /// before it reads "%%" as "%", so it would not start such a path named directly.
+    static std::optional<std::string> execCommand(std::string_view program);
     /// The program an (unescaped) Exec value starts: its first argument unquoted, "%%" read as "%".
     /// Nothing when the value is empty or malformed, or the program holds another field code.
     static std::optional<std::string> execProgram(std::string_view exec);

@@ -1,3 +1,4 @@
+#include "VeltoDevice/LoginItem/LoginItem.hpp"
 #include "VeltoDevice/LoginItem/LoginItemError.hpp"
 #include "VeltoDevice/LoginItem/SystemLoginItemService.hpp"
 
@@ -127,30 +128,47 @@ std::vector<std::string> lines(const std::string& text) {
 }
 
 TEST_F(SystemLoginItemServiceTest, TheDesktopsLauncherStartsTheExecutableAtAnAwkwardPath) {
-    // No "%": GIO looks for the program before it reads "%%" as "%", so it cannot start such a path at all.
-    const fs::path folder = temporary.path() / "Apps \"quoted\" back\\slash $HOME `tick` -dash";
-    const fs::path awkward = folder / "-velto desktop";
-    const fs::path log = temporary.path() / "argv.log";
-    writeFile(awkward, "#!/bin/sh\nprintf '%s\\n' \"$0\" \"$#\" \"$@\" > \"$VELTO_ARGV_LOG.tmp\"\n"
-                       "mv \"$VELTO_ARGV_LOG.tmp\" \"$VELTO_ARGV_LOG\"\n");
-    fs::permissions(awkward, fs::perms::owner_all);
-    SystemLoginItemService launched(awkward, autostart);
-    launched.registerItem();
-    EXPECT_EQ(launched.state(), State::on);
+    // A "%" in the path goes through the fixed launcher: GIO cannot start such a path named directly.
+    for (const char* name : {"Apps \"quoted\" back\\slash $HOME `tick` -dash",
+                             "100% \"sure\" %u back\\slash $HOME `tick` -dash"}) {
+        SCOPED_TRACE(name);
+        const fs::path folder = temporary.path() / name;
+        const fs::path awkward = folder / "-velto desktop";
+        const fs::path log = temporary.path() / "argv.log";
+        fs::remove(log);
+        writeFile(awkward, "#!/bin/sh\nprintf '%s\\n' \"$0\" \"$#\" \"$@\" > \"$VELTO_ARGV_LOG.tmp\"\n"
+                           "mv \"$VELTO_ARGV_LOG.tmp\" \"$VELTO_ARGV_LOG\"\n");
+        fs::permissions(awkward, fs::perms::owner_all);
+        SystemLoginItemService launched(awkward, autostart);
+        launched.registerItem();
+        EXPECT_EQ(launched.state(), State::on);
 
-    testing::ScopedEnvironmentVariable logPath("VELTO_ARGV_LOG", log.c_str());
-    GDesktopAppInfo* info = g_desktop_app_info_new_from_filename(entry.c_str());
-    ASSERT_NE(info, nullptr) << "GIO did not read the entry: " << *readText(entry);
-    GError* error = nullptr;
-    gboolean started = g_app_info_launch(G_APP_INFO(info), nullptr, nullptr, &error);
-    g_object_unref(info);
-    ASSERT_TRUE(started) << (error ? error->message : "");
-    // The launch is asynchronous: wait for the script's log, as long as a slow machine needs.
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (!fs::exists(log) && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    ASSERT_TRUE(fs::exists(log));
-    EXPECT_EQ(lines(*readText(log)), (std::vector<std::string>{awkward.string(), "0"}));
+        testing::ScopedEnvironmentVariable logPath("VELTO_ARGV_LOG", log.c_str());
+        GDesktopAppInfo* info = g_desktop_app_info_new_from_filename(entry.c_str());
+        ASSERT_NE(info, nullptr) << "GIO did not read the entry: " << *readText(entry);
+        GError* error = nullptr;
+        gboolean started = g_app_info_launch(G_APP_INFO(info), nullptr, nullptr, &error);
+        g_object_unref(info);
+        ASSERT_TRUE(started) << (error ? error->message : "");
+        // The launch is asynchronous: wait for the script's log, as long as a slow machine needs.
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (!fs::exists(log) && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        ASSERT_TRUE(fs::exists(log));
+        EXPECT_EQ(lines(*readText(log)), (std::vector<std::string>{awkward.string(), "0"}));
+    }
+}
+
+TEST_F(SystemLoginItemServiceTest, APathWithPercentIsOnOnlyThroughTheLauncher) {
+    SystemLoginItemService percent("/opt/100%/Velto.app/Contents/bin/velto-desktop", autostart);
+    const std::string group = "[Desktop Entry]\nType=Application\nName=Velto\n";
+    writeFile(entry, group + "Exec=\"/opt/100%%/Velto.app/Contents/bin/velto-desktop\"\n");
+    EXPECT_EQ(percent.state(), State::off) << "named directly, the desktop cannot start it";
+    LoginItem item(std::make_shared<SystemLoginItemService>(percent), true);
+    EXPECT_EQ(item.change(true), std::nullopt);
+    EXPECT_EQ(readText(entry), group + R"(Exec=/bin/sh -c "exec \\"\\$0\\" \\"\\$@\\"" )"
+                                       "\"/opt/100%%/Velto.app/Contents/bin/velto-desktop\"\n");
+    EXPECT_EQ(percent.state(), State::on);
 }
 
 TEST_F(SystemLoginItemServiceTest, TheSettingsAreTheAutostartFolderOpenedByTheDesktop) {

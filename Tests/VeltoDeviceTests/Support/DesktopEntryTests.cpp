@@ -40,6 +40,13 @@ TEST(DesktopEntry, AnExecArgumentIsQuotedAndItsProgramReadBack) {
         EXPECT_EQ(DesktopEntry::execArgument(refused), std::nullopt) << refused;
 }
 
+TEST(DesktopEntry, AProgramWithPercentStartsThroughTheLauncher) {
+    EXPECT_EQ(DesktopEntry::execCommand("/opt/a b/velto"), R"("/opt/a b/velto")");
+    EXPECT_EQ(DesktopEntry::execCommand("/opt/100%/$v"),
+              R"(/bin/sh -c "exec \"\$0\" \"\$@\"" "/opt/100%%/\$v")");
+    EXPECT_EQ(DesktopEntry::execCommand("/opt/100%\n"), std::nullopt);
+}
+
 TEST(DesktopEntry, TheProgramOfAnExecLine) {
     struct Row {
         std::string exec;
