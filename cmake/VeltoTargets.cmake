@@ -14,7 +14,9 @@ if(VELTO_WARNINGS_AS_ERRORS)
                                $<$<NOT:$<CONFIG:Debug>>:-Wno-error=array-bounds>)
     endif()
 endif()
-target_compile_definitions(velto_options INTERFACE BOOST_ASIO_NO_DEPRECATED BOOST_URL_NO_LIB)
+# Boost::url asks for BOOST_URL_DYN_LINK (the shared library); every target gets it, so that the one
+# precompiled header fits the targets that link Boost.URL and those that do not.
+target_compile_definitions(velto_options INTERFACE BOOST_ASIO_NO_DEPRECATED BOOST_URL_NO_LIB BOOST_URL_DYN_LINK)
 target_include_directories(velto_options INTERFACE ${PROJECT_SOURCE_DIR}/Sources)
 # -pthread everywhere, so that the precompiled header matches targets that get it from pkg-config.
 target_compile_options(velto_options INTERFACE -pthread)

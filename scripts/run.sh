@@ -60,6 +60,9 @@ echo "run.sh: the peer serves https://127.0.0.1:$port/ and accepts the code ${co
 home="$scratch/home"
 mkdir -p "$home/runtime"
 chmod 0700 "$home/runtime"
+# The agent writes its id to agent.pid; a stop file asks it to end even before that is written. One of
+# the two sides always sees the other's file: run.sh makes the stop file before it reads the id, and
+# agent.sh writes the id before it looks for the stop file.
 cat >"$scratch/agent.sh" <<INNER
 #!/usr/bin/env bash
 set -euo pipefail
@@ -67,11 +70,42 @@ export HOME="$home" XDG_CONFIG_HOME="$home/.config" XDG_DATA_HOME="$home/.local/
   XDG_CACHE_HOME="$home/.cache" XDG_RUNTIME_DIR="$home/runtime" SSL_CERT_FILE="$scratch/authority/ca.pem"
 "$agent" &
 agent_pid=\$!
-trap 'kill -TERM \$agent_pid 2>/dev/null || true; wait \$agent_pid 2>/dev/null || true' INT TERM
+echo "\$agent_pid" >"$scratch/agent.pid.tmp"
+mv "$scratch/agent.pid.tmp" "$scratch/agent.pid"
+if [[ -e "$scratch/stop" ]]; then kill -TERM "\$agent_pid" 2>/dev/null || true; fi
 # The browser's part: a second start hands the link to the running agent and exits.
 sleep 1
-"$agent" -- "$link"
-echo "run.sh: the link was handed over; confirm the enrollment in the agent's window. Ctrl-C stops."
+if [[ ! -e "$scratch/stop" ]]; then
+  "$agent" -- "$link"
+  echo "run.sh: the link was handed over; confirm the enrollment in the agent's window. Ctrl-C stops."
+fi
 wait \$agent_pid
 INNER
-dbus-run-session -- bash scripts/with-keyring.sh bash "$scratch/agent.sh"
+
+# The session bus, the keyring and the agent run in a session of their own, out of reach of the
+# terminal's Ctrl-C: dbus-run-session and the keyring would end at once and take the bus away from an
+# agent that is still exiting. Ctrl-C reaches this script alone, which asks the agent to stop (a second
+# Ctrl-C kills it) and waits until the bus, the keyring and the agent have ended before cleaning up.
+setsid --wait dbus-run-session -- bash scripts/with-keyring.sh bash "$scratch/agent.sh" &
+session_pid=$!
+interrupted=""
+stop_agent() {
+  interrupted=1
+  local signal=TERM
+  if [[ -e "$scratch/stop" ]]; then signal=KILL; fi
+  touch "$scratch/stop"
+  if [[ -f "$scratch/agent.pid" ]]; then
+    kill "-$signal" "$(<"$scratch/agent.pid")" 2>/dev/null || true
+  fi
+  if [[ "$signal" == TERM ]]; then echo "run.sh: stopping the agent (Ctrl-C again kills it)" >&2; fi
+}
+trap stop_agent INT TERM
+status=0
+while true; do
+  interrupted=""
+  status=0
+  wait "$session_pid" || status=$?
+  # A trapped signal ends the wait early; then wait again for the real end.
+  [[ -n "$interrupted" ]] || break
+done
+exit "$status"

@@ -9,8 +9,9 @@ std::optional<std::string> EnrollmentResults::refusalSummary() const {
         return refusals.front().reason;
     std::string summary = std::to_string(refusals.size()) + " of " + std::to_string(codeCount()) + " codes " +
                           (refusals.size() == 1 ? "was" : "were") + " refused:";
+    // Appended, not `"x" + std::string`: optimised g++ 12 reports a false overflow inside that operator.
     for (const CodeRefusal& refusal : refusals)
-        summary += "\n" + refusal.code.displayValue() + ": " + refusal.reason;
+        summary.append("\n").append(refusal.code.displayValue()).append(": ").append(refusal.reason);
     return summary;
 }
 

@@ -80,7 +80,9 @@ std::optional<std::string> readBounded(const std::filesystem::path& path, std::u
 
 void writeAtomically(const std::filesystem::path& path, std::string_view bytes) {
     const auto folder = folderOf(path);
-    std::string temporary = (folder / ("." + path.filename().string() + ".XXXXXX")).string();
+    // Appended, not `"x" + std::string`: optimised g++ 12 reports a false overflow inside that operator.
+    std::string temporary =
+        (folder / std::string(".").append(path.filename().string()).append(".XXXXXX")).string();
     FileDescriptor fd(::mkostemp(temporary.data(), O_CLOEXEC));
     if (fd.get() < 0)
         throw FileError::write(path.string(), FileError::describe(errno));

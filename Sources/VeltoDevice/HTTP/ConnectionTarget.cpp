@@ -59,8 +59,9 @@ ConnectionTarget::parse(const boost::urls::url& url, std::string_view secureSche
     }
 
     target.requestTarget = url.encoded_path().empty() ? "/" : std::string(url.encoded_path());
+    // Appended, not `"x" + std::string`: optimised g++ 12 reports a false overflow inside that operator.
     if (url.has_query())
-        target.requestTarget += "?" + std::string(url.encoded_query());
+        target.requestTarget.append("?").append(url.encoded_query());
     return target;
 }
 

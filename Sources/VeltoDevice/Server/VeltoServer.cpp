@@ -149,8 +149,10 @@ std::string VeltoServer::authority() const {
     if (text.empty())
         return std::string(baseURL_.buffer());
     if (baseURL_.has_port() && !baseURL_.port().empty()) {
+        // Appended, not `"x" + std::string`: optimised g++ 12 reports a false overflow inside that
+        // operator.
         if (auto port = portValue(baseURL_.port()))
-            text += ":" + std::to_string(*port);
+            text.append(":").append(std::to_string(*port));
     }
     return text;
 }

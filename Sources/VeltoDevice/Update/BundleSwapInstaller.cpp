@@ -28,7 +28,9 @@ void BundleSwapInstaller::install(const StagedUpdate& staged) {
 
 void BundleSwapInstaller::swap(const StagedUpdate& staged) {
     auto name = bundle_.filename();
-    auto scratch = bundle_.parent_path() / ("." + name.string() + ".swap-" + randomUUID());
+    // Appended, not `"x" + std::string`: optimised g++ 12 reports a false overflow inside that operator.
+    auto scratch =
+        bundle_.parent_path() / std::string(".").append(name.string()).append(".swap-").append(randomUUID());
     files_->makePrivateFolder(scratch);
     auto incoming = scratch / name;
     try {
