@@ -29,7 +29,7 @@ protected:
 
     SetupWindow& makeWindow() {
         window = std::make_unique<SetupWindow>(
-            model, SetupWindow::Surroundings{&views->engine(), &remote, &opener, nullptr,
+            model, SetupWindow::Surroundings{&views->engine(), &remote, pageOpener, nullptr,
                                              [this] { return time; }, loop.mainExecutor()});
         return *window;
     }
@@ -83,6 +83,8 @@ protected:
     ManualAnimationDriver animations;
     FakeSetupModel model{loop.deviceExecutor()};
     RecordingUrlOpening opener;
+    /// What the window hands pages to: `opener` unless the test sets another before the window.
+    UrlOpening* pageOpener = &opener;
     double time = pinnedTime;
     std::unique_ptr<SetupWindow> window;
 };

@@ -1,6 +1,10 @@
 // The setup window over a fake model, with real clicks under the offscreen platform.
+#include "VeltoDesktop/Views/DesktopUrlOpening.hpp"
+
 #include <gtest/gtest.h>
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include "SetupWindowFixture.hpp"
@@ -56,6 +60,46 @@ TEST_F(SetupWindowTest, PairsLendsAndFinishesWithRealClicks) {
                                         "reconcileAgents", "setHasFinishedSetup true", "dismissPrompt"}))
         << "stored finished, then the window closes and takes the joined prompt with it";
     EXPECT_FALSE(window->window()) << "the window closed";
+}
+
+TEST_F(SetupWindowTest, APageTheDesktopsOpenerRefusesIsShownNotWaitedFor) {
+    // A stand-in for xdg-open that has no method for the page ("exit 3"), then one that takes it.
+    QTemporaryDir folder;
+    const auto script = folder.filePath("xdg-open");
+    const auto standIn = [&](const char* body) {
+        QFile file(script);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(QByteArray("#!/bin/sh\n") + body + "\n");
+        file.close();
+        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    };
+    standIn("exit 3");
+    DesktopUrlOpening desktop(script, std::chrono::minutes(1));
+    pageOpener = &desktop;
+    shown();
+    settle();
+    const auto page = std::string("https://velto.example/organization/settings/devices?pair=mac");
+
+    click(item("addressField"));
+    for (const char key : std::string("velto.example"))
+        QTest::keyClick(window->window(), key);
+    click(item("signInAndPair"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->flow()->unopenedPage().has_value(); }, 10'000));
+    settle();
+    EXPECT_EQ(window->flow()->unopenedPage(), page);
+    EXPECT_EQ(window->flow()->pairStage().kind(), PairStage::Case::address) << "nothing to wait for";
+    auto* shownPage = item("unopenedPage");
+    ASSERT_TRUE(shownPage);
+    EXPECT_TRUE(shownPage->isVisible());
+    EXPECT_EQ(shownPage->property("text").toString().toStdString(), page);
+
+    standIn("exit 0");
+    click(item("signInAndPair"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->flow()->isWaitingForBrowser(); }, 10'000));
+    settle();
+    EXPECT_EQ(window->flow()->pairStage().kind(), PairStage::Case::waitingForBrowser);
+    EXPECT_FALSE(window->flow()->unopenedPage());
+    window.reset(); // before the opener it uses
 }
 
 TEST_F(SetupWindowTest, TheCloseBeadLeavesSetupUnfinishedAndDropsAWaitingLink) {
