@@ -1,6 +1,14 @@
 // One grab of the setup window per step and pair stage, and of each picture at two fixed times and
 // with reduced motion, in the pinned font, checked against the goldens.
+#include "VeltoDevice/Enrollment/EnrollmentError.hpp"
+#include "VeltoDevice/Enrollment/EnrollmentResults.hpp"
+
 #include <gtest/gtest.h>
+
+#include <QGuiApplication>
+#include <QQuickItem>
+#include <QRectF>
+#include <QWheelEvent>
 
 #include "Goldens.hpp"
 #include "SetupWindowFixture.hpp"
@@ -29,6 +37,40 @@ protected:
         expectGrab(name + "-reduced");
         window->clock()->setReduceMotion(false);
         setTime(pinnedTime);
+    }
+    /// Nothing of the step reaches past the step's own area (into the header, the footer or off the
+    /// window), and no text runs past its own width. Clipped content is checked up to its clip.
+    void expectInsideTheStep(const std::string& name) {
+        settle();
+        auto* area = item("stepArea");
+        ASSERT_TRUE(area) << name;
+        const auto bounds =
+            area->mapRectToScene(QRectF(0, 0, area->width(), area->height())).adjusted(-1, -1, 1, 1);
+        std::vector<QQuickItem*> pending{area};
+        int checked = 0;
+        while (!pending.empty()) {
+            auto* next = pending.back();
+            pending.pop_back();
+            for (auto* child : next->childItems()) {
+                if (!child->isVisible() || child->opacity() <= 0.01 || child->width() <= 0 ||
+                    child->height() <= 0)
+                    continue;
+                ++checked;
+                const auto rect = child->mapRectToScene(QRectF(0, 0, child->width(), child->height()));
+                const auto what = name + ": " + child->metaObject()->className() + " '" +
+                                  child->objectName().toStdString() + "' " +
+                                  child->property("text").toString().left(40).toStdString();
+                EXPECT_TRUE(bounds.contains(rect)) << what << " at " << rect.x() << "," << rect.y() << " "
+                                                   << rect.width() << "x" << rect.height();
+                const auto contentWidth = child->property("contentWidth");
+                if (!child->clip() && child->property("wrapMode").isValid() && contentWidth.isValid()) {
+                    EXPECT_LE(contentWidth.toReal(), child->width() + 1) << what << " runs past its width";
+                }
+                if (!child->clip())
+                    pending.push_back(child);
+            }
+        }
+        EXPECT_GT(checked, 10) << name;
     }
     void pair() {
         model.setEnrollments({sampleEnrollment("d1", "Acme", "ana", "Ana Lima")});
@@ -88,6 +130,126 @@ TEST_F(SetupScreenshotTest, LaterSteps) {
     model.loginStateAfterChange = LoginItemState::needsApproval;
     window->flow()->chooseOpenAtLogin(true);
     expectGrab("open-at-login-approval");
+}
+
+} // namespace
+} // namespace velto::testing
+
+namespace velto::testing {
+namespace {
+
+/// Ten codes on a link, each with a valid code of the alphabet.
+std::vector<std::string> tenCodes() {
+    std::vector<std::string> codes;
+    for (int index = 0; index < 10; ++index)
+        codes.push_back("7KQ2-MX" + std::string(1, "0123456789"[index]) + "D");
+    return codes;
+}
+
+std::vector<CodeRefusal> refusalsOf(const std::vector<std::string>& codes) {
+    const std::vector<std::string> reasons{EnrollmentError::proofRejected().what(),
+                                           EnrollmentError::codeRejected().what(),
+                                           EnrollmentError::keyAlreadyEnrolled().what()};
+    std::vector<CodeRefusal> refusals;
+    for (std::size_t index = 0; index < codes.size(); ++index)
+        refusals.push_back({EnrollmentCode::fromTyped(codes[index]), reasons[index % reasons.size()]});
+    return refusals;
+}
+
+const std::vector<std::string> longNames{
+    "Northwind Pharmaceuticals International", "Contoso Biomedical Research Laboratories",
+    "Fabrikam Manufacturing and Logistics Group", "Adventure Works Cycles Worldwide Holdings"};
+
+TEST_F(SetupScreenshotTest, TheLongestTextsStayInsideTheWindow) {
+    shown();
+    // An address as long as the field keeps, in path segments, that no browser takes.
+    std::string address = "velto.example";
+    while (address.size() + 16 <= SetupFlow::maximumFieldLength)
+        address += "/workspace-" + std::to_string(address.size() % 10000);
+    window->flow()->setAddress(address);
+    ASSERT_EQ(window->flow()->address(), address);
+    opener.refuses = true;
+    window->flow()->openPairingPage();
+    ASSERT_TRUE(window->flow()->unopenedPage()) << "the long address is a server address";
+    window->flow()->setShowsCodeEntry(true);
+    expectInsideTheStep("unopened, long");
+    expectGrab("long-pair-unopened");
+    opener.refuses = false;
+    window->flow()->setShowsCodeEntry(false);
+
+    // Ten codes on a link to that server.
+    std::vector<EnrollmentCode> codes;
+    for (const auto& code : tenCodes())
+        codes.push_back(EnrollmentCode::fromTyped(code));
+    model.setPrompt(EnrollmentPrompt::confirming(
+        EnrollmentGate(EnrollmentLink::fromCodes(VeltoServer::fromAddress("https://" + address), codes))));
+    expectInsideTheStep("ten codes, long server");
+    EXPECT_TRUE(item("pairThisMac")->isVisible());
+    expectGrab("long-pair-confirming");
+
+    // Ten codes refused.
+    EnrollmentResults refused{{}, refusalsOf(tenCodes())};
+    model.setPrompt(EnrollmentPrompt::failed(*refused.refusalSummary()));
+    expectInsideTheStep("ten refusals");
+    EXPECT_TRUE(item("tryAgain")->isVisible());
+    expectGrab("long-pair-failed");
+    {
+        // The wheel over the message scrolls it; "Try Again" stays where it is.
+        auto* scroller = item("boundedScroller");
+        ASSERT_TRUE(scroller);
+        ASSERT_GT(scroller->property("contentHeight").toReal(), scroller->height() * 1.5);
+        const auto before = item("tryAgain")->mapToScene(QPointF(0, 0));
+        const auto centre = scroller->mapToScene(QPointF(scroller->width() / 2, scroller->height() / 2));
+        for (int turn = 0; turn < 20; ++turn) {
+            QWheelEvent wheel(centre, window->window()->mapToGlobal(centre), QPoint(), QPoint(0, -120),
+                              Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+            wheel.setTimestamp(static_cast<quint64>(10'000 + 200 * turn));
+            QGuiApplication::sendEvent(window->window(), &wheel);
+            settle();
+        }
+        EXPECT_NEAR(scroller->property("contentY").toReal(),
+                    scroller->property("contentHeight").toReal() - scroller->height(), 1)
+            << "the last refusal comes into view";
+        EXPECT_EQ(item("tryAgain")->mapToScene(QPointF(0, 0)), before);
+    }
+
+    // Four long names joined, six codes refused.
+    EnrollmentResults mixed;
+    std::vector<Enrollment> joined;
+    for (std::size_t index = 0; index < longNames.size(); ++index) {
+        joined.push_back(sampleEnrollment("d" + std::to_string(index), longNames[index], "ana", "Ana Lima"));
+        mixed.joined.push_back({joined.back(), std::nullopt});
+    }
+    mixed.refusals =
+        refusalsOf({"AAAA-1111", "AAAA-2222", "AAAA-3333", "AAAA-4444", "AAAA-5555", "AAAA-6666"});
+    model.setPrompt(std::nullopt); // "Try Again", then a link that joins some
+    settle();
+    model.setPrompt(EnrollmentPrompt::joined(mixed));
+    expectInsideTheStep("four long names");
+    expectGrab("long-pair-paired");
+
+    // The lending step names them all too.
+    model.setPrompt(std::nullopt);
+    model.setEnrollments(joined);
+    advance();
+    expectInsideTheStep("federation, four long names");
+    window->flow()->setAgreement(DeviceScope::sreQuestions, true);
+    window->flow()->setAgreement(DeviceScope::sreInvestigations, true);
+    window->flow()->setAgreement(DeviceScope::sreReach, true);
+    expectInsideTheStep("federation, every scope");
+    expectGrab("long-federation");
+
+    // A refusal of the command that quotes at length.
+    advance();
+    expectInsideTheStep("monitoring");
+    advance();
+    ASSERT_EQ(window->flow()->step(), SetupStep::commandLineTool);
+    std::string refusal = "The administrator script failed:";
+    while (refusal.size() < 1200)
+        refusal += " install: cannot create symbolic link '/usr/local/bin/velto': Permission denied;";
+    model.setCommandLineToolRefusal(refusal);
+    expectInsideTheStep("command refused at length");
+    expectGrab("long-command-line-tool-refused");
 }
 
 } // namespace

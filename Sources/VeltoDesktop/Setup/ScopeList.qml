@@ -8,8 +8,11 @@ GlassSurface {
     id: list
     required property var flow
 
+    /// 100 at most; less when the step has less room.
+    property real maximumHeight: 100
+
     cornerRadius: 14
-    height: Math.min(100, rows.height)
+    height: Math.min(maximumHeight, rows.height)
     clip: true
 
     Flickable {
