@@ -228,6 +228,16 @@ TEST_F(SetupScreenshotTest, TheLongestTextsStayInsideTheWindow) {
     expectInsideTheStep("four long names");
     expectGrab("long-pair-paired");
 
+    // A name that is one long word: the title shrinks until the word fits its line.
+    model.setPrompt(std::nullopt);
+    settle();
+    EnrollmentResults oneWord;
+    oneWord.joined.push_back(
+        {sampleEnrollment("d9", "Pharmaceuticalsbiotechnology", "ana", "Ana Lima"), std::nullopt});
+    model.setPrompt(EnrollmentPrompt::joined(oneWord));
+    expectInsideTheStep("one long word");
+    expectGrab("long-pair-paired-word");
+
     // The lending step names them all too.
     model.setPrompt(std::nullopt);
     model.setEnrollments(joined);

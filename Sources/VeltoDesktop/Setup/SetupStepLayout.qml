@@ -36,6 +36,25 @@ Item {
         font.weight: Font.Bold
         wrapMode: Text.WordWrap
     }
+    // And at the floor size: a word wider than the line even there must break inside.
+    PlainText {
+        id: floorSize
+        visible: false
+        width: titleText.width
+        text: layout.title
+        font.pixelSize: layout.titleFloor
+        font.weight: Font.Bold
+        wrapMode: Text.WordWrap
+    }
+    PlainText {
+        id: floorWrapped
+        visible: false
+        width: titleText.width
+        text: layout.title
+        font.pixelSize: layout.titleFloor
+        font.weight: Font.Bold
+        wrapMode: Text.Wrap
+    }
 
     Row {
         anchors.centerIn: parent
@@ -62,13 +81,15 @@ Item {
                     id: titleText
                     width: parent.width - (picture.visible ? picture.width + parent.spacing : 0)
                     // At full size while it fits in the title's room; smaller down to the floor, then
-                    // elided. Lines break between words only.
-                    height: Math.min(fullSize.height, layout.titleRoom)
+                    // elided. Lines break between words; only a word too long for a line even at the
+                    // floor breaks inside, at the floor size.
+                    readonly property bool wordOverflows: floorSize.contentWidth > width + 0.5
+                    height: Math.min(wordOverflows ? floorWrapped.height : fullSize.height, layout.titleRoom)
                     text: layout.title
-                    font.pixelSize: 30
+                    font.pixelSize: wordOverflows ? layout.titleFloor : 30
                     font.weight: Font.Bold
-                    wrapMode: Text.WordWrap
-                    fontSizeMode: Text.Fit
+                    wrapMode: wordOverflows ? Text.Wrap : Text.WordWrap
+                    fontSizeMode: wordOverflows ? Text.FixedSize : Text.Fit
                     minimumPixelSize: layout.titleFloor
                     elide: Text.ElideRight
                     Accessible.role: Accessible.Heading
