@@ -8,6 +8,7 @@
 #include <QTest>
 #include <QtQuickTest/quicktest.h>
 #include <memory>
+#include <vector>
 
 #include "FakeSetupModel.hpp"
 #include "ManualAnimationDriver.hpp"
@@ -43,10 +44,24 @@ protected:
         loop.drain();
         return *window->window();
     }
-    /// The first item of the window with that object name.
+    /// The first item of the window with that object name; also among the items that repeaters
+    /// made, which only the visual tree holds.
     QQuickItem* item(const char* name) {
-        return window && window->window() ? window->window()->rootObject()->findChild<QQuickItem*>(name)
-                                          : nullptr;
+        if (!window || !window->window())
+            return nullptr;
+        auto* root = window->window()->rootObject();
+        if (auto* found = root->findChild<QQuickItem*>(name))
+            return found;
+        std::vector<QQuickItem*> pending{root};
+        while (!pending.empty()) {
+            auto* next = pending.back();
+            pending.pop_back();
+            if (next->objectName() == QLatin1String(name))
+                return next;
+            const auto children = next->childItems();
+            pending.insert(pending.end(), children.begin(), children.end());
+        }
+        return nullptr;
     }
     void setTime(double seconds) {
         time = seconds;
