@@ -198,6 +198,39 @@ TEST_F(SetupFlowTest, OpeningThePageWaitsForTheBrowserOrShowsThePageItCouldNotOp
     EXPECT_EQ(flow->pairStage().kind(), PairStage::Case::address);
 }
 
+TEST_F(SetupFlowTest, OnlyTheLatestOpenersAnswerCounts) {
+    made().setAddress("velto.example");
+    opener.holds = true;
+    flow->openPairingPage();
+    EXPECT_FALSE(flow->isWaitingForBrowser()) << "nothing changes before the opener answers";
+    EXPECT_FALSE(flow->unopenedPage());
+    flow->openPairingPage();
+    ASSERT_EQ(opener.pending.size(), 2U);
+    opener.pending[1](true);
+    EXPECT_TRUE(flow->isWaitingForBrowser());
+    opener.pending[0](false);
+    EXPECT_TRUE(flow->isWaitingForBrowser()) << "an earlier opener's late refusal is dropped";
+    EXPECT_FALSE(flow->unopenedPage());
+
+    // "Open Again" whose opener fails: nothing to wait for, the page is shown under the address.
+    flow->openPairingPage();
+    opener.pending[2](false);
+    EXPECT_FALSE(flow->isWaitingForBrowser());
+    EXPECT_EQ(flow->pairStage().kind(), PairStage::Case::address);
+    EXPECT_EQ(flow->unopenedPage(), "https://velto.example/organization/settings/devices?pair=mac");
+
+    // "Change Address" drops an answer still to come.
+    flow->openPairingPage();
+    flow->cancelPairing();
+    opener.pending[3](true);
+    EXPECT_FALSE(flow->isWaitingForBrowser());
+
+    // An answer after the window (and its flow) closed is dropped.
+    flow->openPairingPage();
+    flow.reset();
+    opener.pending[4](true);
+}
+
 TEST_F(SetupFlowTest, ACodeIsProposedOnTheTypedServerAndABadOneShowsWhy) {
     made().setAddress(" velto.example ");
     model.form->setCode("7kq2-mx9d");

@@ -8,6 +8,7 @@
 #include <QTest>
 #include <QtQuickTest/quicktest.h>
 #include <memory>
+#include <vector>
 
 #include "FakeSetupModel.hpp"
 #include "ManualAnimationDriver.hpp"
@@ -30,7 +31,7 @@ protected:
 
     SetupWindow& makeWindow() {
         window = std::make_unique<SetupWindow>(
-            model, SetupWindow::Surroundings{&views->engine(), &remote, &opener, nullptr,
+            model, SetupWindow::Surroundings{&views->engine(), &remote, pageOpener, nullptr,
                                              [this] { return time; }, loop.mainExecutor()});
         return *window;
     }
@@ -42,10 +43,24 @@ protected:
         loop.drain();
         return shown;
     }
-    /// The first item of the window with that object name.
+    /// The first item of the window with that object name; also among the items that repeaters
+    /// made, which only the visual tree holds.
     QQuickItem* item(const char* name) {
-        return window && window->window() ? window->window()->rootObject()->findChild<QQuickItem*>(name)
-                                          : nullptr;
+        if (!window || !window->window())
+            return nullptr;
+        auto* root = window->window()->rootObject();
+        if (auto* found = root->findChild<QQuickItem*>(name))
+            return found;
+        std::vector<QQuickItem*> pending{root};
+        while (!pending.empty()) {
+            auto* next = pending.back();
+            pending.pop_back();
+            if (next->objectName() == QLatin1String(name))
+                return next;
+            const auto children = next->childItems();
+            pending.insert(pending.end(), children.begin(), children.end());
+        }
+        return nullptr;
     }
     void setTime(double seconds) {
         time = seconds;
@@ -82,6 +97,8 @@ protected:
     ManualAnimationDriver animations;
     FakeSetupModel model{loop.deviceExecutor()};
     RecordingUrlOpening opener;
+    /// What the window hands pages to: `opener` unless the test sets another before the window.
+    UrlOpening* pageOpener = &opener;
     double time = pinnedTime;
     std::unique_ptr<SetupWindow> window;
 };

@@ -60,13 +60,19 @@ Column {
             color: theme.secondary
             wrapMode: Text.Wrap
         }
-        SelectableText {
-            objectName: "unopenedPage"
+        // However long the address, three lines of it at most; the rest scrolls. It breaks after its
+        // separators, inside a part only when the part is longer than a line.
+        BoundedScroll {
             width: parent.width
-            text: entry.flow.unopenedPage
-            font.family: "monospace"
-            font.pixelSize: 10
-            wrapMode: TextEdit.WrapAnywhere
+            maximumHeight: 37
+            SelectableText {
+                objectName: "unopenedPage"
+                width: parent.width
+                text: entry.flow.unopenedPage
+                font.family: "monospace"
+                font.pixelSize: 10
+                wrapMode: TextEdit.Wrap
+            }
         }
     }
 

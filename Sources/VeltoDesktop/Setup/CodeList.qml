@@ -16,26 +16,33 @@ Column {
         font.pixelSize: 12
         font.weight: Font.Medium
     }
+    // Up to three rows of codes show; more scroll inside the surface.
     GlassSurface {
         width: parent.width
-        height: grid.height + 24
+        height: codeScroll.height + 24
         cornerRadius: 12
 
-        Grid {
-            id: grid
+        BoundedScroll {
+            id: codeScroll
             x: 12
             y: 12
             width: parent.width - 24
-            columns: 2
-            rowSpacing: 6
-            Repeater {
-                model: list.codes
-                SelectableText {
-                    required property string modelData
-                    width: grid.width / 2
-                    text: modelData
-                    font.family: "monospace"
-                    font.weight: Font.DemiBold
+            maximumHeight: 64
+
+            Grid {
+                id: grid
+                width: parent.width
+                columns: 2
+                rowSpacing: 6
+                Repeater {
+                    model: list.codes
+                    SelectableText {
+                        required property string modelData
+                        width: grid.width / 2
+                        text: modelData
+                        font.family: "monospace"
+                        font.weight: Font.DemiBold
+                    }
                 }
             }
         }

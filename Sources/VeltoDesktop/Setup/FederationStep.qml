@@ -12,25 +12,30 @@ SetupStepLayout {
     message: flow.federationMessage
 
     Column {
+        id: controls
         width: parent ? parent.width : 330
         spacing: 12
 
         SetupPoint {
+            id: firstPoint
             width: parent.width
             symbol: "shippingbox"
             text: userTexts.federationCheckout
         }
         SetupPoint {
+            id: secondPoint
             width: parent.width
             symbol: "pause-circle"
             text: userTexts.federationPause
         }
         SetupPoint {
+            id: thirdPoint
             width: parent.width
             symbol: "moon-zzz"
             text: userTexts.federationSleep
         }
         Item {
+            id: chipsRow
             width: parent.width
             height: chips.height + 4
             SignedInHarnesses {
@@ -46,6 +51,11 @@ SetupStepLayout {
                 id: scopes
                 y: 4
                 width: parent.width
+                // What the points and chips leave of the step's room, from 60 (a row and a half) to
+                // its own 100.
+                maximumHeight: Math.max(60, Math.min(100, step.controlsRoom - 4 - 4 * controls.spacing
+                                                     - firstPoint.height - secondPoint.height
+                                                     - thirdPoint.height - chipsRow.height))
                 flow: step.flow
             }
         }

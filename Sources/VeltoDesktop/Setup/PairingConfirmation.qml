@@ -12,20 +12,29 @@ Column {
     Column {
         width: parent.width
         spacing: 2
-        SelectableText {
+        // The server's name and address, however long, in a few lines each; the rest scrolls.
+        BoundedScroll {
             width: parent.width
-            text: confirmation.proposal.authority || ""
-            font.family: "monospace"
-            font.weight: Font.DemiBold
-            wrapMode: TextEdit.WrapAnywhere
+            maximumHeight: 36
+            SelectableText {
+                width: parent.width
+                text: confirmation.proposal.authority || ""
+                font.family: "monospace"
+                font.weight: Font.DemiBold
+                wrapMode: TextEdit.Wrap
+            }
         }
-        SelectableText {
+        BoundedScroll {
             width: parent.width
-            text: confirmation.proposal.address || ""
-            font.family: "monospace"
-            font.pixelSize: 10
-            color: theme.secondary
-            wrapMode: TextEdit.WrapAnywhere
+            maximumHeight: 37
+            SelectableText {
+                width: parent.width
+                text: confirmation.proposal.address || ""
+                font.family: "monospace"
+                font.pixelSize: 10
+                color: theme.secondary
+                wrapMode: TextEdit.Wrap
+            }
         }
         PlainText {
             width: parent.width

@@ -10,6 +10,9 @@ Item {
     height: content.height + 10
     opacity: row.isEnabled ? 1 : 0.45
 
+    /// Places the consent now rather than at the next frame, so the list can scroll to it.
+    function layOut() { content.forceLayout() }
+
     Column {
         id: content
         x: 12
@@ -43,6 +46,7 @@ Item {
             }
         }
         PlainText {
+            objectName: "consent-" + (scopeRow.row.scope || "")
             width: parent.width
             visible: scopeRow.row.isOn || false
             text: scopeRow.row.consent || ""

@@ -8,12 +8,16 @@ GlassSurface {
     id: list
     required property var flow
 
+    /// 100 at most; less when the step has less room.
+    property real maximumHeight: 100
+
     cornerRadius: 14
-    height: Math.min(100, rows.height)
+    height: Math.min(maximumHeight, rows.height)
     clip: true
 
     Flickable {
         id: scroller
+        objectName: "scopeScroller"
         anchors.fill: parent
         contentHeight: rows.height
         boundsBehavior: Flickable.StopAtBounds
@@ -50,6 +54,11 @@ GlassSurface {
                     readonly property var row: list.flow.scopeRows[index]
                     width: rows.width
 
+                    function layOut() {
+                        consentRow.layOut()
+                        forceLayout()
+                    }
+
                     Item {
                         width: parent.width
                         height: entry.index > 0 ? 1 : 0
@@ -61,6 +70,7 @@ GlassSurface {
                         }
                     }
                     ScopeConsentRow {
+                        id: consentRow
                         width: parent.width
                         row: entry.row
                         onToggled: (isOn) => list.flow.setScope(entry.row.scope, isOn)
@@ -73,6 +83,13 @@ GlassSurface {
     Connections {
         target: list.flow
         function onScopeAgreed(scope) {
+            // The rows move at the next frame: place them now, with the new consent shown, so that
+            // the row's place and the list's height are the ones it scrolls in.
+            for (let index = 0; index < repeater.count; ++index) {
+                if (repeater.itemAt(index))
+                    repeater.itemAt(index).layOut()
+            }
+            rows.forceLayout()
             for (let index = 0; index < repeater.count; ++index) {
                 const item = repeater.itemAt(index)
                 if (item && item.row.scope === scope) {

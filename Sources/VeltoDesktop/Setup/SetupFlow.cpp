@@ -207,9 +207,22 @@ void SetupFlow::openPairingPage() {
     auto page = pairingPage();
     if (!page)
         return;
-    if (!opener_.open(*page)) {
-        // The address is good but no browser took it: the stage stays, and the page is shown instead.
-        assign(unopenedPage_, std::optional<std::string>(page->buffer()), &SetupFlow::unopenedPageChanged);
+    // Only the latest request's answer counts: an earlier opener may answer after it.
+    const auto request = ++pageRequests_;
+    opener_.open(*page, [self = QPointer<SetupFlow>(this), request,
+                         shown = std::string(page->buffer())](bool opened) mutable {
+        if (self && request == self->pageRequests_)
+            self->pageOpened(std::move(shown), opened);
+    });
+}
+
+void SetupFlow::pageOpened(std::string page, bool opened) {
+    if (!opened) {
+        // The address is good but no browser took it: nothing to wait for, and the page is shown
+        // for the user to open by hand.
+        assign(unopenedPage_, std::optional<std::string>(std::move(page)), &SetupFlow::unopenedPageChanged);
+        assign(isWaitingForBrowser_, false, &SetupFlow::isWaitingForBrowserChanged);
+        refreshStage();
         return;
     }
     assign(unopenedPage_, std::optional<std::string>(), &SetupFlow::unopenedPageChanged);
@@ -233,6 +246,7 @@ void SetupFlow::submitCode() {
 void SetupFlow::cancelPairing() {
     if (!model_.isSpending())
         model_.dismissPrompt();
+    ++pageRequests_; // an opener that answers later no longer counts
     assign(isWaitingForBrowser_, false, &SetupFlow::isWaitingForBrowserChanged);
     assign(unopenedPage_, std::optional<std::string>(), &SetupFlow::unopenedPageChanged);
     refreshStage();

@@ -112,8 +112,8 @@ public:
     /// The server's pairing page for the typed address, which the form then remembers; nothing, with
     /// the address's error shown, when it is not a server address.
     std::optional<boost::urls::url> pairingPage();
-    /// The pairing page handed to the browser: the flow waits for the browser when it took the page,
-    /// else shows the page's address.
+    /// The pairing page handed to the browser: once the opener answers, the flow waits for the browser
+    /// when it took the page, else shows the page's address.
     Q_INVOKABLE void openPairingPage();
     /// The typed or pasted code proposed to the model; the form shows why when it does not read.
     Q_INVOKABLE void submitCode();
@@ -210,6 +210,8 @@ private:
     void refreshStage();
     void refreshFooter();
     void harnessesDetected();
+    /// The opener's answer for the latest pairing page.
+    void pageOpened(std::string page, bool opened);
     /// The footer's primary (the step's yes) or secondary (its no) button.
     void press(bool isPrimary);
     /// Starts a main-thread task for a footer action; what escapes it is dropped.
@@ -225,6 +227,7 @@ private:
     std::optional<std::string> addressError_;
     bool isWaitingForBrowser_ = false;
     std::optional<std::string> unopenedPage_;
+    std::uint64_t pageRequests_ = 0;
     bool showsCodeEntry_ = false;
     std::set<HarnessKind> monitoredAgents_;
     std::set<DeviceScope> agreedScopes_;

@@ -8,15 +8,21 @@ Item {
     readonly property bool isShown: (notice.text || "").length > 0
 
     visible: isShown
-    height: isShown ? label.height + 4 : 0
+    height: isShown ? bounded.height + 4 : 0
 
-    PlainText {
-        id: label
+    // A refusal may be long: four lines of it at most, the rest scrolls.
+    BoundedScroll {
+        id: bounded
         y: 4
         width: parent.width
-        text: line.notice.text || ""
-        font.pixelSize: 12
-        color: line.isShown ? theme.tint(line.notice.tint) : theme.red
-        wrapMode: Text.Wrap
+        maximumHeight: 64
+        PlainText {
+            id: label
+            width: parent.width
+            text: line.notice.text || ""
+            font.pixelSize: 12
+            color: line.isShown ? theme.tint(line.notice.tint) : theme.red
+            wrapMode: Text.Wrap
+        }
     }
 }

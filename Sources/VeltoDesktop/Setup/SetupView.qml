@@ -60,6 +60,7 @@ FocusScope {
             flow: root.flow
         }
         StepSwitcher {
+            objectName: "stepArea"
             width: parent.width
             height: parent.height - 48 - 40
             flow: root.flow
