@@ -1,5 +1,6 @@
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QQuickView>
 #include <QSignalSpy>
 #include <QWindow>
 #include <filesystem>
@@ -42,11 +43,8 @@ TEST_F(PanelTest, ATrayClickOpensThePanelAtTheIconAndASecondClosesIt) {
 TEST_F(PanelTest, FocusElsewhereClosesAndTheClosingClickDoesNotReopen) {
     makeStatusItem();
     openPanel();
-    QWindow other;
-    other.resize(50, 50);
-    other.show();
-    other.requestActivate();
-    QTRY_VERIFY(QGuiApplication::focusWindow() == &other);
+    focusAnotherApplication();
+    QTRY_VERIFY(QGuiApplication::focusWindow() == nullptr);
     EXPECT_FALSE(panel->isVisible());
     now += std::chrono::milliseconds(200);
     host->click();
@@ -58,16 +56,44 @@ TEST_F(PanelTest, FocusElsewhereClosesAndTheClosingClickDoesNotReopen) {
     EXPECT_TRUE(panel->isVisible());
 }
 
-TEST_F(PanelTest, OurEnrollmentWindowKeepsThePanelOpen) {
+/// A window of ours with a button, as the setup and enrollment windows are.
+std::unique_ptr<QQuickView> ownWindow(QQmlEngine& engine) {
+    auto window = std::make_unique<QQuickView>(&engine, nullptr);
+    window->setResizeMode(QQuickView::SizeViewToRootObject);
+    window->setSource(QUrl("data:text/plain,import QtQuick; Rectangle { width: 200; height: 120; "
+                           "property int clicks: 0; MouseArea { anchors.fill: parent; "
+                           "onClicked: parent.clicks++ } }"));
+    return window;
+}
+
+TEST_F(PanelTest, ClicksInAnyWindowOfOursKeepThePanelOpen) {
     makeStatusItem();
-    openPanel();
-    QWindow prompt;
-    prompt.resize(50, 50);
-    keptOpenBy = &prompt;
-    prompt.show();
-    prompt.requestActivate();
-    QTRY_VERIFY(QGuiApplication::focusWindow() == &prompt);
-    EXPECT_TRUE(panel->isVisible());
+    for (bool fromLaunch : {true, false}) {
+        SCOPED_TRACE(fromLaunch ? "the setup window takes focus after the tray click"
+                                : "a click in a window of ours while the panel is open");
+        auto window = ownWindow(views->engine());
+        ASSERT_TRUE(window->rootObject());
+        if (fromLaunch) {
+            // At launch the setup window is still coming up when the tray is clicked.
+            openPanel();
+            window->show();
+            window->requestActivate();
+        } else {
+            window->show();
+            window->requestActivate();
+            QTRY_VERIFY(QGuiApplication::focusWindow() == window.get());
+            openPanel();
+        }
+        QTRY_VERIFY(QGuiApplication::focusWindow() == window.get());
+        EXPECT_TRUE(panel->isVisible());
+        QTest::mouseClick(window.get(), Qt::LeftButton, {}, QPoint(100, 60));
+        settle();
+        EXPECT_EQ(window->rootObject()->property("clicks").toInt(), 1);
+        EXPECT_TRUE(panel->isVisible());
+        focusAnotherApplication();
+        QTRY_VERIFY(!panel->isVisible());
+        now += std::chrono::seconds(1);
+    }
 }
 
 TEST_F(PanelTest, EscapeRunsEveryClosingStepAndClearsConfirmations) {

@@ -73,8 +73,6 @@ void DesktopSurfaces::showStatusItem() {
         return QCursor::pos();
     };
     dependencies.now = [] { return std::chrono::steady_clock::now(); };
-    auto* window = enrollmentWindow_.get();
-    dependencies.keepsOpen = [window](QWindow* focused) { return window && focused == window->window(); };
     dependencies.ink = views_->palette().ink();
     statusItem_ = std::make_unique<StatusItemController>(*model_, *menu_, *panel_, std::move(dependencies));
     appLog().info(statusItem_->hasTray() ? "the status item is in the tray"

@@ -3,6 +3,8 @@
 #include "VeltoDesktop/Views/X11Selections.hpp"
 
 #include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusVariant>
 
 namespace velto {
 
@@ -12,8 +14,18 @@ bool SystemTrayDetection::hasWatcher() {
     auto* names = bus_.interface();
     if (!names)
         return false;
-    auto reply = names->isServiceRegistered(QString::fromLatin1(watcherName));
-    return reply.isValid() && reply.value();
+    auto registered = names->isServiceRegistered(QString::fromLatin1(watcherName));
+    if (!registered.isValid() || !registered.value())
+        return false;
+    auto ask = QDBusMessage::createMethodCall(
+        QString::fromLatin1(watcherName), QString::fromLatin1(watcherPath),
+        QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+    ask << QString::fromLatin1(watcherName) << QStringLiteral("IsStatusNotifierHostRegistered");
+    const auto reply = bus_.call(ask, QDBus::Block, static_cast<int>(answerTimeout.count()));
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+        return false;
+    const auto value = reply.arguments().front().value<QDBusVariant>().variant();
+    return value.metaType() == QMetaType::fromType<bool>() && value.toBool();
 }
 
 bool SystemTrayDetection::hasHost() {
