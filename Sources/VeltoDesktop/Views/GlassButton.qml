@@ -8,8 +8,8 @@ T.Button {
     property bool isProminent: false
     property bool isDestructive: false
     property string symbol
-    readonly property color fill: isDestructive ? theme.red : (isProminent ? theme.accent : "transparent")
-    readonly property color ink: (isProminent || isDestructive) ? "white" : theme.ink
+    readonly property color fill: isDestructive ? theme.redFill : (isProminent ? theme.accentFill : "transparent")
+    readonly property color ink: isDestructive ? "white" : (isProminent ? theme.accentInk : theme.ink)
 
     implicitWidth: Math.max(64, content.implicitWidth + 28)
     implicitHeight: 26
