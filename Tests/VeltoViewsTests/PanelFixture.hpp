@@ -85,7 +85,7 @@ protected:
         };
         dependencies.pointer = [] { return std::optional<QPoint>(QPoint(600, 10)); };
         dependencies.now = [this] { return now; };
-        dependencies.ink = Qt::black;
+        dependencies.ink = [] { return QColor(Qt::black); };
         statusItem = std::make_unique<StatusItemController>(*model, *menu, *panel, std::move(dependencies));
         model->setCloseMenu([this] { statusItem->closeMenu(); });
     }

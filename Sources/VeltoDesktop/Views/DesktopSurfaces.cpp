@@ -39,6 +39,7 @@ DesktopSurfaces::DesktopSurfaces(Options options) : options_(std::move(options))
 DesktopSurfaces::~DesktopSurfaces() {
     // Windows before the engine, the engine before the picture cache its providers read.
     statusItem_.reset();
+    trayInk_.reset();
     enrollmentWindow_.reset();
     panel_.reset();
     menu_.reset();
@@ -73,8 +74,10 @@ void DesktopSurfaces::showStatusItem() {
         return QCursor::pos();
     };
     dependencies.now = [] { return std::chrono::steady_clock::now(); };
-    dependencies.ink = views_->palette().ink();
+    trayInk_ = std::make_unique<TrayInk>(views_->palette().ink());
+    dependencies.ink = [ink = trayInk_.get()] { return ink->ink(); };
     statusItem_ = std::make_unique<StatusItemController>(*model_, *menu_, *panel_, std::move(dependencies));
+    QObject::connect(trayInk_.get(), &TrayInk::changed, statusItem_.get(), &StatusItemController::redrawIcon);
     appLog().info(statusItem_->hasTray() ? "the status item is in the tray"
                                          : "no tray: the menu opens as a window");
 }

@@ -7,6 +7,7 @@
 #include "VeltoDesktop/Views/RemoteImageCache.hpp"
 #include "VeltoDesktop/Views/StatusItemController.hpp"
 #include "VeltoDesktop/Views/StatusMenuController.hpp"
+#include "VeltoDesktop/Views/TrayInk.hpp"
 #include "VeltoDesktop/Views/UrlOpening.hpp"
 #include "VeltoDesktop/Views/ViewEngine.hpp"
 
@@ -65,6 +66,7 @@ private:
     std::unique_ptr<StatusMenuController> menu_;
     std::unique_ptr<MenuPanel> panel_;
     std::unique_ptr<EnrollmentWindow> enrollmentWindow_;
+    std::unique_ptr<TrayInk> trayInk_;
     std::unique_ptr<StatusItemController> statusItem_;
 };
 

@@ -55,8 +55,13 @@ void StatusItemController::updateIcon() {
         return;
     iconShown_ = shown_;
     StatusIconPresentation presentation(shown_);
-    host_->show(presentation.icon(dependencies_.artwork, dependencies_.ink),
-                QString::fromStdString(presentation.label));
+    const auto ink = dependencies_.ink ? dependencies_.ink() : QColor(Qt::black);
+    host_->show(presentation.icon(dependencies_.artwork, ink), QString::fromStdString(presentation.label));
+}
+
+void StatusItemController::redrawIcon() {
+    iconShown_.reset();
+    updateIcon();
 }
 
 void StatusItemController::toggle() {

@@ -42,7 +42,8 @@ public:
         /// Monotonic time, for the closing click.
         std::function<std::chrono::steady_clock::time_point()> now;
         BrandArtwork artwork;
-        QColor ink;
+        /// The tray's ink, asked each time the icon is drawn.
+        std::function<QColor()> ink;
     };
 
     StatusItemController(AppModel& model, StatusMenuController& menu, MenuPanel& panel,
@@ -64,6 +65,8 @@ public:
     void bringForward();
     /// Looks for a tray again; the timer calls it every 2 s while there is none.
     void recheck();
+    /// Draws the icon again, in the tray's ink of now.
+    void redrawIcon();
 
 private:
     void updateIcon();
