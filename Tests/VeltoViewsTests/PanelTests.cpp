@@ -216,6 +216,68 @@ TEST_F(PanelTest, CtrlQAndTheLoginSwitchLeaveThePanelOpen) {
     EXPECT_EQ(loginSettingsShown, 0);
 }
 
+TEST_F(PanelTest, TabReachesEveryControlWithARingAndSpaceOrReturnPressesIt) {
+    adopt("dev-1", "Acme");
+    makeStatusItem();
+    openPanel();
+    auto* window = panel->window();
+    layOut(window);
+    // Tab from the top: the focused control shows its ring; the names in the order Tab meets them.
+    QStringList reached;
+    for (int step = 0; step < 12; ++step) {
+        QTest::keyClick(window, Qt::Key_Tab);
+        settle();
+        auto* focused = window->activeFocusItem();
+        ASSERT_TRUE(focused);
+        if (reached.contains(focused->objectName()))
+            break;
+        reached.push_back(focused->objectName());
+        auto* ring = find(focused, "focusRing");
+        ASSERT_TRUE(ring) << focused->objectName().toStdString();
+        EXPECT_TRUE(ring->isVisible()) << focused->objectName().toStdString();
+    }
+    for (auto name : {"menuHeader", "actions-dev-1", "command-Open at Login", "command-Quit Velto"})
+        EXPECT_TRUE(reached.contains(name)) << name << " in " << reached.join(", ").toStdString();
+
+    // A click gives no ring.
+    click(item("command-Open at Login"));
+    EXPECT_FALSE(find(item("command-Open at Login"), "focusRing")->isVisible());
+    EXPECT_EQ(model->loginItemState(), LoginItemState::on);
+
+    item("command-Open at Login")->forceActiveFocus(Qt::TabFocusReason);
+    QTest::keyClick(window, Qt::Key_Space);
+    settle();
+    EXPECT_EQ(model->loginItemState(), LoginItemState::off) << "Space";
+    // The commands are made anew when the state changes.
+    item("command-Open at Login")->forceActiveFocus(Qt::TabFocusReason);
+    QTest::keyClick(window, Qt::Key_Return);
+    settle();
+    EXPECT_EQ(model->loginItemState(), LoginItemState::on) << "Return";
+
+    item("actions-dev-1")->forceActiveFocus(Qt::TabFocusReason);
+    QTest::keyClick(window, Qt::Key_Return);
+    settle();
+    EXPECT_TRUE(entry("openInVelto")) << "Return opens the actions menu";
+}
+
+TEST_F(PanelTest, HoverTintsTheRowUnderThePointer) {
+    makeStatusItem();
+    openPanel();
+    auto* row = item("command-Quit Velto");
+    ASSERT_TRUE(row);
+    auto* window = panel->window();
+    layOut(window);
+    auto* background = qvariant_cast<QQuickItem*>(row->property("background"));
+    ASSERT_TRUE(background);
+    EXPECT_FALSE(background->isVisible());
+    QTest::mouseMove(window, row->mapToScene(QPointF(row->width() / 2, row->height() / 2)).toPoint());
+    settle();
+    EXPECT_TRUE(background->isVisible());
+    QTest::mouseMove(window, QPoint(2, 2));
+    settle();
+    EXPECT_FALSE(background->isVisible());
+}
+
 TEST_F(PanelTest, RemoveAsksFirstAndCancelKeepsTheOrganization) {
     adopt("dev-1", "Acme");
     makeStatusItem();

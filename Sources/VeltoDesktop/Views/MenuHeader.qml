@@ -12,13 +12,16 @@ T.AbstractButton {
     implicitHeight: Math.max(32, card.implicitHeight) + 24
     enabled: user.hasUser
     hoverEnabled: true
-    focusPolicy: Qt.NoFocus
+    focusPolicy: Qt.TabFocus
+    Keys.onReturnPressed: clicked()
+    Keys.onEnterPressed: clicked()
     onClicked: menu.openDashboard()
 
     background: GlassSurface {
         cornerRadius: 14
         isInteractive: header.user.hasUser
     }
+    FocusRing { cornerRadius: 14 }
     contentItem: Item {
         Row {
             id: card

@@ -75,8 +75,16 @@ Column {
             anchors.verticalCenter: parent.verticalCenter
             width: 18
             height: 18
-            focusPolicy: Qt.NoFocus
+            focusPolicy: Qt.TabFocus
+            hoverEnabled: true
+            Keys.onReturnPressed: clicked()
+            Keys.onEnterPressed: clicked()
             Accessible.name: row.actionsLabel
+            background: Rectangle {
+                radius: width / 2
+                color: actions.hovered || actions.down ? theme.quaternary : "transparent"
+            }
+            FocusRing { cornerRadius: 9 }
             contentItem: SymbolImage { name: "ellipsis"; color: theme.secondary }
             onClicked: menu.open()
 
