@@ -59,6 +59,7 @@ void DesktopSurfaces::attach(AppModel& model) {
                                                    options_.openLoginItemSettings);
     panel_ = std::make_unique<MenuPanel>(*views_, *menu_, options_.panelEnvironment);
     enrollmentWindow_ = std::make_unique<EnrollmentWindow>(model, *views_);
+    enrollmentWindow_->controller().setReduceMotion(reduceMotion_);
 }
 
 void DesktopSurfaces::showStatusItem() {
@@ -85,6 +86,12 @@ void DesktopSurfaces::showStatusItem() {
 void DesktopSurfaces::showEnrollmentPrompt() {
     if (enrollmentWindow_)
         enrollmentWindow_->show();
+}
+
+void DesktopSurfaces::setReduceMotion(bool reduce) {
+    reduceMotion_ = reduce;
+    if (enrollmentWindow_)
+        enrollmentWindow_->controller().setReduceMotion(reduce);
 }
 
 void DesktopSurfaces::closeMenu() {

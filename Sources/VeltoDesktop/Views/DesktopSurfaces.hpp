@@ -50,6 +50,8 @@ public:
     void showEnrollmentPrompt() override;
     void closeMenu() override;
     void bringForward() override;
+    /// The desktop's wish for less motion, which the prompt's progress bar follows.
+    void setReduceMotion(bool reduce);
 
     ViewEngine* views() const { return views_.get(); }
     RemoteImageCache* remote() const { return remote_.get(); }
@@ -61,6 +63,7 @@ public:
 private:
     Options options_;
     AppModel* model_ = nullptr;
+    bool reduceMotion_ = false;
     std::unique_ptr<RemoteImageCache> remote_;
     std::unique_ptr<ViewEngine> views_;
     std::unique_ptr<StatusMenuController> menu_;

@@ -43,13 +43,11 @@ T.AbstractButton {
         }
     }
 
-    T.ToolTip {
+    HoverHandler { id: pointerHover }
+    PanelToolTip {
         id: tip
         visible: header.user.hasUser && header.hovered && header.user.tooltip.length > 0
-        delay: 700
+        pointer: pointerHover.point.position
         text: header.user.hasUser ? header.user.tooltip : ""
-        contentItem: PlainText { text: tip.text; font.pixelSize: 11 }
-        background: GlassSurface { cornerRadius: 6 }
-        padding: 6
     }
 }

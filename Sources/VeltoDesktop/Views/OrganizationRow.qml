@@ -28,14 +28,11 @@ Column {
         width: row.width
         height: 24
         HoverHandler { id: lineHover }
-        T.ToolTip {
+        PanelToolTip {
             id: tip
             visible: lineHover.hovered
-            delay: 700
+            pointer: lineHover.point.position
             text: row.tooltip
-            contentItem: PlainText { text: tip.text; font.pixelSize: 11 }
-            background: GlassSurface { cornerRadius: 6 }
-            padding: 6
         }
         OrganizationLogo {
             id: logo
