@@ -59,7 +59,7 @@ protected:
         MenuPanel::Environment environment;
         environment.isCompositing = [this] { return compositing; };
         environment.placesWindows = true;
-        environment.screens = &MenuPanel::systemScreens;
+        environment.screens = [this] { return screens ? *screens : MenuPanel::systemScreens(); };
         panel = std::make_unique<MenuPanel>(*views, *menu, environment);
     }
 
@@ -175,6 +175,8 @@ protected:
     FakeTrayHost* host = nullptr;
     std::chrono::steady_clock::time_point now{std::chrono::seconds(1000)};
     std::unique_ptr<StatusItemController> statusItem;
+    /// Screens the panel is placed on, in place of the offscreen ones.
+    std::optional<std::vector<PanelPlacement::Screen>> screens;
 };
 
 } // namespace velto::testing

@@ -178,6 +178,44 @@ TEST_F(PanelTest, EightOrganizationsScrollAndRemovingShrinksTheList) {
     EXPECT_LT(two, OrganizationListController::maximumRowsHeight);
 }
 
+TEST_F(PanelTest, ACappedPanelShowsItScrollsAndEachOpeningStartsAtTheTop) {
+    for (int index = 0; index < 8; ++index)
+        adopt("dev-" + std::to_string(index), "Organization " + std::to_string(index));
+    screens = std::vector<PanelPlacement::Screen>{{QRect(0, 0, 1280, 400), QRect(0, 0, 1280, 400), true}};
+    makeStatusItem();
+    host->place = QRect(1000, 2, 24, 24);
+    openPanel();
+    layOut(panel->window());
+    auto* content = item("panelContent");
+    auto* rows = qobject_cast<QQuickItem*>(item("organizationRows"));
+    ASSERT_TRUE(content && rows);
+    const auto& placed = panel->placement();
+    ASSERT_TRUE(placed);
+    EXPECT_FALSE(placed->frame.intersects(*host->place)) << "the card keeps off the icon";
+    EXPECT_LE(placed->frame.bottom(), 400 - 8);
+    auto* frameScroller = find(content, "scrollMark");
+    ASSERT_TRUE(frameScroller);
+    EXPECT_TRUE(frameScroller->isVisible()) << "the capped card says it scrolls";
+    auto* rowsMark = find(rows, "scrollMark");
+    ASSERT_TRUE(rowsMark);
+    EXPECT_TRUE(rowsMark->isVisible()) << "eight organizations scroll in their card";
+
+    rows->setProperty("contentY", 60);
+    settle();
+    EXPECT_GT(rowsMark->y(), 0) << "the mark follows the part in view";
+    host->click();
+    EXPECT_FALSE(panel->isVisible());
+    host->click();
+    settle();
+    EXPECT_EQ(rows->property("contentY").toDouble(), 0.0) << "the next opening starts at the first";
+
+    for (int left = 8; left > 1; --left)
+        loop.run(model->remove(model->organizations().back()));
+    settle();
+    layOut(panel->window());
+    EXPECT_FALSE(rowsMark->isVisible()) << "one organization does not scroll";
+}
+
 TEST_F(PanelTest, TheHarnessCardSaysWhetherALookIsUnderWay) {
     makeStatusItem();
     openPanel();
