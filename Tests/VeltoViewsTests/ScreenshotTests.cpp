@@ -141,7 +141,13 @@ protected:
         return window->window()->grabWindow();
     }
     /// As it stands now, the device side not run: the codes are still being spent.
-    QImage grabNow() { return window->window()->grabWindow(); }
+    QImage grabNow() {
+        // The first grab lays out; the window then takes the content's new size.
+        window->window()->grabWindow();
+        for (int turn = 0; turn < 5; ++turn)
+            QCoreApplication::processEvents();
+        return window->window()->grabWindow();
+    }
 };
 
 TEST_F(PromptScreenshotTest, EveryStage) {
@@ -162,6 +168,7 @@ TEST_F(PromptScreenshotTest, EveryStage) {
     // The sweep at a driven time, a third of the way across.
     animations.advanceBy(700);
     expectMatchesGolden(grabNow(), "prompt-enrolling");
+    EXPECT_EQ(window->controller().stage(), "enrolling");
     loop.drain();
     expectMatchesGolden(grab(), "prompt-joined");
 
