@@ -96,8 +96,7 @@ public:
         };
         dependencies.pointer = [] { return std::optional<QPoint>(); };
         dependencies.now = [] { return std::chrono::steady_clock::now(); };
-        dependencies.keepsOpen = [](QWindow*) { return false; };
-        dependencies.ink = Qt::black;
+        dependencies.ink = [] { return QColor(Qt::black); };
         statusItem_ =
             std::make_unique<StatusItemController>(*model_, *menu_, *panel_, std::move(dependencies));
     }

@@ -96,6 +96,9 @@ int main(int argc, char** argv) {
     // The setup window, in the other windows' engine (made when a window first shows) and picture cache.
     const auto environment = ProcessEnvironment::current();
     MotionPreference motion(environment, QDBusConnection::sessionBus());
+    surfaces->setReduceMotion(motion.reduceMotion());
+    QObject::connect(&motion, &MotionPreference::reduceMotionChanged, &delegate,
+                     [&motion, surfaces] { surfaces->setReduceMotion(motion.reduceMotion()); });
     AppSetupModel setupModel(delegate.model(), [services, environment] {
         SystemLoginItemService::openSystemSettings(services->deviceExecutor(), environment);
     });

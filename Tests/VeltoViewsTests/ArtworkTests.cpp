@@ -107,6 +107,29 @@ TEST(ShadowImageTest, NineSliceShadowIsSoftAndSymmetric) {
     EXPECT_GT(qAlpha(image.pixel(24, centre)), 0);
 }
 
+// A glow fades from its middle to nothing with no step an eye would see as an edge.
+TEST(ShadowImageTest, AGlowIsSoftWithoutARing) {
+    for (int diameter : {21, 62}) {
+        const QColor tint(0x2f, 0xa1, 0x4f, 77);
+        auto image = ShadowImage::glow(tint, diameter);
+        const int side = diameter + 2 * ShadowImage::glowMargin(diameter);
+        ASSERT_EQ(image.size(), QSize(side, side));
+        const int centre = side / 2;
+        EXPECT_NEAR(qAlpha(image.pixel(centre, centre)), 77, 4) << "the colour's alpha at the middle";
+        EXPECT_EQ(qAlpha(image.pixel(0, centre)), 0);
+        int previous = qAlpha(image.pixel(centre, centre));
+        int largestStep = 0;
+        for (int x = centre + 1; x < side; ++x) {
+            const int alpha = qAlpha(image.pixel(x, centre));
+            EXPECT_LE(alpha, previous) << "falls off outwards, at " << x;
+            largestStep = std::max(largestStep, previous - alpha);
+            previous = alpha;
+        }
+        EXPECT_LE(largestStep, 77 / 3) << "a hard ring would drop all 77 at once; " << diameter;
+        EXPECT_NEAR(image.pixelColor(centre, centre).green(), 0xa1, 3) << "in the tint";
+    }
+}
+
 TEST(ShapedImageTest, CirclesAndRoundedCornersCutThePicture) {
     QImage picture(40, 20, QImage::Format_ARGB32_Premultiplied);
     picture.fill(Qt::blue);

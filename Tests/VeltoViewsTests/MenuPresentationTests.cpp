@@ -163,10 +163,10 @@ TEST(StatusIconPresentationTest, GlyphAndLabelFollowTheOverallConnection) {
         const char* label;
     };
     const Case cases[] = {{OverallConnection::connected, 1.0, false, "Velto, connected"},
-                          {OverallConnection::needsAttention, 0.4, true, "Velto, needs attention"},
-                          {OverallConnection::notEnrolled, 0.4, false, "Velto, offline"},
-                          {OverallConnection::connecting, 0.4, false, "Velto, offline"},
-                          {OverallConnection::offline, 0.4, false, "Velto, offline"}};
+                          {OverallConnection::needsAttention, 0.5, true, "Velto, needs attention"},
+                          {OverallConnection::notEnrolled, 0.5, false, "Velto, offline"},
+                          {OverallConnection::connecting, 0.5, false, "Velto, offline"},
+                          {OverallConnection::offline, 0.5, false, "Velto, offline"}};
     for (const auto& c : cases) {
         StatusIconPresentation icon(c.overall);
         EXPECT_EQ(icon.opacity, c.opacity) << c.label;
@@ -175,6 +175,11 @@ TEST(StatusIconPresentationTest, GlyphAndLabelFollowTheOverallConnection) {
     }
     auto drawn = StatusIconPresentation(OverallConnection::connected).icon(BrandArtwork(), Qt::black);
     EXPECT_EQ(drawn.availableSizes().size(), std::size(StatusIconPresentation::sides));
+    EXPECT_EQ(drawn.name(), "velto-connected-symbolic") << "the themed name goes with our pixmaps";
+    EXPECT_EQ(
+        StatusIconPresentation(OverallConnection::needsAttention).icon(BrandArtwork(), Qt::black).name(),
+        "velto-attention-symbolic");
+    EXPECT_EQ(drawn.pixmap(22).deviceIndependentSize(), QSizeF(22, 22));
     auto fallback = StatusIconPresentation(OverallConnection::connected)
                         .icon(BrandArtwork({QStringLiteral(":/Velto/Views/Symbols")}), Qt::black);
     EXPECT_FALSE(fallback.isNull());

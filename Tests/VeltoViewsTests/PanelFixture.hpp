@@ -12,6 +12,7 @@
 #include <QTest>
 #include <chrono>
 #include <memory>
+#include <qpa/qwindowsysteminterface.h>
 #include <vector>
 
 #include "FixedSigningKey.hpp"
@@ -58,7 +59,7 @@ protected:
         MenuPanel::Environment environment;
         environment.isCompositing = [this] { return compositing; };
         environment.placesWindows = true;
-        environment.screens = &MenuPanel::systemScreens;
+        environment.screens = [this] { return screens ? *screens : MenuPanel::systemScreens(); };
         panel = std::make_unique<MenuPanel>(*views, *menu, environment);
     }
 
@@ -84,8 +85,7 @@ protected:
         };
         dependencies.pointer = [] { return std::optional<QPoint>(QPoint(600, 10)); };
         dependencies.now = [this] { return now; };
-        dependencies.keepsOpen = [this](QWindow* window) { return window == keptOpenBy; };
-        dependencies.ink = Qt::black;
+        dependencies.ink = [] { return QColor(Qt::black); };
         statusItem = std::make_unique<StatusItemController>(*model, *menu, *panel, std::move(dependencies));
         model->setCloseMenu([this] { statusItem->closeMenu(); });
     }
@@ -153,6 +153,12 @@ protected:
         settle();
     }
 
+    /// The focus goes to another application's window: Qt then has no focus window of ours.
+    static void focusAnotherApplication() {
+        QWindowSystemInterface::handleWindowActivated(nullptr, Qt::ActiveWindowFocusReason);
+        QWindowSystemInterface::flushWindowSystemEvents();
+    }
+
     /// A popup's entry, found in the window's overlay once the popup is open.
     QQuickItem* entry(const QString& name) const { return item(name); }
 
@@ -168,8 +174,9 @@ protected:
     std::shared_ptr<FakeTrayDetection> detection = std::make_shared<FakeTrayDetection>();
     FakeTrayHost* host = nullptr;
     std::chrono::steady_clock::time_point now{std::chrono::seconds(1000)};
-    QWindow* keptOpenBy = nullptr;
     std::unique_ptr<StatusItemController> statusItem;
+    /// Screens the panel is placed on, in place of the offscreen ones.
+    std::optional<std::vector<PanelPlacement::Screen>> screens;
 };
 
 } // namespace velto::testing

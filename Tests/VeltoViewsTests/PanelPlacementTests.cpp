@@ -46,6 +46,26 @@ TEST(PanelPlacementTest, ATallCardIsCappedToTheWorkArea) {
     EXPECT_EQ(placed.frame.height(), placed.cardHeight + 2 * margin);
 }
 
+TEST(PanelPlacementTest, OnAShortScreenTheCappedCardStaysOffTheIcon) {
+    const Screen shortScreen{QRect(0, 0, 800, 400), QRect(0, 0, 800, 400), true};
+    struct Case {
+        const char* what;
+        QRect anchor;
+    };
+    const Case cases[] = {{"an icon in a top bar", QRect(700, 2, 24, 24)},
+                          {"a pointer low in the upper half", QRect(400, 150, 1, 1)},
+                          {"an icon in a bottom bar", QRect(700, 376, 24, 24)},
+                          {"a pointer high in the lower half", QRect(400, 260, 1, 1)}};
+    for (const auto& c : cases) {
+        auto placed = PanelPlacement::place(c.anchor, QSize(360, 900), margin, {shortScreen});
+        const QRect cardRect = placed.frame.adjusted(margin, margin, -margin, -margin);
+        EXPECT_FALSE(cardRect.intersects(c.anchor)) << c.what;
+        EXPECT_TRUE(QRect(8, 8, 784, 384).contains(cardRect)) << c.what;
+        EXPECT_GT(placed.cardHeight, 90) << c.what;
+        EXPECT_EQ(placed.frame.height(), placed.cardHeight + 2 * margin) << c.what;
+    }
+}
+
 TEST(PanelPlacementTest, TheSecondScreenIsUsedForItsAnchor) {
     auto placed = PanelPlacement::place(QRect(3180, 500, 16, 16), card, 0, {primary, second});
     EXPECT_EQ(placed.screen, 1u);

@@ -1,5 +1,6 @@
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QQuickView>
 #include <QSignalSpy>
 #include <QWindow>
 #include <filesystem>
@@ -42,11 +43,8 @@ TEST_F(PanelTest, ATrayClickOpensThePanelAtTheIconAndASecondClosesIt) {
 TEST_F(PanelTest, FocusElsewhereClosesAndTheClosingClickDoesNotReopen) {
     makeStatusItem();
     openPanel();
-    QWindow other;
-    other.resize(50, 50);
-    other.show();
-    other.requestActivate();
-    QTRY_VERIFY(QGuiApplication::focusWindow() == &other);
+    focusAnotherApplication();
+    ASSERT_TRUE(QTest::qWaitFor([] { return QGuiApplication::focusWindow() == nullptr; }));
     EXPECT_FALSE(panel->isVisible());
     now += std::chrono::milliseconds(200);
     host->click();
@@ -58,16 +56,41 @@ TEST_F(PanelTest, FocusElsewhereClosesAndTheClosingClickDoesNotReopen) {
     EXPECT_TRUE(panel->isVisible());
 }
 
-TEST_F(PanelTest, OurEnrollmentWindowKeepsThePanelOpen) {
+/// A window of ours with a button, as the setup and enrollment windows are.
+std::unique_ptr<QQuickView> ownWindow(QQmlEngine& engine) {
+    auto window = std::make_unique<QQuickView>(&engine, nullptr);
+    window->setResizeMode(QQuickView::SizeViewToRootObject);
+    window->setSource(QUrl("data:text/plain,import QtQuick; Rectangle { width: 200; height: 120; "
+                           "property int clicks: 0; MouseArea { anchors.fill: parent; "
+                           "onClicked: parent.clicks++ } }"));
+    return window;
+}
+
+TEST_F(PanelTest, ClicksInAnyWindowOfOursKeepThePanelOpen) {
     makeStatusItem();
-    openPanel();
-    QWindow prompt;
-    prompt.resize(50, 50);
-    keptOpenBy = &prompt;
-    prompt.show();
-    prompt.requestActivate();
-    QTRY_VERIFY(QGuiApplication::focusWindow() == &prompt);
-    EXPECT_TRUE(panel->isVisible());
+    for (bool fromLaunch : {true, false}) {
+        SCOPED_TRACE(fromLaunch ? "the setup window takes focus after the tray click"
+                                : "a click in a window of ours while the panel is open");
+        auto window = ownWindow(views->engine());
+        ASSERT_TRUE(window->rootObject());
+        if (!fromLaunch)
+            window->show();
+        openPanel();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return QGuiApplication::focusWindow() == panel->window(); }));
+        // At launch the setup window is still coming up when the tray is clicked; later the window
+        // manager gives the clicked window the focus.
+        if (fromLaunch)
+            window->show();
+        window->requestActivate();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return QGuiApplication::focusWindow() == window.get(); }));
+        QTest::mouseClick(window.get(), Qt::LeftButton, {}, QPoint(100, 60));
+        settle();
+        EXPECT_EQ(window->rootObject()->property("clicks").toInt(), 1);
+        EXPECT_TRUE(panel->isVisible());
+        focusAnotherApplication();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !panel->isVisible(); }));
+        now += std::chrono::seconds(1);
+    }
 }
 
 TEST_F(PanelTest, EscapeRunsEveryClosingStepAndClearsConfirmations) {
@@ -155,6 +178,44 @@ TEST_F(PanelTest, EightOrganizationsScrollAndRemovingShrinksTheList) {
     EXPECT_LT(two, OrganizationListController::maximumRowsHeight);
 }
 
+TEST_F(PanelTest, ACappedPanelShowsItScrollsAndEachOpeningStartsAtTheTop) {
+    for (int index = 0; index < 8; ++index)
+        adopt("dev-" + std::to_string(index), "Organization " + std::to_string(index));
+    screens = std::vector<PanelPlacement::Screen>{{QRect(0, 0, 1280, 400), QRect(0, 0, 1280, 400), true}};
+    makeStatusItem();
+    host->place = QRect(1000, 2, 24, 24);
+    openPanel();
+    layOut(panel->window());
+    auto* content = item("panelContent");
+    auto* rows = qobject_cast<QQuickItem*>(item("organizationRows"));
+    ASSERT_TRUE(content && rows);
+    const auto& placed = panel->placement();
+    ASSERT_TRUE(placed);
+    EXPECT_FALSE(placed->frame.intersects(*host->place)) << "the card keeps off the icon";
+    EXPECT_LE(placed->frame.bottom(), 400 - 8);
+    auto* frameScroller = find(content, "scrollMark");
+    ASSERT_TRUE(frameScroller);
+    EXPECT_TRUE(frameScroller->isVisible()) << "the capped card says it scrolls";
+    auto* rowsMark = find(rows, "scrollMark");
+    ASSERT_TRUE(rowsMark);
+    EXPECT_TRUE(rowsMark->isVisible()) << "eight organizations scroll in their card";
+
+    rows->setProperty("contentY", 60);
+    settle();
+    EXPECT_GT(rowsMark->y(), 0) << "the mark follows the part in view";
+    host->click();
+    EXPECT_FALSE(panel->isVisible());
+    host->click();
+    settle();
+    EXPECT_EQ(rows->property("contentY").toDouble(), 0.0) << "the next opening starts at the first";
+
+    for (int left = 8; left > 1; --left)
+        loop.run(model->remove(model->organizations().back()));
+    settle();
+    layOut(panel->window());
+    EXPECT_FALSE(rowsMark->isVisible()) << "one organization does not scroll";
+}
+
 TEST_F(PanelTest, TheHarnessCardSaysWhetherALookIsUnderWay) {
     makeStatusItem();
     openPanel();
@@ -191,6 +252,68 @@ TEST_F(PanelTest, CtrlQAndTheLoginSwitchLeaveThePanelOpen) {
     click(item("command-Open at Login"));
     EXPECT_EQ(model->loginItemState(), LoginItemState::off);
     EXPECT_EQ(loginSettingsShown, 0);
+}
+
+TEST_F(PanelTest, TabReachesEveryControlWithARingAndSpaceOrReturnPressesIt) {
+    adopt("dev-1", "Acme");
+    makeStatusItem();
+    openPanel();
+    auto* window = panel->window();
+    layOut(window);
+    // Tab from the top: the focused control shows its ring; the names in the order Tab meets them.
+    QStringList reached;
+    for (int step = 0; step < 12; ++step) {
+        QTest::keyClick(window, Qt::Key_Tab);
+        settle();
+        auto* focused = window->activeFocusItem();
+        ASSERT_TRUE(focused);
+        if (reached.contains(focused->objectName()))
+            break;
+        reached.push_back(focused->objectName());
+        auto* ring = find(focused, "focusRing");
+        ASSERT_TRUE(ring) << focused->objectName().toStdString();
+        EXPECT_TRUE(ring->isVisible()) << focused->objectName().toStdString();
+    }
+    for (auto name : {"menuHeader", "actions-dev-1", "command-Open at Login", "command-Quit Velto"})
+        EXPECT_TRUE(reached.contains(name)) << name << " in " << reached.join(", ").toStdString();
+
+    // A click gives no ring.
+    click(item("command-Open at Login"));
+    EXPECT_FALSE(find(item("command-Open at Login"), "focusRing")->isVisible());
+    EXPECT_EQ(model->loginItemState(), LoginItemState::on);
+
+    item("command-Open at Login")->forceActiveFocus(Qt::TabFocusReason);
+    QTest::keyClick(window, Qt::Key_Space);
+    settle();
+    EXPECT_EQ(model->loginItemState(), LoginItemState::off) << "Space";
+    // The commands are made anew when the state changes.
+    item("command-Open at Login")->forceActiveFocus(Qt::TabFocusReason);
+    QTest::keyClick(window, Qt::Key_Return);
+    settle();
+    EXPECT_EQ(model->loginItemState(), LoginItemState::on) << "Return";
+
+    item("actions-dev-1")->forceActiveFocus(Qt::TabFocusReason);
+    QTest::keyClick(window, Qt::Key_Return);
+    settle();
+    EXPECT_TRUE(entry("openInVelto")) << "Return opens the actions menu";
+}
+
+TEST_F(PanelTest, HoverTintsTheRowUnderThePointer) {
+    makeStatusItem();
+    openPanel();
+    auto* row = item("command-Quit Velto");
+    ASSERT_TRUE(row);
+    auto* window = panel->window();
+    layOut(window);
+    auto* background = qvariant_cast<QQuickItem*>(row->property("background"));
+    ASSERT_TRUE(background);
+    EXPECT_FALSE(background->isVisible());
+    QTest::mouseMove(window, row->mapToScene(QPointF(row->width() / 2, row->height() / 2)).toPoint());
+    settle();
+    EXPECT_TRUE(background->isVisible());
+    QTest::mouseMove(window, QPoint(2, 2));
+    settle();
+    EXPECT_FALSE(background->isVisible());
 }
 
 TEST_F(PanelTest, RemoveAsksFirstAndCancelKeepsTheOrganization) {

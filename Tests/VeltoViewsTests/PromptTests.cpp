@@ -12,10 +12,20 @@ protected:
 
     QQuickItem* promptItem(const QString& name) const { return find(window->window()->contentItem(), name); }
 
-    void clickPrompt(const QString& name) {
+    /// A real click; without `drain`, the device side does not run after it.
+    void clickPrompt(const QString& name, bool drain = true) {
         auto* target = promptItem(name);
         ASSERT_TRUE(target) << name.toStdString();
-        click(target);
+        if (drain) {
+            click(target);
+            return;
+        }
+        auto* shown = target->window();
+        shown->grabWindow();
+        const auto centre = target->mapToScene(QPointF(target->width() / 2, target->height() / 2)).toPoint();
+        QTest::mouseClick(shown, Qt::LeftButton, {}, centre);
+        for (int turn = 0; turn < 5; ++turn)
+            QCoreApplication::processEvents();
     }
 
     /// Confirms without letting the device side run: the codes stay being spent.
@@ -84,6 +94,37 @@ TEST_F(PromptTest, AFailureClosesOnEscapeOrClose) {
     EXPECT_TRUE(window->window()->isVisible()) << "the same window shows again";
     clickPrompt("promptClose");
     EXPECT_FALSE(window->window()->isVisible());
+}
+
+TEST_F(PromptTest, TheProgressBarSweepsUnlessMotionIsReduced) {
+    routeJoin();
+    for (bool reduce : {false, true}) {
+        SCOPED_TRACE(reduce ? "reduced motion" : "motion");
+        window->controller().setReduceMotion(reduce);
+        propose("server=https://velto.example&code=7KQ2-MX9D");
+        clickPrompt("promptEnroll", /*drain=*/false);
+        ASSERT_EQ(window->controller().stage(), "enrolling");
+        auto* bar = promptItem("progressBar");
+        ASSERT_TRUE(bar);
+        std::vector<double> places;
+        for (int step = 0; step < 3; ++step) {
+            places.push_back(bar->x());
+            animations.advanceBy(350);
+            QCoreApplication::processEvents();
+        }
+        if (reduce) {
+            EXPECT_EQ(places[0], places[1]);
+            EXPECT_EQ(places[1], places[2]);
+            EXPECT_NEAR(places[0], bar->width(), 1) << "a still third in the middle";
+        } else {
+            EXPECT_LT(places[0], places[1]);
+            EXPECT_LT(places[1], places[2]);
+        }
+        settle();
+        ASSERT_EQ(window->controller().stage(), "joined");
+        window->close();
+        settle();
+    }
 }
 
 TEST_F(PromptTest, ClosingWhileSpendingKeepsTheProgress) {

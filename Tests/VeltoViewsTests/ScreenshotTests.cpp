@@ -98,11 +98,54 @@ TEST_F(ScreenshotTest, SharpScreen) {
     expectMatchesGolden(image, "panel-organizations-dpr2");
 }
 
+TEST_F(ScreenshotTest, ACappedPanelOnAShortScreen) {
+    fillMenu();
+    for (int index = 3; index <= 8; ++index)
+        model->adopt(enrollment("dev-" + std::to_string(index), "Organization " + std::to_string(index)),
+                     std::make_shared<FixedSigningKey>());
+    loop.drain();
+    screens = std::vector<PanelPlacement::Screen>{{QRect(0, 0, 1280, 400), QRect(0, 0, 1280, 400), true}};
+    makeStatusItem();
+    openPanel();
+    expectMatchesGolden(grabPanel(), "panel-capped");
+}
+
+TEST_F(ScreenshotTest, TheActionsMenuAndAnOrganizationsTooltip) {
+    fillMenu();
+    makeStatusItem();
+    openPanel();
+    auto* window = panel->window();
+    layOut(window);
+    auto* row = item("organization-dev-1");
+    ASSERT_TRUE(row);
+    auto* tip = row->findChild<QObject*>("tooltip");
+    ASSERT_TRUE(tip);
+    tip->setProperty("delay", 0);
+    QTest::mouseMove(window, row->mapToScene(QPointF(120, 12)).toPoint());
+    settle();
+    ASSERT_TRUE(tip->property("visible").toBool());
+    expectMatchesGolden(grabPanel(), "panel-tooltip");
+
+    QTest::mouseMove(window, QPoint(2, 2));
+    settle();
+    click(item("actions-dev-1"));
+    ASSERT_TRUE(entry("openInVelto"));
+    expectMatchesGolden(grabPanel(), "panel-actions-menu");
+}
+
 class PromptScreenshotTest : public PromptFixture {
 protected:
     QImage grab() {
         settle();
         layOut(window->window());
+        return window->window()->grabWindow();
+    }
+    /// As it stands now, the device side not run: the codes are still being spent.
+    QImage grabNow() {
+        // The first grab lays out; the window then takes the content's new size.
+        window->window()->grabWindow();
+        for (int turn = 0; turn < 5; ++turn)
+            QCoreApplication::processEvents();
         return window->window()->grabWindow();
     }
 };
@@ -121,7 +164,11 @@ TEST_F(PromptScreenshotTest, EveryStage) {
     model->spawn(model->confirmEnrollment());
     for (int turn = 0; turn < 5; ++turn)
         QCoreApplication::processEvents();
-    expectMatchesGolden(grab(), "prompt-enrolling");
+    ASSERT_EQ(window->controller().stage(), "enrolling");
+    // The sweep at a driven time, a third of the way across.
+    animations.advanceBy(700);
+    expectMatchesGolden(grabNow(), "prompt-enrolling");
+    EXPECT_EQ(window->controller().stage(), "enrolling");
     loop.drain();
     expectMatchesGolden(grab(), "prompt-joined");
 

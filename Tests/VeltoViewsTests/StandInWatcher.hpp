@@ -3,11 +3,13 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <atomic>
 
 namespace velto::testing {
 
-/// Stands in for a desktop's StatusNotifierWatcher: a host is registered, and the items that
-/// register are kept.
+/// Stands in for a desktop's StatusNotifierWatcher: a host is registered unless told otherwise, and
+/// the items that register are kept. May be served from a thread of its own, so that a blocking call
+/// from the test's main thread is answered.
 class StandInWatcher final : public QObject {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.kde.StatusNotifierWatcher")
@@ -16,13 +18,16 @@ class StandInWatcher final : public QObject {
     Q_PROPERTY(QStringList RegisteredStatusNotifierItems READ items)
 
 public:
-    bool isHostRegistered() const { return true; }
+    bool isHostRegistered() const { return hostRegistered; }
     int protocolVersion() const { return 0; }
     QStringList items() const { return items_; }
 
 public Q_SLOTS:
     void RegisterStatusNotifierItem(const QString& service) { items_.push_back(service); }
     void RegisterStatusNotifierHost(const QString&) {}
+
+public:
+    std::atomic<bool> hostRegistered = true;
 
 private:
     QStringList items_;

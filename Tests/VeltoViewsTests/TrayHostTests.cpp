@@ -1,6 +1,7 @@
 #include "VeltoDesktop/Views/SystemTrayDetection.hpp"
 
 #include <QDBusConnectionInterface>
+#include <QThread>
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
@@ -47,6 +48,66 @@ protected:
     QDBusConnection watcher{QString()};
 };
 
+/// The stand-in watcher served on the private bus from a thread of its own.
+class ServedWatcher {
+public:
+    explicit ServedWatcher(QDBusConnection& bus) : bus_(bus) {
+        stand->moveToThread(&thread_);
+        QObject::connect(&thread_, &QThread::finished, stand, &QObject::deleteLater);
+        thread_.start();
+    }
+    ~ServedWatcher() {
+        unserve();
+        thread_.quit();
+        thread_.wait();
+    }
+    /// The object at the watcher's path (`withObject`), then the watcher's name.
+    bool serve(bool withObject) {
+        if (withObject &&
+            !bus_.registerObject(SystemTrayDetection::watcherPath, stand,
+                                 QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllProperties))
+            return false;
+        return bus_.registerService(SystemTrayDetection::watcherName);
+    }
+    void unserve() {
+        bus_.unregisterService(SystemTrayDetection::watcherName);
+        bus_.unregisterObject(SystemTrayDetection::watcherPath);
+    }
+
+    StandInWatcher* stand = new StandInWatcher;
+
+private:
+    QDBusConnection& bus_;
+    QThread thread_;
+};
+
+TEST_F(TrayHostTest, AWatcherCountsAsATrayOnlyWithAHostRegistered) {
+    struct Case {
+        const char* what;
+        bool hasName;
+        bool hasObject;
+        bool hostRegistered;
+        bool isTray;
+    };
+    const Case cases[] = {
+        {"no watcher", false, false, false, false},
+        {"a watcher without a host", true, true, false, false},
+        {"a watcher with a host", true, true, true, true},
+        {"the watcher's name with nothing at its path", true, false, true, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ServedWatcher served(watcher);
+        served.stand->hostRegistered = c.hostRegistered;
+        if (c.hasName) {
+            ASSERT_TRUE(served.serve(c.hasObject));
+        }
+        SystemTrayDetection chosen(application);
+        EXPECT_EQ(chosen.hasWatcher(), c.isTray);
+        EXPECT_EQ(chosen.hasHost(), c.isTray) << "offscreen has no X11 tray to fall back on";
+    }
+}
+
 TEST_F(TrayHostTest, AWatcherThatAppearsLaterTakesTheWindowIntoTheTray) {
     auto systemTray = std::make_shared<SystemTrayDetection>(application);
     EXPECT_FALSE(systemTray->hasWatcher());
@@ -55,9 +116,18 @@ TEST_F(TrayHostTest, AWatcherThatAppearsLaterTakesTheWindowIntoTheTray) {
     EXPECT_EQ(panel->mode(), MenuPanel::Mode::window);
     EXPECT_TRUE(panel->isVisible());
 
-    ASSERT_TRUE(watcher.registerService(SystemTrayDetection::watcherName));
-    // Followed as the bus announces it, not the first answer kept.
-    QTRY_VERIFY_WITH_TIMEOUT(systemTray->hasWatcher(), 20000);
+    ServedWatcher served(watcher);
+    served.stand->hostRegistered = false;
+    ASSERT_TRUE(served.serve(true));
+    statusItem->recheck();
+    EXPECT_FALSE(statusItem->hasTray()) << "a watcher that nothing draws for is no tray yet";
+    EXPECT_TRUE(panel->isVisible());
+
+    served.stand->hostRegistered = true;
+    // The name is followed as the bus announces it, and the host asked afresh: no first answer kept.
+    for (int i = 0; i < 2000 && !systemTray->hasWatcher(); ++i)
+        QTest::qWait(10);
+    EXPECT_TRUE(systemTray->hasWatcher());
     statusItem->recheck();
     ASSERT_TRUE(statusItem->hasTray());
     EXPECT_FALSE(panel->isVisible());

@@ -64,12 +64,10 @@ Item {
             width: 21
             height: 21
             opacity: modelData.opacity
-            Rectangle {
+            Glow {
                 anchors.centerIn: parent
-                width: 21
-                height: 21
-                radius: 10.5
-                color: Qt.rgba(theme.accent.r, theme.accent.g, theme.accent.b, 0.22)
+                diameter: 21
+                color: Qt.rgba(theme.accent.r, theme.accent.g, theme.accent.b, 0.3)
             }
             Rectangle {
                 anchors.centerIn: parent
@@ -117,12 +115,10 @@ Item {
             NumberAnimation { easing: setupMotion.stepSpring; duration: setupMotion.stepDuration }
         }
 
-        Rectangle {
+        Glow {
             anchors.centerIn: parent
-            width: 66
-            height: 66
-            radius: 33
-            color: Qt.rgba(badge.tint.r, badge.tint.g, badge.tint.b, 0.16)
+            diameter: 62
+            color: Qt.rgba(badge.tint.r, badge.tint.g, badge.tint.b, 0.3)
         }
         Rectangle {
             anchors.fill: parent

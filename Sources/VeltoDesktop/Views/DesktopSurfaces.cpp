@@ -41,6 +41,7 @@ DesktopSurfaces::DesktopSurfaces(Options options) : options_(std::move(options))
 DesktopSurfaces::~DesktopSurfaces() {
     // Windows before the engine, the engine before the picture cache its providers read.
     statusItem_.reset();
+    trayInk_.reset();
     enrollmentWindow_.reset();
     panel_.reset();
     menu_.reset();
@@ -60,6 +61,7 @@ void DesktopSurfaces::attach(AppModel& model) {
                                                    options_.openLoginItemSettings);
     panel_ = std::make_unique<MenuPanel>(*views_, *menu_, options_.panelEnvironment);
     enrollmentWindow_ = std::make_unique<EnrollmentWindow>(model, *views_);
+    enrollmentWindow_->controller().setReduceMotion(reduceMotion_);
 }
 
 void DesktopSurfaces::showStatusItem() {
@@ -75,10 +77,10 @@ void DesktopSurfaces::showStatusItem() {
         return QCursor::pos();
     };
     dependencies.now = [] { return std::chrono::steady_clock::now(); };
-    auto* window = enrollmentWindow_.get();
-    dependencies.keepsOpen = [window](QWindow* focused) { return window && focused == window->window(); };
-    dependencies.ink = views_->palette().ink();
+    trayInk_ = std::make_unique<TrayInk>(views_->palette().ink());
+    dependencies.ink = [ink = trayInk_.get()] { return ink->ink(); };
     statusItem_ = std::make_unique<StatusItemController>(*model_, *menu_, *panel_, std::move(dependencies));
+    QObject::connect(trayInk_.get(), &TrayInk::changed, statusItem_.get(), &StatusItemController::redrawIcon);
     appLog().info(statusItem_->hasTray() ? "the status item is in the tray"
                                          : "no tray: the menu opens as a window");
 }
@@ -86,6 +88,12 @@ void DesktopSurfaces::showStatusItem() {
 void DesktopSurfaces::showEnrollmentPrompt() {
     if (enrollmentWindow_)
         enrollmentWindow_->show();
+}
+
+void DesktopSurfaces::setReduceMotion(bool reduce) {
+    reduceMotion_ = reduce;
+    if (enrollmentWindow_)
+        enrollmentWindow_->controller().setReduceMotion(reduce);
 }
 
 void DesktopSurfaces::closeMenu() {

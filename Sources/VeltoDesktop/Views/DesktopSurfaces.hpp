@@ -7,6 +7,7 @@
 #include "VeltoDesktop/Views/RemoteImageCache.hpp"
 #include "VeltoDesktop/Views/StatusItemController.hpp"
 #include "VeltoDesktop/Views/StatusMenuController.hpp"
+#include "VeltoDesktop/Views/TrayInk.hpp"
 #include "VeltoDesktop/Views/UrlOpening.hpp"
 #include "VeltoDesktop/Views/ViewEngine.hpp"
 
@@ -49,6 +50,8 @@ public:
     void showEnrollmentPrompt() override;
     void closeMenu() override;
     void bringForward() override;
+    /// The desktop's wish for less motion, which the prompt's progress bar follows.
+    void setReduceMotion(bool reduce);
 
     ViewEngine* views() const { return views_.get(); }
     RemoteImageCache* remote() const { return remote_.get(); }
@@ -60,11 +63,13 @@ public:
 private:
     Options options_;
     AppModel* model_ = nullptr;
+    bool reduceMotion_ = false;
     std::unique_ptr<RemoteImageCache> remote_;
     std::unique_ptr<ViewEngine> views_;
     std::unique_ptr<StatusMenuController> menu_;
     std::unique_ptr<MenuPanel> panel_;
     std::unique_ptr<EnrollmentWindow> enrollmentWindow_;
+    std::unique_ptr<TrayInk> trayInk_;
     std::unique_ptr<StatusItemController> statusItem_;
 };
 

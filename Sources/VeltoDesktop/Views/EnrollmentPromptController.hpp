@@ -34,6 +34,8 @@ class EnrollmentPromptController final : public QObject {
     Q_PROPERTY(QString message READ message NOTIFY changed)
     Q_PROPERTY(bool escapeCloses READ escapeCloses NOTIFY changed)
     Q_PROPERTY(bool returnIsDone READ returnIsDone NOTIFY changed)
+    /// The desktop asked for less motion: the progress bar stands still.
+    Q_PROPERTY(bool reduceMotion READ reduceMotion NOTIFY reduceMotionChanged)
 
 public:
     /// `close` closes the window.
@@ -60,16 +62,26 @@ public:
     bool escapeCloses() const { return presentation_.escapeCloses(); }
     bool returnIsDone() const { return presentation_.returnIsDone(); }
 
+    bool reduceMotion() const { return reduceMotion_; }
+    void setReduceMotion(bool reduce) {
+        if (reduce == reduceMotion_)
+            return;
+        reduceMotion_ = reduce;
+        Q_EMIT reduceMotionChanged();
+    }
+
     Q_INVOKABLE void enroll();
     Q_INVOKABLE void close();
 
 Q_SIGNALS:
     void changed();
+    void reduceMotionChanged();
 
 private:
     QPointer<AppModel> model_;
     std::function<void()> close_;
     EnrollmentPromptPresentation presentation_;
+    bool reduceMotion_ = false;
 };
 
 } // namespace velto

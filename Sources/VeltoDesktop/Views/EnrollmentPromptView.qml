@@ -118,17 +118,35 @@ Rectangle {
                 text: prompt.controller.progressTitle
                 wrapMode: Text.Wrap
             }
+            // Indeterminate: a third of the track sweeps across it, or stands in the middle
+            // when the desktop asks for less motion.
             Rectangle {
+                id: track
                 width: parent.width
                 height: 4
                 radius: 2
+                clip: true
                 color: theme.quaternary
                 Rectangle {
                     id: bar
-                    width: parent.width / 3
-                    height: parent.height
+                    objectName: "progressBar"
+                    readonly property bool moves: prompt.controller.stage === "enrolling"
+                                                  && !prompt.controller.reduceMotion
+                    width: track.width / 3
+                    height: track.height
                     radius: 2
                     color: theme.accent
+                    x: moves ? position : track.width / 3
+                    property real position: -width
+                    NumberAnimation on position {
+                        id: sweep
+                        from: -bar.width
+                        to: track.width
+                        duration: 1400
+                        loops: Animation.Infinite
+                        running: bar.moves
+                        easing.type: Easing.InOutQuad
+                    }
                 }
             }
         }

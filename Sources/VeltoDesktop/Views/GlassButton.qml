@@ -8,12 +8,15 @@ T.Button {
     property bool isProminent: false
     property bool isDestructive: false
     property string symbol
-    readonly property color fill: isDestructive ? theme.red : (isProminent ? theme.accent : "transparent")
-    readonly property color ink: (isProminent || isDestructive) ? "white" : theme.ink
+    readonly property color fill: isDestructive ? theme.redFill : (isProminent ? theme.accentFill : "transparent")
+    readonly property color ink: isDestructive ? "white" : (isProminent ? theme.accentInk : theme.ink)
 
     implicitWidth: Math.max(64, content.implicitWidth + 28)
     implicitHeight: 26
-    focusPolicy: Qt.NoFocus
+    focusPolicy: Qt.TabFocus
+    hoverEnabled: true
+    Keys.onReturnPressed: clicked()
+    Keys.onEnterPressed: clicked()
     opacity: enabled ? 1 : 0.45
 
     contentItem: Item {
@@ -57,11 +60,15 @@ T.Button {
         }
     }
 
+    FocusRing { cornerRadius: button.height / 2 }
     background: Rectangle {
         radius: height / 2
-        color: button.fill.a > 0 ? (button.down ? Qt.darker(button.fill, 1.15) : button.fill)
+        color: button.fill.a > 0 ? (button.down ? Qt.darker(button.fill, 1.15)
+                                                : (button.hovered ? Qt.darker(button.fill, 1.07) : button.fill))
                                  : (button.down ? theme.quaternary
-                                                : Qt.rgba(theme.window.r, theme.window.g, theme.window.b, 0.92))
+                                                : (button.hovered ? theme.hairline
+                                                                  : Qt.rgba(theme.window.r, theme.window.g,
+                                                                            theme.window.b, 0.92)))
         border.width: button.fill.a > 0 ? 0 : 1
         border.color: theme.hairline
     }

@@ -12,13 +12,16 @@ T.AbstractButton {
     implicitHeight: Math.max(32, card.implicitHeight) + 24
     enabled: user.hasUser
     hoverEnabled: true
-    focusPolicy: Qt.NoFocus
+    focusPolicy: Qt.TabFocus
+    Keys.onReturnPressed: clicked()
+    Keys.onEnterPressed: clicked()
     onClicked: menu.openDashboard()
 
     background: GlassSurface {
         cornerRadius: 14
         isInteractive: header.user.hasUser
     }
+    FocusRing { cornerRadius: 14 }
     contentItem: Item {
         Row {
             id: card
@@ -40,13 +43,11 @@ T.AbstractButton {
         }
     }
 
-    T.ToolTip {
+    HoverHandler { id: pointerHover }
+    PanelToolTip {
         id: tip
         visible: header.user.hasUser && header.hovered && header.user.tooltip.length > 0
-        delay: 700
+        pointer: pointerHover.point.position
         text: header.user.hasUser ? header.user.tooltip : ""
-        contentItem: PlainText { text: tip.text; font.pixelSize: 11 }
-        background: GlassSurface { cornerRadius: 6 }
-        padding: 6
     }
 }

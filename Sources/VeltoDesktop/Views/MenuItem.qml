@@ -10,7 +10,9 @@ T.AbstractButton {
 
     implicitWidth: 344
     implicitHeight: 28
-    focusPolicy: Qt.NoFocus
+    focusPolicy: Qt.TabFocus
+    Keys.onReturnPressed: clicked()
+    Keys.onEnterPressed: clicked()
     hoverEnabled: true
     opacity: enabled ? 1 : 0.45
     Accessible.role: Accessible.MenuItem
@@ -23,6 +25,7 @@ T.AbstractButton {
         tint: Qt.rgba(theme.accent.r, theme.accent.g, theme.accent.b, 0.35)
         isInteractive: true
     }
+    FocusRing { cornerRadius: 14 }
     contentItem: Item {
         PlainText {
             anchors.left: parent.left

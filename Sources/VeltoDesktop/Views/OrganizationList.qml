@@ -11,6 +11,9 @@ GlassSurface {
     implicitHeight: column.implicitHeight + 12
     cornerRadius: 14
 
+    /// Each opening starts at the first organization.
+    function toTop() { scroller.contentY = 0 }
+
     Column {
         id: column
         y: 6
@@ -44,6 +47,7 @@ GlassSurface {
                     delegate: OrganizationRow { list: card.list }
                 }
             }
+            ScrollMark { parent: scroller; flickable: scroller }
         }
         NotEnrolledRow {
             visible: card.list.confirmation.kind === undefined && card.list.rowCount === 0

@@ -28,14 +28,11 @@ Column {
         width: row.width
         height: 24
         HoverHandler { id: lineHover }
-        T.ToolTip {
+        PanelToolTip {
             id: tip
             visible: lineHover.hovered
-            delay: 700
+            pointer: lineHover.point.position
             text: row.tooltip
-            contentItem: PlainText { text: tip.text; font.pixelSize: 11 }
-            background: GlassSurface { cornerRadius: 6 }
-            padding: 6
         }
         OrganizationLogo {
             id: logo
@@ -75,8 +72,16 @@ Column {
             anchors.verticalCenter: parent.verticalCenter
             width: 18
             height: 18
-            focusPolicy: Qt.NoFocus
+            focusPolicy: Qt.TabFocus
+            hoverEnabled: true
+            Keys.onReturnPressed: clicked()
+            Keys.onEnterPressed: clicked()
             Accessible.name: row.actionsLabel
+            background: Rectangle {
+                radius: width / 2
+                color: actions.hovered || actions.down ? theme.quaternary : "transparent"
+            }
+            FocusRing { cornerRadius: 9 }
             contentItem: SymbolImage { name: "ellipsis"; color: theme.secondary }
             onClicked: menu.open()
 

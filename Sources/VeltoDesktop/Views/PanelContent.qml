@@ -19,6 +19,9 @@ Item {
     opacity: 0
 
     function fadeIn() {
+        // Each opening starts at the top, whatever the last one scrolled to.
+        scroller.contentY = 0
+        menuCard.toTop()
         fade.stop()
         opacity = 0
         fade.start()
@@ -67,5 +70,6 @@ Item {
                 height: implicitHeight
             }
         }
+        ScrollMark { flickable: scroller }
     }
 }

@@ -36,6 +36,6 @@ T.MenuItem {
     }
     background: Rectangle {
         radius: 5
-        color: item.highlighted ? theme.accent : "transparent"
+        color: item.highlighted ? theme.accentFill : "transparent"
     }
 }

@@ -61,12 +61,19 @@ PanelPlacement PanelPlacement::place(QRect anchor, QSize card, int margin,
     x = std::max(x, work.left() + edgeGap - margin);
     x = std::min(x, work.right() + 1 - width - edgeGap + margin);
 
-    placement.cardHeight = std::max(0, std::min(card.height(), work.height() - 2 * edgeGap));
     placement.opensAbove = middle(at).y() > middle(screen.geometry).y();
-    int cardTop =
-        placement.opensAbove ? at.top() - anchorGap - placement.cardHeight : at.bottom() + 1 + anchorGap;
-    cardTop = std::min(cardTop, work.bottom() + 1 - edgeGap - placement.cardHeight);
-    cardTop = std::max(cardTop, work.top() + edgeGap);
+    // The card is capped to the room on its side of the anchor, so that it never covers the icon.
+    const int lowest = work.bottom() + 1 - edgeGap;
+    const int highest = work.top() + edgeGap;
+    const int top = placement.opensAbove ? highest : std::max(at.bottom() + 1 + anchorGap, highest);
+    const int bottom = placement.opensAbove ? std::min(at.top() - anchorGap, lowest) : lowest;
+    int room = bottom - top;
+    if (room <= 0)
+        room = work.height() - 2 * edgeGap;
+    placement.cardHeight = std::max(0, std::min(card.height(), room));
+    int cardTop = placement.opensAbove ? bottom - placement.cardHeight : top;
+    cardTop = std::min(cardTop, lowest - placement.cardHeight);
+    cardTop = std::max(cardTop, highest);
     placement.frame = QRect(x, cardTop - margin, width, placement.cardHeight + 2 * margin);
     return placement;
 }

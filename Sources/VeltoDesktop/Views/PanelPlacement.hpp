@@ -10,8 +10,8 @@ namespace velto {
 /// Where the panel goes, in logical pixels with y growing downwards: centred on the anchor (the tray
 /// icon's rectangle, or the pointer), below it when the anchor is in the upper half of its screen and
 /// above it otherwise, with the card kept `edgeGap` inside the screen's work area on every side and
-/// its height capped to fit there (the content scrolls). The screen is the one holding the anchor's
-/// centre, else the one overlapping it most, else the primary one.
+/// its height capped to the room on its side of the anchor (the content scrolls), never over it. The screen
+/// is the one holding the anchor's centre, else the one overlapping it most, else the primary one.
 struct PanelPlacement {
     struct Screen {
         QRect geometry;

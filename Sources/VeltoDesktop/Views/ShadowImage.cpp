@@ -53,29 +53,57 @@ QImage ShadowImage::make(int cornerRadius, int margin, int blurRadius, double op
         painter.drawRoundedRect(QRectF(margin, margin, side - 2 * margin, side - 2 * margin), cornerRadius,
                                 cornerRadius);
     }
-    std::vector<float> alpha(static_cast<std::size_t>(side * side));
-    for (int y = 0; y < side; ++y) {
-        const auto* line = reinterpret_cast<const QRgb*>(shape.constScanLine(y));
-        for (int x = 0; x < side; ++x)
-            alpha[static_cast<std::size_t>(y * side + x)] = static_cast<float>(qAlpha(line[x])) / 255.0f;
+    return blurred(shape, blurRadius, Qt::black, opacity);
+}
+
+QImage ShadowImage::blurred(const QImage& shape, int blurRadius, const QColor& color, double opacity) {
+    const int width = shape.width();
+    const int height = shape.height();
+    const auto source = shape.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    std::vector<float> alpha(static_cast<std::size_t>(width * height));
+    for (int y = 0; y < height; ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(source.constScanLine(y));
+        for (int x = 0; x < width; ++x)
+            alpha[static_cast<std::size_t>(y * width + x)] = static_cast<float>(qAlpha(line[x])) / 255.0f;
     }
     // Three box passes each way come close to a gaussian of the blur radius.
     const int pass = std::max(1, blurRadius / 3);
     for (int round = 0; round < 3; ++round) {
-        boxBlur(alpha, side, side, pass, true);
-        boxBlur(alpha, side, side, pass, false);
+        boxBlur(alpha, width, height, pass, true);
+        boxBlur(alpha, width, height, pass, false);
     }
-    QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
-    for (int y = 0; y < side; ++y) {
+    QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
+    const auto rgb = color.toRgb();
+    for (int y = 0; y < height; ++y) {
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < side; ++x) {
+        for (int x = 0; x < width; ++x) {
             const int a = std::clamp(
-                static_cast<int>(alpha[static_cast<std::size_t>(y * side + x)] * opacity * 255.0 + 0.5), 0,
+                static_cast<int>(alpha[static_cast<std::size_t>(y * width + x)] * opacity * 255.0 + 0.5), 0,
                 255);
-            line[x] = qRgba(0, 0, 0, a);
+            // Premultiplied.
+            line[x] = qRgba(rgb.red() * a / 255, rgb.green() * a / 255, rgb.blue() * a / 255, a);
         }
     }
     return image;
+}
+
+QImage ShadowImage::glow(const QColor& color, int diameter) {
+    diameter = std::clamp(diameter, 1, 256);
+    const int blur = std::max(2, diameter / 4);
+    const int margin = glowMargin(diameter);
+    const int side = diameter + 2 * margin;
+    QImage shape(side, side, QImage::Format_ARGB32_Premultiplied);
+    shape.fill(Qt::transparent);
+    {
+        QPainter painter(&shape);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(Qt::black);
+        painter.drawEllipse(QRectF(margin, margin, diameter, diameter));
+    }
+    auto opaque = color;
+    opaque.setAlpha(255);
+    return blurred(shape, blur, opaque, color.alphaF());
 }
 
 } // namespace velto

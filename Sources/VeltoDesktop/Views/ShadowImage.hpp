@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QColor>
 #include <QImage>
+#include <algorithm>
 
 namespace velto {
 
@@ -15,6 +17,12 @@ struct ShadowImage {
 
     static QImage make(int cornerRadius, int margin = standardMargin, int blurRadius = standardBlur,
                        double opacity = standardOpacity);
+    /// The alpha of `shape` blurred by `blurRadius`, in `color` at `opacity`.
+    static QImage blurred(const QImage& shape, int blurRadius, const QColor& color, double opacity);
+    /// A soft glow: a disc of `diameter` (1 to 256) in `color` at its alpha, blurred by a quarter of
+    /// the diameter, in a square `glowMargin` larger on every side.
+    static QImage glow(const QColor& color, int diameter);
+    static int glowMargin(int diameter) { return std::max(4, diameter / 2); }
     /// The width of each border of the nine slices.
     static int border(int cornerRadius, int margin = standardMargin) { return margin + cornerRadius; }
 };

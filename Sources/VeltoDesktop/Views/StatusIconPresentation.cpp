@@ -1,6 +1,7 @@
 #include "VeltoDesktop/Views/StatusIconPresentation.hpp"
 
 #include "VeltoDesktop/UserTexts.hpp"
+#include "VeltoDesktop/Views/NamedIconEngine.hpp"
 
 #include <QPixmap>
 
@@ -11,31 +12,36 @@ StatusIconPresentation::StatusIconPresentation(OverallConnection overall) {
     case OverallConnection::connected:
         opacity = 1.0;
         label = UserTexts::statusIconLabel(UserTexts::StatusIcon::connected).toStdString();
+        iconName = "velto-connected-symbolic";
         break;
     case OverallConnection::needsAttention:
-        opacity = 0.4;
+        opacity = dimmed;
         isBadged = true;
         label = UserTexts::statusIconLabel(UserTexts::StatusIcon::needsAttention).toStdString();
+        iconName = "velto-attention-symbolic";
         break;
     case OverallConnection::notEnrolled:
     case OverallConnection::connecting:
     case OverallConnection::offline:
-        opacity = 0.4;
+        opacity = dimmed;
         label = UserTexts::statusIconLabel(UserTexts::StatusIcon::offline).toStdString();
+        iconName = "velto-offline-symbolic";
         break;
     }
 }
 
 QIcon StatusIconPresentation::icon(const BrandArtwork& artwork, const QColor& ink) const {
-    QIcon out;
+    QList<QPixmap> drawn;
     for (int side : sides) {
         auto image = artwork.menuBarImage(side, ink, opacity, isBadged);
         if (!image)
             image = artwork.render("circle", QSize(side, side), ink);
         if (image)
-            out.addPixmap(QPixmap::fromImage(*image));
+            drawn.push_back(QPixmap::fromImage(*image));
     }
-    return out;
+    if (drawn.isEmpty())
+        return {};
+    return QIcon(new NamedIconEngine(QString::fromStdString(iconName), drawn));
 }
 
 } // namespace velto

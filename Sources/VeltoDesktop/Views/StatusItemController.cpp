@@ -55,8 +55,13 @@ void StatusItemController::updateIcon() {
         return;
     iconShown_ = shown_;
     StatusIconPresentation presentation(shown_);
-    host_->show(presentation.icon(dependencies_.artwork, dependencies_.ink),
-                QString::fromStdString(presentation.label));
+    const auto ink = dependencies_.ink ? dependencies_.ink() : QColor(Qt::black);
+    host_->show(presentation.icon(dependencies_.artwork, ink), QString::fromStdString(presentation.label));
+}
+
+void StatusItemController::redrawIcon() {
+    iconShown_.reset();
+    updateIcon();
 }
 
 void StatusItemController::toggle() {
@@ -108,10 +113,11 @@ void StatusItemController::bringForward() {
 void StatusItemController::focusChanged(QWindow* focused) {
     if (!panel_.isVisible() || panel_.mode() != MenuPanel::Mode::panel)
         return;
-    if (focused &&
-        (focused == panel_.window() || (dependencies_.keepsOpen && dependencies_.keepsOpen(focused))))
+    // Qt reports only the application's own windows: any of them (the setup window that comes up at
+    // launch, the enrollment window, the panel's popups) keeps the panel; no window at all means
+    // the focus went to another application.
+    if (focused)
         return;
-    // Popups of the panel's own scene live in its window; anything else took focus away.
     close();
     if (dependencies_.now)
         focusClosedAt_ = dependencies_.now();

@@ -23,10 +23,10 @@ class StatusMenuController;
 /// The tray item and its panel. The host is chosen by our own checks: with a tray, its icon follows
 /// the overall connection and a click opens the panel at the icon (or at the pointer, for trays that
 /// give no place), a click on the open panel's icon closes it; without one, the panel's content is a
-/// normal window, checked again every 2 s until a tray appears. The panel closes when focus goes to
-/// no window or to one not ours (the windows `keepsOpen` names keep it open), on Escape, when a
-/// screen goes, and through the model's `closeMenu`; a tray click within 300 ms of a focus close was
-/// that close's own click, not a reopen. Main thread.
+/// normal window, checked again every 2 s until a tray appears. The panel closes when focus leaves
+/// the application (a click in any window of ours, the setup window's included, keeps it open), on
+/// Escape, when a screen goes, and through the model's `closeMenu`; a tray click within 300 ms of a
+/// focus close was that close's own click, not a reopen. Main thread.
 class StatusItemController final : public QObject {
     Q_OBJECT
 
@@ -41,10 +41,9 @@ public:
         std::function<std::optional<QPoint>()> pointer;
         /// Monotonic time, for the closing click.
         std::function<std::chrono::steady_clock::time_point()> now;
-        /// The windows of ours that keep the panel open when they take focus.
-        std::function<bool(QWindow*)> keepsOpen;
         BrandArtwork artwork;
-        QColor ink;
+        /// The tray's ink, asked each time the icon is drawn.
+        std::function<QColor()> ink;
     };
 
     StatusItemController(AppModel& model, StatusMenuController& menu, MenuPanel& panel,
@@ -66,6 +65,8 @@ public:
     void bringForward();
     /// Looks for a tray again; the timer calls it every 2 s while there is none.
     void recheck();
+    /// Draws the icon again, in the tray's ink of now.
+    void redrawIcon();
 
 private:
     void updateIcon();

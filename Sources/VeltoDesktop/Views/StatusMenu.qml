@@ -11,6 +11,8 @@ GlassSurface {
     implicitHeight: column.implicitHeight + 16
     cornerRadius: 22
 
+    function toTop() { organizations.toTop() }
+
     function runShortcut(sequence) {
         const commands = menu.commands
         for (let index = 0; index < commands.length; ++index) {
@@ -29,7 +31,7 @@ GlassSurface {
         spacing: 8
 
         MenuHeader { width: parent.width; menu: card.menu }
-        OrganizationList { width: parent.width; list: card.menu.organizations }
+        OrganizationList { id: organizations; width: parent.width; list: card.menu.organizations }
         SetupCard {
             width: parent.width
             menu: card.menu

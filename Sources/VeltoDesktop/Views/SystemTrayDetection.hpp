@@ -3,22 +3,27 @@
 #include "VeltoDesktop/Views/StatusItemHost.hpp"
 
 #include <QDBusConnection>
+#include <chrono>
 #include <memory>
 
 class QDBusServiceWatcher;
 
 namespace velto {
 
-/// A tray is there when a StatusNotifierWatcher ("org.kde.StatusNotifierWatcher") has a name on the
-/// session bus, or on X11 when the system tray selection has an owner. Never asks Qt's
-/// `isSystemTrayAvailable()`, whose first answer Qt keeps. The bus is asked once, when made, with a
-/// short time-out; after that the name's owner changes are followed as the bus announces them, so a
-/// re-check never waits for the bus.
+/// A tray is there when a StatusNotifierWatcher ("org.kde.StatusNotifierWatcher") on the session bus
+/// says a host is registered (a watcher without a host shows no item: Qt would register ours and
+/// nothing would draw it), or on X11 when the system tray selection has an owner. Never asks Qt's
+/// `isSystemTrayAvailable()`, whose first answer Qt keeps. Whether the watcher's name has an owner is
+/// asked once, when made, with a short time-out, and then followed as the bus announces it, so a
+/// re-check asks the bus only while a watcher is there.
 class SystemTrayDetection final : public StatusItemHostDetecting {
 public:
     static constexpr const char* watcherName = "org.kde.StatusNotifierWatcher";
+    static constexpr const char* watcherPath = "/StatusNotifierWatcher";
     /// The longest the first question to the bus may take.
     static constexpr int firstAnswerTimeoutMs = 1000;
+    /// A watcher that does not answer in this time has no host for us.
+    static constexpr std::chrono::milliseconds answerTimeout{500};
 
     explicit SystemTrayDetection(QDBusConnection bus = QDBusConnection::sessionBus());
     ~SystemTrayDetection() override;
@@ -27,12 +32,13 @@ public:
     SystemTrayDetection& operator=(const SystemTrayDetection&) = delete;
 
     bool hasHost() override;
-    /// Only the session bus's watcher, as last announced.
-    bool hasWatcher() const { return hasWatcher_; }
+    /// Only the session bus's watcher, and only with a host registered.
+    bool hasWatcher();
 
 private:
+    QDBusConnection bus_;
     std::unique_ptr<QDBusServiceWatcher> follower_;
-    bool hasWatcher_ = false;
+    bool watcherNamed_ = false;
 };
 
 } // namespace velto

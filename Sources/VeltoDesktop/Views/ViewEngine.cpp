@@ -1,6 +1,7 @@
 #include "VeltoDesktop/Views/ViewEngine.hpp"
 
 #include "VeltoDesktop/UserTexts.hpp"
+#include "VeltoDesktop/Views/GlowImageProvider.hpp"
 #include "VeltoDesktop/Views/RemoteImageProvider.hpp"
 #include "VeltoDesktop/Views/ShadowImageProvider.hpp"
 #include "VeltoDesktop/Views/SymbolImageProvider.hpp"
@@ -35,6 +36,7 @@ QQmlEngine& ViewEngine::engine() {
     engine_->addImportPath(QStringLiteral("qrc:/"));
     engine_->addImageProvider(QStringLiteral("symbol"), new SymbolImageProvider(artwork_, palette_->ink()));
     engine_->addImageProvider(QStringLiteral("shadow"), new ShadowImageProvider());
+    engine_->addImageProvider(QStringLiteral("glow"), new GlowImageProvider());
     engine_->addImageProvider(QStringLiteral("remote"), new RemoteImageProvider([&remote](std::uint64_t id) {
                                   return remote.imageForId(id);
                               }));

@@ -9,7 +9,9 @@
 namespace velto {
 
 /// The colours every view takes, from the application's palette: the window and its ink, the ink's
-/// softer steps, the accent and the status colours. Read once; the views bind to it as `theme`.
+/// softer steps, the accent and the status colours. Every colour that draws text is moved just far
+/// enough from the window (or, for fills, from the ink on them) to read at 4.5:1: a desktop's
+/// highlight, or our orange on a light window, may not. Read once; the views bind to it as `theme`.
 class ViewPalette final : public QObject {
     Q_OBJECT
     Q_PROPERTY(QColor window READ window CONSTANT)
@@ -20,6 +22,8 @@ class ViewPalette final : public QObject {
     Q_PROPERTY(QColor hairline READ hairline CONSTANT)
     Q_PROPERTY(QColor accent READ accent CONSTANT)
     Q_PROPERTY(QColor accentInk READ accentInk CONSTANT)
+    Q_PROPERTY(QColor accentFill READ accentFill CONSTANT)
+    Q_PROPERTY(QColor redFill READ redFill CONSTANT)
     Q_PROPERTY(QColor green READ green CONSTANT)
     Q_PROPERTY(QColor orange READ orange CONSTANT)
     Q_PROPERTY(QColor red READ red CONSTANT)
@@ -29,15 +33,20 @@ public:
 
     QColor window() const { return window_; }
     QColor ink() const { return ink_; }
-    QColor secondary() const { return withAlpha(ink_, 0.62); }
-    QColor tertiary() const { return withAlpha(ink_, 0.40); }
+    QColor secondary() const { return secondary_; }
+    QColor tertiary() const { return tertiary_; }
     QColor quaternary() const { return withAlpha(ink_, 0.16); }
     QColor hairline() const { return withAlpha(ink_, 0.14); }
+    /// The accent as text and symbols on the window.
     QColor accent() const { return accent_; }
+    /// The ink on `accentFill`, the accent as a button's or a highlight's fill.
     QColor accentInk() const { return accentInk_; }
-    QColor green() const { return QColor(0x2f, 0xa1, 0x4f); }
-    QColor orange() const { return QColor(0xe0, 0x7b, 0x0a); }
-    QColor red() const { return QColor(0xd6, 0x3a, 0x2f); }
+    QColor accentFill() const { return accentFill_; }
+    QColor green() const { return green_; }
+    QColor orange() const { return orange_; }
+    QColor red() const { return red_; }
+    /// Red as a destructive button's fill under white ink.
+    QColor redFill() const { return redFill_; }
 
     /// The colour of a presenter's tint.
     QColor color(Tint tint) const;
@@ -51,8 +60,15 @@ private:
 
     QColor window_;
     QColor ink_;
+    QColor secondary_;
+    QColor tertiary_;
     QColor accent_;
     QColor accentInk_;
+    QColor accentFill_;
+    QColor green_;
+    QColor orange_;
+    QColor red_;
+    QColor redFill_;
 };
 
 } // namespace velto

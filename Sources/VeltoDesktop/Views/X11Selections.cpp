@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 #include <cstdlib>
+#include <cstring>
 #include <xcb/xcb.h>
 
 namespace velto {
@@ -16,26 +17,50 @@ xcb_connection_t* connection() {
     return x11 ? x11->connection() : nullptr;
 }
 
-} // namespace
-
-bool X11Selections::hasOwner(const std::string& selection) {
-    auto* x = connection();
+xcb_window_t owner(xcb_connection_t* x, const std::string& selection) {
     if (!x || selection.empty() || selection.size() > 64)
-        return false;
+        return XCB_WINDOW_NONE;
     auto cookie = xcb_intern_atom(x, 1, static_cast<uint16_t>(selection.size()), selection.data());
     auto* atom = xcb_intern_atom_reply(x, cookie, nullptr);
     if (!atom)
-        return false;
+        return XCB_WINDOW_NONE;
     const auto name = atom->atom;
     std::free(atom);
     if (name == XCB_ATOM_NONE)
-        return false;
-    auto owner = xcb_get_selection_owner_reply(x, xcb_get_selection_owner(x, name), nullptr);
-    if (!owner)
-        return false;
-    const bool has = owner->owner != XCB_WINDOW_NONE;
-    std::free(owner);
-    return has;
+        return XCB_WINDOW_NONE;
+    auto* reply = xcb_get_selection_owner_reply(x, xcb_get_selection_owner(x, name), nullptr);
+    if (!reply)
+        return XCB_WINDOW_NONE;
+    const auto window = reply->owner;
+    std::free(reply);
+    return window;
+}
+
+} // namespace
+
+bool X11Selections::hasOwner(const std::string& selection) {
+    return owner(connection(), selection) != XCB_WINDOW_NONE;
+}
+
+std::optional<QColor> X11Selections::trayBackground() {
+    auto* x = connection();
+    const auto tray = owner(x, "_NET_SYSTEM_TRAY_S0");
+    if (tray == XCB_WINDOW_NONE)
+        return std::nullopt;
+    auto* image =
+        xcb_get_image_reply(x, xcb_get_image(x, XCB_IMAGE_FORMAT_Z_PIXMAP, tray, 0, 0, 1, 1, ~0u), nullptr);
+    if (!image)
+        return std::nullopt;
+    std::optional<QColor> color;
+    // True colour of depth 24 or 32: one 32-bit pixel in the server's byte order, 0xAARRGGBB.
+    if (image->depth >= 24 && xcb_get_image_data_length(image) >= 4) {
+        const auto* data = xcb_get_image_data(image);
+        uint32_t pixel = 0;
+        std::memcpy(&pixel, data, sizeof pixel);
+        color = QColor((pixel >> 16) & 0xff, (pixel >> 8) & 0xff, pixel & 0xff);
+    }
+    std::free(image);
+    return color;
 }
 
 bool X11Selections::hasTray() {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QColor>
+#include <optional>
 #include <string>
 
 namespace velto {
@@ -11,6 +13,8 @@ struct X11Selections {
     static bool hasTray();
     static bool hasCompositor();
     static bool hasOwner(const std::string& selection);
+    /// The colour of the system tray window's first pixel, when it can be read as true colour.
+    static std::optional<QColor> trayBackground();
 };
 
 } // namespace velto
