@@ -153,6 +153,30 @@ TEST_F(SetupWindowTest, AScopeSwitchedOnScrollsToTheTopOfTheListWithItsConsent) 
     }
 }
 
+TEST_F(SetupWindowTest, TabReachesAScopeSwitchWithItsRingAndSpaceSwitchesItOn) {
+    model.setEnrollments({sampleEnrollment("d1", "Acme")});
+    shown();
+    window->flow()->advance();
+    settle();
+    ASSERT_EQ(window->flow()->step(), SetupStep::federation);
+    auto* toggle = item("scope-sre-questions");
+    ASSERT_TRUE(toggle);
+    for (int press = 0; press < 30 && !toggle->hasActiveFocus(); ++press) {
+        QTest::keyClick(window->window(), Qt::Key_Tab);
+        settle();
+    }
+    ASSERT_TRUE(toggle->hasActiveFocus()) << "Tab reaches the switch";
+    auto* ring = toggle->findChild<QQuickItem*>("focusRing");
+    ASSERT_TRUE(ring);
+    EXPECT_TRUE(ring->isVisible()) << "the switch Tab moved to shows its ring";
+    EXPECT_FALSE(toggle->property("checked").toBool());
+    QTest::keyClick(window->window(), Qt::Key_Space);
+    settle();
+    EXPECT_TRUE(toggle->property("checked").toBool()) << "Space switches it on";
+    auto* consent = item("consent-sre-questions");
+    EXPECT_TRUE(consent && consent->isVisible());
+}
+
 TEST_F(SetupWindowTest, TheCloseBeadLeavesSetupUnfinishedAndDropsAWaitingLink) {
     shown();
     settle();

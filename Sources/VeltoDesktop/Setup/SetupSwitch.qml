@@ -8,7 +8,8 @@ T.Switch {
 
     implicitWidth: 32
     implicitHeight: 18
-    focusPolicy: Qt.NoFocus
+    // Tab reaches it and Space toggles it, with the panel's focus ring.
+    focusPolicy: Qt.StrongFocus
     opacity: enabled ? 1 : 0.45
     padding: 0
 
@@ -35,4 +36,10 @@ T.Switch {
         }
     }
     contentItem: Item {}
+
+    FocusRing {
+        control: control
+        anchors.margins: -3
+        cornerRadius: 12
+    }
 }
