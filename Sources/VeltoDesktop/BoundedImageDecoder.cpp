@@ -7,10 +7,13 @@
 namespace velto {
 
 std::optional<QImage> BoundedImageDecoder::decode(const std::vector<std::uint8_t>& bytes) {
+    return decode(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+}
+
+std::optional<QImage> BoundedImageDecoder::decode(std::string_view bytes) {
     if (bytes.empty() || bytes.size() > maximumBytes)
         return std::nullopt;
-    auto data = QByteArray::fromRawData(reinterpret_cast<const char*>(bytes.data()),
-                                        static_cast<qsizetype>(bytes.size()));
+    auto data = QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size()));
     QBuffer buffer(&data);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);

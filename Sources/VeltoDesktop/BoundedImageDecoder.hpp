@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 namespace velto {
@@ -20,6 +21,7 @@ public:
     static constexpr std::size_t maximumBytes = 5 * 1024 * 1024;
 
     /// Nothing when the bytes are no picture, or one too large to decode.
+    static std::optional<QImage> decode(std::string_view bytes);
     static std::optional<QImage> decode(const std::vector<std::uint8_t>& bytes);
 };
 

@@ -1,5 +1,6 @@
 #include "VeltoDesktop/Views/RemoteImageCache.hpp"
 
+#include "VeltoDesktop/BoundedImageDecoder.hpp"
 #include "VeltoDevice/HTTP/ConnectionTarget.hpp"
 #include "VeltoDevice/Support/RunOn.hpp"
 
@@ -144,24 +145,7 @@ RemoteImageCache::download(std::string address, std::shared_ptr<HTTPTransport> t
 }
 
 std::optional<QImage> RemoteImageCache::decode(const std::string& body) {
-    if (body.empty() || body.size() > maximumBody)
-        return std::nullopt;
-    auto bytes = QByteArray::fromRawData(body.data(), static_cast<qsizetype>(body.size()));
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
-    reader.setAllocationLimit(allocationLimitMiB);
-    reader.setAutoTransform(true);
-    const auto size = reader.size();
-    if (!size.isValid() || size.isEmpty() || size.width() > maximumSourceSide ||
-        size.height() > maximumSourceSide)
-        return std::nullopt;
-    if (size.width() > maximumSide || size.height() > maximumSide)
-        reader.setScaledSize(size.scaled(maximumSide, maximumSide, Qt::KeepAspectRatio));
-    QImage image = reader.read();
-    if (image.isNull())
-        return std::nullopt;
-    return image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    return BoundedImageDecoder::decode(std::string_view(body));
 }
 
 void RemoteImageCache::keep(const std::string& address, QImage image) {

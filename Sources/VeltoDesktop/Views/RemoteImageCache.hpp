@@ -1,5 +1,6 @@
 #pragma once
 
+#include "VeltoDesktop/BoundedImageDecoder.hpp"
 #include "VeltoDevice/HTTP/HTTPTransport.hpp"
 
 #include <boost/asio/any_io_executor.hpp>
@@ -33,14 +34,11 @@ class RemoteImageCache final : public QObject {
     Q_OBJECT
 
 public:
-    static constexpr std::size_t maximumBody = 5 * 1024 * 1024;
+    static constexpr std::size_t maximumBody = BoundedImageDecoder::maximumBytes;
     static constexpr std::chrono::seconds timeout{15};
     static constexpr int maximumRedirects = 5;
-    static constexpr int maximumSide = 256;
+    static constexpr int maximumSide = BoundedImageDecoder::maximumSide;
     static constexpr std::size_t capacity = 64;
-    /// The decoder's allocation limit, in MiB, and the largest picture side it reads at all.
-    static constexpr int allocationLimitMiB = 64;
-    static constexpr int maximumSourceSide = 8192;
     /// The longest address looked at.
     static constexpr std::size_t maximumAddressLength = 4096;
 
