@@ -151,7 +151,7 @@ boost::asio::awaitable<void> AppModel::announceHello() {
 
 boost::asio::awaitable<void> AppModel::applyConnectionWish() {
     assertOnMainThread();
-    co_await connections_->apply(!isPaused_ && !isAsleep_);
+    co_await connections_->apply(!isPaused_ && !isAsleep_ && !isQuitting_);
 }
 
 boost::asio::awaitable<void> AppModel::setPaused(bool paused) {

@@ -156,6 +156,10 @@ public:
     /// Applies the wish again, then refreshes the harnesses and the command's logins.
     boost::asio::awaitable<void> wake();
     boost::asio::awaitable<void> cancelAllJobs();
+    /// The application quits: stops every job (waiting at most `jobGrace` for each to settle and send
+    /// its finish on its socket), then stops every socket, which closes with 1001, and waits at most
+    /// `closeLimit` for those closing handshakes. No socket starts again afterwards.
+    boost::asio::awaitable<void> quit(Clock::Duration jobGrace, Clock::Duration closeLimit);
 
     // Updates between jobs.
     /// Starts the idle, room and progress tasks; `terminate` ends the application after an install.
@@ -305,6 +309,7 @@ private:
     std::map<std::string, DeviceIdentity> commandLineIdentities_;
     bool hasCommandLineLoginTask_ = false;
     bool isAsleep_ = false;
+    bool isQuitting_ = false;
     Hook presentEnrollmentPrompt_ = [] {};
     Hook presentSetup_ = [] {};
     Hook closeMenu_ = [] {};

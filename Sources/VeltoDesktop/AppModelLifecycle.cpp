@@ -1,6 +1,7 @@
 // Sleep and wake, and updates between jobs.
 #include "VeltoDesktop/AppModel.hpp"
 #include "VeltoDesktop/MainThread.hpp"
+#include "VeltoDevice/Connection/ClosingHandshakes.hpp"
 #include "VeltoDevice/Support/Follow.hpp"
 #include "VeltoDevice/Support/RunOn.hpp"
 
@@ -35,10 +36,26 @@ boost::asio::awaitable<void> AppModel::cancelAllJobs() {
     co_await runOn(device_, std::move(cancelling));
 }
 
+boost::asio::awaitable<void> AppModel::quit(Clock::Duration jobGrace, Clock::Duration closeLimit) {
+    assertOnMainThread();
+    isQuitting_ = true;
+    // Jobs first: a job's failed finish goes out on its organization's socket.
+    auto stopping = [](std::shared_ptr<JobRunnerControl> runner,
+                       Clock::Duration grace) -> boost::asio::awaitable<void> { co_await runner->stopAll(grace); };
+    auto stoppingJobs = stopping(runner_, jobGrace);
+    co_await runOn(device_, std::move(stoppingJobs));
+    co_await connections_->apply(false);
+    auto closing = [](std::shared_ptr<Clock> clock, Clock::Duration limit) -> boost::asio::awaitable<void> {
+        co_await ClosingHandshakes::shared().finished(*clock, limit);
+    };
+    auto closingSockets = closing(services_->clock(), closeLimit);
+    co_await runOn(device_, std::move(closingSockets));
+}
+
 boost::asio::awaitable<void> AppModel::sleep() {
     assertOnMainThread();
     isAsleep_ = true;
-    co_await connections_->apply(!isPaused_ && !isAsleep_);
+    co_await connections_->apply(!isPaused_ && !isAsleep_ && !isQuitting_);
     co_await cancelAllJobs();
 }
 

@@ -17,6 +17,7 @@ public:
     boost::asio::awaitable<bool> isAvailable() override { return runner_->isAvailable(); }
     boost::asio::awaitable<int> generation() override { return runner_->generation(); }
     boost::asio::awaitable<void> cancelAll() override { return runner_->cancelAll(); }
+    boost::asio::awaitable<void> stopAll(Clock::Duration grace) override { return runner_->stopAll(grace); }
     NewestStream<Event>& idleEvents() override { return runner_->idleEvents(); }
     NewestStream<Event>& roomEvents() override { return runner_->roomEvents(); }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "VeltoDevice/Connection/JobRunning.hpp"
+#include "VeltoDevice/Support/Clock.hpp"
 #include "VeltoDevice/Support/NewestStream.hpp"
 #include "VeltoDevice/Update/JobActivity.hpp"
 
@@ -29,6 +30,9 @@ public:
     virtual boost::asio::awaitable<int> generation() = 0;
     /// Terminates every running job; each then ends through the runner's own path.
     virtual boost::asio::awaitable<void> cancelAll() = 0;
+    /// The application quits: terminates every running job and waits at most `grace` for each to
+    /// settle, then kills what is left; no job starts any more.
+    virtual boost::asio::awaitable<void> stopAll(Clock::Duration grace) = 0;
 
     /// An event each time no job runs and none is reserved; keeps only the newest.
     virtual NewestStream<Event>& idleEvents() = 0;

@@ -18,9 +18,12 @@
 #include "VeltoDevice/Keys/KeychainDeviceKeyring.hpp"
 #include "VeltoDevice/Keys/MovedDeviceKey.hpp"
 #include "VeltoDevice/LoginItem/SystemLoginItemService.hpp"
+#include "VeltoDevice/Runner/JobFile.hpp"
 #include "VeltoDevice/Runner/ModelCatalogCommand.hpp"
 #include "VeltoDevice/Support/BundleIdentifier.hpp"
+#include "VeltoDevice/Support/PrivateTemporaryFolder.hpp"
 #include "VeltoDevice/Support/SystemClock.hpp"
+#include "VeltoDevice/Support/TemporaryFolderError.hpp"
 #include "VeltoDevice/Support/UserFolders.hpp"
 #include "VeltoDevice/Update/AppBundle.hpp"
 #include "VeltoDevice/Update/BeastUpdateDownloader.hpp"
@@ -106,6 +109,12 @@ std::shared_ptr<OrganizationSockets> SystemServices::makeSockets() {
 }
 
 std::shared_ptr<JobRunnerControl> SystemServices::makeRunner() {
+    // The documents of jobs a crash left behind; this is the one running instance.
+    try {
+        JobFile::removeLeftovers(PrivateTemporaryFolder::path());
+    } catch (const TemporaryFolderError&) {
+        // No private folder: no job runs from it either.
+    }
     auto processes = std::make_shared<ProcessRunner>(clock());
     auto runner =
         std::make_shared<DeviceJobRunner>(deviceExecutor(), environment_.runnerScript, processEnvironment_,

@@ -74,8 +74,8 @@ int main(int argc, char** argv) {
         if (watchdog.isArmed())
             return;
         watchdog.arm();
-        // Running jobs get at most ShutdownWatchdog::jobGrace to end before the loop stops.
-        QTimer::singleShot(ShutdownWatchdog::jobGrace, QCoreApplication::instance(),
+        // Running jobs get ShutdownWatchdog::jobGrace to end, the sockets closeGrace to say goodbye.
+        QTimer::singleShot(ShutdownWatchdog::loopLimit, QCoreApplication::instance(),
                            [] { QCoreApplication::quit(); });
         if (!delegatePointer) {
             QCoreApplication::quit();
@@ -83,7 +83,7 @@ int main(int argc, char** argv) {
         }
         delegatePointer->model().spawn([](QPointer<AppDelegate> delegate) -> boost::asio::awaitable<void> {
             if (delegate)
-                co_await delegate->model().cancelAllJobs();
+                co_await delegate->model().quit(ShutdownWatchdog::jobGrace, ShutdownWatchdog::closeGrace);
             QCoreApplication::quit();
         }(delegatePointer));
     };

@@ -34,6 +34,7 @@
 //                           runner's process group; prints a job.event with kind "children", their
 //                           "pids" and the stand-in's own pid as "runner"
 //       wait: true          waits until the process is stopped
+//       ignoreTerm: true    ignores SIGTERM from here on (its children too), so only SIGKILL ends it
 //       lines: {count, bytes, intervalUs}
 //                           prints `count` job.event lines of about `bytes` bytes each, each with a
 //                           top-level "sentAt" (process.hrtime.bigint() as text) and "line" (its
@@ -134,6 +135,8 @@ async function runJob(file) {
         pids.push(child.pid);
       }
       printFrame({ v: 1, type: 'job.event', event: { kind: 'children', pids, runner: process.pid } });
+    } else if (step.ignoreTerm) {
+      process.on('SIGTERM', () => {});
     } else if (step.wait) {
       await new Promise(() => setInterval(() => {}, 60_000));
     } else if (step.lines) {

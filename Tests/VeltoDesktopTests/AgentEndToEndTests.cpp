@@ -22,6 +22,7 @@
 #include "AgentProcess.hpp"
 #include "AsyncTestLoop.hpp"
 #include "EndToEndPeer.hpp"
+#include "ScriptFixtures.hpp"
 
 namespace velto {
 namespace {
@@ -88,6 +89,53 @@ protected:
             std::this_thread::sleep_for(50ms);
         }
         return false;
+    }
+
+    /// The first frame of `type` that a session received for the job, or null.
+    Json jobFrame(const std::string& type, const std::string& jobId) const {
+        for (const auto& session : sessions()) {
+            for (const auto& frame : session["frames"]) {
+                if (frame["type"] == type && frame.value("jobId", "") == jobId)
+                    return frame;
+            }
+        }
+        return nullptr;
+    }
+    Json waitForJobFrame(const std::string& type, const std::string& jobId) const {
+        for (int i = 0; i < 200; ++i) {
+            auto frame = jobFrame(type, jobId);
+            if (!frame.is_null())
+                return frame;
+            std::this_thread::sleep_for(50ms);
+        }
+        return nullptr;
+    }
+    std::filesystem::path jobFolder() const { return agent->home() / "runtime" / "velto-jobs"; }
+    bool hasJobFiles() const {
+        return std::filesystem::exists(jobFolder()) && !std::filesystem::is_empty(jobFolder());
+    }
+    /// Offers a job to the first session whose runner ignores SIGTERM and starts two children, waits
+    /// until it runs, and returns the process ids of the runner and its children.
+    std::vector<pid_t> startStubbornJob(testing::ChildProcess& process, const std::string& jobId) {
+        Json job = {
+            {"jobId", jobId},
+            {"reviewId", "review-1"},
+            {"harness", "claude-code"},
+            {"repository", {{"owner", "acme"}, {"name", "api"}}},
+            {"standIn",
+             {{"steps", Json::array({{{"ignoreTerm", true}}, {{"children", 2}}, {{"wait", true}}})}}}};
+        peer->control("POST", "/control/connect/send",
+                      {{"frame", {{"v", 1}, {"type", "job.offer"}, {"job", job}}},
+                       {"session", sessions().back()["session"]}});
+        EXPECT_TRUE(AgentProcess::waitForLine(process, "runner info: started job " + jobId));
+        auto event = waitForJobFrame("job.event", jobId);
+        std::vector<pid_t> pids;
+        if (event.is_null())
+            return pids;
+        pids.push_back(event["event"]["runner"].get<pid_t>());
+        for (const auto& pid : event["event"]["pids"])
+            pids.push_back(pid.get<pid_t>());
+        return pids;
     }
 
     testing::AsyncTestLoop loop;
@@ -215,6 +263,63 @@ TEST_F(AgentEndToEndTest, WithoutADisplayRunsWindowlessConnectsRunsJobsAndTakesL
 
     kill(process->pid(), SIGTERM);
     EXPECT_EQ(process->wait(), 0);
+}
+
+TEST_F(AgentEndToEndTest, QuittingGivesAStubbornJobItsGraceThenKillsItAndClosesEverySocketWithGoingAway) {
+    std::vector<Enrollment> enrollments;
+    for (int index = 0; index < 10; ++index) {
+        enrollments.push_back(enrollInto(
+            "CCCC000" + std::to_string(index),
+            {{"id", "org-" + std::to_string(index)}, {"name", "Organization " + std::to_string(index)}}));
+    }
+    auto process = agent->start({});
+    ASSERT_TRUE(waitForOpenSessions(10));
+
+    auto pids = startStubbornJob(*process, "job-q");
+    ASSERT_EQ(pids.size(), 3u);
+    ASSERT_TRUE(hasJobFiles());
+
+    const auto asked = std::chrono::steady_clock::now();
+    kill(process->pid(), SIGTERM);
+    EXPECT_EQ(process->wait(), 0);
+    const auto took = std::chrono::steady_clock::now() - asked;
+    EXPECT_GE(took, 2s) << "the job got no grace";
+    EXPECT_LT(took, 4s);
+
+    for (pid_t pid : pids)
+        EXPECT_TRUE(testing::becomesGone(pid)) << "a process of the job's group outlived the agent";
+    EXPECT_FALSE(hasJobFiles()) << "the job's document outlived the agent";
+    auto finish = jobFrame("job.finish", "job-q");
+    ASSERT_FALSE(finish.is_null()) << "no finish reached the server";
+    EXPECT_EQ(finish["result"]["status"], "failed");
+    int goingAway = 0;
+    for (const auto& session : sessions()) {
+        EXPECT_FALSE(session["open"].get<bool>());
+        if (session["closed"].is_object() && session["closed"]["code"] == 1001)
+            ++goingAway;
+    }
+    EXPECT_EQ(goingAway, 10) << sessions().dump();
+}
+
+TEST_F(AgentEndToEndTest, AStartAfterACrashRemovesTheDocumentOfTheJobThatWasRunning) {
+    enrollInto("DDDD4444", {{"id", "org-d"}, {"name", "Dent"}});
+    auto process = agent->start({});
+    ASSERT_TRUE(waitForOpenSessions(1));
+    auto pids = startStubbornJob(*process, "job-k");
+    ASSERT_EQ(pids.size(), 3u);
+    kill(process->pid(), SIGKILL);
+    process->wait();
+    // The group outlives a crash; only the document is the next start's to remove.
+    for (pid_t pid : pids)
+        kill(pid, SIGKILL);
+    ASSERT_TRUE(hasJobFiles());
+
+    auto relaunched = agent->start({});
+    EXPECT_TRUE(
+        AgentProcess::waitForLine(*relaunched, "runner info: removed 1 job file(s) left by an earlier run"));
+    EXPECT_FALSE(hasJobFiles());
+    kill(relaunched->pid(), SIGTERM);
+    EXPECT_EQ(relaunched->wait(), 0);
 }
 
 } // namespace

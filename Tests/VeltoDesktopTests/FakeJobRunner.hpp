@@ -4,6 +4,7 @@
 #include "VeltoDevice/Support/NewestStream.hpp"
 
 #include <memory>
+#include <vector>
 
 #include "RecordingJobRunner.hpp"
 
@@ -18,6 +19,8 @@ public:
     bool available = true;
     int runnerGeneration = 1;
     int cancelAllCount = 0;
+    /// The grace of every stopAll.
+    std::vector<Clock::Duration> stopAllGraces;
     bool isIdleNow = true;
     std::shared_ptr<RecordingJobRunner> recording = std::make_shared<RecordingJobRunner>();
     NewestStream<Event> idle{1};
@@ -29,6 +32,10 @@ public:
     boost::asio::awaitable<int> generation() override { co_return runnerGeneration; }
     boost::asio::awaitable<void> cancelAll() override {
         ++cancelAllCount;
+        co_await recording->cancelAll();
+    }
+    boost::asio::awaitable<void> stopAll(Clock::Duration grace) override {
+        stopAllGraces.push_back(grace);
         co_await recording->cancelAll();
     }
     NewestStream<Event>& idleEvents() override { return idle; }

@@ -207,5 +207,20 @@ TEST_F(HelloTest, PausingWhileAsleepAndWakingWhilePausedLeaveEverySocketStopped)
     EXPECT_EQ(socket->starts, 1);
 }
 
+TEST_F(HelloTest, QuittingStopsTheJobsWithTheirGraceThenEverySocketForGood) {
+    build();
+    auto socket = addSocket();
+    loop.run(model->setPaused(false));
+    ASSERT_EQ(socket->starts, 1);
+    loop.run(model->quit(std::chrono::milliseconds(2000), std::chrono::milliseconds(1000)));
+    EXPECT_EQ(services->runner->stopAllGraces, (std::vector<Clock::Duration>{std::chrono::milliseconds(2000)}));
+    EXPECT_EQ(socket->stops, 1);
+
+    loop.run(model->sleep());
+    loop.run(model->wake());
+    loop.run(model->setPaused(false));
+    EXPECT_EQ(socket->starts, 1) << "a socket started again while quitting";
+}
+
 } // namespace
 } // namespace velto

@@ -1,5 +1,6 @@
 #include "VeltoDevice/Connection/BeastWebSocketChannel.hpp"
 
+#include "VeltoDevice/Connection/ClosingHandshakes.hpp"
 #include "VeltoDevice/Connection/ConnectionError.hpp"
 #include "VeltoDevice/HTTP/BeastConnecting.hpp"
 #include "VeltoDevice/HTTP/ConnectionTarget.hpp"
@@ -147,7 +148,9 @@ public:
         const bool upgraded = phase_ == Phase::open;
         fail(ConnectionError::dropped(closedHere), !upgraded);
         if (upgraded)
-            asio::co_spawn(settings_.executor, goAway(this->shared_from_this()), [](std::exception_ptr) {});
+            asio::co_spawn(settings_.executor,
+                           goAway(this->shared_from_this(), ClosingHandshakes::shared().begin()),
+                           [](std::exception_ptr) {});
     }
 
 private:
@@ -294,7 +297,8 @@ private:
             std::move(initiation), asio::use_awaitable);
     }
 
-    static asio::awaitable<void> goAway(std::shared_ptr<Socket> self) {
+    /// `handshake` counts it among the closings that quitting waits for.
+    static asio::awaitable<void> goAway(std::shared_ptr<Socket> self, ClosingHandshakes::Token handshake) {
         co_await self->stream_->async_close(websocket::close_code::going_away,
                                             asio::as_tuple(asio::use_awaitable));
         beast::get_lowest_layer(*self->stream_).close();

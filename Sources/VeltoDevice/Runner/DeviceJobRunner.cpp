@@ -9,7 +9,9 @@
 #include "VeltoDevice/Runner/RunnerGenerationCommand.hpp"
 #include "VeltoDevice/Runner/RunnerLog.hpp"
 #include "VeltoDevice/Runner/RunnerScriptCommand.hpp"
+#include "VeltoDevice/Connection/WithTimeout.hpp"
 #include "VeltoDevice/Support/CancellableTask.hpp"
+#include "VeltoDevice/Support/Latch.hpp"
 #include "VeltoDevice/Support/PrivateTemporaryFolder.hpp"
 #include "VeltoDevice/Support/SharedTask.hpp"
 #include "VeltoDevice/Support/SpawnedProcess.hpp"
@@ -45,6 +47,9 @@ boost::asio::awaitable<void> killWhenStillThere(std::string jobId, std::shared_p
         runnerLog().info("job " + jobId + " did not end when cancelled; killed it");
 }
 
+/// What ends a wait for the jobs to settle when its time runs out.
+struct SettlingTimedOut {};
+
 } // namespace
 
 struct DeviceJobRunner::Core {
@@ -71,6 +76,10 @@ struct DeviceJobRunner::Core {
     std::map<std::string, RunningJob> jobs;
     std::set<std::string> reservedJobIds;
     bool holdsNewJobs = false;
+    /// Set once the application quits: nothing is reserved or started any more.
+    bool isStopping = false;
+    /// Opened when the last running job has settled, while `stopAll` waits for that.
+    std::shared_ptr<Latch> allSettled;
 
     bool isIdle() const { return jobs.empty() && reservedJobIds.empty(); }
     bool hasRoom() const { return jobs.size() + reservedJobIds.size() < capacity; }
@@ -105,6 +114,9 @@ struct DeviceJobRunner::Core {
                                                std::shared_ptr<SpawnedProcess> process, Send send);
     void settle(const std::string& jobId, const std::shared_ptr<SpawnedProcess>& process);
     void cancel(const std::string& jobId);
+    static boost::asio::awaitable<void> stopAll(std::shared_ptr<Core> self, Clock::Duration grace);
+    /// True when every job settled within `duration`.
+    static boost::asio::awaitable<bool> waitForSettled(std::shared_ptr<Core> self, Clock::Duration duration);
 };
 
 boost::asio::awaitable<std::optional<std::filesystem::path>>
@@ -158,7 +170,7 @@ DeviceJobRunner::Core::reserve(std::shared_ptr<Core> self, std::string jobId) {
     if (!available)
         co_return JobDeclineReason::runnerUnavailable;
     // The count and the insert below are free of suspensions.
-    if (self->holdsNewJobs)
+    if (self->holdsNewJobs || self->isStopping)
         co_return JobDeclineReason::busy;
     // A second run of a running or reserved id would lose track of the first one.
     if (self->jobs.contains(jobId) || self->reservedJobIds.contains(jobId))
@@ -195,7 +207,8 @@ boost::asio::awaitable<void> DeviceJobRunner::Core::launch(std::shared_ptr<Core>
     auto node = co_await std::move(finding);
     if (!node || !self->scriptIsPresent())
         throw RunnerError::unavailable();
-    if (self->jobs.contains(jobId))
+    // A job started while quitting would outlive the wait for the running ones.
+    if (self->jobs.contains(jobId) || self->isStopping)
         throw RunnerError::launchFailed();
 
     auto privateFolder = PrivateTemporaryFolder::path();
@@ -251,8 +264,54 @@ void DeviceJobRunner::Core::settle(const std::string& jobId, const std::shared_p
     jobs.erase(job);
     JobFile::remove(file);
     runnerLog().info("job " + jobId + " ended");
+    if (jobs.empty() && allSettled)
+        allSettled->open();
     announceIdle();
     announceRoom();
+}
+
+boost::asio::awaitable<bool> DeviceJobRunner::Core::waitForSettled(std::shared_ptr<Core> self,
+                                                                   Clock::Duration duration) {
+    if (self->jobs.empty())
+        co_return true;
+    auto latch = std::make_shared<Latch>(self->executor);
+    self->allSettled = latch;
+    bool settled = true;
+    try {
+        auto waiting = latch->wait();
+        co_await withTimeout(*self->clock, duration, SettlingTimedOut{}, std::move(waiting));
+    } catch (const SettlingTimedOut&) {
+        settled = false;
+    }
+    if (self->allSettled == latch)
+        self->allSettled.reset();
+    co_return settled;
+}
+
+boost::asio::awaitable<void> DeviceJobRunner::Core::stopAll(std::shared_ptr<Core> self, Clock::Duration grace) {
+    self->isStopping = true;
+    std::vector<std::string> running;
+    for (const auto& entry : self->jobs)
+        running.push_back(entry.first);
+    for (const auto& jobId : running)
+        self->cancel(jobId);
+    auto waiting = waitForSettled(self, grace);
+    const bool settled = co_await std::move(waiting);
+    if (settled)
+        co_return;
+    for (const auto& [jobId, job] : self->jobs) {
+        if (job.process->signalGroup(SIGKILL))
+            runnerLog().info("job " + jobId + " did not end when the application quit; killed it");
+    }
+    auto settling = waitForSettled(self, settleAfterKill);
+    const bool settledAfterKill = co_await std::move(settling);
+    if (settledAfterKill)
+        co_return;
+    // A descendant outside the group may hold the output open: the document goes all the same.
+    for (auto& [jobId, job] : self->jobs) {
+        runnerLog().error("job " + jobId + " did not settle before the application quit");
+        JobFile::remove(job.file);
+    }
 }
 
 void DeviceJobRunner::Core::cancel(const std::string& jobId) {
@@ -337,6 +396,10 @@ boost::asio::awaitable<void> DeviceJobRunner::cancelAll() {
     for (const auto& jobId : running)
         core_->cancel(jobId);
     co_return;
+}
+
+boost::asio::awaitable<void> DeviceJobRunner::stopAll(Clock::Duration grace) {
+    return Core::stopAll(core_, grace);
 }
 
 boost::asio::awaitable<bool> DeviceJobRunner::isIdle() {

@@ -38,6 +38,8 @@ public:
 
     /// How long a cancelled runner has to end before its group gets SIGKILL.
     static constexpr std::chrono::seconds killAfter{10};
+    /// How long `stopAll` waits for the jobs it killed to settle.
+    static constexpr std::chrono::milliseconds settleAfterKill{500};
 
     /// `environment` is the application's process environment, which every runner starts from (with
     /// the login shell's PATH); `processRunner` runs the generation query; `clock` times the forced
@@ -83,6 +85,11 @@ public:
     boost::asio::awaitable<void> cancel(std::string jobId) override;
     /// `cancel` for every running job.
     boost::asio::awaitable<void> cancelAll() override;
+    /// The application quits: from now on no job is reserved or started. Sends SIGTERM to every
+    /// running job's group and waits at most `grace` for every job to settle (its failed finish sent,
+    /// its file removed); then sends SIGKILL to the groups still there and waits at most
+    /// `settleAfterKill` more. The files of jobs that still have not settled are removed at the end.
+    boost::asio::awaitable<void> stopAll(Clock::Duration grace);
 
     /// True when no job runs and none is reserved.
     boost::asio::awaitable<bool> isIdle() override;

@@ -7,6 +7,7 @@
 #include "VeltoDevice/Support/TemporaryFolderError.hpp"
 
 #include <cerrno>
+#include <dirent.h>
 #include <fcntl.h>
 #include <string>
 #include <string_view>
@@ -84,6 +85,35 @@ std::filesystem::path JobFile::write(const Bytes& document, const std::filesyste
 
 void JobFile::remove(const std::filesystem::path& file) noexcept {
     ::unlink(file.c_str());
+}
+
+void JobFile::removeLeftovers(const std::filesystem::path& privateFolder) noexcept {
+    auto folderPath = privateFolder / folderName;
+    int fd = ::open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    struct ::stat info {};
+    if (::fstat(fd, &info) != 0 || info.st_uid != ::geteuid()) {
+        ::close(fd);
+        return;
+    }
+    // The stream owns the descriptor from here.
+    DIR* entries = ::fdopendir(fd);
+    if (!entries) {
+        ::close(fd);
+        return;
+    }
+    int removed = 0;
+    while (const ::dirent* entry = ::readdir(entries)) {
+        std::string_view name(entry->d_name);
+        if (name == "." || name == "..")
+            continue;
+        if (::unlinkat(::dirfd(entries), entry->d_name, 0) == 0)
+            ++removed;
+    }
+    ::closedir(entries);
+    if (removed > 0)
+        runnerLog().info("removed " + std::to_string(removed) + " job file(s) left by an earlier run");
 }
 
 } // namespace velto

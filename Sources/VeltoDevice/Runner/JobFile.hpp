@@ -23,6 +23,11 @@ struct JobFile {
 
     /// Removes the file; a failure is ignored.
     static void remove(const std::filesystem::path& file) noexcept;
+
+    /// Removes every file in the folder `folderName` of `privateFolder`: the documents of jobs that a
+    /// crash left behind. For the start of the one running instance, before any job runs (the folder
+    /// is its own). A folder that is a link or another user's is left alone; failures are ignored.
+    static void removeLeftovers(const std::filesystem::path& privateFolder) noexcept;
 };
 
 } // namespace velto

@@ -6,8 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include <boost/asio/co_spawn.hpp>
+#include <boost/asio/detached.hpp>
+
 #include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <exception>
 #include <filesystem>
 #include <functional>
@@ -592,6 +596,51 @@ TEST_F(DeviceJobRunnerTest, CancellingAllAndQuittingStopEveryJobsWholeGroup) {
     runner.reset();
     EXPECT_TRUE(testing::becomesGone(children[0])) << "quitting left a job's process running";
     waitEnded("c");
+}
+
+TEST_F(DeviceJobRunnerTest, StoppingAllForQuittingGivesTheGraceThenKillsAndLeavesNoJobFile) {
+    const std::string event = R"(frame '{"v":1,"type":"job.event"}')";
+    start("yields", behaviour("yields", event + "\nsleep 1000\n"));
+    start("stubborn", behaviour("stubborn", "trap '' TERM\n" + event + "\nsleep 1000\n"));
+    // Its helper leaves the group and keeps the output open: the relay waits for it after the exit.
+    start("escaped", behaviour("escaped", "trap '' TERM\nsetsid sleep 1000 &\necho $! > \"$DIR/escaped\"\n" +
+                                              event + "\nsleep 1000\n"));
+    for (const std::string jobId : {"yields", "stubborn", "escaped"})
+        waitFrames(jobId, 1);
+    auto escaped = pidIn("escaped");
+    ASSERT_TRUE(escaped);
+    ASSERT_EQ(std::distance(fs::directory_iterator(jobs), fs::directory_iterator()), 3);
+
+    bool stopped = false;
+    boost::asio::co_spawn(
+        loop.executor(),
+        [](DeviceJobRunner& jobRunner, bool& done) -> boost::asio::awaitable<void> {
+            co_await jobRunner.stopAll(2s);
+            done = true;
+        }(*runner, stopped),
+        boost::asio::detached);
+    waitEnded("yields");
+    EXPECT_EQ(sent["yields"].back(), failedFinish("yields", 15));
+    EXPECT_EQ(reserve("late"), JobDeclineReason::busy) << "a job reserved while quitting";
+
+    advance(2s - 1ns);
+    EXPECT_FALSE(ended("stubborn"));
+    EXPECT_FALSE(stopped);
+    advance(1ns);
+    waitEnded("stubborn");
+    EXPECT_EQ(sent["stubborn"].back(), failedFinish("stubborn", 9));
+    EXPECT_TRUE(logged("job stubborn did not end when the application quit; killed it"));
+    EXPECT_FALSE(ended("escaped")) << "its output is still open";
+    EXPECT_FALSE(stopped);
+
+    advance(DeviceJobRunner::settleAfterKill);
+    loop.runUntil([&] { return stopped; });
+    EXPECT_TRUE(logged("job escaped did not settle before the application quit"));
+    EXPECT_TRUE(fs::is_empty(jobs)) << "a job file outlived the quit";
+
+    ::kill(*escaped, SIGKILL);
+    EXPECT_TRUE(testing::becomesGone(*escaped));
+    waitEnded("escaped");
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include <string>
 #include <sys/stat.h>
 
+#include "FileFixtures.hpp"
 #include "ScriptFixtures.hpp"
 #include "TemporaryFolder.hpp"
 
@@ -43,6 +44,27 @@ TEST(JobFile, WritesEachDocumentWholeToANewFileOnlyTheUserMayReadOrWrite) {
     JobFile::remove(first);
     EXPECT_FALSE(fs::exists(first));
     EXPECT_TRUE(fs::exists(second));
+}
+
+TEST(JobFile, LeftoversOfAnEarlierRunAreRemovedUnlessTheFolderIsALinkOrMissing) {
+    testing::TemporaryFolder folder;
+    JobFile::removeLeftovers(folder.path());
+    auto first = JobFile::write(toBytes("{}"), folder.path());
+    auto second = JobFile::write(toBytes("{}"), folder.path());
+    JobFile::removeLeftovers(folder.path());
+    EXPECT_FALSE(fs::exists(first));
+    EXPECT_FALSE(fs::exists(second));
+    EXPECT_TRUE(fs::is_directory(folder.path() / "velto-jobs"));
+
+    // Someone else's folder behind a link keeps its files.
+    testing::TemporaryFolder elsewhere;
+    auto theirs = elsewhere.path() / "velto-jobs";
+    fs::create_directory(theirs);
+    testing::writeFile(theirs / "kept.json", "{}");
+    testing::TemporaryFolder linked;
+    fs::create_directory_symlink(theirs, linked.path() / "velto-jobs");
+    JobFile::removeLeftovers(linked.path());
+    EXPECT_TRUE(fs::exists(theirs / "kept.json"));
 }
 
 } // namespace
