@@ -117,12 +117,13 @@ protected:
     /// Offers a job to the first session whose runner ignores SIGTERM and starts two children, waits
     /// until it runs, and returns the process ids of the runner and its children.
     std::vector<pid_t> startStubbornJob(testing::ChildProcess& process, const std::string& jobId) {
-        Json job = {{"jobId", jobId},
-                    {"reviewId", "review-1"},
-                    {"harness", "claude-code"},
-                    {"repository", {{"owner", "acme"}, {"name", "api"}}},
-                    {"standIn",
-                     {{"steps", Json::array({{{"ignoreTerm", true}}, {{"children", 2}}, {{"wait", true}}})}}}};
+        Json job = {
+            {"jobId", jobId},
+            {"reviewId", "review-1"},
+            {"harness", "claude-code"},
+            {"repository", {{"owner", "acme"}, {"name", "api"}}},
+            {"standIn",
+             {{"steps", Json::array({{{"ignoreTerm", true}}, {{"children", 2}}, {{"wait", true}}})}}}};
         peer->control("POST", "/control/connect/send",
                       {{"frame", {{"v", 1}, {"type", "job.offer"}, {"job", job}}},
                        {"session", sessions().back()["session"]}});
@@ -238,9 +239,9 @@ TEST_F(AgentEndToEndTest, RestoresConnectsFollowsProfilesSleepsWakesAndRestoresA
 TEST_F(AgentEndToEndTest, QuittingGivesAStubbornJobItsGraceThenKillsItAndClosesEverySocketWithGoingAway) {
     std::vector<Enrollment> enrollments;
     for (int index = 0; index < 10; ++index) {
-        enrollments.push_back(enrollInto("CCCC000" + std::to_string(index),
-                                         {{"id", "org-" + std::to_string(index)},
-                                          {"name", "Organization " + std::to_string(index)}}));
+        enrollments.push_back(enrollInto(
+            "CCCC000" + std::to_string(index),
+            {{"id", "org-" + std::to_string(index)}, {"name", "Organization " + std::to_string(index)}}));
     }
     auto process = agent->start({});
     ASSERT_TRUE(waitForOpenSessions(10));
@@ -285,7 +286,8 @@ TEST_F(AgentEndToEndTest, AStartAfterACrashRemovesTheDocumentOfTheJobThatWasRunn
     ASSERT_TRUE(hasJobFiles());
 
     auto relaunched = agent->start({});
-    EXPECT_TRUE(AgentProcess::waitForLine(*relaunched, "runner info: removed 1 job file(s) left by an earlier run"));
+    EXPECT_TRUE(
+        AgentProcess::waitForLine(*relaunched, "runner info: removed 1 job file(s) left by an earlier run"));
     EXPECT_FALSE(hasJobFiles());
     kill(relaunched->pid(), SIGTERM);
     EXPECT_EQ(relaunched->wait(), 0);
