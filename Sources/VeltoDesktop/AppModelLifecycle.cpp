@@ -41,7 +41,9 @@ boost::asio::awaitable<void> AppModel::quit(Clock::Duration jobGrace, Clock::Dur
     isQuitting_ = true;
     // Jobs first: a job's failed finish goes out on its organization's socket.
     auto stopping = [](std::shared_ptr<JobRunnerControl> runner,
-                       Clock::Duration grace) -> boost::asio::awaitable<void> { co_await runner->stopAll(grace); };
+                       Clock::Duration grace) -> boost::asio::awaitable<void> {
+        co_await runner->stopAll(grace);
+    };
     auto stoppingJobs = stopping(runner_, jobGrace);
     co_await runOn(device_, std::move(stoppingJobs));
     co_await connections_->apply(false);

@@ -213,7 +213,8 @@ TEST_F(HelloTest, QuittingStopsTheJobsWithTheirGraceThenEverySocketForGood) {
     loop.run(model->setPaused(false));
     ASSERT_EQ(socket->starts, 1);
     loop.run(model->quit(std::chrono::milliseconds(2000), std::chrono::milliseconds(1000)));
-    EXPECT_EQ(services->runner->stopAllGraces, (std::vector<Clock::Duration>{std::chrono::milliseconds(2000)}));
+    EXPECT_EQ(services->runner->stopAllGraces,
+              (std::vector<Clock::Duration>{std::chrono::milliseconds(2000)}));
     EXPECT_EQ(socket->stops, 1);
 
     loop.run(model->sleep());

@@ -298,7 +298,8 @@ private:
     }
 
     /// `handshake` counts it among the closings that quitting waits for.
-    static asio::awaitable<void> goAway(std::shared_ptr<Socket> self, ClosingHandshakes::Token handshake) {
+    static asio::awaitable<void> goAway(std::shared_ptr<Socket> self,
+                                        [[maybe_unused]] ClosingHandshakes::Token handshake) {
         co_await self->stream_->async_close(websocket::close_code::going_away,
                                             asio::as_tuple(asio::use_awaitable));
         beast::get_lowest_layer(*self->stream_).close();

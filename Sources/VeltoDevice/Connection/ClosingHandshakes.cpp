@@ -29,7 +29,8 @@ ClosingHandshakes& ClosingHandshakes::shared() {
 
 ClosingHandshakes::Token ClosingHandshakes::begin() {
     ++count_;
-    return Token(static_cast<void*>(this), [](void* handshakes) { static_cast<ClosingHandshakes*>(handshakes)->end(); });
+    return Token(static_cast<void*>(this),
+                 [](void* handshakes) { static_cast<ClosingHandshakes*>(handshakes)->end(); });
 }
 
 void ClosingHandshakes::end() {

@@ -1,5 +1,6 @@
 #include "VeltoDevice/Runner/DeviceJobRunner.hpp"
 
+#include "VeltoDevice/Connection/WithTimeout.hpp"
 #include "VeltoDevice/Harness/LoginShellPath.hpp"
 #include "VeltoDevice/Protocol/RunnerFrames.hpp"
 #include "VeltoDevice/Runner/JobFile.hpp"
@@ -9,7 +10,6 @@
 #include "VeltoDevice/Runner/RunnerGenerationCommand.hpp"
 #include "VeltoDevice/Runner/RunnerLog.hpp"
 #include "VeltoDevice/Runner/RunnerScriptCommand.hpp"
-#include "VeltoDevice/Connection/WithTimeout.hpp"
 #include "VeltoDevice/Support/CancellableTask.hpp"
 #include "VeltoDevice/Support/Latch.hpp"
 #include "VeltoDevice/Support/PrivateTemporaryFolder.hpp"
@@ -288,7 +288,8 @@ boost::asio::awaitable<bool> DeviceJobRunner::Core::waitForSettled(std::shared_p
     co_return settled;
 }
 
-boost::asio::awaitable<void> DeviceJobRunner::Core::stopAll(std::shared_ptr<Core> self, Clock::Duration grace) {
+boost::asio::awaitable<void> DeviceJobRunner::Core::stopAll(std::shared_ptr<Core> self,
+                                                            Clock::Duration grace) {
     self->isStopping = true;
     std::vector<std::string> running;
     for (const auto& entry : self->jobs)

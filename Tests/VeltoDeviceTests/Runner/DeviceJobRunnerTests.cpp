@@ -4,10 +4,9 @@
 #include "VeltoDevice/Runner/JobRelay.hpp"
 #include "VeltoDevice/Support/Json.hpp"
 
-#include <gtest/gtest.h>
-
 #include <boost/asio/co_spawn.hpp>
 #include <boost/asio/detached.hpp>
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <chrono>
