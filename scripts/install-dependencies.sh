@@ -13,7 +13,7 @@ packages=(
   qt6-base-dev qt6-base-private-dev qt6-image-formats-plugins xdg-utils libxcb1-dev
   qt6-declarative-dev qt6-declarative-private-dev qt6-svg-dev qml6-module-qtquick qml6-module-qtquick-templates qml6-module-qtquick-window
   qml6-module-qtquick-layouts qml6-module-qtquick-shapes qml6-module-qtqml qml6-module-qtqml-models qml6-module-qtqml-workerscript fonts-dejavu-core xvfb xauth
-  dbus dbus-x11 gnome-keyring openssl unzip libglib2.0-bin
+  dbus dbus-x11 gnome-keyring openssl unzip libglib2.0-bin util-linux
 )
 
 missing=()

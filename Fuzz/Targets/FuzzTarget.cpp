@@ -13,6 +13,7 @@ std::span<const FuzzTarget> fuzzTargets() {
         FuzzTarget{"enrollment-links", runEnrollmentLink}, FuzzTarget{"enrollment-codes", runEnrollmentCode},
         FuzzTarget{"server-addresses", runServerAddress},  FuzzTarget{"enrollment-files", runEnrollmentFile},
         FuzzTarget{"reply-bodies", runReplyBody},          FuzzTarget{"reply-headers", runReplyHeaders},
+        FuzzTarget{"info-plists", runInfoPlist},
     };
     return targets;
 }

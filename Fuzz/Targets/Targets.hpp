@@ -23,5 +23,7 @@ void runEnrollmentFile(std::string_view input);
 void runReplyBody(std::string_view input);
 /// A whole reply as the HTTP transport reads it, then its headers as the signed client reads them.
 void runReplyHeaders(std::string_view input);
+/// A bundle's Info.plist, XML or binary, as staging and the start read it.
+void runInfoPlist(std::string_view input);
 
 } // namespace velto::fuzz

@@ -1,8 +1,10 @@
 #include "VeltoDevice/Update/InfoDictionary.hpp"
 
 #include "VeltoDevice/Enrollment/Files.hpp"
+#include "VeltoDevice/Update/PropertyListScreen.hpp"
 
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <plist/plist.h>
 
@@ -15,13 +17,14 @@ InfoDictionary InfoDictionary::read(const std::filesystem::path& file) {
 
 InfoDictionary InfoDictionary::parse(std::string_view bytes) {
     InfoDictionary dictionary;
-    if (bytes.empty() || bytes.size() > maximumFileSize)
+    if (bytes.empty() || bytes.size() > maximumFileSize || !PropertyListScreen::admits(bytes))
         return dictionary;
     plist_t root = nullptr;
     plist_from_memory(bytes.data(), static_cast<std::uint32_t>(bytes.size()), &root);
     std::unique_ptr<void, decltype(&plist_free)> owner(root, &plist_free);
     if (root == nullptr || plist_get_node_type(root) != PLIST_DICT)
         return dictionary;
+    // The screen has refused every key with a NUL, which libplist would abort on while iterating.
     plist_dict_iter iterator = nullptr;
     plist_dict_new_iter(root, &iterator);
     std::unique_ptr<void, decltype(&std::free)> iteratorOwner(iterator, &std::free);
@@ -35,12 +38,13 @@ InfoDictionary InfoDictionary::parse(std::string_view bytes) {
         std::free(key);
         std::optional<std::string> text;
         if (value != nullptr && plist_get_node_type(value) == PLIST_STRING) {
-            char* string = nullptr;
-            plist_get_string_val(value, &string);
-            if (string != nullptr) {
-                text = std::string(string);
-                std::free(string);
-            }
+            // The node's length first: libplist aborts, or cuts the text, when asked for a string
+            // that holds a NUL. Such a string makes the whole file unreadable.
+            std::uint64_t length = 0;
+            const char* string = plist_get_string_ptr(value, &length);
+            if (string == nullptr || std::strlen(string) != length)
+                return InfoDictionary();
+            text = std::string(string, length);
         }
         dictionary.values_.insert_or_assign(std::move(name), std::move(text));
     }

@@ -18,7 +18,8 @@ public:
     static constexpr std::uintmax_t maximumFileSize = 1024 * 1024;
 
     /// The property list at the path, XML or binary. Empty when the file is missing, too large or
-    /// unreadable, does not parse, or is not a dictionary at its top.
+    /// unreadable, does not parse, is not a dictionary at its top, or holds a string with a NUL
+    /// character or nesting that PropertyListScreen refuses.
     static InfoDictionary read(const std::filesystem::path& file);
     /// The same from the file's bytes.
     static InfoDictionary parse(std::string_view bytes);

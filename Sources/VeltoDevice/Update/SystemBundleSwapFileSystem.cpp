@@ -1,5 +1,7 @@
 #include "VeltoDevice/Update/SystemBundleSwapFileSystem.hpp"
 
+#include "VeltoDevice/Update/TreeRemoval.hpp"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <stdio.h>
@@ -39,8 +41,7 @@ void SystemBundleSwapFileSystem::copy(const std::filesystem::path& from, const s
 }
 
 void SystemBundleSwapFileSystem::removeAll(const std::filesystem::path& path) {
-    std::error_code ignored;
-    std::filesystem::remove_all(path, ignored);
+    TreeRemoval::remove(path);
 }
 
 bool SystemBundleSwapFileSystem::exists(const std::filesystem::path& path) {

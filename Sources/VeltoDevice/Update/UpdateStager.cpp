@@ -9,6 +9,7 @@
 #include "VeltoDevice/Support/RandomUUID.hpp"
 #include "VeltoDevice/Support/UserFolders.hpp"
 #include "VeltoDevice/Update/StagedBundle.hpp"
+#include "VeltoDevice/Update/TreeRemoval.hpp"
 #include "VeltoDevice/Update/UpdateDigest.hpp"
 #include "VeltoDevice/Update/UpdateRefusal.hpp"
 
@@ -58,8 +59,7 @@ asio::awaitable<StagedUpdate> UpdateStager::stage(VerifiedUpdate update) {
     } catch (...) {
         failure = std::current_exception();
     }
-    std::error_code ignored;
-    std::filesystem::remove_all(folder, ignored);
+    TreeRemoval::remove(folder);
     std::rethrow_exception(failure);
 }
 
@@ -102,13 +102,11 @@ asio::awaitable<void> UpdateStager::unzip(std::filesystem::path archive, std::fi
 }
 
 void UpdateStager::discard(const StagedUpdate& staged) {
-    std::error_code ignored;
-    std::filesystem::remove_all(staged.directory, ignored);
+    TreeRemoval::remove(staged.directory);
 }
 
 void UpdateStager::removeLeftovers() const {
-    std::error_code ignored;
-    std::filesystem::remove_all(root_, ignored);
+    TreeRemoval::remove(root_);
 }
 
 } // namespace velto

@@ -2,9 +2,11 @@
 
 #include "VeltoDevice/Update/BundlePath.hpp"
 #include "VeltoDevice/Update/UpdateRefusal.hpp"
+#include "VeltoDevice/Update/ZipCentralDirectory.hpp"
 
 #include <archive.h>
 #include <archive_entry.h>
+#include <fcntl.h>
 #include <map>
 #include <memory>
 #include <set>
@@ -51,22 +53,27 @@ bool lexicallyInside(const std::vector<std::string>& linkParts, std::string_view
 /// What the entries so far made at each path, to refuse a path twice and writing below a link or file.
 class EntryPaths {
 public:
-    void add(const std::string& path, const std::vector<std::string>& parts, unsigned type) {
+    /// Records the entry; returns the folders above it that nothing made yet, from the top down.
+    std::vector<std::string> add(const std::string& path, const std::vector<std::string>& parts,
+                                 unsigned type) {
         if (entries_.count(path) > 0)
             refuse();
         if (type != AE_IFDIR && impliedFolders_.count(path) > 0)
             refuse();
+        std::vector<std::string> missing;
         std::string prefix;
         for (std::size_t i = 0; i + 1 < parts.size(); ++i) {
             prefix += (i == 0 ? "" : "/") + parts[i];
             auto found = entries_.find(prefix);
             if (found != entries_.end() && found->second != AE_IFDIR)
                 refuse();
-            impliedFolders_.insert(prefix);
+            if (impliedFolders_.insert(prefix).second && found == entries_.end())
+                missing.push_back(prefix);
         }
         entries_.emplace(path, type);
         if (type == AE_IFLNK)
             links_.push_back(path);
+        return missing;
     }
 
     const std::vector<std::string>& links() const { return links_; }
@@ -75,6 +82,50 @@ private:
     std::map<std::string, unsigned> entries_;
     std::set<std::string> impliedFolders_;
     std::vector<std::string> links_;
+};
+
+/// A folder the archive implies without listing it: 0755 whatever the umask, as libarchive would make
+/// it from the umask (0775 under umask 002).
+void makeImpliedFolder(const std::filesystem::path& folder) {
+    if (::mkdir(folder.c_str(), 0700) != 0 ||
+        ::fchmodat(AT_FDCWD, folder.c_str(), 0755, AT_SYMLINK_NOFOLLOW) != 0)
+        refuse();
+}
+
+/// A type the unpacker takes: a file, a folder or a link; no type at all, which libarchive reads as a
+/// file (or as a folder by its name's slash).
+bool allowedType(std::uint32_t mode) {
+    auto type = mode & AE_IFMT;
+    return type == 0 || type == AE_IFREG || type == AE_IFDIR || type == AE_IFLNK;
+}
+
+std::string withoutSlash(std::string name) {
+    if (!name.empty() && name.back() == '/')
+        name.pop_back();
+    return name;
+}
+
+/// The entries of the central directory by name, each taken once by an entry libarchive reads; every
+/// type checked before anything is written.
+class ListedEntries {
+public:
+    ListedEntries(const std::filesystem::path& archive, std::size_t maximum) {
+        for (auto& entry : ZipCentralDirectory::read(archive, maximum)) {
+            if (entry.unixMode && !allowedType(*entry.unixMode))
+                refuse();
+            if (!untaken_.insert(withoutSlash(std::move(entry.name))).second)
+                refuse();
+        }
+    }
+
+    /// Refuses a name the directory does not list, or lists once and was taken already.
+    void take(const std::string& name) {
+        if (untaken_.erase(withoutSlash(name)) == 0)
+            refuse();
+    }
+
+private:
+    std::set<std::string> untaken_;
 };
 
 void copyData(archive* reader, archive* writer, const StopFlag& stop, std::uint64_t& written,
@@ -101,6 +152,8 @@ void copyData(archive* reader, archive* writer, const StopFlag& stop, std::uint6
 
 void ZipUnpacker::unpack(const std::filesystem::path& archivePath, const std::filesystem::path& folder,
                          const StopFlag& stop, Limits limits) {
+    // libarchive's zip reader reads a FIFO's entry as a plain file, so the types are the directory's.
+    ListedEntries listed(archivePath, limits.entries);
     if (::mkdir(folder.c_str(), 0700) != 0)
         refuse();
     // The secure-symlink check looks at every part of the path it writes, so give it one without links.
@@ -129,6 +182,7 @@ void ZipUnpacker::unpack(const std::filesystem::path& archivePath, const std::fi
         if (name == nullptr)
             refuse();
         std::string path(name);
+        listed.take(path);
         unsigned type = archive_entry_filetype(entry);
         if (type == AE_IFDIR && !path.empty() && path.back() == '/')
             path.pop_back();
@@ -145,7 +199,8 @@ void ZipUnpacker::unpack(const std::filesystem::path& archivePath, const std::fi
         if (type == AE_IFREG && archive_entry_size_is_set(entry) &&
             static_cast<std::uint64_t>(archive_entry_size(entry)) > limits.bytes - written)
             refuse();
-        paths.add(path, parts, type);
+        for (const auto& implied : paths.add(path, parts, type))
+            makeImpliedFolder(base / implied);
 
         archive_entry_set_perm(entry, archive_entry_perm(entry) & 0755);
         archive_entry_set_pathname(entry, (base / path).c_str());

@@ -9,10 +9,11 @@
 namespace velto {
 
 /// Unpacks an update archive (zip only) with libarchive, taking nothing its secure flags would let
-/// through that a bundle has no use for: only files, folders and links; every path plain and
+/// through that a bundle has no use for: only files, folders and links, by the types the central
+/// directory records (checked for every entry before anything is written); every path plain and
 /// relative, none twice, none below a link or a file; link targets relative and, resolved through
 /// the other links, inside the folder; modes those of the archive masked with 0755 (no setuid, no
-/// group or other write); no owners, no extended attributes.
+/// group or other write), folders the archive only implies 0755; no owners, no extended attributes.
 struct ZipUnpacker {
     struct Limits {
         std::size_t entries = 100'000;

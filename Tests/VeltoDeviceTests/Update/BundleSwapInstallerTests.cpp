@@ -13,6 +13,7 @@
 #include "ScriptFixtures.hpp"
 #include "TemporaryFolder.hpp"
 #include "TestBundle.hpp"
+#include "UnprivilegedRun.hpp"
 
 namespace velto {
 namespace {
@@ -116,6 +117,18 @@ TEST_F(BundleSwapInstallerTest, ExchangesTheBundlesUnderTheRunningBundlesName) {
     EXPECT_FALSE(fs::exists(stagedApp()));
     EXPECT_TRUE(besideTheBundle().empty());
     EXPECT_EQ(files->calls, (std::vector<std::string>{"mkdir", "rename", "exchange"}));
+}
+
+// Only root may empty a folder without write permission, so this runs as another user.
+TEST_F(BundleSwapInstallerTest, RemovesTheOldBundleWhoseFolderIsReadOnly) {
+    if (!testing::runsUnprivileged())
+        return;
+    fs::permissions(bundle() / "Contents/Resources", fs::perms(0555));
+    fs::permissions(stagedApp() / "Contents/Resources", fs::perms(0555));
+    installer.swap(staged());
+    EXPECT_EQ(versionAt(bundle()), "1.3");
+    EXPECT_TRUE(besideTheBundle().empty());
+    fs::permissions(bundle() / "Contents/Resources", fs::perms(0755));
 }
 
 TEST_F(BundleSwapInstallerTest, RenamesTwiceWhereTheFileSystemCannotExchange) {

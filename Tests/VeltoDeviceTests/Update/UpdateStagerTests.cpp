@@ -11,6 +11,7 @@
 
 #include "AsyncTestLoop.hpp"
 #include "ScopedEnvironmentVariable.hpp"
+#include "UnprivilegedRun.hpp"
 #include "UpdateArchive.hpp"
 #include "UpdateFakes.hpp"
 
@@ -190,6 +191,40 @@ TEST_F(UpdateStagerTest, RemovesLeftoversQuietly) {
     staging->removeLeftovers();
     EXPECT_FALSE(fs::exists(root()));
     EXPECT_TRUE(fs::exists(root().parent_path()));
+}
+
+// Only root may empty a folder without write permission, so this runs as another user.
+TEST_F(UpdateStagerTest, LeavesNothingOfAnArchiveWhoseFolderIsReadOnly) {
+    if (!testing::runsUnprivileged())
+        return;
+    {
+        testing::TemporaryFolder release;
+        auto app = testing::TestBundle{}.make(release.path() / "Velto.app");
+        BundleManifestWriter::write(app, key);
+        fs::permissions(app / "Contents/Resources", fs::perms(0555));
+        fs::remove(downloader->source);
+        {
+            testing::ZipWriter zip(downloader->source);
+            zip.folder("Velto.app");
+            zip.tree(app, "Velto.app");
+        }
+        fs::permissions(app / "Contents/Resources", fs::perms(0755));
+        digest = UpdateDigest::sha256Hex(downloader->source);
+    }
+    // Refused after unpacking: the attempt folder goes with the unpacked tree.
+    EXPECT_EQ(stage(offer("1.3.1")).refusal, Case::wrongVersion);
+    EXPECT_EQ(attemptFolders(), 0u);
+
+    auto staged = stage(offer());
+    ASSERT_TRUE(staged.staged.has_value());
+    auto resources = staged.staged->appPath / "Contents/Resources";
+    EXPECT_EQ(fs::status(resources).permissions(), fs::perms(0555));
+    stager()->discard(*staged.staged);
+    EXPECT_EQ(attemptFolders(), 0u);
+
+    ASSERT_TRUE(stage(offer()).staged.has_value());
+    stager()->removeLeftovers();
+    EXPECT_FALSE(fs::exists(root()));
 }
 
 TEST(UpdateStagerRoot, LivesUnderTheCachesFolder) {
