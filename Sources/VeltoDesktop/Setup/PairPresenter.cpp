@@ -121,7 +121,7 @@ void PairPresenter::pageOpened(std::string page, bool opened) {
     // A page no browser took leaves nothing to wait for: it is shown for the user to open by hand.
     assignNotifying(*this, unopenedPage_, opened ? std::nullopt : std::optional<std::string>(std::move(page)),
                     &PairPresenter::unopenedPageChanged);
-    assignNotifying(*this, isWaitingForBrowser_, opened, &PairPresenter::isWaitingForBrowserChanged);
+    isWaitingForBrowser_ = opened;
     refreshStage();
 }
 
@@ -142,7 +142,7 @@ void PairPresenter::cancelPairing() {
     if (!model_.isSpending())
         model_.dismissPrompt();
     ++pageRequests_; // an opener that answers later no longer counts
-    assignNotifying(*this, isWaitingForBrowser_, false, &PairPresenter::isWaitingForBrowserChanged);
+    isWaitingForBrowser_ = false;
     assignNotifying(*this, unopenedPage_, std::nullopt, &PairPresenter::unopenedPageChanged);
     refreshStage();
 }

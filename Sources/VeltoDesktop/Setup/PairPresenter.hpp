@@ -89,7 +89,6 @@ public:
 Q_SIGNALS:
     void addressChanged();
     void addressErrorChanged();
-    void isWaitingForBrowserChanged();
     void unopenedPageChanged();
     void showsCodeEntryChanged();
     void codeChanged();
