@@ -56,8 +56,8 @@ public:
                               HarnessStatus::notInstalled(HarnessKind::muse)};
         model_.joins = {testing::sampleEnrollment("d1", "Acme", "ana", "Ana Lima")};
         window_ = std::make_unique<SetupWindow>(
-            model_, SetupWindow::Surroundings{&views_.engine(), &remote_, &opener_, nullptr,
-                                              &IllustrationClock::systemNow, loop_.mainExecutor()});
+            SetupWindow::Dependencies{model_.flowDependencies(opener_, loop_.mainExecutor()),
+                                      &views_.engine(), &remote_, nullptr, &IllustrationClock::systemNow});
     }
     ~Setup() {
         window_.reset();

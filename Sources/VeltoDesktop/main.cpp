@@ -106,8 +106,8 @@ int main(int argc, char** argv) {
         return views->engine();
     };
     SetupWindow::Engine sharedEngine(std::move(makeEngine));
-    SetupWindow setupWindow(setupModel, {sharedEngine, surfaces->remote(), surfaces->urls(), &motion,
-                                         &IllustrationClock::systemNow, context.executor()});
+    SetupWindow setupWindow({setupModel.flowDependencies(*surfaces->urls(), context.executor()), sharedEngine,
+                             surfaces->remote(), &motion, &IllustrationClock::systemNow});
     delegate.setShowSetup([&setupWindow] { setupWindow.show(); });
 
     QObject::connect(&instance, &SingleInstance::linksReceived, &delegate,

@@ -6,6 +6,8 @@
 #include <boost/asio/redirect_error.hpp>
 #include <boost/asio/use_awaitable.hpp>
 
+#include <stdexcept>
+
 namespace velto::testing {
 
 namespace {
@@ -28,6 +30,11 @@ FakeSetupModel::FakeSetupModel(boost::asio::any_io_executor waits)
       waits_(std::move(waits)) {}
 
 FakeSetupModel::~FakeSetupModel() = default;
+
+SetupFlow::Dependencies FakeSetupModel::flowDependencies(UrlOpening& opener,
+                                                         boost::asio::any_io_executor main) {
+    return {pair, federation, monitoring, commandLineTool, openAtLogin, *this, opener, std::move(main)};
+}
 
 boost::asio::awaitable<void> FakeSetupModel::park() {
     if (!holdsAwaits)
@@ -108,16 +115,18 @@ void FakeSetupModel::setMonitoredAgents(std::set<HarnessKind> agents) {
 
 boost::asio::awaitable<void> FakeSetupModel::reconcileAgents() {
     calls.push_back("reconcileAgents");
+    if (reconcileFailure)
+        throw std::runtime_error(*reconcileFailure);
     co_return;
 }
 
 boost::asio::awaitable<CommandLineToolInstall> FakeSetupModel::installCommandLineTool() {
     calls.push_back("installCommandLineTool");
     installing = true;
-    Q_EMIT isInstallingCommandLineToolChanged();
+    Q_EMIT commandLineTool.isInstallingCommandLineToolChanged();
     co_await park();
     installing = false;
-    Q_EMIT isInstallingCommandLineToolChanged();
+    Q_EMIT commandLineTool.isInstallingCommandLineToolChanged();
     setCommandLineToolRefusal(installOutcome.kind == CommandLineToolInstall::Case::refused
                                   ? std::optional<std::string>(installOutcome.message)
                                   : std::nullopt);
@@ -139,33 +148,36 @@ void FakeSetupModel::setPrompt(std::optional<EnrollmentPrompt> value) {
     if (value == prompt)
         return;
     prompt = std::move(value);
-    Q_EMIT enrollmentPromptChanged();
+    Q_EMIT pair.enrollmentPromptChanged();
 }
 
 void FakeSetupModel::setEnrollments(std::vector<Enrollment> value) {
     enrollmentList = std::move(value);
-    Q_EMIT organizationsChanged();
+    Q_EMIT pair.organizationsChanged();
+    Q_EMIT federation.organizationsChanged();
+    Q_EMIT openAtLogin.organizationsChanged();
 }
 
 void FakeSetupModel::setHarnesses(std::vector<HarnessStatus> value, bool isDetecting) {
     harnessList = std::move(value);
     detecting = isDetecting;
-    Q_EMIT harnessesChanged();
-    Q_EMIT isDetectingHarnessesChanged();
+    Q_EMIT federation.harnessesChanged();
+    Q_EMIT monitoring.harnessesChanged();
+    Q_EMIT monitoring.isDetectingHarnessesChanged();
 }
 
 void FakeSetupModel::setSpending(bool value) {
     if (value == spending)
         return;
     spending = value;
-    Q_EMIT enrollmentInFlightChanged();
+    Q_EMIT pair.enrollmentInFlightChanged();
 }
 
 void FakeSetupModel::setCommandLineToolRefusal(std::optional<std::string> value) {
     if (value == toolRefusal)
         return;
     toolRefusal = std::move(value);
-    Q_EMIT commandLineToolRefusalChanged();
+    Q_EMIT commandLineTool.commandLineToolRefusalChanged();
 }
 
 Enrollment sampleEnrollment(const std::string& deviceId, const std::string& organization,

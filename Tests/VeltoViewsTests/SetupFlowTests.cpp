@@ -1,13 +1,15 @@
-// The setup flow over a fake model: its steps, moves, choices and their calls in order, the pair
-// step's address and page, and the busy guard.
+// The setup flow over a fake model: its steps, moves, the choices that move it on, the busy guard,
+// finishing, and the one log line of a task that fails.
 #include "VeltoDesktop/Setup/SetupFlow.hpp"
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "CapturingLogSink.hpp"
 #include "DesktopTestLoop.hpp"
 #include "FakeSetupModel.hpp"
 #include "RecordingUrlOpening.hpp"
@@ -19,9 +21,15 @@ using Calls = std::vector<std::string>;
 
 class SetupFlowTest : public ::testing::Test {
 protected:
+    void TearDown() override { setLogSink(previousSink); }
+
+    SetupFlow::Dependencies dependencies() {
+        auto made = model.flowDependencies(opener, loop.mainExecutor());
+        made.finish = [this] { model.calls.push_back("finish"); };
+        return made;
+    }
     SetupFlow& made() {
-        flow = std::make_unique<SetupFlow>(model, loop.mainExecutor(), opener);
-        flow->setFinish([this] { model.calls.push_back("finish"); });
+        flow = std::make_unique<SetupFlow>(dependencies());
         model.calls.clear();
         return *flow;
     }
@@ -39,6 +47,7 @@ protected:
     FakeSetupModel model{loop.deviceExecutor()};
     RecordingUrlOpening opener;
     std::unique_ptr<SetupFlow> flow;
+    std::shared_ptr<LogSink> previousSink = logSink();
 };
 
 TEST_F(SetupFlowTest, PicksItsStepsByTheToolAndTheLoginItem) {
@@ -69,7 +78,7 @@ TEST_F(SetupFlowTest, PicksItsStepsByTheToolAndTheLoginItem) {
         model.toolState = c.tool;
         model.loginState = c.login;
         model.calls.clear();
-        SetupFlow shown(model, loop.mainExecutor(), opener);
+        SetupFlow shown(dependencies());
         EXPECT_EQ(shown.steps(), c.steps);
         EXPECT_EQ(shown.step(), SetupStep::pair);
         EXPECT_TRUE(shown.isMovingForward());
@@ -87,196 +96,6 @@ TEST_F(SetupFlowTest, TheLastStepOfThreeIsMonitoring) {
     flow->advance();
     loop.drain();
     EXPECT_EQ(flow->step(), SetupStep::monitoring) << "nothing after the last step";
-}
-
-TEST_F(SetupFlowTest, TheAddressStartsAsSavedWithOnlyALeadingSecureSchemeRemoved) {
-    struct Case {
-        std::string saved;
-        std::string shown;
-    };
-    const std::vector<Case> cases{
-        {"https://velto.example/", "velto.example/"},
-        {"HTTPS://velto.example/", "velto.example/"},
-        {"https://velto.example/go/https://elsewhere/", "velto.example/go/https://elsewhere/"},
-        {"http://localhost:8080/", "http://localhost:8080/"},
-        {"", ""},
-    };
-    for (const auto& c : cases) {
-        model.form->setServerAddress(c.saved);
-        EXPECT_EQ(made().address(), c.shown) << c.saved;
-    }
-}
-
-TEST_F(SetupFlowTest, WithSchemeTrimsAndAddsTheSecureSchemeUnlessOneLeads) {
-    struct Case {
-        std::string typed;
-        std::string result;
-    };
-    const std::vector<Case> cases{
-        {"velto.example", "https://velto.example"},
-        {"  velto.example \n", "https://velto.example"},
-        {"https://velto.example", "https://velto.example"},
-        {"http://localhost:8080", "http://localhost:8080"},
-        {"velto.example/a://b", "https://velto.example/a://b"},
-        {"://velto.example", "https://://velto.example"},
-        {"1x://velto.example", "https://1x://velto.example"},
-        {"", "https://"},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(SetupFlow::withScheme(c.typed), c.result) << c.typed;
-}
-
-TEST_F(SetupFlowTest, ThePairingPageIsTheServersDevicesPageAndTheFormRemembersTheServer) {
-    struct Case {
-        std::string typed;
-        std::string page;
-        std::string remembered;
-    };
-    const std::vector<Case> cases{
-        {" velto.example ", "https://velto.example/organization/settings/devices?pair=mac",
-         "https://velto.example"},
-        {"velto.example/base/", "https://velto.example/base/organization/settings/devices?pair=mac",
-         "https://velto.example/base/"},
-        {"http://localhost:8080", "http://localhost:8080/organization/settings/devices?pair=mac",
-         "http://localhost:8080"},
-    };
-    for (const auto& c : cases) {
-        made().setAddress(c.typed);
-        auto page = flow->pairingPage();
-        ASSERT_TRUE(page) << c.typed;
-        EXPECT_EQ(page->buffer(), c.page);
-        EXPECT_EQ(model.form->serverAddress(), c.remembered);
-        EXPECT_FALSE(flow->addressError());
-    }
-}
-
-TEST_F(SetupFlowTest, AnAddressThatIsNoServerShowsItsErrorAndOpensNothing) {
-    const std::vector<std::string> typed{"",
-                                         "   ",
-                                         std::string(2000, 'a') + ".example/" + std::string(1, ' ') + "x",
-                                         "http://velto.example",
-                                         "https://",
-                                         "velto example"};
-    for (const auto& address : typed) {
-        made().setAddress(address);
-        flow->openPairingPage();
-        ASSERT_TRUE(flow->addressError()) << address;
-        EXPECT_FALSE(flow->addressError()->empty());
-        EXPECT_LE(flow->addressError()->size(), 200u) << "what is quoted of the address is short";
-        EXPECT_TRUE(opener.opened.empty()) << address;
-        EXPECT_EQ(flow->pairStage().kind(), PairStage::Case::address) << address;
-    }
-    // A good address clears the error before it tries.
-    flow->setAddress("velto.example");
-    flow->openPairingPage();
-    EXPECT_FALSE(flow->addressError());
-    EXPECT_EQ(flow->pairStage().kind(), PairStage::Case::waitingForBrowser);
-}
-
-TEST_F(SetupFlowTest, FieldsKeepAtMostTheirCap) {
-    made().setAddress(std::string(3000, 'a'));
-    EXPECT_EQ(flow->address().size(), static_cast<std::size_t>(SetupFlow::maximumFieldLength));
-}
-
-TEST_F(SetupFlowTest, OpeningThePageWaitsForTheBrowserOrShowsThePageItCouldNotOpen) {
-    made().setAddress("velto.example");
-    opener.refuses = true;
-    flow->openPairingPage();
-    EXPECT_EQ(opener.opened, Calls{"https://velto.example/organization/settings/devices?pair=mac"});
-    EXPECT_FALSE(flow->isWaitingForBrowser());
-    EXPECT_EQ(flow->pairStage().kind(), PairStage::Case::address) << "no browser: the stage stays";
-    EXPECT_EQ(flow->unopenedPage(), "https://velto.example/organization/settings/devices?pair=mac");
-
-    opener.refuses = false;
-    flow->openPairingPage();
-    EXPECT_TRUE(flow->isWaitingForBrowser());
-    EXPECT_FALSE(flow->unopenedPage());
-    EXPECT_EQ(flow->pairStage().kind(), PairStage::Case::waitingForBrowser);
-
-    flow->cancelPairing();
-    EXPECT_FALSE(flow->isWaitingForBrowser());
-    EXPECT_EQ(flow->pairStage().kind(), PairStage::Case::address);
-}
-
-TEST_F(SetupFlowTest, OnlyTheLatestOpenersAnswerCounts) {
-    made().setAddress("velto.example");
-    opener.holds = true;
-    flow->openPairingPage();
-    EXPECT_FALSE(flow->isWaitingForBrowser()) << "nothing changes before the opener answers";
-    EXPECT_FALSE(flow->unopenedPage());
-    flow->openPairingPage();
-    ASSERT_EQ(opener.pending.size(), 2U);
-    opener.pending[1](true);
-    EXPECT_TRUE(flow->isWaitingForBrowser());
-    opener.pending[0](false);
-    EXPECT_TRUE(flow->isWaitingForBrowser()) << "an earlier opener's late refusal is dropped";
-    EXPECT_FALSE(flow->unopenedPage());
-
-    // "Open Again" whose opener fails: nothing to wait for, the page is shown under the address.
-    flow->openPairingPage();
-    opener.pending[2](false);
-    EXPECT_FALSE(flow->isWaitingForBrowser());
-    EXPECT_EQ(flow->pairStage().kind(), PairStage::Case::address);
-    EXPECT_EQ(flow->unopenedPage(), "https://velto.example/organization/settings/devices?pair=mac");
-
-    // "Change Address" drops an answer still to come.
-    flow->openPairingPage();
-    flow->cancelPairing();
-    opener.pending[3](true);
-    EXPECT_FALSE(flow->isWaitingForBrowser());
-
-    // An answer after the window (and its flow) closed is dropped.
-    flow->openPairingPage();
-    flow.reset();
-    opener.pending[4](true);
-}
-
-TEST_F(SetupFlowTest, ACodeIsProposedOnTheTypedServerAndABadOneShowsWhy) {
-    made().setAddress(" velto.example ");
-    model.form->setCode("7kq2-mx9d");
-    flow->submitCode();
-    EXPECT_EQ(model.calls, Calls{"propose https://velto.example 1"}) << "codes read in any case";
-    EXPECT_EQ(flow->pairStage().kind(), PairStage::Case::confirming);
-    EXPECT_FALSE(model.form->error());
-
-    struct Case {
-        std::string code;
-        std::string why;
-    };
-    std::string eleven = "velto://enroll?server=https://velto.example";
-    for (int index = 0; index < 11; ++index)
-        eleven += "&code=AAAA-11" + std::to_string(10 + index);
-    const std::vector<Case> cases{{"", "empty"},
-                                  {"   ", "blanks"},
-                                  {"7KQ2", "too short"},
-                                  {"7KQ2-MX9D-EXTRA", "too long"},
-                                  {eleven, "11 codes"}};
-    for (const auto& c : cases) {
-        model.calls.clear();
-        model.form->setError(std::nullopt);
-        model.form->setCode(c.code);
-        flow->submitCode();
-        EXPECT_TRUE(model.calls.empty()) << c.why;
-        ASSERT_TRUE(model.form->error()) << c.why;
-        EXPECT_FALSE(model.form->error()->empty()) << c.why;
-    }
-}
-
-TEST_F(SetupFlowTest, CancellingWhileCodesAreSpentKeepsThePrompt) {
-    made();
-    model.setPrompt(EnrollmentPrompt::confirming(EnrollmentGate(sampleLink({"7KQ2-MX9D"}))));
-    model.spending = true;
-    flow->setAddress("velto.example");
-    flow->openPairingPage();
-    flow->cancelPairing();
-    EXPECT_TRUE(model.prompt) << "the prompt stays while codes are spent";
-    EXPECT_FALSE(flow->isWaitingForBrowser());
-    EXPECT_EQ(model.calls, Calls{}) << "nothing was dismissed";
-
-    model.spending = false;
-    flow->cancelPairing();
-    EXPECT_EQ(model.calls, Calls{"dismissPrompt"});
-    EXPECT_FALSE(model.prompt);
 }
 
 TEST_F(SetupFlowTest, ADirectionChangeReachesTheViewsOneTurnBeforeTheStep) {
@@ -314,56 +133,91 @@ TEST_F(SetupFlowTest, ADirectionChangeReachesTheViewsOneTurnBeforeTheStep) {
     EXPECT_EQ(flow->step(), SetupStep::pair) << "nothing before the first step";
 }
 
-TEST_F(SetupFlowTest, TheInstalledAgentsAreOfferedOnceAndTheUsersEditsStay) {
+TEST_F(SetupFlowTest, AdvancingToMonitoringOffersTheInstalledAgentsOnce) {
     model.harnessList = {installedHarness(HarnessKind::claudeCode),
                          installedHarness(HarnessKind::codex, LoginState::signedOut),
                          HarnessStatus::notInstalled(HarnessKind::muse)};
     made();
+    walkTo(SetupStep::federation);
+    EXPECT_TRUE(flow->monitoring()->monitoredAgents().empty()) << "offered on the way to monitoring";
     walkTo(SetupStep::monitoring);
-    EXPECT_EQ(flow->monitoredAgents(), (std::set<HarnessKind>{HarnessKind::claudeCode, HarnessKind::codex}));
-    flow->setMonitors(HarnessKind::codex, false);
+    auto& monitoring = *flow->monitoring();
+    EXPECT_EQ(monitoring.monitoredAgents(),
+              (std::set<HarnessKind>{HarnessKind::claudeCode, HarnessKind::codex}));
+    monitoring.setMonitors(HarnessKind::codex, false);
     flow->goBack();
     loop.drain();
     walkTo(SetupStep::monitoring);
-    EXPECT_EQ(flow->monitoredAgents(), std::set<HarnessKind>{HarnessKind::claudeCode}) << "offered once";
+    EXPECT_EQ(monitoring.monitoredAgents(), std::set<HarnessKind>{HarnessKind::claudeCode}) << "offered once";
 }
 
-TEST_F(SetupFlowTest, AgentsOfferedBeforeAnyIsKnownFollowTheDetectionUnlessTouched) {
-    for (const bool touches : {false, true}) {
-        model.harnessList.clear();
-        made();
-        walkTo(SetupStep::monitoring);
-        EXPECT_TRUE(flow->monitoredAgents().empty());
-        if (touches)
-            flow->setMonitors(HarnessKind::muse, true);
-        model.setHarnesses({installedHarness(HarnessKind::claudeCode)}, true);
-        EXPECT_EQ(flow->monitoredAgents().count(HarnessKind::claudeCode), 0u) << "still detecting";
-        model.setHarnesses({installedHarness(HarnessKind::claudeCode)}, false);
-        EXPECT_EQ(flow->monitoredAgents(), touches ? std::set<HarnessKind>{HarnessKind::muse}
-                                                   : std::set<HarnessKind>{HarnessKind::claudeCode})
-            << (touches ? "the user's switch wins" : "the detection fills the set");
-    }
-}
-
-TEST_F(SetupFlowTest, LendingStoresAnnouncesAgreesAndThenAdvances) {
+TEST_F(SetupFlowTest, EachChoiceMovesOnOnlyOnceItsStepIsDone) {
     struct Case {
-        bool lends;
-        Calls calls;
+        const char* what;
+        SetupStep on;
+        std::function<void()> choose;
+        std::function<void()> arrange;
+        /// The step after the choice; nothing when setup finished (stored before the window closes).
+        std::optional<SetupStep> after;
     };
+    const auto federation = [this](bool lends) {
+        return [this, lends] { loop.run(flow->chooseFederation(lends)); };
+    };
+    const auto monitoring = [this](bool on) {
+        return [this, on] {
+            flow->chooseMonitoring(on);
+            loop.drain();
+        };
+    };
+    const auto tool = [this](bool install) {
+        return [this, install] { loop.run(flow->chooseCommandLineTool(install)); };
+    };
+    const auto login = [this](bool on) { return [this, on] { flow->chooseOpenAtLogin(on); }; };
+    const auto installs = [this](CommandLineToolInstall outcome) {
+        return [this, outcome] { model.installOutcome = outcome; };
+    };
+    const auto loginAfter = [this](LoginItemState state,
+                                   std::optional<LoginItemRefusal> refusal = std::nullopt) {
+        return [this, state, refusal] {
+            model.loginStateAfterChange = state;
+            model.loginRefusal = refusal;
+        };
+    };
+    using S = SetupStep;
     const std::vector<Case> cases{
-        {true,
-         {"setLendsSubscriptions true", "announceHello", "announced", "agreeEverywhere sre-questions",
-          "agreed"}},
-        {false, {"setLendsSubscriptions false", "announceHello", "announced"}},
+        {"lends", S::federation, federation(true), {}, S::monitoring},
+        {"does not lend", S::federation, federation(false), {}, S::monitoring},
+        {"monitors", S::monitoring, monitoring(true), {}, S::commandLineTool},
+        {"skips monitoring", S::monitoring, monitoring(false), {}, S::commandLineTool},
+        {"declines the tool", S::commandLineTool, tool(false), {}, S::openAtLogin},
+        {"installs the tool", S::commandLineTool, tool(true), installs(CommandLineToolInstall::installed()),
+         S::openAtLogin},
+        {"the install is refused", S::commandLineTool, tool(true),
+         installs(CommandLineToolInstall::refused("The link is in the way.")), S::commandLineTool},
+        {"the install is cancelled", S::commandLineTool, tool(true),
+         installs(CommandLineToolInstall::cancelled()), S::commandLineTool},
+        {"does not open at login", S::openAtLogin, login(false), loginAfter(LoginItemState::off),
+         std::nullopt},
+        {"opens at login", S::openAtLogin, login(true), loginAfter(LoginItemState::on), std::nullopt},
+        {"approval is to be given", S::openAtLogin, login(true), loginAfter(LoginItemState::needsApproval),
+         S::openAtLogin},
+        {"the login item is refused", S::openAtLogin, login(true),
+         loginAfter(LoginItemState::off, LoginItemRefusal{}), S::openAtLogin},
     };
     for (const auto& c : cases) {
+        model.loginState = LoginItemState::off;
         made();
-        walkTo(SetupStep::federation);
-        flow->setAgreement(DeviceScope::sreQuestions, true);
+        walkTo(c.on);
+        if (c.arrange)
+            c.arrange();
         model.calls.clear();
-        loop.run(flow->chooseFederation(c.lends));
-        EXPECT_EQ(model.calls, c.calls);
-        EXPECT_EQ(flow->step(), SetupStep::monitoring);
+        c.choose();
+        const bool finished = model.calls.size() >= 2 && model.calls.back() == "finish" &&
+                              model.calls[model.calls.size() - 2] == "setHasFinishedSetup true";
+        EXPECT_EQ(finished, !c.after) << c.what;
+        if (c.after) {
+            EXPECT_EQ(flow->step(), *c.after) << c.what;
+        }
     }
 }
 
@@ -401,91 +255,24 @@ TEST_F(SetupFlowTest, AnAdvanceAfterAnAwaitHappensOnlyOnTheStepItBeganOn) {
     EXPECT_EQ(flow->step(), SetupStep::pair);
 }
 
-TEST_F(SetupFlowTest, MonitoringStoresTheChoiceStartsAPassAndMovesOn) {
-    model.harnessList = {installedHarness(HarnessKind::claudeCode), installedHarness(HarnessKind::codex)};
-    for (const bool on : {true, false}) {
-        made();
-        walkTo(SetupStep::monitoring);
-        model.calls.clear();
-        flow->chooseMonitoring(on);
-        loop.drain();
-        EXPECT_EQ(model.calls, (Calls{on ? "setMonitoredAgents claude-code,codex" : "setMonitoredAgents ",
-                                      "reconcileAgents"}));
-        EXPECT_EQ(flow->step(), SetupStep::commandLineTool);
-    }
-}
-
-TEST_F(SetupFlowTest, TheCommandLineStepMovesOnOnlyWhenInstalledOrDeclined) {
-    struct Case {
-        bool install;
-        CommandLineToolInstall outcome;
-        SetupStep after;
-    };
-    const std::vector<Case> cases{
-        {false, CommandLineToolInstall::installed(), SetupStep::openAtLogin},
-        {true, CommandLineToolInstall::installed(), SetupStep::openAtLogin},
-        {true, CommandLineToolInstall::refused("The link is in the way."), SetupStep::commandLineTool},
-        {true, CommandLineToolInstall::cancelled(), SetupStep::commandLineTool},
-    };
-    for (const auto& c : cases) {
-        model.installOutcome = c.outcome;
-        made();
-        walkTo(SetupStep::commandLineTool);
-        model.calls.clear();
-        loop.run(flow->chooseCommandLineTool(c.install));
-        EXPECT_EQ(model.calls, c.install ? Calls{"installCommandLineTool"} : Calls{});
-        EXPECT_EQ(flow->step(), c.after);
-    }
-}
-
-TEST_F(SetupFlowTest, OpenAtLoginAnswers) {
-    using A = LoginItemAnswer::Case;
-    struct Case {
-        bool on;
-        std::optional<LoginItemRefusal> refusal;
-        LoginItemState stateAfter;
-        A answer;
-        Calls calls;
-        bool finishes;
-    };
-    const std::vector<Case> cases{
-        {false, std::nullopt, LoginItemState::off, A::finished, {"setOpensAtLogin false"}, true},
-        {false, LoginItemRefusal{}, LoginItemState::on, A::finished, {"setOpensAtLogin false"}, true},
-        {true, std::nullopt, LoginItemState::on, A::finished, {"setOpensAtLogin true"}, true},
-        {true,
-         std::nullopt,
-         LoginItemState::needsApproval,
-         A::awaitingApproval,
-         {"setOpensAtLogin true", "openLoginItemSettings"},
-         false},
-        {true, LoginItemRefusal{}, LoginItemState::off, A::notTurnedOn, {"setOpensAtLogin true"}, false},
-        {true, std::nullopt, LoginItemState::off, A::notTurnedOn, {"setOpensAtLogin true"}, false},
-    };
-    for (const auto& c : cases) {
-        model.loginState = LoginItemState::off;
-        model.loginRefusal = c.refusal;
-        model.loginStateAfterChange = c.stateAfter;
-        made();
-        walkTo(SetupStep::openAtLogin);
-        model.calls.clear();
-        flow->chooseOpenAtLogin(c.on);
-        ASSERT_TRUE(flow->loginItemAnswer());
-        EXPECT_EQ(flow->loginItemAnswer()->kind, c.answer);
-        auto calls = c.calls;
-        if (c.finishes) {
-            calls.push_back("setHasFinishedSetup true");
-            calls.push_back("finish");
-        }
-        EXPECT_EQ(model.calls, calls) << "setup is stored finished before the window closes";
-    }
-}
-
 TEST_F(SetupFlowTest, FinishingTheLastStepStoresSetupBeforeTheWindowCloses) {
     made();
     walkTo(SetupStep::openAtLogin);
     model.calls.clear();
     flow->finishStep();
     EXPECT_EQ(model.calls, (Calls{"setHasFinishedSetup true", "finish"}));
+}
+
+TEST_F(SetupFlowTest, ATaskThatFailsIsLoggedInOneLineAndSetupGoesOn) {
+    auto log = CapturingLogSink::install();
+    model.reconcileFailure = "the add-on folder is not writable";
+    made();
+    walkTo(SetupStep::monitoring);
+    flow->pressPrimary();
+    loop.drain();
+    EXPECT_EQ(log->messages("app"),
+              Calls{"could not reconcile the agents: the add-on folder is not writable"});
+    EXPECT_EQ(flow->step(), SetupStep::commandLineTool);
 }
 
 } // namespace

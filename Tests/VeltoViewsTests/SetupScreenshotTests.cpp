@@ -130,17 +130,17 @@ protected:
 TEST_F(SetupScreenshotTest, PairStages) {
     shown();
     expectStill("pair-address");
-    window->flow()->setAddress("http://velto.example");
-    window->flow()->openPairingPage();
+    window->flow()->pair()->setAddress("http://velto.example");
+    window->flow()->pair()->openPairingPage();
     expectGrab("pair-address-error");
-    window->flow()->setAddress("velto.example");
+    window->flow()->pair()->setAddress("velto.example");
     opener.refuses = true;
-    window->flow()->openPairingPage();
+    window->flow()->pair()->openPairingPage();
     expectGrab("pair-unopened");
     opener.refuses = false;
-    window->flow()->openPairingPage();
+    window->flow()->pair()->openPairingPage();
     expectPictures("pair-waiting");
-    window->flow()->setShowsCodeEntry(true);
+    window->flow()->pair()->setShowsCodeEntry(true);
     expectGrab("pair-code-entry");
     model.setPrompt(EnrollmentPrompt::confirming(EnrollmentGate(sampleLink({"7KQ2-MX9D"}))));
     expectGrab("pair-confirming");
@@ -161,8 +161,8 @@ TEST_F(SetupScreenshotTest, LaterSteps) {
     pair();
     advance();
     expectPictures("federation");
-    window->flow()->setAgreement(DeviceScope::sreQuestions, true);
-    window->flow()->setAgreement(DeviceScope::sreReach, true);
+    window->flow()->federation()->setAgreement(DeviceScope::sreQuestions, true);
+    window->flow()->federation()->setAgreement(DeviceScope::sreReach, true);
     expectGrab("federation-agreed");
     advance();
     // The push feed ticks every 2.2 s: a card more at the next tick; reduced motion keeps the cards
@@ -215,18 +215,18 @@ TEST_F(SetupScreenshotTest, TheLongestTextsStayInsideTheWindow) {
     shown();
     // An address as long as the field keeps, in path segments, that no browser takes.
     std::string address = "velto.example";
-    while (address.size() + 16 <= SetupFlow::maximumFieldLength)
+    while (address.size() + 16 <= PairPresenter::maximumFieldLength)
         address += "/workspace-" + std::to_string(address.size() % 10000);
-    window->flow()->setAddress(address);
-    ASSERT_EQ(window->flow()->address(), address);
+    window->flow()->pair()->setAddress(address);
+    ASSERT_EQ(window->flow()->pair()->address(), address);
     opener.refuses = true;
-    window->flow()->openPairingPage();
-    ASSERT_TRUE(window->flow()->unopenedPage()) << "the long address is a server address";
-    window->flow()->setShowsCodeEntry(true);
+    window->flow()->pair()->openPairingPage();
+    ASSERT_TRUE(window->flow()->pair()->unopenedPage()) << "the long address is a server address";
+    window->flow()->pair()->setShowsCodeEntry(true);
     expectInsideTheStep("unopened, long");
     expectGrab("long-pair-unopened");
     opener.refuses = false;
-    window->flow()->setShowsCodeEntry(false);
+    window->flow()->pair()->setShowsCodeEntry(false);
 
     // Ten codes on a link to that server.
     std::vector<EnrollmentCode> codes;
@@ -294,9 +294,9 @@ TEST_F(SetupScreenshotTest, TheLongestTextsStayInsideTheWindow) {
     model.setEnrollments(joined);
     advance();
     expectInsideTheStep("federation, four long names");
-    window->flow()->setAgreement(DeviceScope::sreQuestions, true);
-    window->flow()->setAgreement(DeviceScope::sreInvestigations, true);
-    window->flow()->setAgreement(DeviceScope::sreReach, true);
+    window->flow()->federation()->setAgreement(DeviceScope::sreQuestions, true);
+    window->flow()->federation()->setAgreement(DeviceScope::sreInvestigations, true);
+    window->flow()->federation()->setAgreement(DeviceScope::sreReach, true);
     expectInsideTheStep("federation, every scope");
     expectGrab("long-federation");
 

@@ -31,8 +31,8 @@ protected:
 
     SetupWindow& makeWindow() {
         window = std::make_unique<SetupWindow>(
-            model, SetupWindow::Surroundings{&views->engine(), &remote, pageOpener, nullptr,
-                                             [this] { return time; }, loop.mainExecutor()});
+            SetupWindow::Dependencies{model.flowDependencies(*pageOpener, loop.mainExecutor()),
+                                      &views->engine(), &remote, nullptr, [this] { return time; }});
         return *window;
     }
     /// Shows the window and waits until it is exposed.

@@ -38,17 +38,17 @@ TEST_F(SetupWindowTest, PairsLendsAndFinishesWithRealClicks) {
     for (const char key : std::string("velto.example"))
         QTest::keyClick(window->window(), key);
     settle();
-    EXPECT_EQ(window->flow()->address(), "velto.example");
+    EXPECT_EQ(window->flow()->pair()->address(), "velto.example");
     click(item("signInAndPair"));
     EXPECT_EQ(opener.opened,
               std::vector<std::string>{"https://velto.example/organization/settings/devices?pair=mac"});
-    EXPECT_EQ(window->flow()->pairStage().kind(), PairStage::Case::waitingForBrowser);
+    EXPECT_EQ(window->flow()->pair()->stage().kind(), PairStage::Case::waitingForBrowser);
 
     // The link the page hands over, as the model takes it.
     model.propose(sampleLink({"7KQ2-MX9D"}));
     settle();
     click(item("pairThisMac"));
-    EXPECT_EQ(window->flow()->pairStage().kind(), PairStage::Case::paired);
+    EXPECT_EQ(window->flow()->pair()->stage().kind(), PairStage::Case::paired);
 
     model.calls.clear();
     clickFooter("footerPrimary", "Continue");
@@ -86,10 +86,10 @@ TEST_F(SetupWindowTest, APageTheDesktopsOpenerRefusesIsShownNotWaitedFor) {
     for (const char key : std::string("velto.example"))
         QTest::keyClick(window->window(), key);
     click(item("signInAndPair"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return window->flow()->unopenedPage().has_value(); }, 10'000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->flow()->pair()->unopenedPage().has_value(); }, 10'000));
     settle();
-    EXPECT_EQ(window->flow()->unopenedPage(), page);
-    EXPECT_EQ(window->flow()->pairStage().kind(), PairStage::Case::address) << "nothing to wait for";
+    EXPECT_EQ(window->flow()->pair()->unopenedPage(), page);
+    EXPECT_EQ(window->flow()->pair()->stage().kind(), PairStage::Case::address) << "nothing to wait for";
     auto* shownPage = item("unopenedPage");
     ASSERT_TRUE(shownPage);
     EXPECT_TRUE(shownPage->isVisible());
@@ -97,10 +97,10 @@ TEST_F(SetupWindowTest, APageTheDesktopsOpenerRefusesIsShownNotWaitedFor) {
 
     standIn("exit 0");
     click(item("signInAndPair"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return window->flow()->isWaitingForBrowser(); }, 10'000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->flow()->pair()->isWaitingForBrowser(); }, 10'000));
     settle();
-    EXPECT_EQ(window->flow()->pairStage().kind(), PairStage::Case::waitingForBrowser);
-    EXPECT_FALSE(window->flow()->unopenedPage());
+    EXPECT_EQ(window->flow()->pair()->stage().kind(), PairStage::Case::waitingForBrowser);
+    EXPECT_FALSE(window->flow()->pair()->unopenedPage());
     window.reset(); // before the opener it uses
 }
 

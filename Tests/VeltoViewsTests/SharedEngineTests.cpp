@@ -26,8 +26,8 @@ protected:
     QQuickView& showSetup() {
         if (!setup)
             setup = std::make_unique<SetupWindow>(
-                setupModel, SetupWindow::Surroundings{&views->engine(), &remote, urls.get(), nullptr,
-                                                      &IllustrationClock::systemNow, loop.mainExecutor()});
+                SetupWindow::Dependencies{setupModel.flowDependencies(*urls, loop.mainExecutor()),
+                                          &views->engine(), &remote, nullptr, &IllustrationClock::systemNow});
         auto& shown = shownSetupWindow(*setup);
         settle();
         return shown;

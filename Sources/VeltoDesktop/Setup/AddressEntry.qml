@@ -5,7 +5,7 @@ import Velto.Views
 // page's address when no browser took it; then the code entry.
 Column {
     id: entry
-    required property var flow
+    required property var pair
 
     spacing: 12
 
@@ -32,18 +32,18 @@ Column {
                 height: parent.height
                 font.pixelSize: 15
                 placeholderText: userTexts.serverPlaceholder
-                text: entry.flow.address
-                onTextEdited: entry.flow.address = text
-                Keys.onReturnPressed: (event) => { entry.flow.openPairingPage(); event.accepted = true }
-                Keys.onEnterPressed: (event) => { entry.flow.openPairingPage(); event.accepted = true }
+                text: entry.pair.address
+                onTextEdited: entry.pair.address = text
+                Keys.onReturnPressed: (event) => { entry.pair.openPairingPage(); event.accepted = true }
+                Keys.onEnterPressed: (event) => { entry.pair.openPairingPage(); event.accepted = true }
             }
         }
     }
 
     PlainText {
         width: parent.width
-        visible: entry.flow.addressError.length > 0
-        text: entry.flow.addressError
+        visible: entry.pair.addressError.length > 0
+        text: entry.pair.addressError
         font.pixelSize: 10
         color: theme.red
         wrapMode: Text.Wrap
@@ -52,7 +52,7 @@ Column {
     Column {
         width: parent.width
         spacing: 4
-        visible: entry.flow.unopenedPage.length > 0
+        visible: entry.pair.unopenedPage.length > 0
         PlainText {
             width: parent.width
             text: userTexts.noBrowser
@@ -68,7 +68,7 @@ Column {
             SelectableText {
                 objectName: "unopenedPage"
                 width: parent.width
-                text: entry.flow.unopenedPage
+                text: entry.pair.unopenedPage
                 font.family: "monospace"
                 font.pixelSize: 10
                 wrapMode: TextEdit.Wrap
@@ -82,12 +82,12 @@ Column {
         text: userTexts.signInAndPair
         symbol: "arrow-up-forward-app"
         isProminent: true
-        enabled: entry.flow.address.length > 0
-        onClicked: entry.flow.openPairingPage()
+        enabled: entry.pair.address.length > 0
+        onClicked: entry.pair.openPairingPage()
     }
 
     CodeEntry {
         width: parent.width
-        flow: entry.flow
+        pair: entry.pair
     }
 }

@@ -4,113 +4,13 @@
 
 namespace velto {
 
-AppSetupModel::AppSetupModel(AppModel& model, std::function<void()> openSettings, QObject* parent)
-    : SetupModel(parent), model_(model), openSettings_(std::move(openSettings)) {
-    connect(&model_, &AppModel::enrollmentPromptChanged, this, &SetupModel::enrollmentPromptChanged);
-    connect(&model_, &AppModel::enrollmentInFlightChanged, this, &SetupModel::enrollmentInFlightChanged);
-    connect(&model_, &AppModel::organizationsChanged, this, &SetupModel::organizationsChanged);
-    connect(&model_, &AppModel::harnessesChanged, this, &SetupModel::harnessesChanged);
-    connect(&model_, &AppModel::isDetectingHarnessesChanged, this, &SetupModel::isDetectingHarnessesChanged);
-    connect(&model_, &AppModel::loginItemStateChanged, this, &SetupModel::loginItemStateChanged);
-    connect(&model_, &AppModel::commandLineToolStateChanged, this, &SetupModel::commandLineToolStateChanged);
-    connect(&model_, &AppModel::commandLineToolRefusalChanged, this,
-            &SetupModel::commandLineToolRefusalChanged);
-    connect(&model_, &AppModel::isInstallingCommandLineToolChanged, this,
-            &SetupModel::isInstallingCommandLineToolChanged);
-}
+AppSetupModel::AppSetupModel(AppModel& model, std::function<void()> openSettings)
+    : model_(model), pair_(model), federation_(model), monitoring_(model), commandLineTool_(model),
+      openAtLogin_(model, std::move(openSettings)) {}
 
-const std::optional<EnrollmentPrompt>& AppSetupModel::enrollmentPrompt() const {
-    return model_.enrollmentPrompt();
-}
-
-bool AppSetupModel::isSpending() const {
-    return model_.enrollmentInFlight().isSpending();
-}
-
-std::vector<Enrollment> AppSetupModel::enrollments() const {
-    return model_.enrollments();
-}
-
-const std::vector<HarnessStatus>& AppSetupModel::harnesses() const {
-    return model_.harnesses();
-}
-
-bool AppSetupModel::isDetectingHarnesses() const {
-    return model_.isDetectingHarnesses();
-}
-
-LoginItemState AppSetupModel::loginItemState() const {
-    return model_.loginItemState();
-}
-
-CommandLineToolState AppSetupModel::commandLineToolState() const {
-    return model_.commandLineToolState();
-}
-
-std::optional<std::string> AppSetupModel::commandLineToolRefusal() const {
-    return model_.commandLineToolRefusal();
-}
-
-bool AppSetupModel::isInstallingCommandLineTool() const {
-    return model_.isInstallingCommandLineTool();
-}
-
-EnrollmentForm& AppSetupModel::enrollmentForm() {
-    return model_.enrollmentForm();
-}
-
-void AppSetupModel::refreshLoginItem() {
-    model_.refreshLoginItem();
-}
-
-void AppSetupModel::refreshCommandLineTool() {
-    model_.refreshCommandLineTool();
-}
-
-void AppSetupModel::propose(const EnrollmentLink& link) {
-    model_.propose(link);
-}
-
-void AppSetupModel::dismissPrompt() {
-    model_.promptClosed();
-}
-
-// The model's own coroutines are handed on, so that nothing of this object is needed once they run.
-boost::asio::awaitable<void> AppSetupModel::confirmEnrollment() {
-    return model_.confirmEnrollment();
-}
-
-void AppSetupModel::setLendsSubscriptions(bool lends) {
-    model_.preferences().setLendsSubscriptions(lends);
-}
-
-boost::asio::awaitable<void> AppSetupModel::announceHello() {
-    return model_.announceHello();
-}
-
-boost::asio::awaitable<void> AppSetupModel::agreeEverywhere(std::set<DeviceScope> scopes) {
-    return model_.agreeEverywhere(std::move(scopes));
-}
-
-void AppSetupModel::setMonitoredAgents(std::set<HarnessKind> agents) {
-    model_.preferences().setMonitoredAgents(std::move(agents));
-}
-
-boost::asio::awaitable<void> AppSetupModel::reconcileAgents() {
-    return model_.reconcileAgents();
-}
-
-boost::asio::awaitable<CommandLineToolInstall> AppSetupModel::installCommandLineTool() {
-    return model_.installCommandLineTool();
-}
-
-std::optional<LoginItemRefusal> AppSetupModel::setOpensAtLogin(bool opensAtLogin) {
-    return model_.setOpensAtLogin(opensAtLogin);
-}
-
-void AppSetupModel::openLoginItemSettings() {
-    if (openSettings_)
-        openSettings_();
+SetupFlow::Dependencies AppSetupModel::flowDependencies(UrlOpening& opener,
+                                                        boost::asio::any_io_executor main) {
+    return {pair_, federation_, monitoring_, commandLineTool_, openAtLogin_, *this, opener, std::move(main)};
 }
 
 void AppSetupModel::setHasFinishedSetup(bool finished) {

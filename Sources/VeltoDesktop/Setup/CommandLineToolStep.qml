@@ -4,7 +4,7 @@ import Velto.Views
 // Installing the velto command; a refused install shows the model's refusal.
 SetupStepLayout {
     id: step
-    required property var flow
+    required property var presenter
     required property var clock
 
     title: userTexts.commandLineToolTitle
@@ -26,7 +26,7 @@ SetupStepLayout {
         }
         SetupNoticeLine {
             width: parent.width
-            notice: step.flow.commandLineNotice
+            notice: step.presenter.notice
         }
     }
 

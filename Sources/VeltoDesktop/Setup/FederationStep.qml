@@ -5,11 +5,11 @@ import Velto.Views
 // harnesses that are signed in.
 SetupStepLayout {
     id: step
-    required property var flow
+    required property var presenter
     required property var clock
 
     title: userTexts.federationTitle
-    message: flow.federationMessage
+    message: presenter.message
 
     Column {
         id: controls
@@ -41,7 +41,7 @@ SetupStepLayout {
             SignedInHarnesses {
                 id: chips
                 y: 4
-                chips: step.flow.harnessChips
+                chips: step.presenter.harnessChips
             }
         }
         Item {
@@ -56,14 +56,14 @@ SetupStepLayout {
                 maximumHeight: Math.max(60, Math.min(100, step.controlsRoom - 4 - 4 * controls.spacing
                                                      - firstPoint.height - secondPoint.height
                                                      - thirdPoint.height - chipsRow.height))
-                flow: step.flow
+                federation: step.presenter
             }
         }
     }
 
     illustration: OrbitingGlobe {
         anchors.fill: parent
-        organization: step.flow.firstEnrollment
+        organization: step.presenter.firstEnrollment
         clock: step.clock
     }
 }

@@ -4,7 +4,7 @@ import Velto.Views
 // The agents Velto works with: a switch per harness kind, usable once the harness is installed.
 SetupStepLayout {
     id: step
-    required property var flow
+    required property var presenter
     required property var clock
 
     title: userTexts.monitoringTitle
@@ -15,12 +15,12 @@ SetupStepLayout {
         spacing: 8
 
         Repeater {
-            model: step.flow.agentRows.length
+            model: step.presenter.agentRows.length
             AgentIntegrationRow {
                 required property int index
                 width: parent ? parent.width : 0
-                row: step.flow.agentRows[index]
-                onToggled: (isOn) => step.flow.setAgent(row.kind, isOn)
+                row: step.presenter.agentRows[index]
+                onToggled: (isOn) => step.presenter.setAgent(row.kind, isOn)
             }
         }
     }

@@ -4,7 +4,7 @@ import Velto.Views
 // Opening at login; the notice tells what came of the last choice.
 SetupStepLayout {
     id: step
-    required property var flow
+    required property var presenter
     required property var clock
 
     title: userTexts.openAtLoginTitle
@@ -26,13 +26,13 @@ SetupStepLayout {
         }
         SetupNoticeLine {
             width: parent.width
-            notice: step.flow.loginNotice
+            notice: step.presenter.notice
         }
     }
 
     illustration: LoginItemIllustration {
         anchors.fill: parent
-        enrollment: step.flow.firstEnrollment
+        enrollment: step.presenter.firstEnrollment
         clock: step.clock
     }
 }

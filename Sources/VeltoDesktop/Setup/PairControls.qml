@@ -4,9 +4,9 @@ import Velto.Views
 // The controls of the pair stage; a stage change fades the new controls in with the step spring.
 Item {
     id: controls
-    required property var flow
+    required property var pair
     required property var clock
-    readonly property string stage: flow.pairStage
+    readonly property string stage: pair.stage
 
     implicitHeight: loader.item ? loader.item.implicitHeight : 0
     height: implicitHeight
@@ -40,11 +40,11 @@ Item {
 
     Component {
         id: addressEntry
-        AddressEntry { flow: controls.flow }
+        AddressEntry { pair: controls.pair }
     }
     Component {
         id: waitingControls
-        WaitingControls { flow: controls.flow; clock: controls.clock }
+        WaitingControls { pair: controls.pair; clock: controls.clock }
     }
     Component {
         id: pairing
@@ -55,7 +55,7 @@ Item {
     }
     Component {
         id: confirmation
-        PairingConfirmation { flow: controls.flow }
+        PairingConfirmation { pair: controls.pair }
     }
     Component {
         id: failed
@@ -67,7 +67,7 @@ Item {
                 text: userTexts.tryAgain
                 symbol: "arrow-clockwise"
                 isProminent: true
-                onClicked: controls.flow.cancelPairing()
+                onClicked: controls.pair.cancelPairing()
             }
         }
     }

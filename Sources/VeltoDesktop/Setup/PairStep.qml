@@ -4,22 +4,22 @@ import Velto.Views
 // The first step: pair this machine through the browser or with a code, and confirm the proposal.
 SetupStepLayout {
     id: step
-    required property var flow
+    required property var presenter
     required property var clock
 
-    title: flow.pairTitle
-    message: flow.pairMessage
-    avatar: flow.pairAvatar
+    title: presenter.title
+    message: presenter.message
+    avatar: presenter.avatar
 
     PairControls {
         width: parent ? parent.width : 330
-        flow: step.flow
+        pair: step.presenter
         clock: step.clock
     }
 
     illustration: PairingIllustration {
         anchors.fill: parent
-        stage: step.flow.pairStage
+        stage: step.presenter.stage
         clock: step.clock
     }
 }

@@ -4,8 +4,8 @@ import Velto.Views
 // The link's server and codes, "Cancel" (Escape) and "Pair This Computer".
 Column {
     id: confirmation
-    required property var flow
-    readonly property var proposal: flow.confirmation
+    required property var pair
+    readonly property var proposal: pair.confirmation
 
     spacing: 14
 
@@ -68,7 +68,7 @@ Column {
             objectName: "cancelPairing"
             implicitHeight: 32
             text: userTexts.cancel
-            onClicked: confirmation.flow.cancelPairing()
+            onClicked: confirmation.pair.cancelPairing()
         }
         GlassButton {
             objectName: "pairThisMac"
@@ -76,7 +76,7 @@ Column {
             text: userTexts.pairThisComputer
             symbol: "lock-shield"
             isProminent: true
-            onClicked: confirmation.flow.confirmPairing()
+            onClicked: confirmation.pair.confirmPairing()
         }
     }
 }

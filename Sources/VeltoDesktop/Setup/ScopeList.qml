@@ -6,7 +6,7 @@ import Velto.Views
 // on scrolls to the top so that its consent shows.
 GlassSurface {
     id: list
-    required property var flow
+    required property var federation
 
     /// 100 at most; less when the step has less room.
     property real maximumHeight: 100
@@ -47,11 +47,11 @@ GlassSurface {
 
             Repeater {
                 id: repeater
-                model: list.flow.scopeRows.length
+                model: list.federation.scopeRows.length
                 Column {
                     id: entry
                     required property int index
-                    readonly property var row: list.flow.scopeRows[index]
+                    readonly property var row: list.federation.scopeRows[index]
                     width: rows.width
 
                     function layOut() {
@@ -73,7 +73,7 @@ GlassSurface {
                         id: consentRow
                         width: parent.width
                         row: entry.row
-                        onToggled: (isOn) => list.flow.setScope(entry.row.scope, isOn)
+                        onToggled: (isOn) => list.federation.setScope(entry.row.scope, isOn)
                     }
                 }
             }
@@ -81,7 +81,7 @@ GlassSurface {
     }
 
     Connections {
-        target: list.flow
+        target: list.federation
         function onScopeAgreed(scope) {
             // The rows move at the next frame: place them now, with the new consent shown, so that
             // the row's place and the list's height are the ones it scrolls in.

@@ -30,7 +30,7 @@ Item {
             spacing: 6
 
             Repeater {
-                model: header.flow.steps.length
+                model: header.flow.dots.length
                 Rectangle {
                     required property int index
                     readonly property var dot: header.flow.dots[index]

@@ -26,4 +26,10 @@ std::optional<SetupNotice> SetupNotice::openAtLogin(const std::optional<LoginIte
     return std::nullopt;
 }
 
+QVariantMap SetupNotice::map(const std::optional<SetupNotice>& notice) {
+    if (!notice)
+        return {};
+    return {{QStringLiteral("text"), notice->text}, {QStringLiteral("tint"), static_cast<int>(notice->tint)}};
+}
+
 } // namespace velto

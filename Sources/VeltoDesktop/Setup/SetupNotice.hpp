@@ -4,6 +4,7 @@
 #include "VeltoDevice/LoginItem/LoginItemAnswer.hpp"
 
 #include <QString>
+#include <QVariantMap>
 #include <optional>
 #include <string>
 
@@ -19,6 +20,8 @@ struct SetupNotice {
     /// The open-at-login step: nothing for no answer or finished; the approval request in orange; a
     /// refusal's message in red.
     static std::optional<SetupNotice> openAtLogin(const std::optional<LoginItemAnswer>& answer);
+    /// The notice as the views read it ("text", "tint"); empty for none.
+    static QVariantMap map(const std::optional<SetupNotice>& notice);
 
     friend bool operator==(const SetupNotice&, const SetupNotice&) = default;
 };

@@ -15,9 +15,9 @@ FocusScope {
 
     function pressDefault() {
         if (flow.step === 0) {
-            if (flow.pairStage === "address" && flow.address.length > 0)
-                flow.openPairingPage()
-            else if (flow.pairStage === "paired")
+            if (flow.pair.stage === "address" && flow.pair.address.length > 0)
+                flow.pair.openPairingPage()
+            else if (flow.pair.stage === "paired")
                 flow.pressPrimary()
             return
         }
@@ -28,8 +28,8 @@ FocusScope {
     Keys.onReturnPressed: pressDefault()
     Keys.onEnterPressed: pressDefault()
     Keys.onEscapePressed: {
-        if (flow.step === 0 && flow.pairStage === "confirming")
-            flow.cancelPairing()
+        if (flow.step === 0 && flow.pair.stage === "confirming")
+            flow.pair.cancelPairing()
     }
 
     Rectangle {

@@ -5,8 +5,8 @@
 #include "VeltoDesktop/Setup/IllustrationScenes.hpp"
 #include "VeltoDesktop/Setup/Motion.hpp"
 #include "VeltoDesktop/Setup/MotionPreference.hpp"
+#include "VeltoDesktop/Setup/PairStepModel.hpp"
 #include "VeltoDesktop/Setup/SetupFlow.hpp"
-#include "VeltoDesktop/Setup/SetupModel.hpp"
 #include "VeltoDesktop/UserTexts.hpp"
 
 #include <QEvent>
@@ -49,11 +49,12 @@ void releaseClosedWindow(QQmlEngine& engine) {
 
 } // namespace
 
-SetupWindow::SetupWindow(SetupModel& model, Surroundings surroundings, QObject* parent)
-    : QObject(parent), model_(model), surroundings_(std::move(surroundings)) {
-    connect(&model_, &SetupModel::organizationsChanged, this, [this] {
-        if (window_ && surroundings_.pictures)
-            ArtworkPrefetch::load(*surroundings_.pictures, model_.enrollments());
+SetupWindow::SetupWindow(Dependencies dependencies, QObject* parent)
+    : QObject(parent), dependencies_(std::move(dependencies)) {
+    auto& pair = dependencies_.flow.pair;
+    connect(&pair, &PairStepModel::organizationsChanged, this, [this] {
+        if (window_ && dependencies_.pictures)
+            ArtworkPrefetch::load(*dependencies_.pictures, dependencies_.flow.pair.enrollments());
     });
 }
 
@@ -81,11 +82,23 @@ void SetupWindow::show() {
 }
 
 void SetupWindow::make() {
-    auto& engine = *surroundings_.engine.get();
+    auto& engine = *dependencies_.engine.get();
     provideShared(engine);
-    auto* flow = new SetupFlow(model_, surroundings_.main, *surroundings_.opener);
-    auto* clock = new IllustrationClock(surroundings_.time);
-    if (auto* motion = surroundings_.motion) {
+    // The hooks hold this object weakly and reach the window it has when they run.
+    QPointer<SetupWindow> self(this);
+    auto flowDependencies = dependencies_.flow;
+    flowDependencies.finish = [self] {
+        if (self && self->window_)
+            self->window_->close();
+    };
+    flowDependencies.closeWindow = flowDependencies.finish;
+    flowDependencies.minimizeWindow = [self] {
+        if (self && self->window_)
+            self->window_->showMinimized();
+    };
+    auto* flow = new SetupFlow(std::move(flowDependencies));
+    auto* clock = new IllustrationClock(dependencies_.time);
+    if (auto* motion = dependencies_.motion) {
         clock->setReduceMotion(motion->reduceMotion());
         connect(motion, &MotionPreference::reduceMotionChanged, clock,
                 [clock, motion] { clock->setReduceMotion(motion->reduceMotion()); });
@@ -118,20 +131,6 @@ void SetupWindow::make() {
     }
     window->installEventFilter(this);
 
-    QPointer<SetupWindow> self(this);
-    QPointer<QQuickView> weakWindow(window);
-    flow->setFinish([self] {
-        if (self && self->window_)
-            self->window_->close();
-    });
-    flow->setCloseWindow([weakWindow] {
-        if (weakWindow)
-            weakWindow->close();
-    });
-    flow->setMinimizeWindow([weakWindow] {
-        if (weakWindow)
-            weakWindow->showMinimized();
-    });
     // QQuickCloseEvent is not public: the signal is joined by name.
     connect(window, SIGNAL(closing(QQuickCloseEvent*)), this, SLOT(willClose()));
     connect(window, &QWindow::visibilityChanged, this, [this] { updateRunning(); });
@@ -140,8 +139,8 @@ void SetupWindow::make() {
     flow_ = flow;
     clock_ = clock;
     appLog().info("the setup window opens");
-    if (surroundings_.pictures)
-        ArtworkPrefetch::load(*surroundings_.pictures, model_.enrollments());
+    if (dependencies_.pictures)
+        ArtworkPrefetch::load(*dependencies_.pictures, dependencies_.flow.pair.enrollments());
 }
 
 bool SetupWindow::eventFilter(QObject* watched, QEvent* event) {
@@ -160,14 +159,15 @@ void SetupWindow::updateRunning() {
 
 void SetupWindow::willClose() {
     // A link that waited for confirmation here goes with the window; one being spent stays.
-    if (!model_.isSpending())
-        model_.dismissPrompt();
+    auto& pair = dependencies_.flow.pair;
+    if (!pair.isSpending())
+        pair.dismissPrompt();
     if (window_) {
         window_->removeEventFilter(this);
         window_->disconnect(this);
         // The flow and the clock go in the same round of deferred deletions; the release waits
         // for the round's end, and for nothing if the engine goes first.
-        QQmlEngine* engine = surroundings_.engine.get();
+        QQmlEngine* engine = dependencies_.engine.get();
         connect(window_, &QObject::destroyed, engine,
                 [engine] { QTimer::singleShot(0, engine, [engine] { releaseClosedWindow(*engine); }); });
         window_->deleteLater();

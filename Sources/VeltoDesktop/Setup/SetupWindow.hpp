@@ -3,8 +3,6 @@
 #include "VeltoDesktop/Setup/IllustrationClock.hpp"
 #include "VeltoDesktop/Setup/SetupFlow.hpp"
 
-#include <boost/asio/any_io_executor.hpp>
-
 #include <QObject>
 #include <QPointer>
 #include <QQuickView>
@@ -17,8 +15,6 @@ namespace velto {
 
 class MotionPreference;
 class RemoteImageCache;
-class SetupModel;
-class UrlOpening;
 
 /// The first-run setup window: made at the first `show()` with a fresh flow, frameless at a fixed
 /// 800 × 560, centred on the primary screen's work area. Closing it in any way drops a prompt that
@@ -47,17 +43,17 @@ public:
         std::function<QQmlEngine&()> make_;
     };
 
-    /// What the window is made with, besides the model.
-    struct Surroundings {
+    /// What the window is made with: what each window's flow is made with (the window sets its hooks),
+    /// the engine, the picture cache, the motion setting and the pictures' time.
+    struct Dependencies {
+        SetupFlow::Dependencies flow;
         Engine engine;
         RemoteImageCache* pictures = nullptr;
-        UrlOpening* opener = nullptr;
         MotionPreference* motion = nullptr;
         IllustrationClock::Source time = &IllustrationClock::systemNow;
-        boost::asio::any_io_executor main;
     };
 
-    SetupWindow(SetupModel& model, Surroundings surroundings, QObject* parent = nullptr);
+    explicit SetupWindow(Dependencies dependencies, QObject* parent = nullptr);
     ~SetupWindow() override;
 
     /// Makes the window when there is none, then shows it normally, raises it and asks for focus. An
@@ -83,8 +79,7 @@ private:
     void make();
     void updateRunning();
 
-    SetupModel& model_;
-    Surroundings surroundings_;
+    Dependencies dependencies_;
     QPointer<QQuickView> window_;
     QPointer<SetupFlow> flow_;
     QPointer<IllustrationClock> clock_;

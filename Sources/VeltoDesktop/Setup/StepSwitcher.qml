@@ -8,6 +8,15 @@ Item {
     required property var clock
     property Item current: null
 
+    function presenterFor(step) {
+        switch (step) {
+        case 1: return flow.federation
+        case 2: return flow.monitoring
+        case 3: return flow.commandLineTool
+        case 4: return flow.openAtLogin
+        default: return flow.pair
+        }
+    }
     function componentFor(step) {
         switch (step) {
         case 1: return federationStep
@@ -21,7 +30,7 @@ Item {
         const forward = flow.isMovingForward
         const leaving = current
         const slide = slideComponent.createObject(switcher, { width: switcher.width, height: switcher.height })
-        componentFor(flow.step).createObject(slide, { flow: switcher.flow, clock: switcher.clock })
+        componentFor(flow.step).createObject(slide, { presenter: presenterFor(flow.step), clock: switcher.clock })
         current = slide
         if (!animated)
             return

@@ -5,7 +5,7 @@ import Velto.Views
 // entry.
 Column {
     id: waiting
-    required property var flow
+    required property var pair
     required property var clock
 
     spacing: 12
@@ -29,17 +29,17 @@ Column {
             anchors.verticalCenter: parent.verticalCenter
             text: userTexts.openAgain
             symbol: "arrow-up-forward-app"
-            onClicked: waiting.flow.openPairingPage()
+            onClicked: waiting.pair.openPairingPage()
         }
         LinkButton {
             objectName: "changeAddress"
             anchors.verticalCenter: parent.verticalCenter
             text: userTexts.changeAddress
-            onClicked: waiting.flow.cancelPairing()
+            onClicked: waiting.pair.cancelPairing()
         }
     }
     CodeEntry {
         width: parent.width
-        flow: waiting.flow
+        pair: waiting.pair
     }
 }

@@ -1,0 +1,34 @@
+#include "VeltoDesktop/Setup/AppFederationStepModel.hpp"
+
+#include "VeltoDesktop/AppModel.hpp"
+
+namespace velto {
+
+AppFederationStepModel::AppFederationStepModel(AppModel& model, QObject* parent)
+    : FederationStepModel(parent), model_(model) {
+    connect(&model_, &AppModel::organizationsChanged, this, &FederationStepModel::organizationsChanged);
+    connect(&model_, &AppModel::harnessesChanged, this, &FederationStepModel::harnessesChanged);
+}
+
+std::vector<Enrollment> AppFederationStepModel::enrollments() const {
+    return model_.enrollments();
+}
+
+const std::vector<HarnessStatus>& AppFederationStepModel::harnesses() const {
+    return model_.harnesses();
+}
+
+void AppFederationStepModel::setLendsSubscriptions(bool lends) {
+    model_.preferences().setLendsSubscriptions(lends);
+}
+
+// The model's own coroutines are handed on, so that nothing of this object is needed once they run.
+boost::asio::awaitable<void> AppFederationStepModel::announceHello() {
+    return model_.announceHello();
+}
+
+boost::asio::awaitable<void> AppFederationStepModel::agreeEverywhere(std::set<DeviceScope> scopes) {
+    return model_.agreeEverywhere(std::move(scopes));
+}
+
+} // namespace velto

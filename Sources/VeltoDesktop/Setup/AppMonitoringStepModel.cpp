@@ -1,0 +1,31 @@
+#include "VeltoDesktop/Setup/AppMonitoringStepModel.hpp"
+
+#include "VeltoDesktop/AppModel.hpp"
+
+namespace velto {
+
+AppMonitoringStepModel::AppMonitoringStepModel(AppModel& model, QObject* parent)
+    : MonitoringStepModel(parent), model_(model) {
+    connect(&model_, &AppModel::harnessesChanged, this, &MonitoringStepModel::harnessesChanged);
+    connect(&model_, &AppModel::isDetectingHarnessesChanged, this,
+            &MonitoringStepModel::isDetectingHarnessesChanged);
+}
+
+const std::vector<HarnessStatus>& AppMonitoringStepModel::harnesses() const {
+    return model_.harnesses();
+}
+
+bool AppMonitoringStepModel::isDetectingHarnesses() const {
+    return model_.isDetectingHarnesses();
+}
+
+void AppMonitoringStepModel::setMonitoredAgents(std::set<HarnessKind> agents) {
+    model_.preferences().setMonitoredAgents(std::move(agents));
+}
+
+// The model's own coroutine is handed on, so that nothing of this object is needed once it runs.
+boost::asio::awaitable<void> AppMonitoringStepModel::reconcileAgents() {
+    return model_.reconcileAgents();
+}
+
+} // namespace velto

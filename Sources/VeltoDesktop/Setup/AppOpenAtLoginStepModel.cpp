@@ -1,0 +1,34 @@
+#include "VeltoDesktop/Setup/AppOpenAtLoginStepModel.hpp"
+
+#include "VeltoDesktop/AppModel.hpp"
+
+namespace velto {
+
+AppOpenAtLoginStepModel::AppOpenAtLoginStepModel(AppModel& model, std::function<void()> openSettings,
+                                                 QObject* parent)
+    : OpenAtLoginStepModel(parent), model_(model), openSettings_(std::move(openSettings)) {
+    connect(&model_, &AppModel::organizationsChanged, this, &OpenAtLoginStepModel::organizationsChanged);
+}
+
+LoginItemState AppOpenAtLoginStepModel::loginItemState() const {
+    return model_.loginItemState();
+}
+
+std::vector<Enrollment> AppOpenAtLoginStepModel::enrollments() const {
+    return model_.enrollments();
+}
+
+void AppOpenAtLoginStepModel::refreshLoginItem() {
+    model_.refreshLoginItem();
+}
+
+std::optional<LoginItemRefusal> AppOpenAtLoginStepModel::setOpensAtLogin(bool opensAtLogin) {
+    return model_.setOpensAtLogin(opensAtLogin);
+}
+
+void AppOpenAtLoginStepModel::openLoginItemSettings() {
+    if (openSettings_)
+        openSettings_();
+}
+
+} // namespace velto
