@@ -23,5 +23,9 @@ void runEnrollmentFile(std::string_view input);
 void runReplyBody(std::string_view input);
 /// A whole reply as the HTTP transport reads it, then its headers as the signed client reads them.
 void runReplyHeaders(std::string_view input);
+/// A URL to connect to (an update download or its redirect, a remote picture), taken apart.
+void runConnectionTarget(std::string_view input);
+/// A remote picture's bytes, decoded within the application's limits.
+void runPicture(std::string_view input);
 
 } // namespace velto::fuzz
