@@ -9,11 +9,17 @@ namespace velto::fuzz {
 
 std::span<const FuzzTarget> fuzzTargets() {
     static constexpr std::array targets = {
-        FuzzTarget{"server-frames", runServerFrame},       FuzzTarget{"runner-lines", runRunnerLine},
-        FuzzTarget{"enrollment-links", runEnrollmentLink}, FuzzTarget{"enrollment-codes", runEnrollmentCode},
-        FuzzTarget{"server-addresses", runServerAddress},  FuzzTarget{"enrollment-files", runEnrollmentFile},
-        FuzzTarget{"reply-bodies", runReplyBody},          FuzzTarget{"reply-headers", runReplyHeaders},
+        FuzzTarget{"server-frames", runServerFrame},
+        FuzzTarget{"runner-lines", runRunnerLine},
+        FuzzTarget{"enrollment-links", runEnrollmentLink},
+        FuzzTarget{"enrollment-codes", runEnrollmentCode},
+        FuzzTarget{"server-addresses", runServerAddress},
+        FuzzTarget{"enrollment-files", runEnrollmentFile},
+        FuzzTarget{"reply-bodies", runReplyBody},
+        FuzzTarget{"reply-headers", runReplyHeaders},
         FuzzTarget{"info-plists", runInfoPlist},
+        FuzzTarget{"connection-targets", runConnectionTarget},
+        FuzzTarget{"pictures", runPicture},
     };
     return targets;
 }

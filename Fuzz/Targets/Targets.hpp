@@ -25,5 +25,9 @@ void runReplyBody(std::string_view input);
 void runReplyHeaders(std::string_view input);
 /// A bundle's Info.plist, XML or binary, as staging and the start read it.
 void runInfoPlist(std::string_view input);
+/// A URL to connect to (an update download or its redirect, a remote picture), taken apart.
+void runConnectionTarget(std::string_view input);
+/// A remote picture's bytes, decoded within the application's limits.
+void runPicture(std::string_view input);
 
 } // namespace velto::fuzz

@@ -12,7 +12,9 @@ namespace velto {
 /// Decodes a picture that came from outside without letting it cost more than a picture shown at a
 /// small size should: pictures larger than `maximumSourceSide` on a side, or whose decoding would
 /// allocate more than `allocationLimitMiB`, are refused; the rest are scaled to at most
-/// `maximumSide` pixels on a side. Blocking: run it off the main thread.
+/// `maximumSide` pixels on a side. The sizes judged are those the decoder allocates: for a GIF, its
+/// logical screen, which may be far larger than the first frame that the reader reports. Blocking:
+/// run it off the main thread.
 class BoundedImageDecoder {
 public:
     static constexpr int maximumSide = 256;

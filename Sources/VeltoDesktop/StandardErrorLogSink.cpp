@@ -1,6 +1,7 @@
 #include "VeltoDesktop/StandardErrorLogSink.hpp"
 
 #include "VeltoDevice/Support/JournalLogSink.hpp"
+#include "VeltoDevice/Support/LogEscaping.hpp"
 
 #include <systemd/sd-journal.h>
 
@@ -31,9 +32,9 @@ const char* levelName(LogLevel level) {
 } // namespace
 
 void StandardErrorLogSink::write(LogLevel level, std::string_view category, std::string_view message) {
-    std::string line;
-    line.reserve(category.size() + message.size() + 16);
-    line.append(category).append(" ").append(levelName(level)).append(": ").append(message).append("\n");
+    // Server and tool text reaches the terminal escaped: it can start no line of its own.
+    std::string line = escapedForLog(category);
+    line.append(" ").append(levelName(level)).append(": ").append(escapedForLog(message)).append("\n");
     std::lock_guard lock(mutex_);
     std::fwrite(line.data(), 1, line.size(), stderr);
     std::fflush(stderr);

@@ -6,8 +6,8 @@
 
 namespace velto {
 
-/// Writes each line to standard error as "<category>: <message>", for runs where no journal is
-/// reachable (a terminal, a container).
+/// Writes each line to standard error as "<category> <level>: <message>", category and message
+/// escaped for the log, for runs where no journal is reachable (a terminal, a container).
 class StandardErrorLogSink final : public LogSink {
 public:
     void write(LogLevel level, std::string_view category, std::string_view message) override;

@@ -82,6 +82,8 @@ ConnectionTarget targetOf(const boost::urls::url& url) {
         throw ConnectionError::dropped(text + " names no host");
     case ConnectionTarget::Problem::notEncrypted:
         throw ConnectionError::dropped(text + " is not encrypted");
+    case ConnectionTarget::Problem::malformed:
+        throw ConnectionError::dropped(text + " is not a valid address");
     case ConnectionTarget::Problem::invalidPort:
         break;
     }

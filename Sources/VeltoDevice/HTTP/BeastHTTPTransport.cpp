@@ -63,6 +63,7 @@ Target targetOf(const boost::urls::url& url) {
         throw ServerError::insecureAddress(text);
     case ConnectionTarget::Problem::noHost:
     case ConnectionTarget::Problem::invalidPort:
+    case ConnectionTarget::Problem::malformed:
         break;
     }
     throw ServerError::invalidAddress(text);

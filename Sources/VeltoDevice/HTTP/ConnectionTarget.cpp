@@ -1,5 +1,6 @@
 #include "VeltoDevice/HTTP/ConnectionTarget.hpp"
 
+#include "VeltoDevice/Server/URLShape.hpp"
 #include "VeltoDevice/Support/Ascii.hpp"
 
 #include <charconv>
@@ -14,6 +15,9 @@ ConnectionTarget::parse(const boost::urls::url& url, std::string_view secureSche
     if (scheme != secureScheme && scheme != plainScheme)
         return Problem::unknownScheme;
     target.secure = scheme == secureScheme;
+    // "host:844AA/x" would otherwise be port 844 and a request for "AA/x".
+    if (!urlShape::hasSoundAuthority(url) || !urlShape::readsBackAs(url.buffer(), url))
+        return Problem::malformed;
 
     switch (url.host_type()) {
     case boost::urls::host_type::ipv4:

@@ -21,7 +21,10 @@ struct ConnectionTarget {
         /// A plain connection to a host other than this machine.
         notEncrypted,
         /// A port that is not 1 to 65535.
-        invalidPort
+        invalidPort,
+        /// Text that does not read as one place: a port that is not digits only, a path after the
+        /// host that does not begin with "/", or parts that read back otherwise.
+        malformed
     };
 
     bool secure = true;

@@ -71,23 +71,45 @@ private:
 struct Collected {
     OutputBuffer output;
     OutputBuffer errors;
+    /// Set once the exit has been seen; from then on every byte read counts against `afterExitLimit`.
+    bool exited = false;
+    std::size_t afterExit = 0;
+
+    /// Where the next read of `into` goes: after the exit, no more than the limit leaves.
+    std::span<std::uint8_t> space(OutputBuffer& into) const {
+        auto space = into.space();
+        if (!exited)
+            return space;
+        std::size_t left = ProcessRunner::afterExitLimit - std::min(afterExit, ProcessRunner::afterExitLimit);
+        return space.first(std::min(space.size(), left));
+    }
+    void commit(OutputBuffer& into, std::size_t count) {
+        into.commit(count);
+        if (exited)
+            afterExit += count;
+    }
 };
 
-/// Reads one output until its end. Past the limit the run is over: the command is treated as one
-/// that does not answer.
-boost::asio::awaitable<void> collect(PipeEnd& pipe, OutputBuffer& into, const std::string& name) {
-    for (;;) {
-        std::size_t count = co_await pipe.readSome(into.space());
-        // What has come meanwhile is taken at once, without a trip through the I/O context per read.
-        for (std::optional<std::size_t> more = count; more && *more > 0; more = pipe.readNow(into.space())) {
-            into.commit(*more);
-            if (into.size() > ProcessRunner::outputLimit)
-                throw HarnessError::timedOut(name);
-            count = *more;
-        }
+/// Reads one output until its end, or until the exit has been seen. Every read goes through the I/O
+/// context, so a writer that keeps the pipe full cannot hold the exit watch and the time-out off the
+/// thread. Past the limit the run is over: the command is treated as one that does not answer.
+boost::asio::awaitable<void> collect(PipeEnd& pipe, OutputBuffer& into, Collected& collected,
+                                     const std::string& name) {
+    while (!collected.exited) {
+        std::size_t count = co_await pipe.readSome(collected.space(into));
+        collected.commit(into, count);
+        if (into.size() > ProcessRunner::outputLimit)
+            throw HarnessError::timedOut(name);
         if (count == 0)
             co_return;
     }
+}
+
+/// The exit, marked as seen in the same step that reaps it, before any other read can run.
+boost::asio::awaitable<int> awaitExit(std::shared_ptr<SpawnedProcess> process, Collected& collected) {
+    int code = co_await process->exit();
+    collected.exited = true;
+    co_return code;
 }
 
 /// Decides the race of the two readers and the exit: the exit ends it (the readers are cancelled
@@ -108,11 +130,11 @@ boost::asio::awaitable<void> watch(std::shared_ptr<SpawnedProcess> process, Coll
     auto executor = co_await boost::asio::this_coro::executor;
     auto [order, outputError, errorsError, exitError, exitCode] =
         co_await boost::asio::experimental::make_parallel_group(
-            boost::asio::co_spawn(executor, collect(*process->output, collected.output, name),
+            boost::asio::co_spawn(executor, collect(*process->output, collected.output, collected, name),
                                   boost::asio::deferred),
-            boost::asio::co_spawn(executor, collect(*process->errors, collected.errors, name),
+            boost::asio::co_spawn(executor, collect(*process->errors, collected.errors, collected, name),
                                   boost::asio::deferred),
-            boost::asio::co_spawn(executor, process->exit(), boost::asio::deferred))
+            boost::asio::co_spawn(executor, awaitExit(process, collected), boost::asio::deferred))
             .async_wait(ExitOrFailure{}, boost::asio::use_awaitable);
     (void)exitCode;
     if (order[0] == 0 && outputError)
@@ -124,26 +146,26 @@ boost::asio::awaitable<void> watch(std::shared_ptr<SpawnedProcess> process, Coll
 }
 
 /// After the exit: what both outputs hold at once, until neither gives more or `afterExitLimit`
-/// bytes have come. Descendants that keep a pipe open cannot hold the run past this.
+/// bytes have come since the exit was seen (those the readers took meanwhile included).
+/// Descendants that keep a pipe open, or keep writing to it, cannot hold the run past this.
 void collectWhatIsLeft(SpawnedProcess& process, Collected& collected) {
-    std::size_t afterExit = 0;
     std::array<std::pair<PipeEnd*, OutputBuffer*>, 2> streams{
         {{&*process.output, &collected.output}, {&*process.errors, &collected.errors}}};
     bool progressed = true;
-    while (progressed && afterExit <= ProcessRunner::afterExitLimit) {
+    while (progressed && collected.afterExit < ProcessRunner::afterExitLimit) {
         progressed = false;
         for (auto& [pipe, into] : streams) {
-            if (!pipe->isOpen())
+            auto space = collected.space(*into);
+            if (!pipe->isOpen() || space.empty())
                 continue;
-            auto count = pipe->readNow(into->space());
+            auto count = pipe->readNow(space);
             if (!count)
                 continue;
             if (*count == 0) {
                 pipe->close();
                 continue;
             }
-            into->commit(*count);
-            afterExit += *count;
+            collected.commit(*into, *count);
             progressed = true;
         }
     }

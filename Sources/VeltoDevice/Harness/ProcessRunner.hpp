@@ -8,17 +8,17 @@
 namespace velto {
 
 /// The one way the library runs a command and waits for its result. Both outputs are read on the
-/// caller's executor while the command runs (no thread per run) and its exit is watched through a
-/// pidfd. A time-out, a cancellation or output past `outputLimit` kills the command's whole process
-/// group with SIGKILL, so its children die with it, and the call returns at once; the exit is still
-/// reaped beside it. Once the command has exited, only what its outputs hold at once is read (up to
-/// `afterExitLimit` more bytes), so a background child that keeps a pipe open cannot hold the call.
+/// caller's executor while the command runs (no thread per run), one read per turn of the I/O context,
+/// and its exit is watched through a pidfd. A time-out, a cancellation or output past `outputLimit` kills the
+/// command's whole process group with SIGKILL, so its children die with it, and the call returns at once; the
+/// exit is still reaped beside it. Once the command has exited, only what its outputs hold at once is read
+/// (at most `afterExitLimit` more bytes), so a background child that keeps a pipe open cannot hold the call.
 class ProcessRunner final : public ProcessRunning {
 public:
     /// The most bytes read from each output before the exit; past that the run is given up as
     /// timed out.
     static constexpr std::size_t outputLimit = 16 * 1024 * 1024;
-    /// The most bytes read from both outputs after the exit (checked between reads).
+    /// The most bytes read from both outputs together once the exit has been seen.
     static constexpr std::size_t afterExitLimit = 1024 * 1024;
 
     /// Time-outs are measured on `clock`.

@@ -1,6 +1,7 @@
 #include "VeltoDevice/Server/VeltoServer.hpp"
 
 #include "VeltoDevice/Server/ServerError.hpp"
+#include "VeltoDevice/Server/URLShape.hpp"
 #include "VeltoDevice/Support/Ascii.hpp"
 #include "VeltoDevice/Support/UTF8.hpp"
 
@@ -117,11 +118,8 @@ VeltoServer VeltoServer::fromBaseURL(boost::urls::url_view url) {
     // target URL, so an address carrying it is refused too.
     if (!url.has_scheme() || !url.has_authority() || url.encoded_host().empty() || url.has_userinfo())
         throw ServerError::invalidAddress(absolute);
-    // After an authority the path is empty or begins with "/" (RFC 3986). Boost.URL 1.81 also takes
-    // "https://127.0.0.1." or "https://a.test:./8443" as a host followed by a relative path, and
-    // rewriting the URL then drops the "./": such text names no address we could keep as it is.
-    std::string_view path = url.encoded_path();
-    if (!path.empty() && path.front() != '/')
+    // Text that Boost.URL reads as another place names no address we could keep as it is.
+    if (!urlShape::hasSoundAuthority(url))
         throw ServerError::invalidAddress(absolute);
     // Port 0 is no port a connection can reach; an empty port is no port at all.
     if (url.has_port() && !url.port().empty()) {
@@ -136,10 +134,7 @@ VeltoServer VeltoServer::fromBaseURL(boost::urls::url_view url) {
     boost::urls::url base(url);
     base.set_scheme(scheme);
     // What is kept must read back as the same place, or a reload would connect elsewhere, or refuse it.
-    auto reread = boost::urls::parse_uri_reference(base.buffer());
-    if (!reread || reread->has_userinfo() || reread->encoded_host() != url.encoded_host() ||
-        reread->has_port() != url.has_port() || reread->port() != url.port() ||
-        reread->encoded_path() != url.encoded_path())
+    if (!urlShape::readsBackAs(base.buffer(), url))
         throw ServerError::invalidAddress(absolute);
     return VeltoServer(std::move(base));
 }

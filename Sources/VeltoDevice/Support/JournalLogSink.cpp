@@ -1,10 +1,12 @@
 #include "VeltoDevice/Support/JournalLogSink.hpp"
 
 #include "VeltoDevice/Support/BundleIdentifier.hpp"
+#include "VeltoDevice/Support/LogEscaping.hpp"
 
 #include <systemd/sd-journal.h>
 
 #include <string>
+#include <sys/uio.h>
 #include <syslog.h>
 
 namespace velto {
@@ -29,11 +31,19 @@ int priorityOf(LogLevel level) {
 
 } // namespace
 
+std::vector<std::string> JournalLogSink::fields(LogLevel level, std::string_view category,
+                                                std::string_view message) {
+    return {"MESSAGE=" + escapedForLog(message), "PRIORITY=" + std::to_string(priorityOf(level)),
+            std::string("SUBSYSTEM=") + kBundleIdentifier, "CATEGORY=" + escapedForLog(category)};
+}
+
 void JournalLogSink::write(LogLevel level, std::string_view category, std::string_view message) {
-    std::string text(message);
-    std::string categoryText(category);
-    sd_journal_send("MESSAGE=%s", text.c_str(), "PRIORITY=%i", priorityOf(level), "SUBSYSTEM=%s",
-                    kBundleIdentifier, "CATEGORY=%s", categoryText.c_str(), nullptr);
+    auto lines = fields(level, category, message);
+    std::vector<iovec> vectors;
+    vectors.reserve(lines.size());
+    for (auto& line : lines)
+        vectors.push_back({line.data(), line.size()});
+    sd_journal_sendv(vectors.data(), static_cast<int>(vectors.size()));
 }
 
 } // namespace velto

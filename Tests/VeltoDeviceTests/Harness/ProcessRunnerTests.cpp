@@ -5,10 +5,12 @@
 #include <boost/system/system_error.hpp>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "AsyncTestLoop.hpp"
@@ -144,6 +146,69 @@ TEST_F(ProcessRunnerTest, AChattyChildAfterTheExitIsCutOff) {
         // A loaded machine can run the child past the limit before the shell's exit is seen: that
         // run is cut as a time-out, which also ends it.
         EXPECT_EQ(error, HarnessError::timedOut("sh"));
+    }
+}
+
+// Writes blocks to standard output without end, each filled with a letter for the state of the
+// process named by the first argument when the block was begun: A while it runs, Z once it has
+// exited, B once it has been reaped. With a second argument, it ends that process with SIGTERM once
+// 256 KiB are written and the process has become sleep, so the exit comes while the pipe is kept
+// full.
+constexpr std::string_view kLabelledWriter = R"(#!/usr/bin/perl
+use strict;
+use warnings;
+my ($leader, $ends) = @ARGV;
+my $phase = 'A';
+my $written = 0;
+while (1) {
+    if ($phase ne 'B') {
+        if (open(my $stat, '<', "/proc/$leader/stat")) {
+            my $text = <$stat> // '';
+            close($stat);
+            $phase = 'Z' if substr($text, rindex($text, ')') + 2, 1) eq 'Z';
+        } else {
+            $phase = 'B';
+        }
+    }
+    my $count = syswrite(STDOUT, $phase x 16384);
+    exit 0 unless defined $count;
+    $written += $count;
+    if ($ends && $written >= 262144 && open(my $comm, '<', "/proc/$leader/comm")) {
+        my $name = <$comm> // '';
+        close($comm);
+        if ($name eq "sleep\n") {
+            kill 'TERM', $leader;
+            $ends = 0;
+        }
+    }
+}
+)";
+
+TEST_F(ProcessRunnerTest, DescendantsWritingWithoutEndAfterTheExitAreCutOffAtTheLimit) {
+    auto writer = testing::writeExecutable(file("writer"), kLabelledWriter);
+    const std::string command = "'" + writer.string() + "' $$ ends & echo $! > " + quoted("output-writer") +
+                                "; '" + writer.string() + "' $$ >&2 & echo $! > " + quoted("errors-writer") +
+                                "; exec sleep 1000";
+    for (int round = 0; round < 5; ++round) {
+        SCOPED_TRACE(round);
+        auto output = loop.run(shell(command, 1000s));
+        EXPECT_EQ(output.exitCode, SIGTERM);
+        auto count = [&](char phase) {
+            return std::count(output.standardOutput.begin(), output.standardOutput.end(), phase) +
+                   std::count(output.standardError.begin(), output.standardError.end(), phase);
+        };
+        // Everything written once the exit was reaped is read after the runner saw it.
+        EXPECT_LE(static_cast<std::size_t>(count('B')), ProcessRunner::afterExitLimit);
+        // Between the exit and the turn of the I/O context that sees it, a few reads of 64 KiB may
+        // still take what came after it; a drain that does not yield reads megabytes more.
+        EXPECT_LE(static_cast<std::size_t>(count('Z') + count('B')),
+                  ProcessRunner::afterExitLimit + 8 * 65536);
+        for (const char* name : {"output-writer", "errors-writer"}) {
+            auto pid = testing::readPid(file(name));
+            ASSERT_TRUE(pid) << name;
+            EXPECT_TRUE(testing::becomesGone(*pid)) << name << " is left once its pipe is closed";
+            ::kill(*pid, SIGKILL);
+        }
     }
 }
 

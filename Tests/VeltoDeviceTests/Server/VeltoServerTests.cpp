@@ -83,6 +83,8 @@ TEST(VeltoServer, RefusesAddressesItCannotTrust) {
         {"https://x:./@y", ServerError::invalidAddress("https://x:./@y")},
         {"https://[::1]x", ServerError::invalidAddress("https://[::1]x")},
         {"https://velto.example.com:443x", ServerError::invalidAddress("https://velto.example.com:443x")},
+        {"https://velto.example.com:844AA/x",
+         ServerError::invalidAddress("https://velto.example.com:844AA/x")},
         // Not white space: zero-width space, and a broken UTF-8 sequence at the end.
         {"\u200Bhttps://velto.example.com", ServerError::invalidAddress("\u200Bhttps://velto.example.com")},
         {"https://velto.example.com\xC2", ServerError::invalidAddress("https://velto.example.com\xC2")},

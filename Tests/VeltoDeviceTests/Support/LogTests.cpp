@@ -58,5 +58,20 @@ TEST_F(LogTest, TheJournalTakesNoDebugLines) {
     EXPECT_EQ(JournalLogSink().lowestLevel(), LogLevel::info);
 }
 
+TEST_F(LogTest, TheJournalGetsServerTextEscaped) {
+    const std::vector<std::string> expected = {
+        "MESSAGE=Joined Evil\\nmallory info: forged line\\x1B[31m red\\u{202E}",
+        "PRIORITY=6",
+        "SUBSYSTEM=app.velto.desktop",
+        "CATEGORY=app",
+    };
+    EXPECT_EQ(JournalLogSink::fields(LogLevel::info, "app",
+                                     "Joined Evil\nmallory info: forged line\x1b[31m red\u202e"),
+              expected);
+    EXPECT_EQ(JournalLogSink::fields(LogLevel::fault, "a\nb", std::string_view("x\0y", 3)),
+              (std::vector<std::string>{"MESSAGE=x\\x00y", "PRIORITY=2", "SUBSYSTEM=app.velto.desktop",
+                                        "CATEGORY=a\\nb"}));
+}
+
 } // namespace
 } // namespace velto
