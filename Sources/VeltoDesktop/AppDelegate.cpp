@@ -45,7 +45,7 @@ void AppDelegate::forwarded(const std::vector<std::string>& links) {
 
 void AppDelegate::willFinishLaunching() {
     assertOnMainThread();
-    model_->spawn(prepare());
+    model_->spawn("prepare the launch", prepare());
 }
 
 boost::asio::awaitable<void> AppDelegate::prepare() {
@@ -122,12 +122,12 @@ void AppDelegate::finishLaunching() {
     model_->keepCommandLineLogins();
     if (model_->setupProgress() != SetupProgress::finished)
         model_->presentSetup();
-    model_->spawn([](QPointer<AppModel> model) -> boost::asio::awaitable<void> {
-        if (model)
-            co_await model->refreshHarnesses();
-        if (model)
-            co_await model->reconcileAgents();
-    }(QPointer<AppModel>(model_.get())));
+    model_->spawn("detect the harnesses and reconcile the add-ons",
+                  [](QPointer<AppModel> model) -> boost::asio::awaitable<void> {
+                      co_await model->refreshHarnesses();
+                      if (model)
+                          co_await model->reconcileAgents();
+                  }(QPointer<AppModel>(model_.get())));
     Q_EMIT launched();
 }
 

@@ -5,8 +5,6 @@
 #include "VeltoDevice/Support/Blocking.hpp"
 #include "VeltoDevice/Support/RunOn.hpp"
 
-#include <boost/asio/co_spawn.hpp>
-
 #include <exception>
 
 namespace velto {
@@ -45,7 +43,8 @@ boost::asio::awaitable<RunnerReading> readRunner(std::shared_ptr<JobRunnerContro
 
 AppModel::AppModel(boost::asio::any_io_executor main, std::shared_ptr<AppServiceFactory> services)
     : main_(std::move(main)), services_(std::move(services)), device_(services_->deviceExecutor()),
-      storage_(services_->storageExecutor()), environment_(services_->environment()) {
+      storage_(services_->storageExecutor()), environment_(services_->environment()),
+      tasks_(*this, main_, appLog()) {
     organizations_ = std::make_unique<OrganizationListModel>();
     QObject::connect(organizations_.get(), &OrganizationListModel::rowsChanged, this,
                      &AppModel::organizationsChanged);
@@ -72,8 +71,8 @@ AppModel::AppModel(boost::asio::any_io_executor main, std::shared_ptr<AppService
 
 AppModel::~AppModel() = default;
 
-void AppModel::spawn(boost::asio::awaitable<void> task) {
-    boost::asio::co_spawn(main_, std::move(task), [](std::exception_ptr) {});
+void AppModel::spawn(std::string_view operation, boost::asio::awaitable<void> task) {
+    tasks_.spawn(operation, std::move(task));
 }
 
 std::vector<Enrollment> AppModel::enrollments() const {

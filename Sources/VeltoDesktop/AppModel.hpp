@@ -8,6 +8,7 @@
 #include "VeltoDesktop/EnrollmentPrompt.hpp"
 #include "VeltoDesktop/OrganizationConnections.hpp"
 #include "VeltoDesktop/OrganizationListModel.hpp"
+#include "VeltoDesktop/OwnedTasks.hpp"
 #include "VeltoDevice/Agents/AgentIntegrationOutcome.hpp"
 #include "VeltoDevice/Agents/AgentSurroundings.hpp"
 #include "VeltoDevice/Agents/CoalescedPass.hpp"
@@ -201,8 +202,8 @@ public:
     // The model catalog.
     void refreshModelsInBackground();
 
-    /// Starts a main-thread task that the model does not wait for; what escapes it is dropped.
-    void spawn(boost::asio::awaitable<void> task);
+    /// Starts a main-thread task that the model does not wait for, named by `operation` in the log.
+    void spawn(std::string_view operation, boost::asio::awaitable<void> task);
 
 Q_SIGNALS:
     void organizationsChanged();
@@ -323,6 +324,8 @@ private:
     /// (removed, replaced, connected again) leaves nothing behind.
     std::map<std::string, std::uint64_t> connectGenerations_;
     std::uint64_t connectCounter_ = 0;
+    /// Last: the tasks still running are cancelled first.
+    OwnedTasks tasks_;
 };
 
 } // namespace velto

@@ -4,8 +4,6 @@
 #include "VeltoDevice/Support/Blocking.hpp"
 #include "VeltoDevice/Support/RunOn.hpp"
 
-#include <QPointer>
-
 namespace velto {
 
 namespace {
@@ -32,10 +30,7 @@ void AppModel::refreshModelsInBackground() {
         if (auto report = status.report())
             reports.push_back(std::move(*report));
     }
-    spawn([](QPointer<AppModel> model, std::vector<HarnessReport> asked) -> boost::asio::awaitable<void> {
-        if (model)
-            co_await model->refreshModels(std::move(asked));
-    }(QPointer<AppModel>(this), std::move(reports)));
+    spawn("refresh the model catalog", refreshModels(std::move(reports)));
 }
 
 boost::asio::awaitable<void> AppModel::refreshModels(std::vector<HarnessReport> reports) {

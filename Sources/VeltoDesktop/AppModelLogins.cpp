@@ -65,16 +65,17 @@ void AppModel::keepCommandLineLogins() {
     if (hasCommandLineLoginTask_)
         return;
     hasCommandLineLoginTask_ = true;
-    spawn([](QPointer<AppModel> model, boost::asio::any_io_executor device,
+    spawn("renew the command's logins",
+          [](QPointer<AppModel> model, boost::asio::any_io_executor device,
              std::shared_ptr<Clock> clock) -> boost::asio::awaitable<void> {
-        if (model)
-            co_await model->forgetUnpairedCommandLineLogins();
-        for (;;) {
-            co_await sleepIgnoringCancellation(device, clock, commandLineLoginPeriod);
-            if (model)
-                co_await model->refreshCommandLineLogins();
-        }
-    }(QPointer<AppModel>(this), device_, services_->clock()));
+              if (model)
+                  co_await model->forgetUnpairedCommandLineLogins();
+              for (;;) {
+                  co_await sleepIgnoringCancellation(device, clock, commandLineLoginPeriod);
+                  if (model)
+                      co_await model->refreshCommandLineLogins();
+              }
+          }(QPointer<AppModel>(this), device_, services_->clock()));
 }
 
 boost::asio::awaitable<void> AppModel::forgetUnpairedCommandLineLogins() {

@@ -81,11 +81,10 @@ int main(int argc, char** argv) {
             QCoreApplication::quit();
             return;
         }
-        delegatePointer->model().spawn([](QPointer<AppDelegate> delegate) -> boost::asio::awaitable<void> {
-            if (delegate)
-                co_await delegate->model().quit(ShutdownWatchdog::jobGrace, ShutdownWatchdog::closeGrace);
+        delegatePointer->model().spawn("quit", [](AppModel& model) -> boost::asio::awaitable<void> {
+            co_await model.quit(ShutdownWatchdog::jobGrace, ShutdownWatchdog::closeGrace);
             QCoreApplication::quit();
-        }(delegatePointer));
+        }(delegatePointer->model()));
     };
     AppDelegate delegate(context.executor(), services, terminate);
     delegatePointer = &delegate;

@@ -220,7 +220,7 @@ TEST_F(PanelTest, TheHarnessCardSaysWhetherALookIsUnderWay) {
     makeStatusItem();
     openPanel();
     EXPECT_EQ(menu->harnessPlaceholder(), "Harnesses not checked yet");
-    model->spawn(model->refreshHarnesses());
+    model->spawn("detect the harnesses", model->refreshHarnesses());
     // The main thread's half only: the detection waits on the device side.
     QCoreApplication::sendPostedEvents();
     EXPECT_EQ(menu->harnessPlaceholder(), "Looking for harnesses\u2026");

@@ -161,7 +161,7 @@ TEST_F(PromptScreenshotTest, EveryStage) {
     services->transport->route("POST", "/api/devices/enroll",
                                {RoutedTransport::reply(201, body.dump()),
                                 RoutedTransport::reply(400, Json{{"code", "code_used"}}.dump())});
-    model->spawn(model->confirmEnrollment());
+    model->spawn("confirm the enrollment", model->confirmEnrollment());
     for (int turn = 0; turn < 5; ++turn)
         QCoreApplication::processEvents();
     ASSERT_EQ(window->controller().stage(), "enrolling");

@@ -34,10 +34,7 @@ QString EnrollmentPromptController::stage() const {
 void EnrollmentPromptController::enroll() {
     if (!model_ || presentation_.stage != EnrollmentPromptPresentation::Stage::confirming)
         return;
-    model_->spawn([](QPointer<AppModel> model) -> boost::asio::awaitable<void> {
-        if (model)
-            co_await model->confirmEnrollment();
-    }(model_));
+    model_->spawn("confirm the enrollment", model_->confirmEnrollment());
 }
 
 void EnrollmentPromptController::close() {

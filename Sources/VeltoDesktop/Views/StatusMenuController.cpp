@@ -185,10 +185,9 @@ void StatusMenuController::runCommand(int index) {
         }
         break;
     case StatusMenuPresentation::Action::installCommandLineTool:
-        model_->spawn([](QPointer<AppModel> model) -> boost::asio::awaitable<void> {
-            if (model)
-                co_await model->installCommandLineTool();
-        }(model_));
+        model_->spawn("install the command-line tool", [](AppModel& model) -> boost::asio::awaitable<void> {
+            co_await model.installCommandLineTool();
+        }(*model_));
         break;
     case StatusMenuPresentation::Action::quit:
         quit();
@@ -200,10 +199,7 @@ void StatusMenuController::togglePause() {
     if (!model_ || model_->organizations().empty())
         return;
     const bool paused = model_->isPaused();
-    model_->spawn([](QPointer<AppModel> model, bool wanted) -> boost::asio::awaitable<void> {
-        if (model)
-            co_await model->setPaused(wanted);
-    }(model_, !paused));
+    model_->spawn("pause", model_->setPaused(!paused));
 }
 
 void StatusMenuController::quit() {
@@ -233,20 +229,13 @@ void StatusMenuController::toggleAgent(int index) {
     if (!harness.installedTool() || !model_->agentResources())
         return;
     const bool worksWith = model_->preferences().monitoredAgents().count(harness.kind) > 0;
-    model_->spawn(
-        [](QPointer<AppModel> model, HarnessKind kind, bool wanted) -> boost::asio::awaitable<void> {
-            if (model)
-                co_await model->setWorksWith(kind, wanted);
-        }(model_, harness.kind, !worksWith));
+    model_->spawn("choose the add-ons", model_->setWorksWith(harness.kind, !worksWith));
 }
 
 void StatusMenuController::panelOpened() {
     if (!model_)
         return;
-    model_->spawn([](QPointer<AppModel> model) -> boost::asio::awaitable<void> {
-        if (model)
-            co_await model->refreshHarnesses();
-    }(model_));
+    model_->spawn("detect the harnesses", model_->refreshHarnesses());
     model_->refreshLoginItem();
     model_->refreshCommandLineTool();
 }
