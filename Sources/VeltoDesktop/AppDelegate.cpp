@@ -119,15 +119,15 @@ void AppDelegate::finishLaunching() {
         std::make_unique<PowerEvents>(main_, services_->powerEvents(), QPointer<AppModel>(model_.get()));
     powerEvents_->observe();
     model_->startUpdates(terminate_);
-    model_->keepCommandLineLogins();
+    model_->commandLine().keepLogins();
     if (model_->setupProgress() != SetupProgress::finished)
         model_->presentSetup();
     model_->spawn("detect the harnesses and reconcile the add-ons",
-                  [](QPointer<AppModel> model) -> boost::asio::awaitable<void> {
-                      co_await model->refreshHarnesses();
-                      if (model)
-                          co_await model->reconcileAgents();
-                  }(QPointer<AppModel>(model_.get())));
+                  [](QPointer<HarnessesModel> harnesses) -> boost::asio::awaitable<void> {
+                      co_await harnesses->refresh();
+                      if (harnesses)
+                          co_await harnesses->reconcileAgents();
+                  }(&model_->harnesses()));
     Q_EMIT launched();
 }
 

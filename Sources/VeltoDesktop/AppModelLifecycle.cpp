@@ -1,14 +1,8 @@
-// Sleep and wake, and updates between jobs.
-#include "VeltoDesktop/AppLog.hpp"
+// Sleep and wake, quitting, and updates between jobs.
 #include "VeltoDesktop/AppModel.hpp"
-#include "VeltoDesktop/InstallWhenIdle.hpp"
 #include "VeltoDesktop/MainThread.hpp"
 #include "VeltoDevice/Connection/ClosingHandshakes.hpp"
-#include "VeltoDevice/Support/Follow.hpp"
-#include "VeltoDevice/Support/LoggedCompletion.hpp"
 #include "VeltoDevice/Support/RunOn.hpp"
-
-#include <boost/asio/co_spawn.hpp>
 
 #include <QPointer>
 
@@ -51,51 +45,17 @@ boost::asio::awaitable<void> AppModel::wake() {
     assertOnMainThread();
     isAsleep_ = false;
     co_await applyConnectionWish();
-    co_await refreshHarnesses();
-    co_await refreshCommandLineLogins();
+    co_await harnesses_->refresh();
+    co_await commandLine_->refreshLogins();
 }
 
 void AppModel::startUpdates(Hook terminate) {
     assertOnMainThread();
-    // The runner's stream is read on the device thread, where the runner lives.
-    auto installing = [](std::shared_ptr<JobRunnerControl> runner,
-                         std::shared_ptr<UpdateCoordinator> updates) -> boost::asio::awaitable<void> {
-        auto events = runner->idleEvents().reader();
-        auto waiting = installWhenIdle(std::move(events), [updates] { return updates->jobsBecameIdle(); });
-        co_await std::move(waiting);
-    }(runner_, updates_);
-    boost::asio::co_spawn(device_, std::move(installing),
-                          LoggedCompletion(appLog(), "install when the jobs are idle"));
-    // Every room event re-announces the hello, whether or not it changed.
-    spawn("announce the hello when a place frees",
-          follow(device_, runner_->roomEvents(),
-                 [model = QPointer<AppModel>(this)](JobRunnerControl::Event) -> boost::asio::awaitable<void> {
-                     if (model)
-                         co_await model->announceHello();
-                 }));
-    spawn("follow the update progress",
-          [](boost::asio::any_io_executor device, std::shared_ptr<UpdateCoordinator> updates,
-             QPointer<AppModel> model, Hook end) -> boost::asio::awaitable<void> {
-              auto onProgress = [model, end](UpdateProgress progress) -> boost::asio::awaitable<void> {
-                  if (!model)
-                      co_return;
-                  switch (progress.kind) {
-                  case UpdateProgress::Case::waitingForReview:
-                      model->setPendingUpdateVersion(progress.version);
-                      co_await model->announceHello();
-                      break;
-                  case UpdateProgress::Case::none:
-                      model->setPendingUpdateVersion(std::nullopt);
-                      co_await model->announceHello();
-                      break;
-                  case UpdateProgress::Case::installed:
-                      end();
-                      break;
-                  }
-              };
-              auto following = follow(device, updates->progress(), std::move(onProgress));
-              co_await std::move(following);
-          }(device_, updates_, QPointer<AppModel>(this), std::move(terminate)));
+    auto announce = [model = QPointer<AppModel>(this)]() -> boost::asio::awaitable<void> {
+        if (model)
+            co_await model->announceHello();
+    };
+    updates_->start(std::move(announce), std::move(terminate));
 }
 
 } // namespace velto

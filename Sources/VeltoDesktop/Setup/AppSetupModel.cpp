@@ -9,13 +9,15 @@ AppSetupModel::AppSetupModel(AppModel& model, std::function<void()> openSettings
     connect(&model_, &AppModel::enrollmentPromptChanged, this, &SetupModel::enrollmentPromptChanged);
     connect(&model_, &AppModel::enrollmentInFlightChanged, this, &SetupModel::enrollmentInFlightChanged);
     connect(&model_, &AppModel::organizationsChanged, this, &SetupModel::organizationsChanged);
-    connect(&model_, &AppModel::harnessesChanged, this, &SetupModel::harnessesChanged);
-    connect(&model_, &AppModel::isDetectingHarnessesChanged, this, &SetupModel::isDetectingHarnessesChanged);
-    connect(&model_, &AppModel::loginItemStateChanged, this, &SetupModel::loginItemStateChanged);
-    connect(&model_, &AppModel::commandLineToolStateChanged, this, &SetupModel::commandLineToolStateChanged);
-    connect(&model_, &AppModel::commandLineToolRefusalChanged, this,
+    connect(&model_.harnesses(), &HarnessesModel::statusesChanged, this, &SetupModel::harnessesChanged);
+    connect(&model_.harnesses(), &HarnessesModel::isDetectingChanged, this,
+            &SetupModel::isDetectingHarnessesChanged);
+    connect(&model_.loginItem(), &LoginItemModel::stateChanged, this, &SetupModel::loginItemStateChanged);
+    connect(&model_.commandLine(), &CommandLineModel::toolStateChanged, this,
+            &SetupModel::commandLineToolStateChanged);
+    connect(&model_.commandLine(), &CommandLineModel::toolRefusalChanged, this,
             &SetupModel::commandLineToolRefusalChanged);
-    connect(&model_, &AppModel::isInstallingCommandLineToolChanged, this,
+    connect(&model_.commandLine(), &CommandLineModel::isInstallingToolChanged, this,
             &SetupModel::isInstallingCommandLineToolChanged);
 }
 
@@ -32,27 +34,27 @@ std::vector<Enrollment> AppSetupModel::enrollments() const {
 }
 
 const std::vector<HarnessStatus>& AppSetupModel::harnesses() const {
-    return model_.harnesses();
+    return model_.harnesses().statuses();
 }
 
 bool AppSetupModel::isDetectingHarnesses() const {
-    return model_.isDetectingHarnesses();
+    return model_.harnesses().isDetecting();
 }
 
 LoginItemState AppSetupModel::loginItemState() const {
-    return model_.loginItemState();
+    return model_.loginItem().state();
 }
 
 CommandLineToolState AppSetupModel::commandLineToolState() const {
-    return model_.commandLineToolState();
+    return model_.commandLine().toolState();
 }
 
 std::optional<std::string> AppSetupModel::commandLineToolRefusal() const {
-    return model_.commandLineToolRefusal();
+    return model_.commandLine().toolRefusal();
 }
 
 bool AppSetupModel::isInstallingCommandLineTool() const {
-    return model_.isInstallingCommandLineTool();
+    return model_.commandLine().isInstallingTool();
 }
 
 EnrollmentForm& AppSetupModel::enrollmentForm() {
@@ -60,11 +62,11 @@ EnrollmentForm& AppSetupModel::enrollmentForm() {
 }
 
 void AppSetupModel::refreshLoginItem() {
-    model_.refreshLoginItem();
+    model_.loginItem().refresh();
 }
 
 void AppSetupModel::refreshCommandLineTool() {
-    model_.refreshCommandLineTool();
+    model_.commandLine().refreshTool();
 }
 
 void AppSetupModel::propose(const EnrollmentLink& link) {
@@ -97,15 +99,15 @@ void AppSetupModel::setMonitoredAgents(std::set<HarnessKind> agents) {
 }
 
 boost::asio::awaitable<void> AppSetupModel::reconcileAgents() {
-    return model_.reconcileAgents();
+    return model_.harnesses().reconcileAgents();
 }
 
 boost::asio::awaitable<CommandLineToolInstall> AppSetupModel::installCommandLineTool() {
-    return model_.installCommandLineTool();
+    return model_.commandLine().installTool();
 }
 
 std::optional<LoginItemRefusal> AppSetupModel::setOpensAtLogin(bool opensAtLogin) {
-    return model_.setOpensAtLogin(opensAtLogin);
+    return model_.loginItem().setOpensAtLogin(opensAtLogin);
 }
 
 void AppSetupModel::openLoginItemSettings() {

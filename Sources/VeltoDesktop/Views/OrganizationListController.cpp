@@ -115,7 +115,7 @@ void OrganizationListController::takeBack(const QString& deviceId, int scope) {
 }
 
 void OrganizationListController::answer(const std::string& deviceId, DeviceScope scope, bool isGranted) {
-    model_->spawn("answer a scope", model_->answer(scope, isGranted, deviceId));
+    model_->spawn("answer a scope", model_->setScopeGranted(scope, isGranted, deviceId));
 }
 
 void OrganizationListController::confirm() {
