@@ -45,7 +45,7 @@ void AppDelegate::forwarded(const std::vector<std::string>& links) {
 
 void AppDelegate::willFinishLaunching() {
     assertOnMainThread();
-    model_->spawn(prepare());
+    model_->spawn("prepare the launch", prepare());
 }
 
 boost::asio::awaitable<void> AppDelegate::prepare() {
@@ -119,15 +119,15 @@ void AppDelegate::finishLaunching() {
         std::make_unique<PowerEvents>(main_, services_->powerEvents(), QPointer<AppModel>(model_.get()));
     powerEvents_->observe();
     model_->startUpdates(terminate_);
-    model_->keepCommandLineLogins();
+    model_->commandLine().keepLogins();
     if (model_->setupProgress() != SetupProgress::finished)
         model_->presentSetup();
-    model_->spawn([](QPointer<AppModel> model) -> boost::asio::awaitable<void> {
-        if (model)
-            co_await model->refreshHarnesses();
-        if (model)
-            co_await model->reconcileAgents();
-    }(QPointer<AppModel>(model_.get())));
+    model_->spawn("detect the harnesses and reconcile the add-ons",
+                  [](QPointer<HarnessesModel> harnesses) -> boost::asio::awaitable<void> {
+                      co_await harnesses->refresh();
+                      if (harnesses)
+                          co_await harnesses->reconcileAgents();
+                  }(&model_->harnesses()));
     Q_EMIT launched();
 }
 

@@ -2,11 +2,9 @@
 
 #include "VeltoDesktop/AppLog.hpp"
 #include "VeltoDesktop/MainThread.hpp"
-#include "VeltoDevice/Support/Blocking.hpp"
 #include "VeltoDevice/Support/RunOn.hpp"
 
-#include <boost/asio/co_spawn.hpp>
-
+#include <QPointer>
 #include <exception>
 
 namespace velto {
@@ -15,37 +13,12 @@ namespace {
 
 constexpr std::string_view pausedKey = "paused";
 
-struct InventoryReading {
-    HarnessInventory::Refresh refresh = HarnessInventory::Refresh::unchanged;
-    std::vector<HarnessStatus> statuses;
-    bool isDetecting = false;
-};
-
-boost::asio::awaitable<InventoryReading> refreshInventory(std::shared_ptr<HarnessInventory> inventory) {
-    InventoryReading reading;
-    reading.refresh = co_await inventory->refresh();
-    reading.statuses = inventory->statuses();
-    reading.isDetecting = inventory->isDetecting();
-    co_return reading;
-}
-
-struct RunnerReading {
-    bool isAvailable = false;
-    int generation = 1;
-};
-
-boost::asio::awaitable<RunnerReading> readRunner(std::shared_ptr<JobRunnerControl> runner) {
-    RunnerReading reading;
-    reading.isAvailable = co_await runner->isAvailable();
-    reading.generation = co_await runner->generation();
-    co_return reading;
-}
-
 } // namespace
 
 AppModel::AppModel(boost::asio::any_io_executor main, std::shared_ptr<AppServiceFactory> services)
     : main_(std::move(main)), services_(std::move(services)), device_(services_->deviceExecutor()),
-      storage_(services_->storageExecutor()), environment_(services_->environment()) {
+      storage_(services_->storageExecutor()), environment_(services_->environment()),
+      tasks_(*this, main_, appLog()) {
     organizations_ = std::make_unique<OrganizationListModel>();
     QObject::connect(organizations_.get(), &OrganizationListModel::rowsChanged, this,
                      &AppModel::organizationsChanged);
@@ -53,27 +26,35 @@ AppModel::AppModel(boost::asio::any_io_executor main, std::shared_ptr<AppService
                                                        services_->earlierPreferences());
     enrollmentForm_ = std::make_unique<EnrollmentForm>(services_->standardPreferences());
     keyStore_ = std::make_shared<SecureEnclaveKeyStore>(services_->keyring());
-    inventory_ = services_->makeInventory();
-    modelCatalogCache_ = services_->makeModelCatalogCache();
-    loginItem_ = services_->makeLoginItem();
-    commandLineTool_ = services_->makeCommandLineTool();
-    agentPasses_ = std::make_shared<CoalescedPass>();
+    runner_ = services_->makeRunner();
+    // The parts announce through the model while it lives.
+    auto announce = [model = QPointer<AppModel>(this)]() -> boost::asio::awaitable<void> {
+        if (model)
+            co_await model->announceHello();
+    };
+    harnesses_ = std::make_unique<HarnessesModel>(main_, services_, runner_, *preferences_, announce);
+    loginItem_ = std::make_unique<LoginItemModel>(services_->makeLoginItem());
+    commandLine_ = std::make_unique<CommandLineModel>(CommandLineModel::Dependencies{
+        main_, device_, storage_, services_->clock(), services_->makeCommandLineTool(),
+        services_->makeCommandLineLogins(), [this] {
+            std::vector<std::string> ids;
+            for (const auto& row : organizations())
+                ids.push_back(row.id());
+            return ids;
+        }});
     photoCache_ = services_->makePhotoCache();
     connections_ = std::make_unique<OrganizationConnections>(main_, device_, services_->makeSockets());
-    commandLineLogins_ = services_->makeCommandLineLogins();
     isPaused_ = preferences_->standard().boolean(pausedKey).value_or(false);
-    runner_ = services_->makeRunner();
-    updates_ = services_->makeUpdates(runner_->activity());
+    updateCoordinator_ = services_->makeUpdates(runner_->activity());
+    updates_ = std::make_unique<UpdatesModel>(main_, device_, runner_, updateCoordinator_);
     if (auto saved = services_->makeSavedEnrollments())
         savedEnrollments_.emplace(storage_, *saved);
-    loginItemState_ = loginItem_->state();
-    commandLineToolState_ = commandLineTool_->state();
 }
 
 AppModel::~AppModel() = default;
 
-void AppModel::spawn(boost::asio::awaitable<void> task) {
-    boost::asio::co_spawn(main_, std::move(task), [](std::exception_ptr) {});
+void AppModel::spawn(std::string_view operation, boost::asio::awaitable<void> task) {
+    tasks_.spawn(operation, std::move(task));
 }
 
 std::vector<Enrollment> AppModel::enrollments() const {
@@ -94,53 +75,23 @@ SetupProgress AppModel::setupProgress() const {
     return velto::setupProgress(!organizations().empty(), preferences_->hasFinishedSetup());
 }
 
-std::vector<HarnessReport> AppModel::reportedHarnesses() const {
-    std::vector<HarnessReport> reports;
-    for (const auto& status : harnesses_) {
-        if (auto report = status.report())
-            reports.push_back(std::move(*report));
-    }
-    return modelCatalog_ ? modelCatalog_->attach(reports) : reports;
-}
-
 DeviceMessage::Hello AppModel::helloSnapshot() const {
     DeviceMessage::Hello hello;
     hello.appVersion = environment_.appVersion;
-    hello.harnesses = reportedHarnesses();
+    hello.harnesses = harnesses_->reports();
     hello.capacity =
-        preferences_->lendsSubscriptions() && canRunJobs_ && !pendingUpdateVersion_ ? capacity : 0;
-    hello.runner = runnerGeneration_;
+        preferences_->lendsSubscriptions() && harnesses_->canRunJobs() && !updates_->pendingVersion()
+            ? capacity
+            : 0;
+    hello.runner = harnesses_->runnerGeneration();
     return hello;
 }
 
 boost::asio::awaitable<DeviceMessage::Hello> AppModel::makeHello() {
     assertOnMainThread();
-    if (harnesses_.empty() || isDetectingHarnesses_)
-        co_await refreshHarnesses();
+    if (harnesses_->statuses().empty() || harnesses_->isDetecting())
+        co_await harnesses_->refresh();
     co_return helloSnapshot();
-}
-
-boost::asio::awaitable<void> AppModel::refreshHarnesses() {
-    assertOnMainThread();
-    assign(isDetectingHarnesses_, true, &AppModel::isDetectingHarnessesChanged);
-    const bool couldRunJobs = canRunJobs_;
-    const int earlierGeneration = runnerGeneration_;
-
-    auto reading = readRunner(runner_);
-    auto runner = co_await runOn(device_, std::move(reading));
-    assign(canRunJobs_, runner.isAvailable, &AppModel::canRunJobsChanged);
-    assign(runnerGeneration_, runner.generation, &AppModel::runnerGenerationChanged);
-
-    auto refreshing = refreshInventory(inventory_);
-    auto inventory = co_await runOn(device_, std::move(refreshing));
-    assign(harnesses_, std::move(inventory.statuses), &AppModel::harnessesChanged);
-    assign(isDetectingHarnesses_, inventory.isDetecting, &AppModel::isDetectingHarnessesChanged);
-
-    refreshModelsInBackground();
-
-    const bool runnerChanged = canRunJobs_ != couldRunJobs || runnerGeneration_ != earlierGeneration;
-    if (inventory.refresh == HarnessInventory::Refresh::changed || runnerChanged)
-        co_await announceHello();
 }
 
 boost::asio::awaitable<void> AppModel::announceHello() {
@@ -156,7 +107,7 @@ boost::asio::awaitable<void> AppModel::applyConnectionWish() {
 
 boost::asio::awaitable<void> AppModel::setPaused(bool paused) {
     assertOnMainThread();
-    assign(isPaused_, paused, &AppModel::isPausedChanged);
+    assignNotifying(*this, isPaused_, paused, &AppModel::isPausedChanged);
     preferences_->standard().set(pausedKey, paused);
     co_await applyConnectionWish();
 }

@@ -1,29 +1,26 @@
 #pragma once
 
 #include "VeltoDesktop/AppServiceFactory.hpp"
+#include "VeltoDesktop/AssignNotifying.hpp"
+#include "VeltoDesktop/CommandLineModel.hpp"
 #include "VeltoDesktop/DeviceEnvironment.hpp"
 #include "VeltoDesktop/DevicePreferences.hpp"
 #include "VeltoDesktop/EnrolledOrganization.hpp"
 #include "VeltoDesktop/EnrollmentForm.hpp"
 #include "VeltoDesktop/EnrollmentPrompt.hpp"
+#include "VeltoDesktop/HarnessesModel.hpp"
+#include "VeltoDesktop/LoginItemModel.hpp"
 #include "VeltoDesktop/OrganizationConnections.hpp"
 #include "VeltoDesktop/OrganizationListModel.hpp"
-#include "VeltoDevice/Agents/AgentIntegrationOutcome.hpp"
-#include "VeltoDevice/Agents/AgentSurroundings.hpp"
-#include "VeltoDevice/Agents/CoalescedPass.hpp"
-#include "VeltoDevice/CommandLineTool/CommandLineToolInstall.hpp"
-#include "VeltoDevice/CommandLineTool/CommandLineToolState.hpp"
+#include "VeltoDesktop/OwnedTasks.hpp"
+#include "VeltoDesktop/UpdatesModel.hpp"
 #include "VeltoDevice/Connection/DeviceIdentity.hpp"
 #include "VeltoDevice/Connection/OverallConnection.hpp"
 #include "VeltoDevice/Enrollment/ApprovedEnrollment.hpp"
 #include "VeltoDevice/Enrollment/EnrollmentInFlight.hpp"
 #include "VeltoDevice/Enrollment/SetupProgress.hpp"
-#include "VeltoDevice/Harness/HarnessStatus.hpp"
 #include "VeltoDevice/Keys/SecureEnclaveKeyStore.hpp"
-#include "VeltoDevice/LoginItem/LoginItemRefusal.hpp"
-#include "VeltoDevice/LoginItem/LoginItemState.hpp"
 #include "VeltoDevice/Protocol/DeviceMessage.hpp"
-#include "VeltoDevice/Runner/ModelCatalog.hpp"
 #include "VeltoDevice/Scopes/DeviceScopes.hpp"
 #include "VeltoDevice/Scopes/DeviceScopesClient.hpp"
 #include "VeltoDevice/Support/Serialized.hpp"
@@ -53,18 +50,10 @@ namespace velto {
 /// services are reached through the device executor.
 class AppModel final : public QObject {
     Q_OBJECT
-    Q_PROPERTY(bool isDetectingHarnesses READ isDetectingHarnesses NOTIFY isDetectingHarnessesChanged)
-    Q_PROPERTY(bool isPaused READ isPaused NOTIFY isPausedChanged)
-    Q_PROPERTY(QString problem READ problemText NOTIFY problemChanged)
-    Q_PROPERTY(bool canRunJobs READ canRunJobs NOTIFY canRunJobsChanged)
-    Q_PROPERTY(int runnerGeneration READ runnerGeneration NOTIFY runnerGenerationChanged)
-    Q_PROPERTY(QString pendingUpdateVersion READ pendingUpdateVersionText NOTIFY pendingUpdateVersionChanged)
 
 public:
     /// The places the job runner has, and the capacity a lending Mac offers.
     static constexpr int capacity = 16;
-    /// The renewal period of the velto command's logins.
-    static constexpr std::chrono::seconds commandLineLoginPeriod{1200};
 
     using Hook = std::function<void()>;
 
@@ -75,44 +64,28 @@ public:
     // Observed state.
     OrganizationListModel* organizationList() const { return organizations_.get(); }
     const std::vector<EnrolledOrganization>& organizations() const { return organizations_->rows(); }
-    const std::vector<HarnessStatus>& harnesses() const { return harnesses_; }
-    bool isDetectingHarnesses() const { return isDetectingHarnesses_; }
     bool isPaused() const { return isPaused_; }
     const std::optional<std::string>& problem() const { return problem_; }
-    QString problemText() const { return QString::fromStdString(problem_.value_or("")); }
     const std::optional<EnrollmentPrompt>& enrollmentPrompt() const { return enrollmentPrompt_; }
     const EnrollmentInFlight& enrollmentInFlight() const { return enrollmentInFlight_; }
-    const std::optional<std::string>& pendingUpdateVersion() const { return pendingUpdateVersion_; }
-    QString pendingUpdateVersionText() const {
-        return QString::fromStdString(pendingUpdateVersion_.value_or(""));
-    }
-    bool canRunJobs() const { return canRunJobs_; }
-    int runnerGeneration() const { return runnerGeneration_; }
     const std::map<std::string, DeviceScopes>& deviceScopes() const { return deviceScopes_; }
     const std::map<std::string, std::string>& scopeRefusals() const { return scopeRefusals_; }
     const std::map<std::string, QImage>& organizationPhotos() const { return organizationPhotos_; }
-    LoginItemState loginItemState() const { return loginItemState_; }
-    const std::optional<LoginItemRefusal>& loginItemRefusal() const { return loginItemRefusal_; }
-    CommandLineToolState commandLineToolState() const { return commandLineToolState_; }
-    const std::optional<std::string>& commandLineToolRefusal() const { return commandLineToolRefusal_; }
-    bool isInstallingCommandLineTool() const { return isInstallingCommandLineTool_; }
-    const std::map<HarnessKind, AgentIntegrationOutcome>& agentOutcomes() const { return agentOutcomes_; }
 
     DevicePreferences& preferences() const { return *preferences_; }
     EnrollmentForm& enrollmentForm() const { return *enrollmentForm_; }
     const DeviceEnvironment& environment() const { return environment_; }
     OrganizationConnections& connections() const { return *connections_; }
-    const std::map<std::string, DeviceIdentity>& commandLineIdentities() const {
-        return commandLineIdentities_;
-    }
+    HarnessesModel& harnesses() const { return *harnesses_; }
+    CommandLineModel& commandLine() const { return *commandLine_; }
+    LoginItemModel& loginItem() const { return *loginItem_; }
+    UpdatesModel& updates() const { return *updates_; }
     bool isAsleep() const { return isAsleep_; }
 
     // Computed state.
     std::vector<Enrollment> enrollments() const;
     OverallConnection overallConnection() const;
     SetupProgress setupProgress() const;
-    /// The reports the hello carries: one per installed harness, with the catalog's models.
-    std::vector<HarnessReport> reportedHarnesses() const;
     DeviceMessage::Hello helloSnapshot() const;
 
     // Hooks the delegate fills; each does nothing until then.
@@ -122,9 +95,9 @@ public:
     void presentSetup() const { presentSetup_(); }
     void closeMenu() const { closeMenu_(); }
 
-    // The hello and the harnesses.
+    // The hello.
+    /// The hello, detecting the harnesses first while none are known.
     boost::asio::awaitable<DeviceMessage::Hello> makeHello();
-    boost::asio::awaitable<void> refreshHarnesses();
     boost::asio::awaitable<void> applyConnectionWish();
     boost::asio::awaitable<void> setPaused(bool paused);
     /// Announces `helloSnapshot()` to every organization's socket.
@@ -136,9 +109,10 @@ public:
     boost::asio::awaitable<void> restore();
     boost::asio::awaitable<void> moveEarlierEnrollment();
     boost::asio::awaitable<void> restore(Enrollment enrollment);
-    void adopt(const Enrollment& enrollment, std::shared_ptr<const DeviceSigningKey> key);
+    /// Adds the organization's row (in place of the same organization's) and connects it.
+    void addAndConnect(const Enrollment& enrollment, std::shared_ptr<const DeviceSigningKey> key);
     void connect(const Enrollment& enrollment, std::shared_ptr<const DeviceSigningKey> key);
-    void update(const ConnectionState& state, const std::string& deviceId);
+    void setConnectionState(const ConnectionState& state, const std::string& deviceId);
     boost::asio::awaitable<void> remove(EnrolledOrganization organization);
 
     // Enrollment from links and codes.
@@ -161,85 +135,44 @@ public:
     /// `closeLimit` for those closing handshakes. No socket starts again afterwards.
     boost::asio::awaitable<void> quit(Clock::Duration jobGrace, Clock::Duration closeLimit);
 
-    // Updates between jobs.
+    // Work that runs once launched.
     /// Starts the idle, room and progress tasks; `terminate` ends the application after an install.
     void startUpdates(Hook terminate);
 
     // Profiles and photos.
-    void apply(const DeviceProfile& profile, const std::string& deviceId, const DeviceIdentity& identity);
+    /// A profile the server sent: the row and the saved enrollment take it, and the photo, the
+    /// command's login and the scopes are fetched again.
+    void takeProfile(const DeviceProfile& profile, const std::string& deviceId,
+                     const DeviceIdentity& identity);
     void loadCachedPhoto(const std::string& deviceId);
     void forgetPhoto(const std::string& deviceId);
     std::optional<QImage> photo(const Enrollment* enrollment) const;
 
     // Scopes.
     boost::asio::awaitable<void> refreshScopes(std::string deviceId);
-    boost::asio::awaitable<void> answer(DeviceScope scope, bool isGranted, std::string deviceId);
+    boost::asio::awaitable<void> setScopeGranted(DeviceScope scope, bool isGranted, std::string deviceId);
     boost::asio::awaitable<void> agreeEverywhere(std::set<DeviceScope> scopes);
     std::optional<DeviceScopes> scopes(const EnrolledOrganization& organization) const;
 
-    // The velto command's logins, its link and the login item.
-    /// Starts the renewal task once: the logins of organizations no longer saved are dropped, then
-    /// every connected organization's login is renewed each `commandLineLoginPeriod`.
-    void keepCommandLineLogins();
-    boost::asio::awaitable<void> forgetUnpairedCommandLineLogins();
-    boost::asio::awaitable<void> refreshCommandLineLogins();
-    boost::asio::awaitable<void> refreshCommandLineLogin(std::string deviceId);
-    boost::asio::awaitable<void> forgetCommandLineLogin(std::string deviceId);
-    void refreshCommandLineTool();
-    boost::asio::awaitable<CommandLineToolInstall> installCommandLineTool();
-    void refreshLoginItem();
-    std::optional<LoginItemRefusal> setOpensAtLogin(bool opensAtLogin);
-
-    // Agent add-ons.
-    /// The bundle's add-on folder, unless this copy runs outside an app bundle, translocated or from a
-    /// read-only volume.
-    std::optional<std::filesystem::path> agentResources() const;
-    boost::asio::awaitable<void> setWorksWith(HarnessKind kind, bool worksWith);
-    /// One add-on pass through the coalescing pass: passes never overlap.
-    boost::asio::awaitable<void> reconcileAgents();
-
-    // The model catalog.
-    void refreshModelsInBackground();
-
-    /// Starts a main-thread task that the model does not wait for; what escapes it is dropped.
-    void spawn(boost::asio::awaitable<void> task);
+    /// Starts a main-thread task that the model does not wait for, named by `operation` in the log.
+    void spawn(std::string_view operation, boost::asio::awaitable<void> task);
 
 Q_SIGNALS:
     void organizationsChanged();
-    void harnessesChanged();
-    void isDetectingHarnessesChanged();
     void isPausedChanged();
     void problemChanged();
     void enrollmentPromptChanged();
     void enrollmentInFlightChanged();
-    void pendingUpdateVersionChanged();
-    void canRunJobsChanged();
-    void runnerGenerationChanged();
     void deviceScopesChanged();
     void scopeRefusalsChanged();
     void organizationPhotosChanged();
-    void loginItemStateChanged();
-    void loginItemRefusalChanged();
-    void commandLineToolStateChanged();
-    void commandLineToolRefusalChanged();
-    void isInstallingCommandLineToolChanged();
-    void agentOutcomesChanged();
 
 private:
-    template <typename T> void assign(T& field, T value, void (AppModel::*changed)()) {
-        if (field == value)
-            return;
-        field = std::move(value);
-        Q_EMIT(this->*changed)();
-    }
     void setProblem(std::optional<std::string> problem) {
-        assign(problem_, std::move(problem), &AppModel::problemChanged);
+        assignNotifying(*this, problem_, std::move(problem), &AppModel::problemChanged);
     }
     void setPrompt(std::optional<EnrollmentPrompt> prompt) {
-        assign(enrollmentPrompt_, std::move(prompt), &AppModel::enrollmentPromptChanged);
-    }
-    void setPendingUpdateVersion(std::optional<std::string> version) {
-        assign(pendingUpdateVersion_, std::move(version), &AppModel::pendingUpdateVersionChanged);
+        assignNotifying(*this, enrollmentPrompt_, std::move(prompt), &AppModel::enrollmentPromptChanged);
     }
     void setOrganizationPhoto(const std::string& deviceId, std::optional<QImage> image);
 
@@ -259,12 +192,6 @@ private:
     boost::asio::awaitable<ScopesReply> requestScopes(std::string deviceId, ScopesRequest request);
     boost::asio::awaitable<void> syncPhoto(DeviceProfile::Organization organization, std::string deviceId,
                                            DeviceIdentity identity);
-    boost::asio::awaitable<void> refreshModels(std::vector<HarnessReport> reports);
-    boost::asio::awaitable<void> reconcileAgentsOnce();
-    boost::asio::awaitable<void> reconcile(HarnessStatus status, AgentSurroundings surroundings);
-    void setAgentOutcome(HarnessKind kind, std::optional<AgentIntegrationOutcome> outcome);
-    /// Ids of `commandLineIdentities` in ascending order.
-    std::vector<std::string> commandLineDeviceIds() const;
     std::uint64_t nextConnectGeneration(const std::string& deviceId);
 
     boost::asio::any_io_executor main_;
@@ -273,31 +200,19 @@ private:
     boost::asio::any_io_executor storage_;
     DeviceEnvironment environment_;
 
-    // In the order they are built.
     std::unique_ptr<OrganizationListModel> organizations_;
-    std::vector<HarnessStatus> harnesses_;
-    bool isDetectingHarnesses_ = false;
     std::optional<std::string> problem_;
     std::unique_ptr<DevicePreferences> preferences_;
     std::unique_ptr<EnrollmentForm> enrollmentForm_;
     std::optional<EnrollmentPrompt> enrollmentPrompt_;
     EnrollmentInFlight enrollmentInFlight_;
     std::shared_ptr<SecureEnclaveKeyStore> keyStore_;
-    std::shared_ptr<HarnessInventory> inventory_;
-    std::shared_ptr<ModelCatalogCache> modelCatalogCache_;
-    std::optional<ModelCatalog> modelCatalog_;
-    std::optional<std::string> pendingUpdateVersion_;
-    LoginItemState loginItemState_ = LoginItemState::unavailable;
-    std::optional<LoginItemRefusal> loginItemRefusal_;
-    std::shared_ptr<LoginItem> loginItem_;
-    CommandLineToolState commandLineToolState_ = CommandLineToolState::unavailable;
-    std::optional<std::string> commandLineToolRefusal_;
-    bool isInstallingCommandLineTool_ = false;
-    std::shared_ptr<CommandLineTool> commandLineTool_;
-    std::map<HarnessKind, AgentIntegrationOutcome> agentOutcomes_;
-    std::shared_ptr<CoalescedPass> agentPasses_;
-    bool canRunJobs_ = false;
-    int runnerGeneration_ = 1;
+    std::shared_ptr<JobRunnerControl> runner_;
+    std::shared_ptr<UpdateCoordinator> updateCoordinator_;
+    std::unique_ptr<HarnessesModel> harnesses_;
+    std::unique_ptr<LoginItemModel> loginItem_;
+    std::unique_ptr<CommandLineModel> commandLine_;
+    std::unique_ptr<UpdatesModel> updates_;
     std::map<std::string, DeviceScopes> deviceScopes_;
     std::map<std::string, std::string> scopeRefusals_;
     std::map<std::string, QImage> organizationPhotos_;
@@ -305,17 +220,12 @@ private:
     std::map<std::string, std::uint64_t> photoLoads_;
     std::shared_ptr<OrganizationPhotoCache> photoCache_;
     std::unique_ptr<OrganizationConnections> connections_;
-    std::shared_ptr<CommandLineLogins> commandLineLogins_;
-    std::map<std::string, DeviceIdentity> commandLineIdentities_;
-    bool hasCommandLineLoginTask_ = false;
     bool isAsleep_ = false;
     bool isQuitting_ = false;
     Hook presentEnrollmentPrompt_ = [] {};
     Hook presentSetup_ = [] {};
     Hook closeMenu_ = [] {};
     bool isPaused_ = false;
-    std::shared_ptr<JobRunnerControl> runner_;
-    std::shared_ptr<UpdateCoordinator> updates_;
     /// The saved list, used one operation at a time on the storage strand.
     std::optional<Serialized<SavedEnrollments>> savedEnrollments_;
 
@@ -323,6 +233,8 @@ private:
     /// (removed, replaced, connected again) leaves nothing behind.
     std::map<std::string, std::uint64_t> connectGenerations_;
     std::uint64_t connectCounter_ = 0;
+    /// Last: the tasks still running are cancelled first.
+    OwnedTasks tasks_;
 };
 
 } // namespace velto

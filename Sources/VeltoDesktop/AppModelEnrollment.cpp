@@ -113,22 +113,22 @@ boost::asio::awaitable<JoinedOrganization> AppModel::join(ApprovedCode code) {
                                        SavedEnrollments& saved) { return saved.add(enrollment, data); });
         replaced = co_await std::move(saving);
     }
-    adopt(enrollment, key);
+    addAndConnect(enrollment, key);
     co_return JoinedOrganization{enrollment, replaced};
 }
 
 boost::asio::awaitable<std::pair<Enrollment, std::shared_ptr<SecureEnclaveDeviceKey>>>
 AppModel::enroll(ApprovedCode code) {
     assertOnMainThread();
-    if (harnesses_.empty())
-        co_await refreshHarnesses();
+    if (harnesses_->statuses().empty())
+        co_await harnesses_->refresh();
     auto key = std::make_shared<SecureEnclaveDeviceKey>(keyStore_->makeKey());
     DeviceIdentity identity(code.server, key, services_->makeTransport());
     auto names = services_->machineNaming();
     auto naming = runBlocking(services_->blockingExecutor(), [names] { return names->machineName(); });
     auto name = co_await std::move(naming);
     std::vector<HarnessReport> reports;
-    for (const auto& status : harnesses_) {
+    for (const auto& status : harnesses_->statuses()) {
         if (auto report = status.report())
             reports.push_back(std::move(*report));
     }

@@ -1,32 +1,12 @@
-// Sleep and wake, and updates between jobs.
+// Sleep and wake, quitting, and updates between jobs.
 #include "VeltoDesktop/AppModel.hpp"
 #include "VeltoDesktop/MainThread.hpp"
 #include "VeltoDevice/Connection/ClosingHandshakes.hpp"
-#include "VeltoDevice/Support/Follow.hpp"
 #include "VeltoDevice/Support/RunOn.hpp"
-
-#include <boost/asio/co_spawn.hpp>
-#include <boost/asio/detached.hpp>
 
 #include <QPointer>
 
 namespace velto {
-
-namespace {
-
-/// On the device io_context: every idle event lets the coordinator install what is staged.
-boost::asio::awaitable<void> forwardIdleEvents(std::shared_ptr<JobRunnerControl> runner,
-                                               std::shared_ptr<UpdateCoordinator> updates) {
-    const auto events = runner->idleEvents().reader();
-    for (;;) {
-        auto event = co_await events.next();
-        if (!event)
-            break;
-        co_await updates->jobsBecameIdle();
-    }
-}
-
-} // namespace
 
 boost::asio::awaitable<void> AppModel::cancelAllJobs() {
     assertOnMainThread();
@@ -65,41 +45,17 @@ boost::asio::awaitable<void> AppModel::wake() {
     assertOnMainThread();
     isAsleep_ = false;
     co_await applyConnectionWish();
-    co_await refreshHarnesses();
-    co_await refreshCommandLineLogins();
+    co_await harnesses_->refresh();
+    co_await commandLine_->refreshLogins();
 }
 
 void AppModel::startUpdates(Hook terminate) {
     assertOnMainThread();
-    boost::asio::co_spawn(device_, forwardIdleEvents(runner_, updates_), boost::asio::detached);
-    // Every room event re-announces the hello, whether or not it changed.
-    spawn(follow(device_, runner_->roomEvents(),
-                 [model = QPointer<AppModel>(this)](JobRunnerControl::Event) -> boost::asio::awaitable<void> {
-                     if (model)
-                         co_await model->announceHello();
-                 }));
-    spawn([](boost::asio::any_io_executor device, std::shared_ptr<UpdateCoordinator> updates,
-             QPointer<AppModel> model, Hook end) -> boost::asio::awaitable<void> {
-        auto onProgress = [model, end](UpdateProgress progress) -> boost::asio::awaitable<void> {
-            if (!model)
-                co_return;
-            switch (progress.kind) {
-            case UpdateProgress::Case::waitingForReview:
-                model->setPendingUpdateVersion(progress.version);
-                co_await model->announceHello();
-                break;
-            case UpdateProgress::Case::none:
-                model->setPendingUpdateVersion(std::nullopt);
-                co_await model->announceHello();
-                break;
-            case UpdateProgress::Case::installed:
-                end();
-                break;
-            }
-        };
-        auto following = follow(device, updates->progress(), std::move(onProgress));
-        co_await std::move(following);
-    }(device_, updates_, QPointer<AppModel>(this), std::move(terminate)));
+    auto announce = [model = QPointer<AppModel>(this)]() -> boost::asio::awaitable<void> {
+        if (model)
+            co_await model->announceHello();
+    };
+    updates_->start(std::move(announce), std::move(terminate));
 }
 
 } // namespace velto

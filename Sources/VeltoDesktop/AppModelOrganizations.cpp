@@ -108,10 +108,10 @@ boost::asio::awaitable<void> AppModel::restore(Enrollment enrollment) {
         co_return;
     }
     appLog().info("restored enrollment in " + enrollment.organization.name);
-    adopt(enrollment, std::make_shared<SecureEnclaveDeviceKey>(std::move(*key)));
+    addAndConnect(enrollment, std::make_shared<SecureEnclaveDeviceKey>(std::move(*key)));
 }
 
-void AppModel::adopt(const Enrollment& enrollment, std::shared_ptr<const DeviceSigningKey> key) {
+void AppModel::addAndConnect(const Enrollment& enrollment, std::shared_ptr<const DeviceSigningKey> key) {
     assertOnMainThread();
     EnrolledOrganization row{enrollment, ConnectionState::offline()};
     const auto& rows = organizations();
@@ -127,17 +127,16 @@ void AppModel::adopt(const Enrollment& enrollment, std::shared_ptr<const DeviceS
         if (oldId == enrollment.deviceId) {
             // The server kept the device id: only the old connection stops; the identity, the
             // observers and the login now belong to the new one.
-            spawn(connections_->stop(connections_->connection(oldId)));
+            spawn("stop the replaced connection", connections_->stop(connections_->connection(oldId)));
         } else {
             connections_->cancelObservations(oldId);
             connectGenerations_.erase(oldId);
-            spawn([](QPointer<AppModel> model, std::string id) -> boost::asio::awaitable<void> {
-                if (!model)
-                    co_return;
-                co_await model->connections_->remove(id);
-                if (model)
-                    co_await model->forgetCommandLineLogin(id);
-            }(QPointer<AppModel>(this), oldId));
+            spawn("remove the replaced connection",
+                  [](QPointer<AppModel> model, std::string id) -> boost::asio::awaitable<void> {
+                      co_await model->connections_->remove(id);
+                      if (model)
+                          co_await model->commandLine_->forgetLogin(id);
+                  }(QPointer<AppModel>(this), oldId));
         }
     }
     loadCachedPhoto(enrollment.deviceId);
@@ -147,8 +146,8 @@ void AppModel::adopt(const Enrollment& enrollment, std::shared_ptr<const DeviceS
 void AppModel::connect(const Enrollment& enrollment, std::shared_ptr<const DeviceSigningKey> key) {
     assertOnMainThread();
     DeviceIdentity identity(enrollment.server, std::move(key), services_->makeTransport());
-    SessionHandlers handlers{runner_->jobs(), updates_};
-    commandLineIdentities_.insert_or_assign(enrollment.deviceId, identity);
+    SessionHandlers handlers{runner_->jobs(), updateCoordinator_};
+    commandLine_->remember(enrollment.deviceId, identity);
     const auto generation = nextConnectGeneration(enrollment.deviceId);
     DeviceConnection::MakeHello makeHello = [main = main_, model = QPointer<AppModel>(this),
                                              empty = environment_.emptyHello()] {
@@ -157,36 +156,35 @@ void AppModel::connect(const Enrollment& enrollment, std::shared_ptr<const Devic
     auto connection =
         std::make_shared<DeviceConnection>(device_, identity, services_->makeDialer(), Backoff::standard(),
                                            services_->clock(), handlers, std::move(makeHello));
-    spawn([](QPointer<AppModel> model, std::shared_ptr<DeviceConnection> made, std::string id,
+    spawn("connect " + enrollment.deviceId,
+          [](QPointer<AppModel> model, std::shared_ptr<DeviceConnection> made, std::string id,
              DeviceIdentity signer, std::uint64_t number) -> boost::asio::awaitable<void> {
-        std::function<bool()> isCurrent = [model, id, number] {
-            if (!model)
-                return false;
-            auto found = model->connectGenerations_.find(id);
-            return found != model->connectGenerations_.end() && found->second == number;
-        };
-        OrganizationConnections::OnState onState = [model, id](ConnectionState state) {
-            if (model)
-                model->update(state, id);
-        };
-        OrganizationConnections::OnProfile onProfile = [model, id, signer](DeviceProfile profile) {
-            if (model)
-                model->apply(profile, id, signer);
-        };
-        if (!model)
-            co_return;
-        auto adding = model->connections_->add(std::move(made), id, std::move(onState), std::move(onProfile),
-                                               std::move(isCurrent));
-        const bool added = co_await std::move(adding);
-        if (!added || !model)
-            co_return;
-        co_await model->applyConnectionWish();
-        if (model)
-            co_await model->refreshCommandLineLogin(id);
-    }(QPointer<AppModel>(this), std::move(connection), enrollment.deviceId, identity, generation));
+              std::function<bool()> isCurrent = [model, id, number] {
+                  if (!model)
+                      return false;
+                  auto found = model->connectGenerations_.find(id);
+                  return found != model->connectGenerations_.end() && found->second == number;
+              };
+              OrganizationConnections::OnState onState = [model, id](ConnectionState state) {
+                  if (model)
+                      model->setConnectionState(state, id);
+              };
+              OrganizationConnections::OnProfile onProfile = [model, id, signer](DeviceProfile profile) {
+                  if (model)
+                      model->takeProfile(profile, id, signer);
+              };
+              auto adding = model->connections_->add(std::move(made), id, std::move(onState),
+                                                     std::move(onProfile), std::move(isCurrent));
+              const bool added = co_await std::move(adding);
+              if (!added || !model)
+                  co_return;
+              co_await model->applyConnectionWish();
+              if (model)
+                  co_await model->commandLine_->refreshLogin(id);
+          }(QPointer<AppModel>(this), std::move(connection), enrollment.deviceId, identity, generation));
 }
 
-void AppModel::update(const ConnectionState& state, const std::string& deviceId) {
+void AppModel::setConnectionState(const ConnectionState& state, const std::string& deviceId) {
     assertOnMainThread();
     const int index = organizations_->indexOf(deviceId);
     if (index < 0)
@@ -222,7 +220,7 @@ boost::asio::awaitable<void> AppModel::remove(EnrolledOrganization organization)
     connectGenerations_.erase(deviceId);
     connections_->cancelObservations(deviceId);
     co_await connections_->remove(deviceId);
-    co_await forgetCommandLineLogin(deviceId);
+    co_await commandLine_->forgetLogin(deviceId);
     forgetPhoto(deviceId);
     if (deviceScopes_.erase(deviceId) > 0)
         Q_EMIT deviceScopesChanged();

@@ -32,24 +32,13 @@ boost::asio::awaitable<void> removeOn(std::shared_ptr<OrganizationPhotoCache> ca
 
 } // namespace
 
-void AppModel::apply(const DeviceProfile& profile, const std::string& deviceId,
-                     const DeviceIdentity& identity) {
+void AppModel::takeProfile(const DeviceProfile& profile, const std::string& deviceId,
+                           const DeviceIdentity& identity) {
     assertOnMainThread();
     updateRecord(deviceId, profile);
-    QPointer<AppModel> self(this);
-    spawn([](QPointer<AppModel> model, DeviceProfile::Organization organization, std::string id,
-             DeviceIdentity signer) -> boost::asio::awaitable<void> {
-        if (model)
-            co_await model->syncPhoto(std::move(organization), std::move(id), std::move(signer));
-    }(self, profile.organization, deviceId, identity));
-    spawn([](QPointer<AppModel> model, std::string id) -> boost::asio::awaitable<void> {
-        if (model)
-            co_await model->refreshCommandLineLogin(std::move(id));
-    }(self, deviceId));
-    spawn([](QPointer<AppModel> model, std::string id) -> boost::asio::awaitable<void> {
-        if (model)
-            co_await model->refreshScopes(std::move(id));
-    }(self, deviceId));
+    spawn("sync the photo of " + deviceId, syncPhoto(profile.organization, deviceId, identity));
+    spawn("renew the command's login of " + deviceId, commandLine_->refreshLogin(deviceId));
+    spawn("refresh the scopes of " + deviceId, refreshScopes(deviceId));
 }
 
 void AppModel::updateRecord(const std::string& deviceId, const DeviceProfile& profile) {
@@ -61,19 +50,21 @@ void AppModel::updateRecord(const std::string& deviceId, const DeviceProfile& pr
     organizations_->replace(index, std::move(row));
     if (!savedEnrollments_)
         return;
-    spawn([](Serialized<SavedEnrollments> saved, std::string id,
+    spawn("save the profile of " + deviceId,
+          [](Serialized<SavedEnrollments> saved, std::string id,
              DeviceProfile received) -> boost::asio::awaitable<void> {
-        std::exception_ptr failure;
-        try {
-            auto saving = saved.run(
-                [id, received](SavedEnrollments& enrollments) { return enrollments.refresh(id, received); });
-            co_await std::move(saving);
-        } catch (...) {
-            failure = std::current_exception();
-        }
-        if (failure && !isCancellation(failure))
-            appLog().error("could not save the profile of " + id + ": " + describe(failure));
-    }(*savedEnrollments_, deviceId, profile));
+              std::exception_ptr failure;
+              try {
+                  auto saving = saved.run([id, received](SavedEnrollments& enrollments) {
+                      return enrollments.refresh(id, received);
+                  });
+                  co_await std::move(saving);
+              } catch (...) {
+                  failure = std::current_exception();
+              }
+              if (failure && !isCancellation(failure))
+                  appLog().error("could not save the profile of " + id + ": " + describe(failure));
+          }(*savedEnrollments_, deviceId, profile));
 }
 
 boost::asio::awaitable<void> AppModel::syncPhoto(DeviceProfile::Organization organization,
@@ -125,26 +116,27 @@ void AppModel::loadCachedPhoto(const std::string& deviceId) {
     }
     // The file is read on the storage strand, after the cache's own writes, and decoded in the
     // blocking pool under the decoder's bounds: a large picture must not stall the main thread.
-    spawn([](QPointer<AppModel> model, boost::asio::any_io_executor storage,
+    spawn("load the photo of " + deviceId,
+          [](QPointer<AppModel> model, boost::asio::any_io_executor storage,
              boost::asio::any_io_executor blocking, std::shared_ptr<OrganizationPhotoCache> cache,
              std::string id, std::uint64_t number) -> boost::asio::awaitable<void> {
-        std::optional<QImage> image;
-        try {
-            auto reading = [cache, id] { return cache->photo(id); };
-            auto bytes = co_await runBlocking(storage, std::move(reading));
-            if (bytes) {
-                auto decoding = [decoded = std::move(*bytes)] {
-                    return BoundedImageDecoder::decode(decoded);
-                };
-                image = co_await runBlocking(blocking, std::move(decoding));
-            }
-        } catch (...) {
-            // Unreadable: no picture, as for bytes that make none.
-        }
-        if (!model || model->photoLoads_[id] != number)
-            co_return;
-        model->setOrganizationPhoto(id, std::move(image));
-    }(QPointer<AppModel>(this), storage_, services_->blockingExecutor(), photoCache_, deviceId, load));
+              std::optional<QImage> image;
+              try {
+                  auto reading = [cache, id] { return cache->photo(id); };
+                  auto bytes = co_await runBlocking(storage, std::move(reading));
+                  if (bytes) {
+                      auto decoding = [decoded = std::move(*bytes)] {
+                          return BoundedImageDecoder::decode(decoded);
+                      };
+                      image = co_await runBlocking(blocking, std::move(decoding));
+                  }
+              } catch (...) {
+                  // Unreadable: no picture, as for bytes that make none.
+              }
+              if (!model || model->photoLoads_[id] != number)
+                  co_return;
+              model->setOrganizationPhoto(id, std::move(image));
+          }(QPointer<AppModel>(this), storage_, services_->blockingExecutor(), photoCache_, deviceId, load));
 }
 
 void AppModel::forgetPhoto(const std::string& deviceId) {
@@ -153,15 +145,16 @@ void AppModel::forgetPhoto(const std::string& deviceId) {
     setOrganizationPhoto(deviceId, std::nullopt);
     if (!photoCache_)
         return;
-    spawn([](boost::asio::any_io_executor device, std::shared_ptr<OrganizationPhotoCache> cache,
+    spawn("remove the photo of " + deviceId,
+          [](boost::asio::any_io_executor device, std::shared_ptr<OrganizationPhotoCache> cache,
              std::string id) -> boost::asio::awaitable<void> {
-        try {
-            auto removing = removeOn(std::move(cache), std::move(id));
-            co_await runOn(device, std::move(removing));
-        } catch (...) {
-            // A picture that cannot be removed is left; it is keyed by a device id no longer used.
-        }
-    }(device_, photoCache_, deviceId));
+              try {
+                  auto removing = removeOn(std::move(cache), std::move(id));
+                  co_await runOn(device, std::move(removing));
+              } catch (...) {
+                  // A picture that cannot be removed is left; it is keyed by a device id no longer used.
+              }
+          }(device_, photoCache_, deviceId));
 }
 
 std::optional<QImage> AppModel::photo(const Enrollment* enrollment) const {
@@ -176,8 +169,8 @@ std::optional<QImage> AppModel::photo(const Enrollment* enrollment) const {
 boost::asio::awaitable<AppModel::ScopesReply> AppModel::requestScopes(std::string deviceId,
                                                                       ScopesRequest request) {
     ScopesReply reply;
-    auto identity = commandLineIdentities_.find(deviceId);
-    if (identity == commandLineIdentities_.end())
+    auto identity = commandLine_->identities().find(deviceId);
+    if (identity == commandLine_->identities().end())
         co_return reply;
     reply.isAsked = true;
     DeviceScopesClient client{identity->second.server, identity->second.http, deviceId};
@@ -191,7 +184,7 @@ boost::asio::awaitable<AppModel::ScopesReply> AppModel::requestScopes(std::strin
     if (scopes) {
         auto updated = deviceScopes_;
         updated.insert_or_assign(deviceId, std::move(*scopes));
-        assign(deviceScopes_, std::move(updated), &AppModel::deviceScopesChanged);
+        assignNotifying(*this, deviceScopes_, std::move(updated), &AppModel::deviceScopesChanged);
     }
     co_return reply;
 }
@@ -203,7 +196,8 @@ boost::asio::awaitable<void> AppModel::refreshScopes(std::string deviceId) {
         appLog().error("could not read the scopes of " + deviceId + ": " + describe(reply.failure));
 }
 
-boost::asio::awaitable<void> AppModel::answer(DeviceScope scope, bool isGranted, std::string deviceId) {
+boost::asio::awaitable<void> AppModel::setScopeGranted(DeviceScope scope, bool isGranted,
+                                                       std::string deviceId) {
     assertOnMainThread();
     auto reply = co_await requestScopes(
         deviceId, [scope, isGranted](DeviceScopesClient client) { return client.answer(scope, isGranted); });
@@ -219,7 +213,7 @@ boost::asio::awaitable<void> AppModel::answer(DeviceScope scope, bool isGranted,
                    description);
     auto refusals = scopeRefusals_;
     refusals.insert_or_assign(deviceId, UserTexts::scopeAnswerFailed().toStdString() + description);
-    assign(scopeRefusals_, std::move(refusals), &AppModel::scopeRefusalsChanged);
+    assignNotifying(*this, scopeRefusals_, std::move(refusals), &AppModel::scopeRefusalsChanged);
 }
 
 boost::asio::awaitable<void> AppModel::agreeEverywhere(std::set<DeviceScope> scopes) {
@@ -228,7 +222,7 @@ boost::asio::awaitable<void> AppModel::agreeEverywhere(std::set<DeviceScope> sco
     for (const auto& row : rows) {
         for (auto scope : agreedDeviceScopes) {
             if (scopes.count(scope) > 0)
-                co_await answer(scope, true, row.id());
+                co_await setScopeGranted(scope, true, row.id());
         }
     }
 }

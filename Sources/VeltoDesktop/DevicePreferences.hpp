@@ -15,8 +15,6 @@ namespace velto {
 /// value to the standard domain at every assignment. Main thread only.
 class DevicePreferences final : public QObject {
     Q_OBJECT
-    Q_PROPERTY(bool lendsSubscriptions READ lendsSubscriptions NOTIFY lendsSubscriptionsChanged)
-    Q_PROPERTY(bool hasFinishedSetup READ hasFinishedSetup NOTIFY hasFinishedSetupChanged)
 
 public:
     /// The keys copied from the earlier domain when the standard one lacks them, in this order.

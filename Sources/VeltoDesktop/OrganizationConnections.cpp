@@ -95,13 +95,13 @@ boost::asio::awaitable<bool> OrganizationConnections::add(std::shared_ptr<Device
     auto& entry = entries_[deviceId];
     entry.connection = weak;
 
-    auto stateObserver = std::make_shared<CancellableTask>(main_);
+    auto stateObserver = std::make_shared<CancellableTask>(main_, appLog(), "follow the connection states");
     stateObserver->start(
         follow<ConnectionState>(device_, std::move(states), [deviceId, onState](ConnectionState state) {
             appLog().info("connection " + deviceId + ": " + text(state));
             onState(std::move(state));
         }));
-    auto profileObserver = std::make_shared<CancellableTask>(main_);
+    auto profileObserver = std::make_shared<CancellableTask>(main_, appLog(), "follow the profiles");
     profileObserver->start(follow<DeviceProfile>(
         device_, std::move(profiles), [onProfile](DeviceProfile profile) { onProfile(std::move(profile)); }));
     entry.observations = {stateObserver, profileObserver};

@@ -1,5 +1,6 @@
 #include "VeltoDesktop/PowerEvents.hpp"
 
+#include "VeltoDesktop/AppLog.hpp"
 #include "VeltoDesktop/AppModel.hpp"
 #include "VeltoDesktop/MainThread.hpp"
 #include "VeltoDevice/Support/Exceptions.hpp"
@@ -48,7 +49,7 @@ void PowerEvents::notify(const std::shared_ptr<Queue>& queue, bool isSleep) {
     if (queue->isRunning)
         return;
     queue->isRunning = true;
-    queue->task = std::make_shared<CancellableTask>(main_);
+    queue->task = std::make_shared<CancellableTask>(main_, appLog(), isSleep ? "sleep" : "wake");
     queue->task->start(drain(queue, isSleep, model_, source_));
 }
 

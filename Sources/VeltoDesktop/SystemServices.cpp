@@ -21,6 +21,7 @@
 #include "VeltoDevice/Runner/JobFile.hpp"
 #include "VeltoDevice/Runner/ModelCatalogCommand.hpp"
 #include "VeltoDevice/Support/BundleIdentifier.hpp"
+#include "VeltoDevice/Support/LoggedCompletion.hpp"
 #include "VeltoDevice/Support/PrivateTemporaryFolder.hpp"
 #include "VeltoDevice/Support/SystemClock.hpp"
 #include "VeltoDevice/Support/TemporaryFolderError.hpp"
@@ -36,7 +37,6 @@
 #include "VeltoDevice/Update/UpdateVerifier.hpp"
 
 #include <boost/asio/co_spawn.hpp>
-#include <boost/asio/detached.hpp>
 #include <boost/asio/post.hpp>
 
 #include <exception>
@@ -205,7 +205,7 @@ void SystemServices::registerLinkHandler() {
         [](std::shared_ptr<ProcessRunning> runner, Environment environment) -> boost::asio::awaitable<void> {
             co_await LinkHandlerEntry::claimScheme(*runner, std::move(environment));
         }(processes(), processEnvironment_),
-        boost::asio::detached);
+        LoggedCompletion(appLog(), "claim the link scheme"));
 }
 
 std::shared_ptr<LoginItem> SystemServices::makeLoginItem() {

@@ -2,28 +2,20 @@
 // Its arguments are enrollment links, as the link handler's desktop entry passes them ("--" first).
 #include "VeltoDesktop/AppDelegate.hpp"
 #include "VeltoDesktop/AppLog.hpp"
+#include "VeltoDesktop/DesktopRoot.hpp"
 #include "VeltoDesktop/DisplayPlatform.hpp"
 #include "VeltoDesktop/MainThreadContext.hpp"
 #include "VeltoDesktop/ProcessEnvironment.hpp"
-#include "VeltoDesktop/Setup/AppSetupModel.hpp"
-#include "VeltoDesktop/Setup/MotionPreference.hpp"
-#include "VeltoDesktop/Setup/SetupWindow.hpp"
 #include "VeltoDesktop/ShutdownWatchdog.hpp"
 #include "VeltoDesktop/SingleInstance.hpp"
 #include "VeltoDesktop/StandardErrorLogSink.hpp"
 #include "VeltoDesktop/SystemServices.hpp"
 #include "VeltoDesktop/TerminationSignals.hpp"
-#include "VeltoDesktop/Views/DesktopSurfaces.hpp"
-#include "VeltoDevice/LoginItem/SystemLoginItemService.hpp"
 #include "VeltoDevice/Support/DeviceThread.hpp"
 
 #include <QApplication>
 #include <QCoreApplication>
-#include <QDBusConnection>
 #include <QGuiApplication>
-#include <QPointer>
-#include <QTimer>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -69,58 +61,10 @@ int main(int argc, char** argv) {
     MainThreadContext context;
     auto services = std::make_shared<SystemServices>(thread, ProcessEnvironment::current());
     services->registerLinkHandler();
-    QPointer<AppDelegate> delegatePointer;
-    auto terminate = [&watchdog, &delegatePointer] {
-        if (watchdog.isArmed())
-            return;
-        watchdog.arm();
-        // Running jobs get ShutdownWatchdog::jobGrace to end, the sockets closeGrace to say goodbye.
-        QTimer::singleShot(ShutdownWatchdog::loopLimit, QCoreApplication::instance(),
-                           [] { QCoreApplication::quit(); });
-        if (!delegatePointer) {
-            QCoreApplication::quit();
-            return;
-        }
-        delegatePointer->model().spawn([](QPointer<AppDelegate> delegate) -> boost::asio::awaitable<void> {
-            if (delegate)
-                co_await delegate->model().quit(ShutdownWatchdog::jobGrace, ShutdownWatchdog::closeGrace);
-            QCoreApplication::quit();
-        }(delegatePointer));
-    };
-    AppDelegate delegate(context.executor(), services, terminate);
-    delegatePointer = &delegate;
-    auto surfaces = std::make_shared<DesktopSurfaces>(
-        DesktopSurfaces::systemOptions(context.executor(), services, [&terminate] { terminate(); }));
-    delegate.setSurfaces(surfaces);
-
-    // The setup window, in the other windows' engine (made when a window first shows) and picture cache.
-    const auto environment = ProcessEnvironment::current();
-    MotionPreference motion(environment, QDBusConnection::sessionBus());
-    surfaces->setReduceMotion(motion.reduceMotion());
-    QObject::connect(&motion, &MotionPreference::reduceMotionChanged, &delegate,
-                     [&motion, surfaces] { surfaces->setReduceMotion(motion.reduceMotion()); });
-    AppSetupModel setupModel(delegate.model(), [services, environment] {
-        SystemLoginItemService::openSystemSettings(services->deviceExecutor(), environment);
-    });
-    std::function<QQmlEngine&()> makeEngine = [views = surfaces->views()]() -> QQmlEngine& {
-        return views->engine();
-    };
-    SetupWindow::Engine sharedEngine(std::move(makeEngine));
-    SetupWindow setupWindow({setupModel.flowDependencies(*surfaces->urls(), context.executor()), sharedEngine,
-                             surfaces->remote(), &motion, &IllustrationClock::systemNow});
-    delegate.setShowSetup([&setupWindow] { setupWindow.show(); });
-
-    QObject::connect(&instance, &SingleInstance::linksReceived, &delegate,
-                     [&delegate](std::vector<std::string> links) { delegate.forwarded(links); });
-    TerminationSignals signals;
-    QObject::connect(&signals, &TerminationSignals::requested, &delegate, terminate);
-    QObject::connect(&application, &QCoreApplication::aboutToQuit, &delegate,
-                     [&delegate] { delegate.willTerminate(); });
-
-    delegate.open(arguments);
-    delegate.willFinishLaunching();
-    QTimer::singleShot(0, &delegate, [&delegate] { delegate.didFinishLaunching(); });
-    const int status = QCoreApplication::exec();
+    DesktopRoot root(context.executor(), services, watchdog);
+    AppDelegate delegate(context.executor(), services, [&root] { root.quit(); });
+    root.attach(delegate, instance);
+    const int status = root.run(arguments);
 
     // Nothing is destroyed while the library still runs.
     watchdog.arm();

@@ -23,7 +23,7 @@ RoutedTransport::Answer loginFor(const std::string& token) {
 class CommandLineLoginsTest : public ModelFixture {
 protected:
     void connect(const std::string& deviceId, const std::string& organization, const std::string& server) {
-        model->adopt(enrollment(deviceId, organization, organization, server),
+        model->addAndConnect(enrollment(deviceId, organization, organization, server),
                      std::make_shared<testing::FixedSigningKey>());
     }
     /// The hosts of the login requests, in order.
@@ -52,15 +52,15 @@ TEST_F(CommandLineLoginsTest, EveryRenewalGoesInDeviceIdOrderAndEachConnectFetch
     EXPECT_EQ(loginHosts(), (std::vector<std::string>{"b.example", "a.example"})) << "one per connect";
     EXPECT_EQ(storedIds(), (std::vector<std::string>{"dev-b", "dev-a"}));
 
-    model->keepCommandLineLogins();
-    model->keepCommandLineLogins();
+    model->commandLine().keepLogins();
+    model->commandLine().keepLogins();
     loop.drain();
-    services->manualClock->advance(AppModel::commandLineLoginPeriod);
+    services->manualClock->advance(CommandLineModel::loginPeriod);
     loop.drain();
     EXPECT_EQ(loginHosts(), (std::vector<std::string>{"b.example", "a.example", "a.example", "b.example"}))
         << "one task, renewing the smaller device id first";
     const auto& sleeps = services->manualClock->requestedSleeps();
-    EXPECT_EQ(std::count(sleeps.begin(), sleeps.end(), Clock::Duration(AppModel::commandLineLoginPeriod)), 2)
+    EXPECT_EQ(std::count(sleeps.begin(), sleeps.end(), Clock::Duration(CommandLineModel::loginPeriod)), 2)
         << "one renewal task: its first wait, and the next after the renewal";
 }
 
@@ -75,10 +75,10 @@ TEST_F(CommandLineLoginsTest, ARevokedDeviceIsForgottenSilentlyAndAnUnreachableS
     services->transport->route(
         "POST", "/api/devices/session",
         {RoutedTransport::reply(401, R"({"code":"DEVICES_REVOKED"})"), RoutedTransport::unreachable()});
-    loop.run(model->refreshCommandLineLogins());
+    loop.run(model->commandLine().refreshLogins());
     EXPECT_EQ(storedIds(), std::vector<std::string>{"dev-b"})
         << "the revoked login is deleted, the other stays";
-    EXPECT_EQ(model->commandLineIdentities().count("dev-a"), 0u);
+    EXPECT_EQ(model->commandLine().identities().count("dev-a"), 0u);
     auto lines = log->messages("app");
     EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
                             [](const std::string& line) {
@@ -88,7 +88,7 @@ TEST_F(CommandLineLoginsTest, ARevokedDeviceIsForgottenSilentlyAndAnUnreachableS
               0);
     EXPECT_EQ(lines.back().rfind("could not refresh the velto command's login for dev-b: ", 0), 0u);
 
-    loop.run(model->refreshCommandLineLogins());
+    loop.run(model->commandLine().refreshLogins());
     EXPECT_EQ(loginHosts().back(), "b.example") << "a revoked organization is not asked again";
 }
 
@@ -106,7 +106,7 @@ TEST_F(CommandLineLoginsTest, TheLaunchTidyKeepsTheLoginsOfEverySavedOrganizatio
     }
     build();
     loop.run(model->restore());
-    model->keepCommandLineLogins();
+    model->commandLine().keepLogins();
     loop.drain();
     EXPECT_EQ(storedIds(), std::vector<std::string>{"dev-locked"});
 }
@@ -118,8 +118,8 @@ TEST_F(CommandLineLoginsTest, ALoginFetchedForAnOrganizationRemovedMeanwhileIsNo
     connect("dev-a", "org-a", "https://a.example");
     loop.drain();
     services->logins->forget("dev-a");
-    auto refreshing = loop.spawn(model->refreshCommandLineLogin("dev-a"));
-    loop.run(model->forgetCommandLineLogin("dev-a"));
+    auto refreshing = loop.spawn(model->commandLine().refreshLogin("dev-a"));
+    loop.run(model->commandLine().forgetLogin("dev-a"));
     loop.drain();
     EXPECT_TRUE(refreshing->done);
     EXPECT_TRUE(storedIds().empty());
@@ -127,20 +127,20 @@ TEST_F(CommandLineLoginsTest, ALoginFetchedForAnOrganizationRemovedMeanwhileIsNo
 
 TEST_F(CommandLineLoginsTest, ALoginItemRefusalStaysUntilAChangeSucceedsOrTheStateSettlesIt) {
     build();
-    EXPECT_EQ(model->loginItemState(), LoginItemState::off);
+    EXPECT_EQ(model->loginItem().state(), LoginItemState::off);
     // A folder in place of the entry file makes registering fail.
     std::filesystem::create_directories(services->folder.path() / "config" / "autostart" /
                                         "app.velto.desktop.desktop" / "x");
-    auto refusal = model->setOpensAtLogin(true);
+    auto refusal = model->loginItem().setOpensAtLogin(true);
     ASSERT_TRUE(refusal);
-    EXPECT_EQ(model->loginItemRefusal(), refusal);
+    EXPECT_EQ(model->loginItem().refusal(), refusal);
     EXPECT_EQ(refusal->message().rfind("Velto could not add itself to your startup applications.", 0), 0u);
     EXPECT_EQ(log->messages("app").back(), "could not change the login item: " + refusal->message());
 
     std::filesystem::remove_all(services->folder.path() / "config" / "autostart");
-    EXPECT_FALSE(model->setOpensAtLogin(true));
-    EXPECT_FALSE(model->loginItemRefusal());
-    EXPECT_EQ(model->loginItemState(), LoginItemState::on);
+    EXPECT_FALSE(model->loginItem().setOpensAtLogin(true));
+    EXPECT_FALSE(model->loginItem().refusal());
+    EXPECT_EQ(model->loginItem().state(), LoginItemState::on);
 }
 
 TEST_F(CommandLineLoginsTest, TheCommandsLinkIsReadAndInstalled) {
@@ -149,22 +149,22 @@ TEST_F(CommandLineLoginsTest, TheCommandsLinkIsReadAndInstalled) {
     std::ofstream(command) << "#!/bin/sh\n";
     std::filesystem::create_directories(services->folder.path() / "bin");
     build();
-    EXPECT_EQ(model->commandLineToolState(), CommandLineToolState::notInstalled);
-    auto outcome = loop.run(model->installCommandLineTool());
+    EXPECT_EQ(model->commandLine().toolState(), CommandLineToolState::notInstalled);
+    auto outcome = loop.run(model->commandLine().installTool());
     EXPECT_EQ(outcome, CommandLineToolInstall::installed());
-    EXPECT_EQ(model->commandLineToolState(), CommandLineToolState::installed);
-    EXPECT_FALSE(model->isInstallingCommandLineTool());
+    EXPECT_EQ(model->commandLine().toolState(), CommandLineToolState::installed);
+    EXPECT_FALSE(model->commandLine().isInstallingTool());
 }
 
 TEST_F(CommandLineLoginsTest, WithoutAnInstallableBundleNoAddOnPassRuns) {
     services->detected = {
         HarnessStatus::installed(HarnessKind::codex, "/bin/codex", "0.9", LoginState::signedIn)};
     build();
-    loop.run(model->refreshHarnesses());
-    loop.run(model->setWorksWith(HarnessKind::codex, true));
+    loop.run(model->harnesses().refresh());
+    loop.run(model->harnesses().setWorksWith(HarnessKind::codex, true));
     EXPECT_EQ(model->preferences().monitoredAgents(), std::set<HarnessKind>{HarnessKind::codex});
-    EXPECT_FALSE(model->agentResources());
-    EXPECT_TRUE(model->agentOutcomes().empty());
+    EXPECT_FALSE(model->harnesses().agentResources());
+    EXPECT_TRUE(model->harnesses().agentOutcomes().empty());
 }
 
 } // namespace

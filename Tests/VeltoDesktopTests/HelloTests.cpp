@@ -45,7 +45,7 @@ TEST_F(HelloTest, CapacityIsOfferedOnlyWhenLendingWithARunnerAndNoUpdateWaiting)
         build();
         model->preferences().setLendsSubscriptions(c.lends);
         model->startUpdates([] {});
-        loop.run(model->refreshHarnesses());
+        loop.run(model->harnesses().refresh());
         if (c.updateWaits)
             push(UpdateProgress::waitingForReview("2.0.0"));
         auto hello = model->helloSnapshot();
@@ -61,20 +61,20 @@ TEST_F(HelloTest, ARefreshAnnouncesWhenTheHarnessesOrTheRunnerChanged) {
         HarnessStatus::installed(HarnessKind::claudeCode, "/bin/claude", "2.1", LoginState::signedOut)};
     build();
     auto socket = addSocket();
-    loop.run(model->refreshHarnesses());
+    loop.run(model->harnesses().refresh());
     EXPECT_EQ(socket->hellos.size(), 1u) << "the first detection changed the inventory";
-    EXPECT_EQ(model->canRunJobs(), true);
+    EXPECT_EQ(model->harnesses().canRunJobs(), true);
 
-    loop.run(model->refreshHarnesses());
+    loop.run(model->harnesses().refresh());
     EXPECT_EQ(socket->hellos.size(), 1u) << "nothing changed";
 
     services->runner->runnerGeneration = 2;
-    loop.run(model->refreshHarnesses());
+    loop.run(model->harnesses().refresh());
     ASSERT_EQ(socket->hellos.size(), 2u) << "a new runner generation";
     EXPECT_EQ(socket->hellos.back().runner, 2);
 
     services->runner->available = false;
-    loop.run(model->refreshHarnesses());
+    loop.run(model->harnesses().refresh());
     ASSERT_EQ(socket->hellos.size(), 3u) << "the runner is gone";
     EXPECT_EQ(socket->hellos.back().capacity, 0);
     ASSERT_EQ(socket->hellos.back().harnesses.size(), 1u);
@@ -90,7 +90,7 @@ TEST_F(HelloTest, AChangedCatalogIsAnnouncedWithItsModelsAndAnUnchangedOneIsNot)
         HarnessStatus::installed(HarnessKind::codex, "/bin/codex", "0.9", LoginState::signedOut)};
     build();
     auto socket = addSocket();
-    loop.run(model->refreshHarnesses());
+    loop.run(model->harnesses().refresh());
     loop.drain();
     ASSERT_EQ(socket->hellos.size(), 2u) << "the inventory changed, then the catalog";
     const auto& reports = socket->hellos.back().harnesses;
@@ -100,7 +100,7 @@ TEST_F(HelloTest, AChangedCatalogIsAnnouncedWithItsModelsAndAnUnchangedOneIsNot)
     EXPECT_FALSE(reports[1].models) << "models go to signed-in harnesses only";
 
     services->manualClock->advance(ModelCatalogCache::maxAge);
-    loop.run(model->refreshHarnesses());
+    loop.run(model->harnesses().refresh());
     loop.drain();
     EXPECT_EQ(services->catalogFetches, 2);
     EXPECT_EQ(socket->hellos.size(), 2u) << "the same catalog again announces nothing";
@@ -110,7 +110,7 @@ TEST_F(HelloTest, WithNobodySignedInNoCatalogIsFetched) {
     services->detected = {
         HarnessStatus::installed(HarnessKind::codex, "/bin/codex", "0.9", LoginState::unknown)};
     build();
-    loop.run(model->refreshHarnesses());
+    loop.run(model->harnesses().refresh());
     loop.drain();
     EXPECT_EQ(services->catalogFetches, 0);
     EXPECT_FALSE(model->helloSnapshot().harnesses.at(0).models);
@@ -131,18 +131,18 @@ TEST_F(HelloTest, UpdateProgressSetsThePendingVersionAnnouncesAndTerminatesOnceI
     build();
     int terminations = 0;
     model->preferences().setLendsSubscriptions(true);
-    loop.run(model->refreshHarnesses());
+    loop.run(model->harnesses().refresh());
     auto socket = addSocket();
     model->startUpdates([&] { ++terminations; });
     loop.drain();
 
     push(UpdateProgress::waitingForReview("2.0.0"));
-    EXPECT_EQ(model->pendingUpdateVersion(), "2.0.0");
+    EXPECT_EQ(model->updates().pendingVersion(), "2.0.0");
     ASSERT_EQ(socket->hellos.size(), 1u);
     EXPECT_EQ(socket->hellos.back().capacity, 0);
 
     push(UpdateProgress::none());
-    EXPECT_FALSE(model->pendingUpdateVersion());
+    EXPECT_FALSE(model->updates().pendingVersion());
     ASSERT_EQ(socket->hellos.size(), 2u);
     EXPECT_EQ(socket->hellos.back().capacity, 16);
 
@@ -170,15 +170,15 @@ TEST_F(HelloTest, ObservedValuesNotifyOnlyWhenTheyChange) {
     build();
     int paused = 0, harnesses = 0, runner = 0, generation = 0, pending = 0;
     QObject::connect(model.get(), &AppModel::isPausedChanged, [&] { ++paused; });
-    QObject::connect(model.get(), &AppModel::harnessesChanged, [&] { ++harnesses; });
-    QObject::connect(model.get(), &AppModel::canRunJobsChanged, [&] { ++runner; });
-    QObject::connect(model.get(), &AppModel::runnerGenerationChanged, [&] { ++generation; });
-    QObject::connect(model.get(), &AppModel::pendingUpdateVersionChanged, [&] { ++pending; });
+    QObject::connect(&model->harnesses(), &HarnessesModel::statusesChanged, [&] { ++harnesses; });
+    QObject::connect(&model->harnesses(), &HarnessesModel::canRunJobsChanged, [&] { ++runner; });
+    QObject::connect(&model->harnesses(), &HarnessesModel::runnerGenerationChanged, [&] { ++generation; });
+    QObject::connect(&model->updates(), &UpdatesModel::pendingVersionChanged, [&] { ++pending; });
 
     loop.run(model->setPaused(true));
     loop.run(model->setPaused(true));
-    loop.run(model->refreshHarnesses());
-    loop.run(model->refreshHarnesses());
+    loop.run(model->harnesses().refresh());
+    loop.run(model->harnesses().refresh());
     model->startUpdates([] {});
     push(UpdateProgress::waitingForReview("2.0.0"));
     push(UpdateProgress::waitingForReview("2.0.0"));

@@ -15,37 +15,37 @@ protected:
 
 TEST_F(OrganizationsTest, AnotherDeviceOfAListedOrganizationKeepsTheRowAndStopsTheOldSocket) {
     build();
-    model->adopt(enrollment("dev-1", "org-a", "Acme"), key());
-    model->adopt(enrollment("dev-9", "org-b", "Bolt"), key());
+    model->addAndConnect(enrollment("dev-1", "org-a", "Acme"), key());
+    model->addAndConnect(enrollment("dev-9", "org-b", "Bolt"), key());
     loop.drain();
     services->dialer->opened()[0]->deliver(welcome("dev-1"));
     loop.drain();
 
-    model->adopt(enrollment("dev-2", "org-a", "Acme"), key());
+    model->addAndConnect(enrollment("dev-2", "org-a", "Acme"), key());
     EXPECT_EQ(model->organizations()[0].state, ConnectionState::offline());
     loop.drain();
 
     EXPECT_EQ(rowIds(), (std::vector<std::string>{"dev-2", "dev-9"}));
     EXPECT_EQ(socketIds(), (std::vector<std::string>{"dev-9", "dev-2"}));
     EXPECT_TRUE(services->dialer->opened()[0]->isClosed());
-    EXPECT_EQ(model->commandLineIdentities().count("dev-1"), 0u);
+    EXPECT_EQ(model->commandLine().identities().count("dev-1"), 0u);
     EXPECT_EQ(model->connections().observedIds(), (std::vector<std::string>{"dev-2", "dev-9"}));
 }
 
 TEST_F(OrganizationsTest, EnrollingAgainUnderTheSameDeviceIdOnlyStopsTheOldConnection) {
     build();
-    model->adopt(enrollment("dev-1", "org-a", "Acme"), key());
+    model->addAndConnect(enrollment("dev-1", "org-a", "Acme"), key());
     loop.drain();
     auto first = services->dialer->opened().at(0);
     first->deliver(welcome("dev-1"));
     loop.drain();
 
-    model->adopt(enrollment("dev-1", "org-a", "Acme"), key());
+    model->addAndConnect(enrollment("dev-1", "org-a", "Acme"), key());
     loop.drain();
 
     EXPECT_TRUE(first->isClosed());
     EXPECT_EQ(socketIds(), std::vector<std::string>{"dev-1"});
-    EXPECT_EQ(model->commandLineIdentities().count("dev-1"), 1u);
+    EXPECT_EQ(model->commandLine().identities().count("dev-1"), 1u);
     EXPECT_EQ(model->connections().observedIds(), std::vector<std::string>{"dev-1"});
     ASSERT_EQ(services->dialer->dialCount(), 2u);
     // The new connection's states still reach the row.
@@ -58,7 +58,7 @@ TEST_F(OrganizationsTest, LeavingDuringTheConnectLeavesNoSocketAndNoObserver) {
     // Without a saved list, leaving reaches the socket set without waiting for a file.
     services->savedEnrollments = nullptr;
     build();
-    model->adopt(enrollment("dev-1", "org-a", "Acme"), key());
+    model->addAndConnect(enrollment("dev-1", "org-a", "Acme"), key());
     // Leaving while the connect registers its socket: the connect comes back after the leave.
     loop.spawn(model->remove(model->organizations()[0]));
     loop.drain();
@@ -67,15 +67,15 @@ TEST_F(OrganizationsTest, LeavingDuringTheConnectLeavesNoSocketAndNoObserver) {
     EXPECT_TRUE(socketIds().empty());
     EXPECT_TRUE(model->connections().observedIds().empty());
     EXPECT_EQ(services->dialer->dialCount(), 0u);
-    EXPECT_EQ(model->commandLineIdentities().count("dev-1"), 0u);
+    EXPECT_EQ(model->commandLine().identities().count("dev-1"), 0u);
 }
 
 TEST_F(OrganizationsTest, AStatePublishedAfterLeavingChangesNothing) {
     build();
-    model->adopt(enrollment("dev-1", "org-a", "Acme"), key());
+    model->addAndConnect(enrollment("dev-1", "org-a", "Acme"), key());
     loop.drain();
     loop.run(model->remove(model->organizations()[0]));
-    model->update(ConnectionState::connecting(), "dev-1");
+    model->setConnectionState(ConnectionState::connecting(), "dev-1");
     EXPECT_TRUE(model->organizations().empty());
 }
 

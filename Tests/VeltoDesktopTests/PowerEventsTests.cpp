@@ -26,9 +26,9 @@ protected:
         services->detected = {
             HarnessStatus::installed(HarnessKind::claudeCode, "/bin/claude", "2.1", LoginState::signedIn)};
         build();
-        loop.run(model->refreshHarnesses());
+        loop.run(model->harnesses().refresh());
         // One organization with an identity, so that a wake has a login to fetch again.
-        model->adopt(enrollment("dev-a", "org-a", "Acme"), std::make_shared<testing::FixedSigningKey>());
+        model->addAndConnect(enrollment("dev-a", "org-a", "Acme"), std::make_shared<testing::FixedSigningKey>());
         loop.drain();
         socket = std::make_shared<RecordingSocket>();
         boost::asio::co_spawn(loop.device, services->sockets->add(socket, "rec"), boost::asio::detached);

@@ -45,7 +45,7 @@ TEST_F(RestoreTest, AMissingKeyListsItsOrganizationStoppedAndDialsOnlyTheOthers)
     EXPECT_EQ(model->organizations()[1].id(), "dev-b");
     EXPECT_EQ(socketIds(), std::vector<std::string>{"dev-b"});
     EXPECT_EQ(services->dialer->dialCount(), 1u);
-    EXPECT_EQ(model->commandLineIdentities().count("dev-a"), 0u);
+    EXPECT_EQ(model->commandLine().identities().count("dev-a"), 0u);
     auto lines = log->messages("app");
     EXPECT_NE(std::find(lines.begin(), lines.end(), "could not restore Acme: " + sentence), lines.end());
     EXPECT_NE(std::find(lines.begin(), lines.end(), "restored enrollment in Bolt"), lines.end());
@@ -60,7 +60,7 @@ TEST_F(RestoreTest, TwoSavedEnrollmentsOfOneOrganizationEndAsOneRowTheLaterOne) 
     EXPECT_EQ(rowIds(), std::vector<std::string>{"dev-2"});
     EXPECT_EQ(socketIds(), std::vector<std::string>{"dev-2"});
     EXPECT_EQ(model->connections().observedIds(), std::vector<std::string>{"dev-2"});
-    EXPECT_EQ(model->commandLineIdentities().count("dev-1"), 0u);
+    EXPECT_EQ(model->commandLine().identities().count("dev-1"), 0u);
 }
 
 TEST_F(RestoreTest, WhilePausedRestoringConnectsNothingUntilResumed) {

@@ -35,8 +35,8 @@ class ScopesTest : public ModelFixture {
 protected:
     void connectTwo() {
         build();
-        model->adopt(enrollment("dev-1", "org-a", "Acme"), std::make_shared<testing::FixedSigningKey>());
-        model->adopt(enrollment("dev-2", "org-b", "Bolt", "https://other.example"),
+        model->addAndConnect(enrollment("dev-1", "org-a", "Acme"), std::make_shared<testing::FixedSigningKey>());
+        model->addAndConnect(enrollment("dev-2", "org-b", "Bolt", "https://other.example"),
                      std::make_shared<testing::FixedSigningKey>());
         loop.drain();
     }
@@ -77,7 +77,7 @@ TEST_F(ScopesTest, AFailedAnswerKeepsItsRefusalUntilAnAnswerSucceeds) {
     services->transport->route("GET", "/api/devices/dev-1/scopes",
                                RoutedTransport::reply(200, scopesBody("dev-1", false)));
     connectTwo();
-    loop.run(model->answer(DeviceScope::reviews, true, "dev-1"));
+    loop.run(model->setScopeGranted(DeviceScope::reviews, true, "dev-1"));
     ASSERT_EQ(model->scopeRefusals().count("dev-1"), 1u);
     EXPECT_EQ(model->scopeRefusals().at("dev-1").rfind("Velto did not get your answer: ", 0), 0u);
     EXPECT_EQ(model->deviceScopes().count("dev-1"), 0u);
@@ -86,7 +86,7 @@ TEST_F(ScopesTest, AFailedAnswerKeepsItsRefusalUntilAnAnswerSucceeds) {
     EXPECT_EQ(model->scopeRefusals().count("dev-1"), 1u) << "a read does not clear a refusal";
     EXPECT_FALSE(model->deviceScopes().at("dev-1").holds(DeviceScope::reviews));
 
-    loop.run(model->answer(DeviceScope::reviews, true, "dev-1"));
+    loop.run(model->setScopeGranted(DeviceScope::reviews, true, "dev-1"));
     EXPECT_EQ(model->scopeRefusals().count("dev-1"), 0u);
     EXPECT_TRUE(model->deviceScopes().at("dev-1").holds(DeviceScope::reviews));
 }
@@ -96,7 +96,7 @@ TEST_F(ScopesTest, AnOrganizationThatNeverConnectedIsNeitherReadNorAnswered) {
     services->keys->storage("dev-1")->setContents(std::nullopt);
     build();
     loop.run(model->restore());
-    loop.run(model->answer(DeviceScope::reviews, true, "dev-1"));
+    loop.run(model->setScopeGranted(DeviceScope::reviews, true, "dev-1"));
     loop.run(model->refreshScopes("dev-1"));
     EXPECT_TRUE(services->transport->requests().empty());
     EXPECT_TRUE(model->scopeRefusals().empty());
@@ -124,7 +124,7 @@ TEST_F(PhotosTest, AProfileFetchesThePictureOnceAndOneWithoutAVersionRemovesIt) 
         "GET", "/api/devices/organization-photo",
         RoutedTransport::reply(200, pngBytes(), {{"Content-Type", "image/png"}, {"ETag", "\"v1\""}}));
     build();
-    model->adopt(enrollment("dev-1", "org-a", "Acme"), std::make_shared<testing::FixedSigningKey>());
+    model->addAndConnect(enrollment("dev-1", "org-a", "Acme"), std::make_shared<testing::FixedSigningKey>());
     loop.drain();
     welcomeWith("v1");
     ASSERT_EQ(model->organizationPhotos().count("dev-1"), 1u);
@@ -162,7 +162,7 @@ TEST_F(PhotosTest, LeavingForgetsThePictureAndTheScopes) {
     services->transport->route("GET", "/api/devices/dev-1/scopes",
                                RoutedTransport::reply(200, scopesBody("dev-1", true)));
     build();
-    model->adopt(enrollment("dev-1", "org-a", "Acme"), std::make_shared<testing::FixedSigningKey>());
+    model->addAndConnect(enrollment("dev-1", "org-a", "Acme"), std::make_shared<testing::FixedSigningKey>());
     loop.drain();
     welcomeWith("v1");
     ASSERT_EQ(model->organizationPhotos().count("dev-1"), 1u);
@@ -180,7 +180,7 @@ TEST_F(PhotosTest, BytesThatAreNoPictureLeaveNoEntryAndNoLogLine) {
         "GET", "/api/devices/organization-photo",
         RoutedTransport::reply(200, "<html>", {{"Content-Type", "image/png"}, {"ETag", "\"v1\""}}));
     build();
-    model->adopt(enrollment("dev-1", "org-a", "Acme"), std::make_shared<testing::FixedSigningKey>());
+    model->addAndConnect(enrollment("dev-1", "org-a", "Acme"), std::make_shared<testing::FixedSigningKey>());
     loop.drain();
     welcomeWith("v1");
     EXPECT_TRUE(services->photoCache->photo("dev-1"));
@@ -193,7 +193,7 @@ TEST_F(PhotosTest, BytesThatAreNoPictureLeaveNoEntryAndNoLogLine) {
 TEST_F(PhotosTest, AFailedFetchIsLoggedWithTheOrganizationId) {
     services->transport->route("GET", "/api/devices/organization-photo", RoutedTransport::reply(401));
     build();
-    model->adopt(enrollment("dev-1", "org-a", "Acme"), std::make_shared<testing::FixedSigningKey>());
+    model->addAndConnect(enrollment("dev-1", "org-a", "Acme"), std::make_shared<testing::FixedSigningKey>());
     loop.drain();
     welcomeWith("v1");
     auto lines = log->messages("app");

@@ -56,11 +56,11 @@ protected:
         model = std::make_unique<AppModel>(loop.mainExecutor(), services);
         menu = std::make_unique<StatusMenuController>(
             *model, urls, [this] { ++quits; }, [this] { ++loginSettingsShown; });
-        MenuPanel::Environment environment;
-        environment.isCompositing = [this] { return compositing; };
-        environment.placesWindows = true;
-        environment.screens = [this] { return screens ? *screens : MenuPanel::systemScreens(); };
-        panel = std::make_unique<MenuPanel>(*views, *menu, environment);
+        MenuPanel::Dependencies dependencies;
+        dependencies.isCompositing = [this] { return compositing; };
+        dependencies.placesWindows = true;
+        dependencies.screens = [this] { return screens ? *screens : MenuPanel::systemScreens(); };
+        panel = std::make_unique<MenuPanel>(*views, *menu, dependencies);
     }
 
     void TearDown() override {
@@ -99,7 +99,7 @@ protected:
     }
 
     void adopt(const std::string& deviceId, const std::string& name) {
-        model->adopt(enrollment(deviceId, name), std::make_shared<FixedSigningKey>());
+        model->addAndConnect(enrollment(deviceId, name), std::make_shared<FixedSigningKey>());
         loop.drain();
     }
 

@@ -130,12 +130,12 @@ TEST_F(PanelTest, TheIconFollowsTheOverallConnection) {
     adopt("dev-1", "Acme");
     makeStatusItem();
     EXPECT_EQ(host->label, "Velto, offline");
-    model->update(ConnectionState::connected("dev-1"), "dev-1");
+    model->setConnectionState(ConnectionState::connected("dev-1"), "dev-1");
     EXPECT_EQ(host->label, "Velto, connected");
-    model->update(ConnectionState::stopped("Revoked."), "dev-1");
+    model->setConnectionState(ConnectionState::stopped("Revoked."), "dev-1");
     EXPECT_EQ(host->label, "Velto, needs attention");
     const int shows = host->shows;
-    model->update(ConnectionState::stopped("Revoked again."), "dev-1");
+    model->setConnectionState(ConnectionState::stopped("Revoked again."), "dev-1");
     EXPECT_EQ(host->shows, shows) << "the same overall state draws nothing again";
 }
 
@@ -220,7 +220,7 @@ TEST_F(PanelTest, TheHarnessCardSaysWhetherALookIsUnderWay) {
     makeStatusItem();
     openPanel();
     EXPECT_EQ(menu->harnessPlaceholder(), "Harnesses not checked yet");
-    model->spawn(model->refreshHarnesses());
+    model->spawn("detect the harnesses", model->harnesses().refresh());
     // The main thread's half only: the detection waits on the device side.
     QCoreApplication::sendPostedEvents();
     EXPECT_EQ(menu->harnessPlaceholder(), "Looking for harnesses\u2026");
@@ -241,16 +241,16 @@ TEST_F(PanelTest, CtrlPPausesAndCloses) {
 TEST_F(PanelTest, CtrlQAndTheLoginSwitchLeaveThePanelOpen) {
     makeStatusItem();
     openPanel();
-    ASSERT_EQ(model->loginItemState(), LoginItemState::off);
+    ASSERT_EQ(model->loginItem().state(), LoginItemState::off);
     click(item("command-Open at Login"));
     EXPECT_TRUE(panel->isVisible());
-    EXPECT_EQ(model->loginItemState(), LoginItemState::on);
+    EXPECT_EQ(model->loginItem().state(), LoginItemState::on);
     QTest::keyClick(panel->window(), Qt::Key_Q, Qt::ControlModifier);
     settle();
     EXPECT_EQ(quits, 1);
     EXPECT_TRUE(panel->isVisible()) << "quitting does not close the menu first";
     click(item("command-Open at Login"));
-    EXPECT_EQ(model->loginItemState(), LoginItemState::off);
+    EXPECT_EQ(model->loginItem().state(), LoginItemState::off);
     EXPECT_EQ(loginSettingsShown, 0);
 }
 
@@ -280,17 +280,17 @@ TEST_F(PanelTest, TabReachesEveryControlWithARingAndSpaceOrReturnPressesIt) {
     // A click gives no ring.
     click(item("command-Open at Login"));
     EXPECT_FALSE(find(item("command-Open at Login"), "focusRing")->isVisible());
-    EXPECT_EQ(model->loginItemState(), LoginItemState::on);
+    EXPECT_EQ(model->loginItem().state(), LoginItemState::on);
 
     item("command-Open at Login")->forceActiveFocus(Qt::TabFocusReason);
     QTest::keyClick(window, Qt::Key_Space);
     settle();
-    EXPECT_EQ(model->loginItemState(), LoginItemState::off) << "Space";
+    EXPECT_EQ(model->loginItem().state(), LoginItemState::off) << "Space";
     // The commands are made anew when the state changes.
     item("command-Open at Login")->forceActiveFocus(Qt::TabFocusReason);
     QTest::keyClick(window, Qt::Key_Return);
     settle();
-    EXPECT_EQ(model->loginItemState(), LoginItemState::on) << "Return";
+    EXPECT_EQ(model->loginItem().state(), LoginItemState::on) << "Return";
 
     item("actions-dev-1")->forceActiveFocus(Qt::TabFocusReason);
     QTest::keyClick(window, Qt::Key_Return);
@@ -389,7 +389,7 @@ TEST_F(PanelTest, TheHeaderOpensTheDashboardAfterClosing) {
 TEST_F(PanelTest, CopyVersionPutsExactlyTheCopyTextOnTheClipboard) {
     services->detected = {
         HarnessStatus::installed(HarnessKind::codex, "/bin/codex", "codex-cli 0.46.0", LoginState::signedIn)};
-    loop.run(model->refreshHarnesses());
+    loop.run(model->harnesses().refresh());
     makeStatusItem();
     openPanel();
     QGuiApplication::clipboard()->setText("something else");
@@ -414,7 +414,7 @@ TEST_F(AddOnPanelTest, TheSwitchIsOfferedForInstalledToolsAndFollowsTheChoice) {
     services->detected = {
         HarnessStatus::installed(HarnessKind::claudeCode, "/bin/claude", "2.1.4", LoginState::signedIn),
         HarnessStatus::notInstalled(HarnessKind::muse)};
-    loop.run(model->refreshHarnesses());
+    loop.run(model->harnesses().refresh());
     makeStatusItem();
     openPanel();
     click(item("harness-claude-code"), Qt::RightButton);
@@ -435,7 +435,7 @@ TEST_F(AddOnPanelTest, TheSwitchIsOfferedForInstalledToolsAndFollowsTheChoice) {
 TEST_F(PanelTest, WithoutTheCopysAgentResourcesNoToolOffersTheAddOn) {
     services->detected = {
         HarnessStatus::installed(HarnessKind::claudeCode, "/bin/claude", "2.1.4", LoginState::signedIn)};
-    loop.run(model->refreshHarnesses());
+    loop.run(model->harnesses().refresh());
     makeStatusItem();
     openPanel();
     click(item("harness-claude-code"), Qt::RightButton);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "VeltoDesktop/Views/AppPromptModel.hpp"
 #include "VeltoDesktop/Views/EnrollmentWindow.hpp"
 
 #include <memory>
@@ -13,15 +14,18 @@ class PromptFixture : public PanelFixture {
 protected:
     void SetUp() override {
         PanelFixture::SetUp();
-        window = std::make_unique<EnrollmentWindow>(*model, *views);
+        prompt = std::make_unique<AppPromptModel>(*model);
+        window = std::make_unique<EnrollmentWindow>(*prompt, *views);
         model->setPresentEnrollmentPrompt([this] { window->show(); });
     }
     void TearDown() override {
         loop.drain();
         window.reset();
+        prompt.reset();
         PanelFixture::TearDown();
     }
 
+    std::unique_ptr<AppPromptModel> prompt;
     std::unique_ptr<EnrollmentWindow> window;
 };
 

@@ -30,7 +30,7 @@ protected:
 
     /// Confirms without letting the device side run: the codes stay being spent.
     void startSpending() {
-        model->spawn(model->confirmEnrollment());
+        model->spawn("confirm the enrollment", model->confirmEnrollment());
         for (int turn = 0; turn < 5; ++turn)
             QCoreApplication::processEvents();
     }

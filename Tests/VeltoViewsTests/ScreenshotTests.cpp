@@ -51,18 +51,18 @@ protected:
 
     void fillMenu() {
         auto acme = enrollment("dev-1", "Acme Robotics");
-        model->adopt(acme, std::make_shared<FixedSigningKey>());
-        model->adopt(enrollment("dev-2", "<b>Bold</b> & Co"), std::make_shared<FixedSigningKey>());
+        model->addAndConnect(acme, std::make_shared<FixedSigningKey>());
+        model->addAndConnect(enrollment("dev-2", "<b>Bold</b> & Co"), std::make_shared<FixedSigningKey>());
         loop.drain();
-        model->update(ConnectionState::connected("dev-1"), "dev-1");
-        model->update(ConnectionState::retrying(2500, "Velto could not be reached."), "dev-2");
+        model->setConnectionState(ConnectionState::connected("dev-1"), "dev-1");
+        model->setConnectionState(ConnectionState::retrying(2500, "Velto could not be reached."), "dev-2");
         services->detected = {
             HarnessStatus::installed(HarnessKind::claudeCode, "/bin/claude", "2.1.4 (Claude Code)",
                                      LoginState::signedIn),
             HarnessStatus::installed(HarnessKind::codex, "/bin/codex", std::nullopt, LoginState::signedOut),
             HarnessStatus::notInstalled(HarnessKind::muse)};
-        loop.run(model->refreshHarnesses());
-        loop.run(model->installCommandLineTool());
+        loop.run(model->harnesses().refresh());
+        loop.run(model->commandLine().installTool());
     }
 };
 
@@ -101,7 +101,7 @@ TEST_F(ScreenshotTest, SharpScreen) {
 TEST_F(ScreenshotTest, ACappedPanelOnAShortScreen) {
     fillMenu();
     for (int index = 3; index <= 8; ++index)
-        model->adopt(enrollment("dev-" + std::to_string(index), "Organization " + std::to_string(index)),
+        model->addAndConnect(enrollment("dev-" + std::to_string(index), "Organization " + std::to_string(index)),
                      std::make_shared<FixedSigningKey>());
     loop.drain();
     screens = std::vector<PanelPlacement::Screen>{{QRect(0, 0, 1280, 400), QRect(0, 0, 1280, 400), true}};
@@ -161,7 +161,7 @@ TEST_F(PromptScreenshotTest, EveryStage) {
     services->transport->route("POST", "/api/devices/enroll",
                                {RoutedTransport::reply(201, body.dump()),
                                 RoutedTransport::reply(400, Json{{"code", "code_used"}}.dump())});
-    model->spawn(model->confirmEnrollment());
+    model->spawn("confirm the enrollment", model->confirmEnrollment());
     for (int turn = 0; turn < 5; ++turn)
         QCoreApplication::processEvents();
     ASSERT_EQ(window->controller().stage(), "enrolling");

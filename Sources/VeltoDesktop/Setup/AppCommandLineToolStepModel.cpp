@@ -1,36 +1,37 @@
 #include "VeltoDesktop/Setup/AppCommandLineToolStepModel.hpp"
 
 #include "VeltoDesktop/AppModel.hpp"
+#include "VeltoDesktop/CommandLineModel.hpp"
 
 namespace velto {
 
 AppCommandLineToolStepModel::AppCommandLineToolStepModel(AppModel& model, QObject* parent)
     : CommandLineToolStepModel(parent), model_(model) {
-    connect(&model_, &AppModel::commandLineToolRefusalChanged, this,
+    connect(&model_.commandLine(), &CommandLineModel::toolRefusalChanged, this,
             &CommandLineToolStepModel::commandLineToolRefusalChanged);
-    connect(&model_, &AppModel::isInstallingCommandLineToolChanged, this,
+    connect(&model_.commandLine(), &CommandLineModel::isInstallingToolChanged, this,
             &CommandLineToolStepModel::isInstallingCommandLineToolChanged);
 }
 
 CommandLineToolState AppCommandLineToolStepModel::commandLineToolState() const {
-    return model_.commandLineToolState();
+    return model_.commandLine().toolState();
 }
 
 std::optional<std::string> AppCommandLineToolStepModel::commandLineToolRefusal() const {
-    return model_.commandLineToolRefusal();
+    return model_.commandLine().toolRefusal();
 }
 
 bool AppCommandLineToolStepModel::isInstallingCommandLineTool() const {
-    return model_.isInstallingCommandLineTool();
+    return model_.commandLine().isInstallingTool();
 }
 
 void AppCommandLineToolStepModel::refreshCommandLineTool() {
-    model_.refreshCommandLineTool();
+    model_.commandLine().refreshTool();
 }
 
 // The model's own coroutine is handed on, so that nothing of this object is needed once it runs.
 boost::asio::awaitable<CommandLineToolInstall> AppCommandLineToolStepModel::installCommandLineTool() {
-    return model_.installCommandLineTool();
+    return model_.commandLine().installTool();
 }
 
 } // namespace velto

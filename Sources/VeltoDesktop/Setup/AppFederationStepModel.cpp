@@ -1,13 +1,15 @@
 #include "VeltoDesktop/Setup/AppFederationStepModel.hpp"
 
 #include "VeltoDesktop/AppModel.hpp"
+#include "VeltoDesktop/HarnessesModel.hpp"
 
 namespace velto {
 
 AppFederationStepModel::AppFederationStepModel(AppModel& model, QObject* parent)
     : FederationStepModel(parent), model_(model) {
     connect(&model_, &AppModel::organizationsChanged, this, &FederationStepModel::organizationsChanged);
-    connect(&model_, &AppModel::harnessesChanged, this, &FederationStepModel::harnessesChanged);
+    connect(&model_.harnesses(), &HarnessesModel::statusesChanged, this,
+            &FederationStepModel::harnessesChanged);
 }
 
 std::vector<Enrollment> AppFederationStepModel::enrollments() const {
@@ -15,7 +17,7 @@ std::vector<Enrollment> AppFederationStepModel::enrollments() const {
 }
 
 const std::vector<HarnessStatus>& AppFederationStepModel::harnesses() const {
-    return model_.harnesses();
+    return model_.harnesses().statuses();
 }
 
 void AppFederationStepModel::setLendsSubscriptions(bool lends) {

@@ -1,6 +1,7 @@
 #include "VeltoDesktop/Setup/AppOpenAtLoginStepModel.hpp"
 
 #include "VeltoDesktop/AppModel.hpp"
+#include "VeltoDesktop/LoginItemModel.hpp"
 
 namespace velto {
 
@@ -11,7 +12,7 @@ AppOpenAtLoginStepModel::AppOpenAtLoginStepModel(AppModel& model, std::function<
 }
 
 LoginItemState AppOpenAtLoginStepModel::loginItemState() const {
-    return model_.loginItemState();
+    return model_.loginItem().state();
 }
 
 std::vector<Enrollment> AppOpenAtLoginStepModel::enrollments() const {
@@ -19,11 +20,11 @@ std::vector<Enrollment> AppOpenAtLoginStepModel::enrollments() const {
 }
 
 void AppOpenAtLoginStepModel::refreshLoginItem() {
-    model_.refreshLoginItem();
+    model_.loginItem().refresh();
 }
 
 std::optional<LoginItemRefusal> AppOpenAtLoginStepModel::setOpensAtLogin(bool opensAtLogin) {
-    return model_.setOpensAtLogin(opensAtLogin);
+    return model_.loginItem().setOpensAtLogin(opensAtLogin);
 }
 
 void AppOpenAtLoginStepModel::openLoginItemSettings() {

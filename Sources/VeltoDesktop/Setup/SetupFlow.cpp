@@ -1,7 +1,7 @@
 #include "VeltoDesktop/Setup/SetupFlow.hpp"
 
 #include "VeltoDesktop/AppLog.hpp"
-#include "VeltoDesktop/Setup/AssignNotifying.hpp"
+#include "VeltoDesktop/AssignNotifying.hpp"
 #include "VeltoDesktop/Setup/SetupFinishing.hpp"
 #include "VeltoDesktop/Setup/SetupFooterButtons.hpp"
 #include "VeltoDesktop/Setup/StepDots.hpp"

@@ -1,13 +1,13 @@
 #include "VeltoDesktop/Views/EnrollmentPromptController.hpp"
 
-#include "VeltoDesktop/AppModel.hpp"
+#include "VeltoDesktop/Views/PromptModel.hpp"
 
 namespace velto {
 
-EnrollmentPromptController::EnrollmentPromptController(AppModel& model, std::function<void()> close,
+EnrollmentPromptController::EnrollmentPromptController(PromptModel& model, std::function<void()> close,
                                                        QObject* parent)
     : QObject(parent), model_(&model), close_(std::move(close)), presentation_(model.enrollmentPrompt()) {
-    connect(&model, &AppModel::enrollmentPromptChanged, this, [this] {
+    connect(&model, &PromptModel::enrollmentPromptChanged, this, [this] {
         if (!model_)
             return;
         presentation_ = EnrollmentPromptPresentation(model_->enrollmentPrompt());
@@ -34,10 +34,7 @@ QString EnrollmentPromptController::stage() const {
 void EnrollmentPromptController::enroll() {
     if (!model_ || presentation_.stage != EnrollmentPromptPresentation::Stage::confirming)
         return;
-    model_->spawn([](QPointer<AppModel> model) -> boost::asio::awaitable<void> {
-        if (model)
-            co_await model->confirmEnrollment();
-    }(model_));
+    model_->confirm();
 }
 
 void EnrollmentPromptController::close() {

@@ -10,7 +10,7 @@
 
 namespace velto {
 
-class AppModel;
+class PromptModel;
 
 /// What the enrollment prompt binds to, from the model's prompt; "Enroll" confirms through the
 /// model, "Cancel", "Close" and "Done" close the window. Main thread.
@@ -39,7 +39,7 @@ class EnrollmentPromptController final : public QObject {
 
 public:
     /// `close` closes the window.
-    EnrollmentPromptController(AppModel& model, std::function<void()> close, QObject* parent = nullptr);
+    EnrollmentPromptController(PromptModel& model, std::function<void()> close, QObject* parent = nullptr);
 
     const EnrollmentPromptPresentation& presentation() const { return presentation_; }
     QString stage() const;
@@ -78,7 +78,7 @@ Q_SIGNALS:
     void reduceMotionChanged();
 
 private:
-    QPointer<AppModel> model_;
+    QPointer<PromptModel> model_;
     std::function<void()> close_;
     EnrollmentPromptPresentation presentation_;
     bool reduceMotion_ = false;

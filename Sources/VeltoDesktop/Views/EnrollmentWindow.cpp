@@ -1,7 +1,7 @@
 #include "VeltoDesktop/Views/EnrollmentWindow.hpp"
 
-#include "VeltoDesktop/AppModel.hpp"
 #include "VeltoDesktop/UserTexts.hpp"
+#include "VeltoDesktop/Views/PromptModel.hpp"
 #include "VeltoDesktop/Views/ViewEngine.hpp"
 #include "VeltoDesktop/Views/WindowFront.hpp"
 
@@ -12,7 +12,7 @@
 
 namespace velto {
 
-EnrollmentWindow::EnrollmentWindow(AppModel& model, ViewEngine& views, QObject* parent)
+EnrollmentWindow::EnrollmentWindow(PromptModel& model, ViewEngine& views, QObject* parent)
     : QObject(parent), model_(model), views_(views), controller_(model, [this] { close(); }) {}
 
 EnrollmentWindow::~EnrollmentWindow() = default;
@@ -55,7 +55,7 @@ void EnrollmentWindow::close() {
 
 bool EnrollmentWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == view_.get() && event->type() == QEvent::Hide)
-        model_.promptClosed();
+        model_.closed();
     return QObject::eventFilter(watched, event);
 }
 

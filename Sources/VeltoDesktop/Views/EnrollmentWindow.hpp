@@ -8,7 +8,7 @@
 
 namespace velto {
 
-class AppModel;
+class PromptModel;
 class ViewEngine;
 
 /// The floating window of the enrollment prompt, "Enroll this computer": made on first showing and
@@ -18,7 +18,7 @@ class EnrollmentWindow final : public QObject {
     Q_OBJECT
 
 public:
-    EnrollmentWindow(AppModel& model, ViewEngine& views, QObject* parent = nullptr);
+    EnrollmentWindow(PromptModel& model, ViewEngine& views, QObject* parent = nullptr);
     ~EnrollmentWindow() override;
 
     void show();
@@ -30,7 +30,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    AppModel& model_;
+    PromptModel& model_;
     ViewEngine& views_;
     EnrollmentPromptController controller_;
     std::unique_ptr<QQuickView> view_;

@@ -14,14 +14,14 @@
 
 namespace velto {
 
-MenuPanel::Environment MenuPanel::systemEnvironment() {
-    Environment environment;
+MenuPanel::Dependencies MenuPanel::system() {
+    Dependencies dependencies;
     const auto platform = QGuiApplication::platformName();
     const bool isWayland = platform.startsWith(QLatin1String("wayland"));
-    environment.isCompositing = [isWayland] { return isWayland || X11Selections::hasCompositor(); };
-    environment.placesWindows = !isWayland;
-    environment.screens = &MenuPanel::systemScreens;
-    return environment;
+    dependencies.isCompositing = [isWayland] { return isWayland || X11Selections::hasCompositor(); };
+    dependencies.placesWindows = !isWayland;
+    dependencies.screens = &MenuPanel::systemScreens;
+    return dependencies;
 }
 
 std::vector<PanelPlacement::Screen> MenuPanel::systemScreens() {
@@ -32,8 +32,9 @@ std::vector<PanelPlacement::Screen> MenuPanel::systemScreens() {
     return screens;
 }
 
-MenuPanel::MenuPanel(ViewEngine& views, StatusMenuController& menu, Environment environment, QObject* parent)
-    : QObject(parent), views_(views), menu_(menu), environment_(std::move(environment)) {}
+MenuPanel::MenuPanel(ViewEngine& views, StatusMenuController& menu, Dependencies dependencies,
+                     QObject* parent)
+    : QObject(parent), views_(views), menu_(menu), dependencies_(std::move(dependencies)) {}
 
 MenuPanel::~MenuPanel() = default;
 
@@ -64,7 +65,7 @@ void MenuPanel::show(Mode mode, std::optional<QRect> anchor) {
     mode_ = mode;
     anchor_ = anchor;
     const bool transparent =
-        mode == Mode::panel && environment_.isCompositing && environment_.isCompositing();
+        mode == Mode::panel && dependencies_.isCompositing && dependencies_.isCompositing();
     if (mode == Mode::panel)
         view_->setFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     else
@@ -86,8 +87,8 @@ void MenuPanel::fit() {
     const auto* card = content_->findChild<QQuickItem*>(QStringLiteral("statusMenu"));
     const int cardHeight = card ? static_cast<int>(std::ceil(card->implicitHeight())) : 0;
     const QSize cardSize(360, cardHeight);
-    if (mode_ == Mode::panel && environment_.placesWindows && anchor_ && environment_.screens) {
-        placement_ = PanelPlacement::place(*anchor_, cardSize, margin, environment_.screens());
+    if (mode_ == Mode::panel && dependencies_.placesWindows && anchor_ && dependencies_.screens) {
+        placement_ = PanelPlacement::place(*anchor_, cardSize, margin, dependencies_.screens());
         if (content_->property("heightCap").toInt() != placement_->cardHeight)
             content_->setProperty("heightCap", placement_->cardHeight);
         // The window belongs to the screen it is placed on (its pixel ratio comes from there).

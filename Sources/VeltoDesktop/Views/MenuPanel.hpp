@@ -24,7 +24,7 @@ class MenuPanel final : public QObject {
 public:
     enum class Mode { panel, window };
 
-    struct Environment {
+    struct Dependencies {
         /// Whether a compositor draws transparent windows.
         std::function<bool()> isCompositing;
         /// Whether windows may be placed by the application (not on Wayland).
@@ -33,7 +33,7 @@ public:
         std::function<std::vector<PanelPlacement::Screen>()> screens;
     };
 
-    MenuPanel(ViewEngine& views, StatusMenuController& menu, Environment environment,
+    MenuPanel(ViewEngine& views, StatusMenuController& menu, Dependencies dependencies,
               QObject* parent = nullptr);
     ~MenuPanel() override;
 
@@ -51,7 +51,7 @@ public:
     /// Escape in the content.
     Q_INVOKABLE void escape() { Q_EMIT escapePressed(); }
 
-    static Environment systemEnvironment();
+    static Dependencies system();
     /// The application's screens, as Qt has them.
     static std::vector<PanelPlacement::Screen> systemScreens();
 
@@ -64,7 +64,7 @@ private:
 
     ViewEngine& views_;
     StatusMenuController& menu_;
-    Environment environment_;
+    Dependencies dependencies_;
     std::unique_ptr<QQuickView> view_;
     QPointer<QQuickItem> content_;
     Mode mode_ = Mode::panel;

@@ -115,11 +115,7 @@ void OrganizationListController::takeBack(const QString& deviceId, int scope) {
 }
 
 void OrganizationListController::answer(const std::string& deviceId, DeviceScope scope, bool isGranted) {
-    model_->spawn([](QPointer<AppModel> model, DeviceScope asked, bool granted,
-                     std::string id) -> boost::asio::awaitable<void> {
-        if (model)
-            co_await model->answer(asked, granted, std::move(id));
-    }(model_, scope, isGranted, deviceId));
+    model_->spawn("answer a scope", model_->setScopeGranted(scope, isGranted, deviceId));
 }
 
 void OrganizationListController::confirm() {
@@ -129,11 +125,7 @@ void OrganizationListController::confirm() {
         Q_EMIT confirmationChanged();
         if (!organization)
             return;
-        model_->spawn(
-            [](QPointer<AppModel> model, EnrolledOrganization leaving) -> boost::asio::awaitable<void> {
-                if (model)
-                    co_await model->remove(std::move(leaving));
-            }(model_, *organization));
+        model_->spawn("remove an organization", model_->remove(*organization));
         return;
     }
     if (pendingConsent_) {

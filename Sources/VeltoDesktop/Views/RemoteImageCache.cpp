@@ -1,10 +1,10 @@
 #include "VeltoDesktop/Views/RemoteImageCache.hpp"
 
+#include "VeltoDesktop/AppLog.hpp"
 #include "VeltoDesktop/BoundedImageDecoder.hpp"
 #include "VeltoDevice/HTTP/ConnectionTarget.hpp"
 #include "VeltoDevice/Support/RunOn.hpp"
 
-#include <boost/asio/co_spawn.hpp>
 #include <boost/url/parse.hpp>
 #include <boost/url/url.hpp>
 
@@ -43,7 +43,7 @@ RemoteImageCache::RemoteImageCache(boost::asio::any_io_executor main, boost::asi
                                    boost::asio::any_io_executor decoding,
                                    std::shared_ptr<HTTPTransport> transport)
     : main_(std::move(main)), device_(std::move(device)), decoding_(std::move(decoding)),
-      transport_(std::move(transport)) {}
+      transport_(std::move(transport)), tasks_(*this, main_, appLog()) {}
 
 bool RemoteImageCache::mayFetch(std::string_view address) {
     return fetchable(address).has_value();
@@ -88,7 +88,7 @@ void RemoteImageCache::load(const std::string& address) {
         return;
     inFlight_.insert(address);
     ++fetchesStarted_;
-    boost::asio::co_spawn(main_, fetch(address), [](std::exception_ptr) {});
+    tasks_.spawn("fetch a picture", fetch(address));
 }
 
 boost::asio::awaitable<void> RemoteImageCache::fetch(std::string address) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "VeltoDesktop/BoundedImageDecoder.hpp"
+#include "VeltoDesktop/OwnedTasks.hpp"
 #include "VeltoDevice/HTTP/HTTPTransport.hpp"
 
 #include <boost/asio/any_io_executor.hpp>
@@ -100,6 +101,8 @@ private:
     std::uint64_t nextId_ = 1;
     std::uint64_t nextRevision_ = 1;
     std::size_t fetchesStarted_ = 0;
+    /// Last: the fetches still running are cancelled first.
+    OwnedTasks tasks_;
 };
 
 } // namespace velto

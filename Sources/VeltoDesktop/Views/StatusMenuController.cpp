@@ -17,15 +17,15 @@ namespace {
 StatusMenuPresentation::Input menuInput(const AppModel& model) {
     StatusMenuPresentation::Input input;
     input.setupProgress = model.setupProgress();
-    input.pendingUpdateVersion = model.pendingUpdateVersion();
+    input.pendingUpdateVersion = model.updates().pendingVersion();
     input.hasEnrollments = !model.organizations().empty();
     input.isPaused = model.isPaused();
-    input.loginItemState = model.loginItemState();
-    if (model.loginItemRefusal())
-        input.loginItemRefusal = model.loginItemRefusal()->message();
-    input.commandLineToolState = model.commandLineToolState();
-    input.commandLineToolRefusal = model.commandLineToolRefusal();
-    input.isInstallingCommandLineTool = model.isInstallingCommandLineTool();
+    input.loginItemState = model.loginItem().state();
+    if (model.loginItem().refusal())
+        input.loginItemRefusal = model.loginItem().refusal()->message();
+    input.commandLineToolState = model.commandLine().toolState();
+    input.commandLineToolRefusal = model.commandLine().toolRefusal();
+    input.isInstallingCommandLineTool = model.commandLine().isInstallingTool();
     return input;
 }
 
@@ -49,16 +49,19 @@ StatusMenuController::StatusMenuController(AppModel& model, std::shared_ptr<UrlO
         Q_EMIT headerChanged();
         Q_EMIT commandsChanged();
     });
-    for (auto changed : {&AppModel::isPausedChanged, &AppModel::pendingUpdateVersionChanged,
-                         &AppModel::loginItemStateChanged, &AppModel::loginItemRefusalChanged,
-                         &AppModel::commandLineToolStateChanged, &AppModel::commandLineToolRefusalChanged,
-                         &AppModel::isInstallingCommandLineToolChanged})
-        connect(&model, changed, this, &StatusMenuController::commandsChanged);
+    connect(&model, &AppModel::isPausedChanged, this, &StatusMenuController::commandsChanged);
+    connect(&model.updates(), &UpdatesModel::pendingVersionChanged, this,
+            &StatusMenuController::commandsChanged);
+    for (auto changed : {&LoginItemModel::stateChanged, &LoginItemModel::refusalChanged})
+        connect(&model.loginItem(), changed, this, &StatusMenuController::commandsChanged);
+    for (auto changed : {&CommandLineModel::toolStateChanged, &CommandLineModel::toolRefusalChanged,
+                         &CommandLineModel::isInstallingToolChanged})
+        connect(&model.commandLine(), changed, this, &StatusMenuController::commandsChanged);
     connect(&model.preferences(), &DevicePreferences::hasFinishedSetupChanged, this,
             &StatusMenuController::commandsChanged);
-    for (auto changed : {&AppModel::harnessesChanged, &AppModel::isDetectingHarnessesChanged,
-                         &AppModel::agentOutcomesChanged})
-        connect(&model, changed, this, &StatusMenuController::harnessesChanged);
+    for (auto changed : {&HarnessesModel::statusesChanged, &HarnessesModel::isDetectingChanged,
+                         &HarnessesModel::agentOutcomesChanged})
+        connect(&model.harnesses(), changed, this, &StatusMenuController::harnessesChanged);
     connect(&model.preferences(), &DevicePreferences::monitoredAgentsChanged, this,
             &StatusMenuController::harnessesChanged);
 }
@@ -111,13 +114,13 @@ QVariantList StatusMenuController::harnesses() const {
     if (!model_)
         return out;
     const auto& monitored = model_->preferences().monitoredAgents();
-    const bool offersAddOns = model_->agentResources().has_value();
-    for (const auto& harness : model_->harnesses()) {
+    const bool offersAddOns = model_->harnesses().agentResources().has_value();
+    for (const auto& harness : model_->harnesses().statuses()) {
         HarnessPresentation presentation(harness);
         const std::string name(displayName(harness.kind));
         QString failure;
-        auto outcome = model_->agentOutcomes().find(harness.kind);
-        if (outcome != model_->agentOutcomes().end() &&
+        auto outcome = model_->harnesses().agentOutcomes().find(harness.kind);
+        if (outcome != model_->harnesses().agentOutcomes().end() &&
             outcome->second.kind == AgentIntegrationOutcome::Case::failed)
             failure = DisplayText::paragraph(UserTexts::harnessAddFailed(text(name)).toStdString() +
                                              outcome->second.reason);
@@ -136,9 +139,9 @@ QVariantList StatusMenuController::harnesses() const {
 }
 
 QString StatusMenuController::harnessPlaceholder() const {
-    if (!model_ || !model_->harnesses().empty())
+    if (!model_ || !model_->harnesses().statuses().empty())
         return {};
-    return UserTexts::harnessesPlaceholder(model_->isDetectingHarnesses());
+    return UserTexts::harnessesPlaceholder(model_->harnesses().isDetecting());
 }
 
 void StatusMenuController::openDashboard() {
@@ -158,7 +161,7 @@ void StatusMenuController::runCommand(int index) {
     const auto& command = menu.commands[static_cast<std::size_t>(index)];
     if (!command.isEnabled)
         return;
-    const auto state = model_->loginItemState();
+    const auto state = model_->loginItem().state();
     if (StatusMenuPresentation::closesMenu(command.action, state))
         model_->closeMenu();
     switch (command.action) {
@@ -172,10 +175,10 @@ void StatusMenuController::runCommand(int index) {
     case StatusMenuPresentation::Action::openAtLogin:
         switch (StatusMenuPresentation::loginItemAction(state)) {
         case StatusMenuPresentation::LoginItemAction::turnOn:
-            model_->setOpensAtLogin(true);
+            model_->loginItem().setOpensAtLogin(true);
             break;
         case StatusMenuPresentation::LoginItemAction::turnOff:
-            model_->setOpensAtLogin(false);
+            model_->loginItem().setOpensAtLogin(false);
             break;
         case StatusMenuPresentation::LoginItemAction::openSettings:
             call(openLoginItemSettings_);
@@ -185,10 +188,10 @@ void StatusMenuController::runCommand(int index) {
         }
         break;
     case StatusMenuPresentation::Action::installCommandLineTool:
-        model_->spawn([](QPointer<AppModel> model) -> boost::asio::awaitable<void> {
-            if (model)
-                co_await model->installCommandLineTool();
-        }(model_));
+        model_->spawn("install the command-line tool",
+                      [](CommandLineModel& commandLine) -> boost::asio::awaitable<void> {
+                          co_await commandLine.installTool();
+                      }(model_->commandLine()));
         break;
     case StatusMenuPresentation::Action::quit:
         quit();
@@ -200,10 +203,7 @@ void StatusMenuController::togglePause() {
     if (!model_ || model_->organizations().empty())
         return;
     const bool paused = model_->isPaused();
-    model_->spawn([](QPointer<AppModel> model, bool wanted) -> boost::asio::awaitable<void> {
-        if (model)
-            co_await model->setPaused(wanted);
-    }(model_, !paused));
+    model_->spawn("pause", model_->setPaused(!paused));
 }
 
 void StatusMenuController::quit() {
@@ -218,37 +218,30 @@ void StatusMenuController::getStarted() {
 }
 
 void StatusMenuController::copyVersion(int index) {
-    if (!model_ || index < 0 || index >= static_cast<int>(model_->harnesses().size()))
+    if (!model_ || index < 0 || index >= static_cast<int>(model_->harnesses().statuses().size()))
         return;
-    HarnessPresentation presentation(model_->harnesses()[static_cast<std::size_t>(index)]);
+    HarnessPresentation presentation(model_->harnesses().statuses()[static_cast<std::size_t>(index)]);
     auto* clipboard = QGuiApplication::clipboard();
     clipboard->clear();
     clipboard->setText(text(presentation.copyText));
 }
 
 void StatusMenuController::toggleAgent(int index) {
-    if (!model_ || index < 0 || index >= static_cast<int>(model_->harnesses().size()))
+    if (!model_ || index < 0 || index >= static_cast<int>(model_->harnesses().statuses().size()))
         return;
-    const auto& harness = model_->harnesses()[static_cast<std::size_t>(index)];
-    if (!harness.installedTool() || !model_->agentResources())
+    const auto& harness = model_->harnesses().statuses()[static_cast<std::size_t>(index)];
+    if (!harness.installedTool() || !model_->harnesses().agentResources())
         return;
     const bool worksWith = model_->preferences().monitoredAgents().count(harness.kind) > 0;
-    model_->spawn(
-        [](QPointer<AppModel> model, HarnessKind kind, bool wanted) -> boost::asio::awaitable<void> {
-            if (model)
-                co_await model->setWorksWith(kind, wanted);
-        }(model_, harness.kind, !worksWith));
+    model_->spawn("choose the add-ons", model_->harnesses().setWorksWith(harness.kind, !worksWith));
 }
 
 void StatusMenuController::panelOpened() {
     if (!model_)
         return;
-    model_->spawn([](QPointer<AppModel> model) -> boost::asio::awaitable<void> {
-        if (model)
-            co_await model->refreshHarnesses();
-    }(model_));
-    model_->refreshLoginItem();
-    model_->refreshCommandLineTool();
+    model_->spawn("detect the harnesses", model_->harnesses().refresh());
+    model_->loginItem().refresh();
+    model_->commandLine().refreshTool();
 }
 
 void StatusMenuController::panelClosed() {

@@ -7,6 +7,7 @@
 #include "VeltoDevice/Support/Ascii.hpp"
 #include "VeltoDevice/Support/CancellableTask.hpp"
 #include "VeltoDevice/Support/Exceptions.hpp"
+#include "VeltoDevice/Support/LoggedCompletion.hpp"
 #include "VeltoDevice/Support/SystemClock.hpp"
 
 #include <boost/asio/as_tuple.hpp>
@@ -131,9 +132,11 @@ public:
 
     void start() override {
         auto self = this->shared_from_this();
-        openingTimer_ = std::make_shared<CancellableTask>(settings_.executor);
+        openingTimer_ =
+            std::make_shared<CancellableTask>(settings_.executor, Logger("connection"), "time the opening");
         openingTimer_->start(timeOpening(self, openingTimer_));
-        asio::co_spawn(settings_.executor, run(self), [](std::exception_ptr) {});
+        asio::co_spawn(settings_.executor, run(self),
+                       LoggedCompletion(Logger("connection"), "run the socket"));
     }
 
     asio::awaitable<void> send(std::string text) override {
@@ -152,7 +155,7 @@ public:
         if (upgraded)
             asio::co_spawn(settings_.executor,
                            goAway(this->shared_from_this(), ClosingHandshakes::shared().begin()),
-                           [](std::exception_ptr) {});
+                           LoggedCompletion(Logger("connection"), "close the socket"));
     }
 
 private:

@@ -138,7 +138,7 @@ void DeviceConnection::Core::start(const std::shared_ptr<Core>& self) {
     if (self->runTask)
         return;
     self->failedAttempts = 0;
-    auto task = std::make_shared<CancellableTask>(self->executor);
+    auto task = std::make_shared<CancellableTask>(self->executor, log(), "keep the connection");
     self->runTask = task;
     task->start(loop(self, task));
 }

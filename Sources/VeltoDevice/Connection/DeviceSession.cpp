@@ -9,11 +9,11 @@
 #include "VeltoDevice/Support/CoroutineFrameWarning.hpp"
 #include "VeltoDevice/Support/Exceptions.hpp"
 #include "VeltoDevice/Support/Log.hpp"
+#include "VeltoDevice/Support/LoggedCompletion.hpp"
 
 #include <boost/asio/cancellation_type.hpp>
 #include <boost/asio/co_spawn.hpp>
 #include <boost/asio/deferred.hpp>
-#include <boost/asio/detached.hpp>
 #include <boost/asio/error.hpp>
 #include <boost/asio/experimental/parallel_group.hpp>
 #include <boost/asio/this_coro.hpp>
@@ -145,7 +145,7 @@ void DeviceSession::Steps::cleanUp(const DeviceSession& self, RenewalSchedule& r
         auto jobIds = self.acceptedJobs_->jobIds();
         if (!jobIds.empty())
             boost::asio::co_spawn(executor, cancelAccepted(self.runner_, std::move(jobIds)),
-                                  boost::asio::detached);
+                                  LoggedCompletion(log(), "cancel the accepted jobs"));
     }
     renewals.end();
 }

@@ -53,7 +53,7 @@ void RenewalSchedule::schedule(const std::string& nonce, std::int64_t renewWithi
     if (pending_)
         pending_->cancel();
     nonce_ = nonce;
-    pending_ = std::make_shared<CancellableTask>(executor_);
+    pending_ = std::make_shared<CancellableTask>(executor_, log(), "schedule the renewal");
     pending_->start(cycle(shared_from_this(), pending_, nonce, window(renewWithinMs)));
 }
 
@@ -76,7 +76,7 @@ boost::asio::awaitable<void> RenewalSchedule::cycle(std::shared_ptr<RenewalSched
 }
 
 void RenewalSchedule::startSending(const std::string& nonce) {
-    auto task = std::make_shared<CancellableTask>(executor_);
+    auto task = std::make_shared<CancellableTask>(executor_, log(), "send the renewal");
     sending_[nonce] = task;
     task->start(send(shared_from_this(), task, nonce));
 }

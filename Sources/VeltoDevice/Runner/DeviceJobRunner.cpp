@@ -12,12 +12,12 @@
 #include "VeltoDevice/Runner/RunnerScriptCommand.hpp"
 #include "VeltoDevice/Support/CancellableTask.hpp"
 #include "VeltoDevice/Support/Latch.hpp"
+#include "VeltoDevice/Support/LoggedCompletion.hpp"
 #include "VeltoDevice/Support/PrivateTemporaryFolder.hpp"
 #include "VeltoDevice/Support/SharedTask.hpp"
 #include "VeltoDevice/Support/SpawnedProcess.hpp"
 
 #include <boost/asio/co_spawn.hpp>
-#include <boost/asio/detached.hpp>
 
 #include <csignal>
 #include <exception>
@@ -236,7 +236,7 @@ boost::asio::awaitable<void> DeviceJobRunner::Core::launch(std::shared_ptr<Core>
     process->input.reset();
     self->jobs[jobId] = RunningJob{process, std::move(input), std::move(file), nullptr};
     boost::asio::co_spawn(self->executor, runJob(self, jobId, process, std::move(send)),
-                          boost::asio::detached);
+                          LoggedCompletion(runnerLog(), "run job " + jobId));
 }
 
 boost::asio::awaitable<void> DeviceJobRunner::Core::runJob(std::shared_ptr<Core> self, std::string jobId,
@@ -323,7 +323,8 @@ void DeviceJobRunner::Core::cancel(const std::string& jobId) {
     // The whole group: the harness tools the runner started stop with it.
     job->second.process->signalGroup(SIGTERM);
     if (!job->second.forcedKill) {
-        job->second.forcedKill = std::make_shared<CancellableTask>(executor);
+        job->second.forcedKill =
+            std::make_shared<CancellableTask>(executor, runnerLog(), "kill job " + jobId);
         job->second.forcedKill->start(killWhenStillThere(jobId, job->second.process, clock));
     }
 }

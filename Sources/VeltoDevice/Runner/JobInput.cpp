@@ -1,9 +1,9 @@
 #include "VeltoDevice/Runner/JobInput.hpp"
 
 #include "VeltoDevice/Runner/RunnerLog.hpp"
+#include "VeltoDevice/Support/LoggedCompletion.hpp"
 
 #include <boost/asio/co_spawn.hpp>
-#include <boost/asio/detached.hpp>
 
 #include <utility>
 
@@ -22,7 +22,8 @@ void JobInput::write(std::string line) {
     if (writing_)
         return;
     writing_ = true;
-    boost::asio::co_spawn(executor_, drain(shared_from_this()), boost::asio::detached);
+    boost::asio::co_spawn(executor_, drain(shared_from_this()),
+                          LoggedCompletion(runnerLog(), "write the input of job " + jobId_));
 }
 
 void JobInput::close() {

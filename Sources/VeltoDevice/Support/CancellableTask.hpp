@@ -1,5 +1,7 @@
 #pragma once
 
+#include "VeltoDevice/Support/LoggedCompletion.hpp"
+
 #include <boost/asio/any_io_executor.hpp>
 #include <boost/asio/awaitable.hpp>
 #include <boost/asio/bind_cancellation_slot.hpp>
@@ -14,20 +16,23 @@
 namespace velto {
 
 /// A detached coroutine that its owner may cancel later, unlike a structured child: cancelling the
-/// coroutine that started it does not reach it. The operation handles its own errors; whatever
-/// escapes it is dropped. Used on its executor's thread only.
+/// coroutine that started it does not reach it. An error that escapes the operation gets one line
+/// in `log`, naming `operation`. Used on its executor's thread only.
 class CancellableTask : public std::enable_shared_from_this<CancellableTask> {
 public:
-    explicit CancellableTask(boost::asio::any_io_executor executor) : executor_(std::move(executor)) {}
+    CancellableTask(boost::asio::any_io_executor executor, Logger log, std::string_view operation)
+        : executor_(std::move(executor)), ended_(std::move(log), operation) {}
 
     CancellableTask(const CancellableTask&) = delete;
     CancellableTask& operator=(const CancellableTask&) = delete;
 
     /// Runs `operation` on the executor; call once. The task stays alive until it has ended.
     void start(boost::asio::awaitable<void> operation) {
-        boost::asio::co_spawn(executor_, std::move(operation),
-                              boost::asio::bind_cancellation_slot(
-                                  signal_.slot(), [self = shared_from_this()](std::exception_ptr) {}));
+        boost::asio::co_spawn(
+            executor_, std::move(operation),
+            boost::asio::bind_cancellation_slot(
+                signal_.slot(),
+                [self = shared_from_this()](const std::exception_ptr& error) { self->ended_(error); }));
     }
 
     /// Flags the task at once and cancels what it awaits (that operation ends with operation_aborted).
@@ -48,6 +53,7 @@ public:
 
 private:
     boost::asio::any_io_executor executor_;
+    LoggedCompletion ended_;
     boost::asio::cancellation_signal signal_;
     bool cancelled_ = false;
 };

@@ -1,6 +1,7 @@
 #include "VeltoDevice/Support/SharedTask.hpp"
 
 #include "VeltoDevice/Support/Latch.hpp"
+#include "VeltoDevice/Support/LoggedCompletion.hpp"
 
 #include <boost/asio/co_spawn.hpp>
 
@@ -54,7 +55,7 @@ boost::asio::awaitable<void> SharedTask::run(Operation operation) {
     auto run = std::make_shared<Run>(state_->executor);
     state_->current = run;
     boost::asio::co_spawn(state_->executor, State::perform(state_, run, std::move(operation)),
-                          [](std::exception_ptr) {});
+                          LoggedCompletion(Logger("app"), "run a shared task"));
     co_await Run::wait(std::move(run));
 }
 

@@ -1,9 +1,9 @@
 #include "VeltoDevice/Support/SpawnedProcess.hpp"
 
 #include "VeltoDevice/Support/FileDescriptor.hpp"
+#include "VeltoDevice/Support/LoggedCompletion.hpp"
 
 #include <boost/asio/co_spawn.hpp>
-#include <boost/asio/detached.hpp>
 #include <boost/asio/posix/stream_descriptor.hpp>
 #include <boost/asio/use_awaitable.hpp>
 
@@ -332,7 +332,8 @@ boost::asio::awaitable<void> reapWhenExited(std::shared_ptr<SpawnedProcess> proc
 void SpawnedProcess::reapInBackground() {
     if (isReaped())
         return;
-    boost::asio::co_spawn(executor_, reapWhenExited(shared_from_this()), boost::asio::detached);
+    boost::asio::co_spawn(executor_, reapWhenExited(shared_from_this()),
+                          LoggedCompletion(Logger("process"), "reap a child"));
 }
 
 } // namespace velto

@@ -7,7 +7,8 @@ namespace velto {
 
 struct StagingTask::State {
     explicit State(const boost::asio::any_io_executor& executor)
-        : task(std::make_shared<CancellableTask>(executor)), ended(executor) {}
+        : task(std::make_shared<CancellableTask>(executor, Logger("update"), "stage the update")),
+          ended(executor) {}
 
     std::shared_ptr<CancellableTask> task;
     Latch ended;

@@ -1,6 +1,7 @@
-// The velto command's logins, its link and the login item.
+#include "VeltoDesktop/CommandLineModel.hpp"
+
 #include "VeltoDesktop/AppLog.hpp"
-#include "VeltoDesktop/AppModel.hpp"
+#include "VeltoDesktop/AssignNotifying.hpp"
 #include "VeltoDesktop/MainThread.hpp"
 #include "VeltoDevice/CommandLineTool/CommandLineLoginClient.hpp"
 #include "VeltoDevice/Connection/ConnectionError.hpp"
@@ -52,46 +53,47 @@ boost::asio::awaitable<void> sleepIgnoringCancellation(boost::asio::any_io_execu
 
 } // namespace
 
-std::vector<std::string> AppModel::commandLineDeviceIds() const {
-    std::vector<std::string> ids;
-    for (const auto& [id, identity] : commandLineIdentities_)
-        ids.push_back(id);
-    std::sort(ids.begin(), ids.end());
-    return ids;
+CommandLineModel::CommandLineModel(Dependencies dependencies)
+    : dependencies_(std::move(dependencies)), toolState_(dependencies_.tool->state()),
+      tasks_(*this, dependencies_.main, appLog()) {}
+
+void CommandLineModel::remember(const std::string& deviceId, const DeviceIdentity& identity) {
+    identities_.insert_or_assign(deviceId, identity);
 }
 
-void AppModel::keepCommandLineLogins() {
+void CommandLineModel::keepLogins() {
     assertOnMainThread();
-    if (hasCommandLineLoginTask_)
+    if (isKeepingLogins_)
         return;
-    hasCommandLineLoginTask_ = true;
-    spawn([](QPointer<AppModel> model, boost::asio::any_io_executor device,
-             std::shared_ptr<Clock> clock) -> boost::asio::awaitable<void> {
-        if (model)
-            co_await model->forgetUnpairedCommandLineLogins();
-        for (;;) {
-            co_await sleepIgnoringCancellation(device, clock, commandLineLoginPeriod);
-            if (model)
-                co_await model->refreshCommandLineLogins();
-        }
-    }(QPointer<AppModel>(this), device_, services_->clock()));
+    isKeepingLogins_ = true;
+    tasks_.spawn("renew the command's logins",
+                 [](QPointer<CommandLineModel> model, boost::asio::any_io_executor device,
+                    std::shared_ptr<Clock> clock) -> boost::asio::awaitable<void> {
+                     co_await model->forgetUnpairedLogins();
+                     for (;;) {
+                         co_await sleepIgnoringCancellation(device, clock, loginPeriod);
+                         if (model)
+                             co_await model->refreshLogins();
+                     }
+                 }(QPointer<CommandLineModel>(this), dependencies_.device, dependencies_.clock));
 }
 
-boost::asio::awaitable<void> AppModel::forgetUnpairedCommandLineLogins() {
+boost::asio::awaitable<void> CommandLineModel::forgetUnpairedLogins() {
     assertOnMainThread();
-    if (!commandLineLogins_)
+    const auto& logins = dependencies_.logins;
+    if (!logins)
         co_return;
     // Every saved organization keeps its login, connected or not: a keyring still locked at login
     // must not cost it.
     std::set<std::string> kept;
-    for (const auto& [id, identity] : commandLineIdentities_)
+    for (const auto& [id, identity] : identities_)
         kept.insert(id);
-    for (const auto& row : organizations())
-        kept.insert(row.id());
+    for (const auto& id : dependencies_.savedDeviceIds())
+        kept.insert(id);
     std::exception_ptr failure;
     try {
-        auto tidying = onLogins(storage_, commandLineLogins_,
-                                [kept](CommandLineLogins& logins) { logins.keepOnly(kept); });
+        auto tidying =
+            onLogins(dependencies_.storage, logins, [kept](CommandLineLogins& file) { file.keepOnly(kept); });
         co_await std::move(tidying);
     } catch (...) {
         failure = std::current_exception();
@@ -100,26 +102,31 @@ boost::asio::awaitable<void> AppModel::forgetUnpairedCommandLineLogins() {
         appLog().error("could not tidy the velto command's logins: " + describe(failure));
 }
 
-boost::asio::awaitable<void> AppModel::refreshCommandLineLogins() {
+boost::asio::awaitable<void> CommandLineModel::refreshLogins() {
     assertOnMainThread();
-    for (const auto& id : commandLineDeviceIds())
-        co_await refreshCommandLineLogin(id);
+    // Ascending device ids; the map may change while one login is fetched.
+    std::vector<std::string> ids;
+    for (const auto& [id, identity] : identities_)
+        ids.push_back(id);
+    std::sort(ids.begin(), ids.end());
+    for (const auto& id : ids)
+        co_await refreshLogin(id);
 }
 
-boost::asio::awaitable<void> AppModel::refreshCommandLineLogin(std::string deviceId) {
+boost::asio::awaitable<void> CommandLineModel::refreshLogin(std::string deviceId) {
     assertOnMainThread();
-    auto identity = commandLineIdentities_.find(deviceId);
-    if (identity == commandLineIdentities_.end() || !commandLineLogins_)
+    auto identity = identities_.find(deviceId);
+    if (identity == identities_.end() || !dependencies_.logins)
         co_return;
     CommandLineLoginClient client(identity->second, deviceId);
     std::exception_ptr failure;
     try {
         auto fetching = client.login();
-        auto login = co_await runOn(device_, std::move(fetching));
+        auto login = co_await runOn(dependencies_.device, std::move(fetching));
         // Removed while the login was fetched: it is not kept.
-        if (commandLineIdentities_.count(deviceId) == 0)
+        if (identities_.count(deviceId) == 0)
             co_return;
-        auto keeping = onLogins(storage_, commandLineLogins_,
+        auto keeping = onLogins(dependencies_.storage, dependencies_.logins,
                                 [login](CommandLineLogins& logins) { logins.keep(login); });
         co_await std::move(keeping);
     } catch (...) {
@@ -128,20 +135,20 @@ boost::asio::awaitable<void> AppModel::refreshCommandLineLogin(std::string devic
     if (!failure || isCancellation(failure))
         co_return;
     if (isRevoked(failure)) {
-        co_await forgetCommandLineLogin(deviceId);
+        co_await forgetLogin(deviceId);
         co_return;
     }
     appLog().error("could not refresh the velto command's login for " + deviceId + ": " + describe(failure));
 }
 
-boost::asio::awaitable<void> AppModel::forgetCommandLineLogin(std::string deviceId) {
+boost::asio::awaitable<void> CommandLineModel::forgetLogin(std::string deviceId) {
     assertOnMainThread();
-    commandLineIdentities_.erase(deviceId);
-    if (!commandLineLogins_)
+    identities_.erase(deviceId);
+    if (!dependencies_.logins)
         co_return;
     std::exception_ptr failure;
     try {
-        auto forgetting = onLogins(storage_, commandLineLogins_,
+        auto forgetting = onLogins(dependencies_.storage, dependencies_.logins,
                                    [deviceId](CommandLineLogins& logins) { logins.forget(deviceId); });
         co_await std::move(forgetting);
     } catch (...) {
@@ -152,51 +159,33 @@ boost::asio::awaitable<void> AppModel::forgetCommandLineLogin(std::string device
                        describe(failure));
 }
 
-void AppModel::refreshCommandLineTool() {
+void CommandLineModel::refreshTool() {
     assertOnMainThread();
-    assign(commandLineToolState_, commandLineTool_->state(), &AppModel::commandLineToolStateChanged);
-    if (commandLineToolState_ == CommandLineToolState::installed)
-        assign(commandLineToolRefusal_, std::optional<std::string>(),
-               &AppModel::commandLineToolRefusalChanged);
+    assignNotifying(*this, toolState_, dependencies_.tool->state(), &CommandLineModel::toolStateChanged);
+    if (toolState_ == CommandLineToolState::installed)
+        assignNotifying(*this, toolRefusal_, std::optional<std::string>(),
+                        &CommandLineModel::toolRefusalChanged);
 }
 
-boost::asio::awaitable<CommandLineToolInstall> AppModel::installCommandLineTool() {
+boost::asio::awaitable<CommandLineToolInstall> CommandLineModel::installTool() {
     assertOnMainThread();
-    assign(isInstallingCommandLineTool_, true, &AppModel::isInstallingCommandLineToolChanged);
+    assignNotifying(*this, isInstallingTool_, true, &CommandLineModel::isInstallingToolChanged);
     auto installing =
         [](std::shared_ptr<CommandLineTool> tool) -> boost::asio::awaitable<CommandLineToolInstall> {
         co_return co_await tool->install();
-    }(commandLineTool_);
-    auto outcome = co_await runOn(device_, std::move(installing));
-    assign(isInstallingCommandLineTool_, false, &AppModel::isInstallingCommandLineToolChanged);
+    }(dependencies_.tool);
+    auto outcome = co_await runOn(dependencies_.device, std::move(installing));
+    assignNotifying(*this, isInstallingTool_, false, &CommandLineModel::isInstallingToolChanged);
     if (outcome.kind == CommandLineToolInstall::Case::refused) {
-        assign(commandLineToolRefusal_, std::optional<std::string>(outcome.message),
-               &AppModel::commandLineToolRefusalChanged);
+        assignNotifying(*this, toolRefusal_, std::optional<std::string>(outcome.message),
+                        &CommandLineModel::toolRefusalChanged);
         appLog().error("could not install the velto command: " + outcome.message);
     } else {
-        assign(commandLineToolRefusal_, std::optional<std::string>(),
-               &AppModel::commandLineToolRefusalChanged);
+        assignNotifying(*this, toolRefusal_, std::optional<std::string>(),
+                        &CommandLineModel::toolRefusalChanged);
     }
-    refreshCommandLineTool();
+    refreshTool();
     co_return outcome;
-}
-
-void AppModel::refreshLoginItem() {
-    assertOnMainThread();
-    assign(loginItemState_, loginItem_->state(), &AppModel::loginItemStateChanged);
-    // needsApproval and unavailable settle no refusal.
-    if (loginItemRefusal_ && loginItemRefusal_->isSettled(loginItemState_))
-        assign(loginItemRefusal_, std::optional<LoginItemRefusal>(), &AppModel::loginItemRefusalChanged);
-}
-
-std::optional<LoginItemRefusal> AppModel::setOpensAtLogin(bool opensAtLogin) {
-    assertOnMainThread();
-    auto refusal = loginItem_->change(opensAtLogin);
-    assign(loginItemRefusal_, refusal, &AppModel::loginItemRefusalChanged);
-    refreshLoginItem();
-    if (refusal)
-        appLog().error("could not change the login item: " + refusal->message());
-    return refusal;
 }
 
 } // namespace velto

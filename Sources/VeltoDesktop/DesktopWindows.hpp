@@ -1,0 +1,79 @@
+#pragma once
+
+#include "VeltoDesktop/AppServiceFactory.hpp"
+#include "VeltoDesktop/AppSurfaces.hpp"
+#include "VeltoDesktop/Views/MenuPanel.hpp"
+#include "VeltoDesktop/Views/StatusItemController.hpp"
+#include "VeltoDesktop/Views/UrlOpening.hpp"
+
+#include <boost/asio/any_io_executor.hpp>
+
+#include <functional>
+#include <memory>
+
+namespace velto {
+
+class AppPromptModel;
+class AppSetupModel;
+class EnrollmentWindow;
+class MotionPreference;
+class RemoteImageCache;
+class SetupWindow;
+class StatusMenuController;
+class TrayInk;
+class ViewEngine;
+
+/// Every window of the application on Qt Quick, built over one view engine and one picture cache: the
+/// status menu with its panel and tray item, the enrollment prompt's window and the setup window. Built
+/// when attached to the model; the status item appears when launching has finished.
+class DesktopWindows final : public AppSurfaces {
+public:
+    struct Dependencies {
+        boost::asio::any_io_executor main;
+        std::shared_ptr<AppServiceFactory> services;
+        /// The transport of web pictures.
+        std::shared_ptr<HTTPTransport> pictureTransport;
+        std::shared_ptr<UrlOpening> urls;
+        std::shared_ptr<StatusItemHostDetecting> trayDetection;
+        std::function<std::unique_ptr<StatusItemHost>()> makeTrayHost;
+        MenuPanel::Dependencies panel;
+        std::function<void()> quit;
+        /// Shows where the desktop lists what opens at login (the menu's and the setup's).
+        std::function<void()> openLoginItemSettings;
+    };
+
+    /// The system's: the desktop's browser, the session bus's tray, the screens, a picture transport
+    /// that takes 5 MiB at most, the login items' folder opened on the device executor.
+    static Dependencies system(boost::asio::any_io_executor main, std::shared_ptr<AppServiceFactory> services,
+                               std::function<void()> quit);
+
+    explicit DesktopWindows(Dependencies dependencies);
+    ~DesktopWindows() override;
+
+    void attach(AppModel& model) override;
+    void showStatusItem() override;
+    void showEnrollmentPrompt() override;
+    void closeMenu() override;
+    void bringForward() override;
+    /// Made at the first show, in the other windows' engine.
+    void showSetup();
+
+private:
+    void setReduceMotion(bool reduce);
+
+    Dependencies dependencies_;
+    AppModel* model_ = nullptr;
+    std::unique_ptr<MotionPreference> motion_;
+    std::unique_ptr<RemoteImageCache> remote_;
+    std::unique_ptr<ViewEngine> views_;
+    std::unique_ptr<StatusMenuController> menu_;
+    std::unique_ptr<MenuPanel> panel_;
+    std::unique_ptr<AppPromptModel> prompt_;
+    std::unique_ptr<EnrollmentWindow> enrollmentWindow_;
+    std::unique_ptr<TrayInk> trayInk_;
+    std::unique_ptr<StatusItemController> statusItem_;
+    std::unique_ptr<AppSetupModel> setupModel_;
+    std::unique_ptr<SetupWindow> setupWindow_;
+};
+
+} // namespace velto
