@@ -95,11 +95,7 @@ SetupProgress AppModel::setupProgress() const {
 }
 
 std::vector<HarnessReport> AppModel::reportedHarnesses() const {
-    std::vector<HarnessReport> reports;
-    for (const auto& status : harnesses_) {
-        if (auto report = status.report())
-            reports.push_back(std::move(*report));
-    }
+    auto reports = HarnessStatus::reports(harnesses_);
     return modelCatalog_ ? modelCatalog_->attach(reports) : reports;
 }
 

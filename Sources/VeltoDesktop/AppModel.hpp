@@ -8,16 +8,16 @@
 #include "VeltoDesktop/EnrollmentPrompt.hpp"
 #include "VeltoDesktop/OrganizationConnections.hpp"
 #include "VeltoDesktop/OrganizationListModel.hpp"
+#include "VeltoDevice/Agents/AgentDependencies.hpp"
 #include "VeltoDevice/Agents/AgentIntegrationOutcome.hpp"
-#include "VeltoDevice/Agents/AgentSurroundings.hpp"
 #include "VeltoDevice/Agents/CoalescedPass.hpp"
 #include "VeltoDevice/CommandLineTool/CommandLineToolInstall.hpp"
 #include "VeltoDevice/CommandLineTool/CommandLineToolState.hpp"
-#include "VeltoDevice/Connection/DeviceIdentity.hpp"
 #include "VeltoDevice/Connection/OverallConnection.hpp"
 #include "VeltoDevice/Enrollment/ApprovedEnrollment.hpp"
 #include "VeltoDevice/Enrollment/EnrollmentInFlight.hpp"
 #include "VeltoDevice/Enrollment/SetupProgress.hpp"
+#include "VeltoDevice/HTTP/DeviceIdentity.hpp"
 #include "VeltoDevice/Harness/HarnessStatus.hpp"
 #include "VeltoDevice/Keys/SecureEnclaveKeyStore.hpp"
 #include "VeltoDevice/LoginItem/LoginItemRefusal.hpp"
@@ -26,7 +26,7 @@
 #include "VeltoDevice/Runner/ModelCatalog.hpp"
 #include "VeltoDevice/Scopes/DeviceScopes.hpp"
 #include "VeltoDevice/Scopes/DeviceScopesClient.hpp"
-#include "VeltoDevice/Support/Serialized.hpp"
+#include "VeltoDevice/Support/StrandConfined.hpp"
 
 #include <boost/asio/any_io_executor.hpp>
 #include <boost/asio/awaitable.hpp>
@@ -261,7 +261,7 @@ private:
                                            DeviceIdentity identity);
     boost::asio::awaitable<void> refreshModels(std::vector<HarnessReport> reports);
     boost::asio::awaitable<void> reconcileAgentsOnce();
-    boost::asio::awaitable<void> reconcile(HarnessStatus status, AgentSurroundings surroundings);
+    boost::asio::awaitable<void> reconcile(HarnessStatus status, AgentDependencies surroundings);
     void setAgentOutcome(HarnessKind kind, std::optional<AgentIntegrationOutcome> outcome);
     /// Ids of `commandLineIdentities` in ascending order.
     std::vector<std::string> commandLineDeviceIds() const;
@@ -317,7 +317,7 @@ private:
     std::shared_ptr<JobRunnerControl> runner_;
     std::shared_ptr<UpdateCoordinator> updates_;
     /// The saved list, used one operation at a time on the storage strand.
-    std::optional<Serialized<SavedEnrollments>> savedEnrollments_;
+    std::optional<StrandConfined<SavedEnrollments>> savedEnrollments_;
 
     /// Per device id, the number of its latest connect; a connect whose number is no longer there
     /// (removed, replaced, connected again) leaves nothing behind.

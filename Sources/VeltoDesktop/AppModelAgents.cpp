@@ -5,8 +5,8 @@
 #include "VeltoDevice/Agents/AgentIntegrations.hpp"
 #include "VeltoDevice/Runner/RunnerScriptCommand.hpp"
 #include "VeltoDevice/Support/Blocking.hpp"
+#include "VeltoDevice/Support/InstallLocation.hpp"
 #include "VeltoDevice/Support/RunOn.hpp"
-#include "VeltoDevice/Update/InstallLocation.hpp"
 
 #include <QPointer>
 
@@ -74,7 +74,7 @@ boost::asio::awaitable<void> AppModel::reconcileAgentsOnce() {
         co_return co_await paths->resolve(std::move(env));
     }(services_->loginPaths(), environment);
     auto path = co_await runOn(device_, std::move(resolving));
-    AgentSurroundings surroundings{*resources,
+    AgentDependencies surroundings{*resources,
                                    RunnerScriptCommand::withPath(std::move(environment), path),
                                    *home,
                                    std::move(records),
@@ -85,7 +85,7 @@ boost::asio::awaitable<void> AppModel::reconcileAgentsOnce() {
         co_await reconcile(status, surroundings);
 }
 
-boost::asio::awaitable<void> AppModel::reconcile(HarnessStatus status, AgentSurroundings surroundings) {
+boost::asio::awaitable<void> AppModel::reconcile(HarnessStatus status, AgentDependencies surroundings) {
     assertOnMainThread();
     const auto* installed = status.installedTool();
     if (!installed) {

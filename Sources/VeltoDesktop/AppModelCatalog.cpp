@@ -27,11 +27,7 @@ boost::asio::awaitable<CatalogReading> refreshCatalog(std::shared_ptr<ModelCatal
 
 void AppModel::refreshModelsInBackground() {
     assertOnMainThread();
-    std::vector<HarnessReport> reports;
-    for (const auto& status : harnesses_) {
-        if (auto report = status.report())
-            reports.push_back(std::move(*report));
-    }
+    auto reports = HarnessStatus::reports(harnesses_);
     spawn([](QPointer<AppModel> model, std::vector<HarnessReport> asked) -> boost::asio::awaitable<void> {
         if (model)
             co_await model->refreshModels(std::move(asked));

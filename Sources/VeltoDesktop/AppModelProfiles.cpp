@@ -61,7 +61,7 @@ void AppModel::updateRecord(const std::string& deviceId, const DeviceProfile& pr
     organizations_->replace(index, std::move(row));
     if (!savedEnrollments_)
         return;
-    spawn([](Serialized<SavedEnrollments> saved, std::string id,
+    spawn([](StrandConfined<SavedEnrollments> saved, std::string id,
              DeviceProfile received) -> boost::asio::awaitable<void> {
         std::exception_ptr failure;
         try {

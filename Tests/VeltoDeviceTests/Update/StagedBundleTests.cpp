@@ -1,5 +1,4 @@
-#include "VeltoDevice/Update/AppBundle.hpp"
-#include "VeltoDevice/Update/InfoDictionary.hpp"
+#include "VeltoDevice/Support/AppBundle.hpp"
 #include "VeltoDevice/Update/StagedBundle.hpp"
 #include "VeltoDevice/Update/UpdateRefusal.hpp"
 
@@ -7,7 +6,6 @@
 
 #include <cstdlib>
 #include <functional>
-#include <plist/plist.h>
 
 #include "TemporaryFolder.hpp"
 #include "TestBundle.hpp"
@@ -26,48 +24,6 @@ std::optional<Case> refusalOf(const std::function<void()>& step) {
     } catch (const UpdateRefusal& refusal) {
         return refusal.kind();
     }
-}
-
-std::string binaryPlist() {
-    plist_t root = plist_new_dict();
-    plist_dict_set_item(root, "CFBundleIdentifier", plist_new_string("app.velto.desktop"));
-    plist_dict_set_item(root, "Count", plist_new_uint(3));
-    char* bytes = nullptr;
-    std::uint32_t length = 0;
-    plist_to_bin(root, &bytes, &length);
-    std::string result(bytes, length);
-    plist_to_bin_free(bytes);
-    plist_free(root);
-    return result;
-}
-
-TEST(InfoDictionary, ReadsTheStringsOfATopLevelDictionary) {
-    auto xml = InfoDictionary::parse(TestBundle::infoPlist({{"CFBundleIdentifier", "app.velto.desktop"}}));
-    EXPECT_EQ(xml.text("CFBundleIdentifier"), "app.velto.desktop");
-    EXPECT_FALSE(xml.text("CFBundleExecutable").has_value());
-
-    auto binary = InfoDictionary::parse(binaryPlist());
-    EXPECT_EQ(binary.text("CFBundleIdentifier"), "app.velto.desktop");
-    EXPECT_TRUE(binary.contains("Count"));
-    EXPECT_FALSE(binary.text("Count").has_value());
-
-    const std::string notDictionaries[] = {
-        "",
-        "not a property list",
-        "<?xml version=\"1.0\"?><plist version=\"1.0\"><array><string>a</string></array></plist>",
-        "<?xml version=\"1.0\"?><plist version=\"1.0\"><string>a</string></plist>",
-    };
-    for (const auto& text : notDictionaries)
-        EXPECT_TRUE(InfoDictionary::parse(text).isEmpty()) << text;
-}
-
-TEST(InfoDictionary, ReadsNoFileOverItsLimit) {
-    testing::TemporaryFolder folder;
-    auto plist = TestBundle::infoPlist({{"Padding", std::string(InfoDictionary::maximumFileSize, 'x')}});
-    TestBundle::writeFile(folder.path() / "Info.plist", plist);
-    EXPECT_TRUE(InfoDictionary::read(folder.path() / "Info.plist").isEmpty());
-    EXPECT_TRUE(InfoDictionary::read(folder.path() / "missing.plist").isEmpty());
-    EXPECT_TRUE(InfoDictionary::read(folder.path()).isEmpty());
 }
 
 TEST(StagedBundle, FindsTheOnlyAppAtTheTop) {
@@ -136,17 +92,6 @@ TEST(StagedBundle, ChecksTheIdentifierThenTheExactVersionText) {
     EXPECT_EQ(check("", "1.2"), std::nullopt);
     withInfo({{"CFBundleIdentifier", "app.velto.desktop"}});
     EXPECT_EQ(check("app.velto.desktop", "1.2"), Case::wrongVersion);
-}
-
-TEST(AppBundle, FindsTheBundleAroundItsExecutable) {
-    EXPECT_EQ(AppBundle::holding("/opt/Velto.app/Contents/bin/velto"), fs::path("/opt/Velto.app"));
-    EXPECT_EQ(AppBundle::holding("/usr/bin/velto"), std::nullopt);
-    EXPECT_EQ(AppBundle::holding("/Contents/bin/velto"), std::nullopt);
-    EXPECT_EQ(AppBundle::executable("/opt/Velto.app", "velto"),
-              fs::path("/opt/Velto.app/Contents/bin/velto"));
-    EXPECT_EQ(AppBundle::infoPlist("/opt/Velto.app"), fs::path("/opt/Velto.app/Contents/Info.plist"));
-    // The test program itself is no bundle.
-    EXPECT_EQ(AppBundle::running(), std::nullopt);
 }
 
 } // namespace

@@ -1,6 +1,6 @@
-#include "VeltoDevice/Update/InfoDictionary.hpp"
+#include "VeltoDevice/Support/InfoDictionary.hpp"
 
-#include "VeltoDevice/Enrollment/Files.hpp"
+#include "VeltoDevice/Support/Files.hpp"
 
 #include <cstdlib>
 #include <memory>
