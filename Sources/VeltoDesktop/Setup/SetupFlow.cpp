@@ -3,10 +3,10 @@
 #include "VeltoDesktop/Setup/ScopeAgreement.hpp"
 #include "VeltoDesktop/Setup/SetupErrorText.hpp"
 #include "VeltoDesktop/Views/UrlOpening.hpp"
-#include "VeltoDevice/Enrollment/UnicodeText.hpp"
 #include "VeltoDevice/Server/ServerError.hpp"
 #include "VeltoDevice/Server/VeltoServer.hpp"
 #include "VeltoDevice/Support/Ascii.hpp"
+#include "VeltoDevice/Support/UnicodeText.hpp"
 
 #include <boost/asio/co_spawn.hpp>
 #include <boost/asio/post.hpp>
