@@ -11,7 +11,6 @@
 //
 // Runs inside scripts/with-keyring.sh (a session bus with a keyring); needs VELTO_SOURCE_DIR and the
 // peer's packages (npm ci in Tests/EndToEnd).
-#include "VeltoDevice/Connection/DeviceIdentity.hpp"
 #include "VeltoDevice/Enrollment/ApprovedCode.hpp"
 #include "VeltoDevice/Enrollment/EnrollmentClient.hpp"
 #include "VeltoDevice/Enrollment/EnrollmentCode.hpp"
@@ -19,6 +18,7 @@
 #include "VeltoDevice/Enrollment/EnrollmentRequest.hpp"
 #include "VeltoDevice/Enrollment/SavedEnrollments.hpp"
 #include "VeltoDevice/HTTP/BeastHTTPTransport.hpp"
+#include "VeltoDevice/HTTP/DeviceIdentity.hpp"
 #include "VeltoDevice/Keys/KeychainDeviceKeyring.hpp"
 #include "VeltoDevice/Keys/SecureEnclaveKeyStore.hpp"
 

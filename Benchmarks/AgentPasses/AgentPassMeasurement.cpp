@@ -111,7 +111,7 @@ bool measurePass(const fs::path& root) {
         testing::writeShellScript(root / "bin" / "muse", "echo \"muse $*\" >> \"$COMMAND_LOG\"\n");
 
     auto records = std::make_shared<InstalledSkillRecordFile>(root / "data" / "agent-skills.json");
-    AgentSurroundings surroundings{
+    AgentDependencies dependencies{
         .resources = resources,
         .environment = {{"COMMAND_LOG", log.string()},
                         {"PATH", "/usr/bin:/bin"},
@@ -122,19 +122,19 @@ bool measurePass(const fs::path& root) {
         .runner = std::make_shared<ProcessRunner>(SystemClock::shared()),
     };
     // Everything in place as an earlier pass left it.
-    for (const auto& name : surroundings.shippedSkills()) {
+    for (const auto& name : dependencies.shippedSkills()) {
         for (const fs::path& installed :
-             {CopiedSkill::codexSkills(surroundings.environment, surroundings.home) / name,
-              MuseSkill::skills(surroundings.environment, surroundings.home) / name}) {
+             {CopiedSkill::codexSkills(dependencies.environment, dependencies.home) / name,
+              MuseSkill::skills(dependencies.environment, dependencies.home) / name}) {
             fs::create_directories(installed.parent_path());
             fs::copy(resources / "skills" / name, installed, fs::copy_options::recursive);
         }
         records->record(
-            SkillFolder::digest(CopiedSkill::codexSkills(surroundings.environment, surroundings.home) / name)
+            SkillFolder::digest(CopiedSkill::codexSkills(dependencies.environment, dependencies.home) / name)
                 .hex,
             {HarnessKind::codex, name});
         records->record(
-            SkillFolder::digest(MuseSkill::skills(surroundings.environment, surroundings.home) / name).hex,
+            SkillFolder::digest(MuseSkill::skills(dependencies.environment, dependencies.home) / name).hex,
             {HarnessKind::muse, name});
     }
 
@@ -144,7 +144,7 @@ bool measurePass(const fs::path& root) {
     for (auto [kind, executable] :
          {std::pair{HarnessKind::claudeCode, claude}, std::pair{HarnessKind::codex, codex},
           std::pair{HarnessKind::muse, muse}}) {
-        auto plan = AgentIntegrations::plan(kind, executable, surroundings);
+        auto plan = AgentIntegrations::plan(kind, executable, dependencies);
         outcomes.push_back(
             benchmarks::runToEnd(context, AgentIntegrations::reconcile(std::move(plan), true)));
     }

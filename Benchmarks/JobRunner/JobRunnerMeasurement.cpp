@@ -14,12 +14,12 @@
 // Needs VELTO_SOURCE_DIR (the source tree) and the peer's packages (npm ci in Tests/EndToEnd).
 #include "VeltoDevice/Connection/BeastWebSocketDialer.hpp"
 #include "VeltoDevice/Connection/DeviceConnection.hpp"
-#include "VeltoDevice/Connection/DeviceIdentity.hpp"
 #include "VeltoDevice/Enrollment/ApprovedCode.hpp"
 #include "VeltoDevice/Enrollment/EnrollmentClient.hpp"
 #include "VeltoDevice/Enrollment/EnrollmentCode.hpp"
 #include "VeltoDevice/Enrollment/EnrollmentRequest.hpp"
 #include "VeltoDevice/HTTP/BeastHTTPTransport.hpp"
+#include "VeltoDevice/HTTP/DeviceIdentity.hpp"
 #include "VeltoDevice/Harness/LoginShellPath.hpp"
 #include "VeltoDevice/Harness/ProcessRunner.hpp"
 #include "VeltoDevice/Runner/DeviceJobRunner.hpp"

@@ -7,7 +7,10 @@ namespace velto::benchmarks {
 /// Takes every page and opens none.
 class NoPages final : public UrlOpening {
 public:
-    bool open(const boost::urls::url&) override { return true; }
+    void open(const boost::urls::url&, Outcome outcome) override {
+        if (outcome)
+            outcome(true);
+    }
 };
 
 } // namespace velto::benchmarks

@@ -1,4 +1,4 @@
-#include "VeltoDevice/Update/InfoDictionary.hpp"
+#include "VeltoDevice/Support/InfoDictionary.hpp"
 
 #include <string>
 

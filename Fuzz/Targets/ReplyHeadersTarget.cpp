@@ -1,7 +1,7 @@
-#include "VeltoDevice/Connection/ConnectionError.hpp"
 #include "VeltoDevice/DPoP/DPoPProofSigner.hpp"
 #include "VeltoDevice/HTTP/BeastHTTPTransport.hpp"
 #include "VeltoDevice/HTTP/DPoPHTTPClient.hpp"
+#include "VeltoDevice/Server/ConnectionError.hpp"
 #include "VeltoDevice/Server/ServerError.hpp"
 #include "VeltoDevice/Server/VeltoServer.hpp"
 

@@ -1,6 +1,6 @@
 // velto-bundle-manifest BUNDLE KEY: signs a bundle folder for packaging, writing its manifest and
 // the manifest's signature into Contents/_CodeSignature with the PEM Ed25519 key in KEY.
-#include "VeltoDevice/Enrollment/Files.hpp"
+#include "VeltoDevice/Support/Files.hpp"
 #include "VeltoDevice/Update/BundleManifestWriter.hpp"
 #include "VeltoDevice/Update/Ed25519PrivateKey.hpp"
 

@@ -14,16 +14,17 @@
 #include "VeltoDesktop/OrganizationListModel.hpp"
 #include "VeltoDesktop/OwnedTasks.hpp"
 #include "VeltoDesktop/UpdatesModel.hpp"
-#include "VeltoDevice/Connection/DeviceIdentity.hpp"
 #include "VeltoDevice/Connection/OverallConnection.hpp"
 #include "VeltoDevice/Enrollment/ApprovedEnrollment.hpp"
 #include "VeltoDevice/Enrollment/EnrollmentInFlight.hpp"
 #include "VeltoDevice/Enrollment/SetupProgress.hpp"
+#include "VeltoDevice/HTTP/DeviceIdentity.hpp"
+#include "VeltoDevice/Harness/HarnessStatus.hpp"
 #include "VeltoDevice/Keys/SecureEnclaveKeyStore.hpp"
 #include "VeltoDevice/Protocol/DeviceMessage.hpp"
 #include "VeltoDevice/Scopes/DeviceScopes.hpp"
 #include "VeltoDevice/Scopes/DeviceScopesClient.hpp"
-#include "VeltoDevice/Support/Serialized.hpp"
+#include "VeltoDevice/Support/StrandConfined.hpp"
 
 #include <boost/asio/any_io_executor.hpp>
 #include <boost/asio/awaitable.hpp>
@@ -227,7 +228,7 @@ private:
     Hook closeMenu_ = [] {};
     bool isPaused_ = false;
     /// The saved list, used one operation at a time on the storage strand.
-    std::optional<Serialized<SavedEnrollments>> savedEnrollments_;
+    std::optional<StrandConfined<SavedEnrollments>> savedEnrollments_;
 
     /// Per device id, the number of its latest connect; a connect whose number is no longer there
     /// (removed, replaced, connected again) leaves nothing behind.

@@ -127,11 +127,7 @@ AppModel::enroll(ApprovedCode code) {
     auto names = services_->machineNaming();
     auto naming = runBlocking(services_->blockingExecutor(), [names] { return names->machineName(); });
     auto name = co_await std::move(naming);
-    std::vector<HarnessReport> reports;
-    for (const auto& status : harnesses_->statuses()) {
-        if (auto report = status.report())
-            reports.push_back(std::move(*report));
-    }
+    auto reports = HarnessStatus::reports(harnesses_->statuses());
     EnrollmentRequest request(code, std::move(name), environment_.appVersion, std::move(reports));
     EnrollmentClient client{code.server, identity.http};
     auto enrolling = client.enroll(std::move(request));

@@ -51,7 +51,7 @@ void AppModel::updateRecord(const std::string& deviceId, const DeviceProfile& pr
     if (!savedEnrollments_)
         return;
     spawn("save the profile of " + deviceId,
-          [](Serialized<SavedEnrollments> saved, std::string id,
+          [](StrandConfined<SavedEnrollments> saved, std::string id,
              DeviceProfile received) -> boost::asio::awaitable<void> {
               std::exception_ptr failure;
               try {

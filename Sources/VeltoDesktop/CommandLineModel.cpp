@@ -4,7 +4,7 @@
 #include "VeltoDesktop/AssignNotifying.hpp"
 #include "VeltoDesktop/MainThread.hpp"
 #include "VeltoDevice/CommandLineTool/CommandLineLoginClient.hpp"
-#include "VeltoDevice/Connection/ConnectionError.hpp"
+#include "VeltoDevice/Server/ConnectionError.hpp"
 #include "VeltoDevice/Support/Exceptions.hpp"
 #include "VeltoDevice/Support/RunOn.hpp"
 

@@ -5,7 +5,7 @@
 #include "VeltoDevice/CommandLineTool/CommandLineTool.hpp"
 #include "VeltoDevice/CommandLineTool/CommandLineToolInstall.hpp"
 #include "VeltoDevice/CommandLineTool/CommandLineToolState.hpp"
-#include "VeltoDevice/Connection/DeviceIdentity.hpp"
+#include "VeltoDevice/HTTP/DeviceIdentity.hpp"
 #include "VeltoDevice/Support/Clock.hpp"
 
 #include <boost/asio/any_io_executor.hpp>

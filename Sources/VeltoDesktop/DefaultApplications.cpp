@@ -1,6 +1,6 @@
 #include "VeltoDesktop/DefaultApplications.hpp"
 
-#include "VeltoDevice/Enrollment/Files.hpp"
+#include "VeltoDevice/Support/Files.hpp"
 #include "VeltoDevice/Support/UserFolders.hpp"
 
 #include <system_error>

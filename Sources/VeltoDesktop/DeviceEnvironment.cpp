@@ -1,8 +1,8 @@
 #include "VeltoDesktop/DeviceEnvironment.hpp"
 
+#include "VeltoDevice/Support/AppBundle.hpp"
 #include "VeltoDevice/Support/BundleIdentifier.hpp"
-#include "VeltoDevice/Update/AppBundle.hpp"
-#include "VeltoDevice/Update/InfoDictionary.hpp"
+#include "VeltoDevice/Support/InfoDictionary.hpp"
 #include "VeltoDevice/Update/UpdateStager.hpp"
 
 #include <exception>

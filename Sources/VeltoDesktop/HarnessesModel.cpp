@@ -6,8 +6,8 @@
 #include "VeltoDevice/Agents/AgentIntegrations.hpp"
 #include "VeltoDevice/Runner/RunnerScriptCommand.hpp"
 #include "VeltoDevice/Support/Blocking.hpp"
+#include "VeltoDevice/Support/InstallLocation.hpp"
 #include "VeltoDevice/Support/RunOn.hpp"
-#include "VeltoDevice/Update/InstallLocation.hpp"
 
 #include <QPointer>
 
@@ -64,11 +64,7 @@ HarnessesModel::HarnessesModel(boost::asio::any_io_executor main, std::shared_pt
       tasks_(*this, main_, appLog()) {}
 
 std::vector<HarnessReport> HarnessesModel::reports() const {
-    std::vector<HarnessReport> reports;
-    for (const auto& status : statuses_) {
-        if (auto report = status.report())
-            reports.push_back(std::move(*report));
-    }
+    auto reports = HarnessStatus::reports(statuses_);
     return catalog_ ? catalog_->attach(reports) : reports;
 }
 
@@ -97,11 +93,7 @@ boost::asio::awaitable<void> HarnessesModel::refresh() {
 
 void HarnessesModel::refreshModelsInBackground() {
     assertOnMainThread();
-    std::vector<HarnessReport> reports;
-    for (const auto& status : statuses_) {
-        if (auto report = status.report())
-            reports.push_back(std::move(*report));
-    }
+    auto reports = HarnessStatus::reports(statuses_);
     tasks_.spawn("refresh the model catalog", refreshModels(std::move(reports)));
 }
 
@@ -177,7 +169,7 @@ boost::asio::awaitable<void> HarnessesModel::reconcileAgentsOnce() {
         co_return co_await paths->resolve(std::move(env));
     }(services_->loginPaths(), environment);
     auto path = co_await runOn(device_, std::move(resolving));
-    AgentSurroundings surroundings{*resources,
+    AgentDependencies surroundings{*resources,
                                    RunnerScriptCommand::withPath(std::move(environment), path),
                                    *home,
                                    std::move(records),
@@ -188,7 +180,7 @@ boost::asio::awaitable<void> HarnessesModel::reconcileAgentsOnce() {
         co_await reconcile(status, surroundings);
 }
 
-boost::asio::awaitable<void> HarnessesModel::reconcile(HarnessStatus status, AgentSurroundings surroundings) {
+boost::asio::awaitable<void> HarnessesModel::reconcile(HarnessStatus status, AgentDependencies surroundings) {
     assertOnMainThread();
     const auto* installed = status.installedTool();
     if (!installed) {

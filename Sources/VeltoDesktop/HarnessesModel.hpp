@@ -3,8 +3,8 @@
 #include "VeltoDesktop/AppServiceFactory.hpp"
 #include "VeltoDesktop/DevicePreferences.hpp"
 #include "VeltoDesktop/OwnedTasks.hpp"
+#include "VeltoDevice/Agents/AgentDependencies.hpp"
 #include "VeltoDevice/Agents/AgentIntegrationOutcome.hpp"
-#include "VeltoDevice/Agents/AgentSurroundings.hpp"
 #include "VeltoDevice/Agents/CoalescedPass.hpp"
 #include "VeltoDevice/Harness/HarnessStatus.hpp"
 #include "VeltoDevice/Runner/ModelCatalog.hpp"
@@ -64,7 +64,7 @@ Q_SIGNALS:
 private:
     boost::asio::awaitable<void> refreshModels(std::vector<HarnessReport> reports);
     boost::asio::awaitable<void> reconcileAgentsOnce();
-    boost::asio::awaitable<void> reconcile(HarnessStatus status, AgentSurroundings surroundings);
+    boost::asio::awaitable<void> reconcile(HarnessStatus status, AgentDependencies surroundings);
     void setAgentOutcome(HarnessKind kind, std::optional<AgentIntegrationOutcome> outcome);
 
     boost::asio::any_io_executor main_;

@@ -2,8 +2,8 @@
 
 #include "VeltoDesktop/AppLog.hpp"
 #include "VeltoDesktop/DefaultApplications.hpp"
-#include "VeltoDevice/Enrollment/Files.hpp"
 #include "VeltoDevice/Support/Exceptions.hpp"
+#include "VeltoDevice/Support/Files.hpp"
 #include "VeltoDevice/Support/UserFolders.hpp"
 
 #include <chrono>

@@ -1,9 +1,8 @@
 #include "VeltoDesktop/PreferencesDomain.hpp"
 
 #include "VeltoDesktop/AppLog.hpp"
-#include "VeltoDevice/Enrollment/EnrollmentStore.hpp"
-#include "VeltoDevice/Enrollment/Files.hpp"
 #include "VeltoDevice/Support/Exceptions.hpp"
+#include "VeltoDevice/Support/Files.hpp"
 #include "VeltoDevice/Support/UserFolders.hpp"
 
 #include <boost/asio/post.hpp>
@@ -60,7 +59,7 @@ void PreferencesDomain::load() const {
         return;
     }
     try {
-        auto aside = EnrollmentStore::setAside(file_, now_());
+        auto aside = files::setAside(file_, now_());
         appLog().error("set aside damaged preferences as " + aside.filename().string());
     } catch (const std::exception& error) {
         appLog().error(std::string("could not set aside damaged preferences: ") + error.what());

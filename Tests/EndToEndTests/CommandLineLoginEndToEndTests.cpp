@@ -1,6 +1,6 @@
 #include "VeltoDevice/CommandLineTool/CommandLineLoginClient.hpp"
 #include "VeltoDevice/CommandLineTool/CommandLineLogins.hpp"
-#include "VeltoDevice/Connection/ConnectionError.hpp"
+#include "VeltoDevice/Server/ConnectionError.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "VeltoDevice/Connection/ConnectionError.hpp"
 #include "VeltoDevice/Scopes/DeviceScope.hpp"
 #include "VeltoDevice/Scopes/DeviceScopes.hpp"
 #include "VeltoDevice/Scopes/DeviceScopesClient.hpp"
+#include "VeltoDevice/Server/ConnectionError.hpp"
 
 #include <gtest/gtest.h>
 

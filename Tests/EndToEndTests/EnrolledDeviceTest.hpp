@@ -1,6 +1,5 @@
 #pragma once
 
-#include "VeltoDevice/Connection/DeviceIdentity.hpp"
 #include "VeltoDevice/Enrollment/ApprovedCode.hpp"
 #include "VeltoDevice/Enrollment/Enrollment.hpp"
 #include "VeltoDevice/Enrollment/EnrollmentClient.hpp"
@@ -8,6 +7,7 @@
 #include "VeltoDevice/Enrollment/EnrollmentError.hpp"
 #include "VeltoDevice/Enrollment/EnrollmentRequest.hpp"
 #include "VeltoDevice/HTTP/BeastHTTPTransport.hpp"
+#include "VeltoDevice/HTTP/DeviceIdentity.hpp"
 #include "VeltoDevice/Server/ServerError.hpp"
 #include "VeltoDevice/Server/VeltoServer.hpp"
 #include "VeltoDevice/Support/Json.hpp"

@@ -130,7 +130,6 @@ TEST_F(EnrollmentEndToEnd, EachCodeOfALinkIsSpentInTurnWithANewKey) {
                                          EnrollmentCode::fromTyped("CCCC2222")};
     ApprovedEnrollment approved{EnrollmentProposal{EnrollmentLink::fromCodes(server, codes)}};
     auto spend = [this](ApprovedCode code) -> boost::asio::awaitable<JoinedOrganization> {
-        // Named, not temporaries of the co_await expression: g++ 12 may destroy those twice.
         DeviceIdentity identity = newIdentity();
         EnrollmentClient client{code.server, identity.http};
         EnrollmentRequest enrolling(code, "Test Mac", "1.0.0", {});

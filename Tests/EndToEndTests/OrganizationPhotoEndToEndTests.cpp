@@ -1,7 +1,7 @@
-#include "VeltoDevice/Connection/ConnectionError.hpp"
 #include "VeltoDevice/Photos/OrganizationPhoto.hpp"
 #include "VeltoDevice/Photos/OrganizationPhotoCache.hpp"
 #include "VeltoDevice/Photos/OrganizationPhotoClient.hpp"
+#include "VeltoDevice/Server/ConnectionError.hpp"
 #include "VeltoDevice/Support/Base64URL.hpp"
 
 #include <boost/asio/strand.hpp>

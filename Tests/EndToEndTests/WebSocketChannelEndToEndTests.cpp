@@ -1,5 +1,5 @@
 #include "VeltoDevice/Connection/BeastWebSocketDialer.hpp"
-#include "VeltoDevice/Connection/ConnectionError.hpp"
+#include "VeltoDevice/Server/ConnectionError.hpp"
 #include "VeltoDevice/Support/Blocking.hpp"
 #include "VeltoDevice/Support/Exceptions.hpp"
 

@@ -1,12 +1,12 @@
 // The executable against the project's Node peer: the test enrolls two organizations through the
 // library into the agent's scratch home, then starts the agent, which restores and connects them.
 #include "VeltoDevice/CommandLineTool/CommandLineLogins.hpp"
-#include "VeltoDevice/Connection/DeviceIdentity.hpp"
 #include "VeltoDevice/Enrollment/EnrollmentClient.hpp"
 #include "VeltoDevice/Enrollment/EnrollmentListStore.hpp"
 #include "VeltoDevice/Enrollment/EnrollmentRequest.hpp"
 #include "VeltoDevice/Enrollment/SavedEnrollments.hpp"
 #include "VeltoDevice/HTTP/BeastHTTPTransport.hpp"
+#include "VeltoDevice/HTTP/DeviceIdentity.hpp"
 #include "VeltoDevice/Keys/KeychainDeviceKeyring.hpp"
 #include "VeltoDevice/Keys/SecureEnclaveKeyStore.hpp"
 #include "VeltoDevice/Support/Base64.hpp"

@@ -1,4 +1,4 @@
-#include "VeltoDevice/Enrollment/FileError.hpp"
+#include "VeltoDevice/Support/FileError.hpp"
 
 #include "FixedSigningKey.hpp"
 #include "ModelFixture.hpp"

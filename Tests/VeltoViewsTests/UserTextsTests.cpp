@@ -1,6 +1,5 @@
 #include "VeltoDesktop/MachineNaming.hpp"
 #include "VeltoDesktop/UserTexts.hpp"
-#include "VeltoDevice/Connection/ConnectionError.hpp"
 #include "VeltoDevice/Connection/DeviceSession.hpp"
 #include "VeltoDevice/DPoP/DPoPError.hpp"
 #include "VeltoDevice/Enrollment/EnrollmentError.hpp"
@@ -10,7 +9,8 @@
 #include "VeltoDevice/Runner/JobRelay.hpp"
 #include "VeltoDevice/Runner/RunnerError.hpp"
 #include "VeltoDevice/Scopes/DeviceScope.hpp"
-#include "VeltoDevice/Update/InstallLocationProblem.hpp"
+#include "VeltoDevice/Server/ConnectionError.hpp"
+#include "VeltoDevice/Support/InstallLocationProblem.hpp"
 
 #include <gtest/gtest.h>
 

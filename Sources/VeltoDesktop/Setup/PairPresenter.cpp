@@ -9,9 +9,9 @@
 #include "VeltoDesktop/Views/ProfileBadge.hpp"
 #include "VeltoDesktop/Views/ServerAuthority.hpp"
 #include "VeltoDesktop/Views/UrlOpening.hpp"
-#include "VeltoDevice/Enrollment/UnicodeText.hpp"
 #include "VeltoDevice/Server/VeltoServer.hpp"
 #include "VeltoDevice/Support/Ascii.hpp"
+#include "VeltoDevice/Support/UnicodeText.hpp"
 
 #include <QPointer>
 #include <QStringList>

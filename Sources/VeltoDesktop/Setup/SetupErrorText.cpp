@@ -1,9 +1,9 @@
 #include "VeltoDesktop/Setup/SetupErrorText.hpp"
 
 #include "VeltoDevice/Enrollment/EnrollmentLink.hpp"
-#include "VeltoDevice/Enrollment/UnicodeText.hpp"
 #include "VeltoDevice/Server/ServerError.hpp"
 #include "VeltoDevice/Support/Ascii.hpp"
+#include "VeltoDevice/Support/UnicodeText.hpp"
 
 #include <boost/url/parse.hpp>
 

@@ -1,7 +1,7 @@
 #include "VeltoDesktop/Views/Monogram.hpp"
 
-#include "VeltoDevice/Enrollment/UnicodeText.hpp"
 #include "VeltoDevice/Support/UTF8.hpp"
+#include "VeltoDevice/Support/UnicodeText.hpp"
 
 #include <unicode/brkiter.h>
 #include <unicode/locid.h>

@@ -2,7 +2,7 @@
 
 #include "VeltoDesktop/Views/DisplayText.hpp"
 #include "VeltoDesktop/Views/Monogram.hpp"
-#include "VeltoDevice/Enrollment/UnicodeText.hpp"
+#include "VeltoDevice/Support/UnicodeText.hpp"
 
 namespace velto {
 

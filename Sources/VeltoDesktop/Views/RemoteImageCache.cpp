@@ -3,6 +3,7 @@
 #include "VeltoDesktop/AppLog.hpp"
 #include "VeltoDesktop/BoundedImageDecoder.hpp"
 #include "VeltoDevice/HTTP/ConnectionTarget.hpp"
+#include "VeltoDevice/Support/RedirectPolicy.hpp"
 #include "VeltoDevice/Support/RunOn.hpp"
 
 #include <boost/url/parse.hpp>
@@ -31,10 +32,6 @@ std::optional<boost::urls::url> fetchable(std::string_view address) {
     if (!std::holds_alternative<ConnectionTarget>(target))
         return std::nullopt;
     return url;
-}
-
-bool isRedirect(int status) {
-    return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
 }
 
 } // namespace
@@ -112,25 +109,22 @@ boost::asio::awaitable<void> RemoteImageCache::fetch(std::string address) {
 boost::asio::awaitable<std::optional<QImage>>
 RemoteImageCache::download(std::string address, std::shared_ptr<HTTPTransport> transport,
                            boost::asio::any_io_executor device, boost::asio::any_io_executor decoding) {
+    RedirectPolicy redirects(maximumRedirects, maximumAddressLength);
     auto url = fetchable(address);
-    for (int hop = 0; url && hop <= maximumRedirects; ++hop) {
+    while (url) {
         HTTPRequest request;
         request.url = *url;
         request.timeout = timeout;
         request.setHeader("Accept", "image/*");
         auto sending = transport->send(std::move(request));
         auto reply = co_await runOn(device, std::move(sending));
-        if (isRedirect(reply.status)) {
+        if (RedirectPolicy::isRedirect(reply.status)) {
             auto location = reply.header("location");
-            if (!location || location->size() > maximumAddressLength)
+            auto next =
+                redirects.follow(*url, location ? std::optional<std::string_view>(*location) : std::nullopt);
+            if (!next)
                 co_return std::nullopt;
-            auto reference = boost::urls::parse_uri_reference(*location);
-            if (!reference)
-                co_return std::nullopt;
-            boost::urls::url next;
-            if (!boost::urls::resolve(*url, *reference, next))
-                co_return std::nullopt;
-            url = fetchable(next.buffer());
+            url = fetchable(next->buffer());
             continue;
         }
         if (!reply.isSuccess() || reply.body.empty() || reply.body.size() > maximumBody)

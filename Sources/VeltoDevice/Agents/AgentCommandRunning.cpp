@@ -1,7 +1,7 @@
 #include "VeltoDevice/Agents/AgentCommandRunning.hpp"
 
 #include "VeltoDevice/Agents/AgentIntegrationError.hpp"
-#include "VeltoDevice/Enrollment/UnicodeText.hpp"
+#include "VeltoDevice/Support/UnicodeText.hpp"
 
 namespace velto {
 

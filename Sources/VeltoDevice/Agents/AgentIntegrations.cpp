@@ -11,35 +11,35 @@ namespace velto {
 
 std::vector<PlannedIntegration> AgentIntegrations::plan(HarnessKind kind,
                                                         const std::filesystem::path& executable,
-                                                        const AgentSurroundings& surroundings) {
+                                                        const AgentDependencies& dependencies) {
     std::vector<PlannedIntegration> planned;
     if (kind == HarnessKind::claudeCode) {
-        planned.push_back({std::make_shared<ClaudePlugin>(surroundings.resources / "claude",
-                                                          surroundings.command(executable)),
+        planned.push_back({std::make_shared<ClaudePlugin>(dependencies.resources / "claude",
+                                                          dependencies.command(executable)),
                            true});
         return planned;
     }
-    const auto shipped = surroundings.shippedSkills();
-    const auto names = skillNames(kind, surroundings);
+    const auto shipped = dependencies.shippedSkills();
+    const auto names = skillNames(kind, dependencies);
     if (names.empty())
         return planned;
-    const auto skillsFolder = surroundings.resources / "skills";
+    const auto skillsFolder = dependencies.resources / "skills";
     std::shared_ptr<AgentCommandRunning> command;
     if (kind == HarnessKind::muse)
-        command = surroundings.command(executable);
+        command = dependencies.command(executable);
     for (const auto& name : names) {
         bool isOffered = std::binary_search(shipped.begin(), shipped.end(), name);
         std::shared_ptr<AgentIntegration> integration;
         if (kind == HarnessKind::codex) {
             integration = std::make_shared<CopiedSkill>(
                 InstalledSkill{HarnessKind::codex, name}, skillsFolder / name,
-                CopiedSkill::codexSkills(surroundings.environment, surroundings.home) / name,
-                surroundings.records, surroundings.blocking);
+                CopiedSkill::codexSkills(dependencies.environment, dependencies.home) / name,
+                dependencies.records, dependencies.blocking);
         } else {
             integration = std::make_shared<MuseSkill>(
                 name, skillsFolder / name,
-                MuseSkill::skills(surroundings.environment, surroundings.home) / name, command,
-                surroundings.records, surroundings.blocking);
+                MuseSkill::skills(dependencies.environment, dependencies.home) / name, command,
+                dependencies.records, dependencies.blocking);
         }
         planned.push_back({std::move(integration), isOffered});
     }
@@ -47,9 +47,9 @@ std::vector<PlannedIntegration> AgentIntegrations::plan(HarnessKind kind,
 }
 
 std::vector<std::string> AgentIntegrations::skillNames(HarnessKind kind,
-                                                       const AgentSurroundings& surroundings) {
-    std::vector<std::string> names = surroundings.shippedSkills();
-    auto recorded = surroundings.records ? surroundings.records->names(kind) : std::vector<std::string>{};
+                                                       const AgentDependencies& dependencies) {
+    std::vector<std::string> names = dependencies.shippedSkills();
+    auto recorded = dependencies.records ? dependencies.records->names(kind) : std::vector<std::string>{};
     names.insert(names.end(), recorded.begin(), recorded.end());
     std::erase_if(names, [](const std::string& name) { return !isSkillName(name); });
     std::sort(names.begin(), names.end());

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "VeltoDevice/Agents/AgentDependencies.hpp"
 #include "VeltoDevice/Agents/AgentIntegrationOutcome.hpp"
-#include "VeltoDevice/Agents/AgentSurroundings.hpp"
 #include "VeltoDevice/Agents/PlannedIntegration.hpp"
 #include "VeltoDevice/Enrollment/HarnessKind.hpp"
 
@@ -20,11 +20,11 @@ struct AgentIntegrations {
     /// `skillNames`, into the Codex skills folder. Muse: a Muse skill per name, into the Muse skills
     /// folder. A skill is offered when it is shipped.
     static std::vector<PlannedIntegration> plan(HarnessKind kind, const std::filesystem::path& executable,
-                                                const AgentSurroundings& surroundings);
+                                                const AgentDependencies& dependencies);
 
     /// The shipped and the recorded names of the agent, without duplicates, ascending; only names that
     /// may be a skill folder (`isSkillName`).
-    static std::vector<std::string> skillNames(HarnessKind kind, const AgentSurroundings& surroundings);
+    static std::vector<std::string> skillNames(HarnessKind kind, const AgentDependencies& dependencies);
 
     /// One path component (no "/", no NUL, not empty) that does not begin with "." or "-": a damaged or
     /// hostile record can neither reach outside the skills folder nor hand a tool an option.

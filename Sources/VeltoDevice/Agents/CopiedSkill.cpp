@@ -1,8 +1,8 @@
 #include "VeltoDevice/Agents/CopiedSkill.hpp"
 
 #include "VeltoDevice/Agents/BlockingWork.hpp"
-#include "VeltoDevice/Enrollment/FileError.hpp"
-#include "VeltoDevice/Enrollment/Files.hpp"
+#include "VeltoDevice/Support/FileError.hpp"
+#include "VeltoDevice/Support/Files.hpp"
 
 #include <cerrno>
 #include <system_error>

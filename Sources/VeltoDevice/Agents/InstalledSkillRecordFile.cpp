@@ -1,14 +1,13 @@
 #include "VeltoDevice/Agents/InstalledSkillRecordFile.hpp"
 
-#include "VeltoDevice/Enrollment/EnrollmentStore.hpp"
-#include "VeltoDevice/Enrollment/FileError.hpp"
-#include "VeltoDevice/Enrollment/Files.hpp"
+#include "VeltoDevice/Support/FileError.hpp"
+#include "VeltoDevice/Support/Files.hpp"
 #include "VeltoDevice/Support/Json.hpp"
 
 namespace velto {
 
 InstalledSkillRecordFile InstalledSkillRecordFile::applicationSupport() {
-    return InstalledSkillRecordFile(EnrollmentStore::applicationSupportFile("agent-skills.json"));
+    return InstalledSkillRecordFile(files::applicationSupportFile("agent-skills.json"));
 }
 
 std::map<std::string, std::string> InstalledSkillRecordFile::entries() const {

@@ -1,7 +1,7 @@
 #include "VeltoDevice/Agents/SkillFolder.hpp"
 
-#include "VeltoDevice/Enrollment/FileError.hpp"
 #include "VeltoDevice/Support/FileDescriptor.hpp"
+#include "VeltoDevice/Support/FileError.hpp"
 #include "VeltoDevice/Support/Sha256.hpp"
 
 #include <algorithm>

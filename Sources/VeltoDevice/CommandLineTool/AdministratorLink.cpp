@@ -1,7 +1,7 @@
 #include "VeltoDevice/CommandLineTool/AdministratorLink.hpp"
 
 #include "VeltoDevice/CommandLineTool/CommandLineToolError.hpp"
-#include "VeltoDevice/Enrollment/UnicodeText.hpp"
+#include "VeltoDevice/Support/UnicodeText.hpp"
 
 namespace velto {
 

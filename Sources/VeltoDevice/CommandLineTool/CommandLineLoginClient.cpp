@@ -1,8 +1,8 @@
 #include "VeltoDevice/CommandLineTool/CommandLineLoginClient.hpp"
 
 #include "VeltoDevice/CommandLineTool/CommandLineLoginResponse.hpp"
-#include "VeltoDevice/Connection/ConnectionError.hpp"
 #include "VeltoDevice/HTTP/ErrorBody.hpp"
+#include "VeltoDevice/Server/ConnectionError.hpp"
 #include "VeltoDevice/Server/ServerError.hpp"
 #include "VeltoDevice/Support/Json.hpp"
 
@@ -13,7 +13,6 @@ namespace {
 // A free coroutine over copies: a member coroutine would keep only `this`.
 boost::asio::awaitable<CommandLineLogin> postLogin(VeltoServer server, DPoPHTTPClient http,
                                                    std::string device) {
-    // Named first: g++ 12 destroys a temporary of a co_await expression twice.
     boost::urls::url url = server.commandLineLoginURL();
     auto request = http.post(url, toBytes("{}"));
     HTTPReply reply = co_await std::move(request);

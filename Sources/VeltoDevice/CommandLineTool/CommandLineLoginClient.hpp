@@ -1,8 +1,8 @@
 #pragma once
 
 #include "VeltoDevice/CommandLineTool/CommandLineLogin.hpp"
-#include "VeltoDevice/Connection/DeviceIdentity.hpp"
 #include "VeltoDevice/HTTP/DPoPHTTPClient.hpp"
+#include "VeltoDevice/HTTP/DeviceIdentity.hpp"
 #include "VeltoDevice/HTTP/HTTPReply.hpp"
 #include "VeltoDevice/Server/VeltoServer.hpp"
 

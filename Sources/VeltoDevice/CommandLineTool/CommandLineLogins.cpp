@@ -1,18 +1,14 @@
 #include "VeltoDevice/CommandLineTool/CommandLineLogins.hpp"
 
 #include "VeltoDevice/CommandLineTool/CommandLineLoginError.hpp"
-#include "VeltoDevice/Enrollment/FileError.hpp"
-#include "VeltoDevice/Enrollment/Files.hpp"
-#include "VeltoDevice/Support/FileDescriptor.hpp"
+#include "VeltoDevice/Support/FileError.hpp"
+#include "VeltoDevice/Support/Files.hpp"
 #include "VeltoDevice/Support/Json.hpp"
 #include "VeltoDevice/Support/UserFolders.hpp"
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace velto {
 
@@ -108,22 +104,11 @@ void CommandLineLogins::write(const std::vector<CommandLineLogin>& logins) const
         throw CommandLineLoginError::unwritable("a login is not UTF-8 text");
     }
     createPrivateFolders(file_.parent_path());
-
-    const std::string temporary = file_.string() + "." + std::to_string(::getpid()) + ".tmp";
-    ::unlink(temporary.c_str());
-    FileDescriptor fd(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
-    if (!fd.isOpen())
-        throw CommandLineLoginError::unwritable(FileError::describe(errno));
-    auto fail = [&](int error) {
-        ::unlink(temporary.c_str());
-        return CommandLineLoginError::unwritable(FileError::describe(error));
-    };
-    if (::fchmod(fd.get(), 0600) != 0 || !fd.writeAll(text) || ::fsync(fd.get()) != 0)
-        throw fail(errno);
-    if (!fd.close())
-        throw fail(errno);
-    if (::rename(temporary.c_str(), file_.c_str()) != 0)
-        throw fail(errno);
+    try {
+        files::writeAtomically(file_, text);
+    } catch (const FileError& error) {
+        throw CommandLineLoginError::unwritable(error.detail());
+    }
 }
 
 } // namespace velto

@@ -40,10 +40,9 @@ public:
     void keepOnly(const std::set<std::string>& deviceIds);
 
 private:
-    /// Deletes the file for no logins; else replaces it through "<file>.<pid>.tmp" (mode 0600, opened
-    /// exclusively without following a link, flushed before the rename), making missing folders 0700.
-    /// Throws FileError (the folder, the removal) or CommandLineLoginError::unwritable; a failed write
-    /// leaves the previous file and no temporary one.
+    /// Deletes the file for no logins; else replaces it with files::writeAtomically (mode 0600), making
+    /// missing folders 0700. Throws FileError (the folder, the removal) or
+    /// CommandLineLoginError::unwritable; a failed write leaves the previous file and no temporary one.
     void write(const std::vector<CommandLineLogin>& logins) const;
 
     std::filesystem::path file_;

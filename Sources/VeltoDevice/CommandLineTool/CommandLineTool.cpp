@@ -2,8 +2,8 @@
 
 #include "VeltoDevice/CommandLineTool/CommandLineToolError.hpp"
 #include "VeltoDevice/Support/Exceptions.hpp"
+#include "VeltoDevice/Support/InstallLocation.hpp"
 #include "VeltoDevice/Support/NormalPath.hpp"
-#include "VeltoDevice/Update/InstallLocation.hpp"
 
 #include <exception>
 

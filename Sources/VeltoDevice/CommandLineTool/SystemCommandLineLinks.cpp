@@ -2,7 +2,7 @@
 
 #include "VeltoDevice/CommandLineTool/AdministratorLink.hpp"
 #include "VeltoDevice/CommandLineTool/CommandLineToolError.hpp"
-#include "VeltoDevice/Enrollment/FileError.hpp"
+#include "VeltoDevice/Support/FileError.hpp"
 #include "VeltoDevice/Support/NormalPath.hpp"
 
 #include <cerrno>

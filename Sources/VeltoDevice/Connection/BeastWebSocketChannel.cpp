@@ -1,9 +1,9 @@
 #include "VeltoDevice/Connection/BeastWebSocketChannel.hpp"
 
 #include "VeltoDevice/Connection/ClosingHandshakes.hpp"
-#include "VeltoDevice/Connection/ConnectionError.hpp"
 #include "VeltoDevice/HTTP/BeastConnecting.hpp"
 #include "VeltoDevice/HTTP/ConnectionTarget.hpp"
+#include "VeltoDevice/Server/ConnectionError.hpp"
 #include "VeltoDevice/Support/Ascii.hpp"
 #include "VeltoDevice/Support/CancellableTask.hpp"
 #include "VeltoDevice/Support/Exceptions.hpp"
@@ -120,22 +120,23 @@ public:
     using Layer = std::conditional_t<Secure, beast::ssl_stream<beast::tcp_stream>, beast::tcp_stream>;
     using Stream = websocket::stream<Layer>;
 
-    Socket(BeastWebSocketChannel::Settings settings, HTTPRequest request)
-        : settings_(std::move(settings)), request_(std::move(request)), resolver_(settings_.executor) {
+    Socket(BeastWebSocketChannel::Dependencies dependencies, HTTPRequest request)
+        : dependencies_(std::move(dependencies)), request_(std::move(request)),
+          resolver_(dependencies_.executor) {
         if constexpr (Secure)
-            stream_ = std::make_unique<Stream>(settings_.executor, *settings_.tls);
+            stream_ = std::make_unique<Stream>(dependencies_.executor, *dependencies_.tls);
         else
-            stream_ = std::make_unique<Stream>(settings_.executor);
+            stream_ = std::make_unique<Stream>(dependencies_.executor);
     }
 
-    const asio::any_io_executor& executor() const override { return settings_.executor; }
+    const asio::any_io_executor& executor() const override { return dependencies_.executor; }
 
     void start() override {
         auto self = this->shared_from_this();
-        openingTimer_ =
-            std::make_shared<CancellableTask>(settings_.executor, Logger("connection"), "time the opening");
+        openingTimer_ = std::make_shared<CancellableTask>(dependencies_.executor, Logger("connection"),
+                                                          "time the opening");
         openingTimer_->start(timeOpening(self, openingTimer_));
-        asio::co_spawn(settings_.executor, run(self),
+        asio::co_spawn(dependencies_.executor, run(self),
                        LoggedCompletion(Logger("connection"), "run the socket"));
     }
 
@@ -153,7 +154,7 @@ public:
         const bool upgraded = phase_ == Phase::open;
         fail(ConnectionError::dropped(closedHere), !upgraded);
         if (upgraded)
-            asio::co_spawn(settings_.executor,
+            asio::co_spawn(dependencies_.executor,
                            goAway(this->shared_from_this(), ClosingHandshakes::shared().begin()),
                            LoggedCompletion(Logger("connection"), "close the socket"));
     }
@@ -313,7 +314,7 @@ private:
     static asio::awaitable<void> timeOpening(std::shared_ptr<Socket> self,
                                              std::shared_ptr<CancellableTask> task) {
         // Cancelled by every opening that ends in time.
-        bool waited = co_await self->settings_.clock->sleepUnlessCancelled(
+        bool waited = co_await self->dependencies_.clock->sleepUnlessCancelled(
             std::chrono::duration_cast<Clock::Duration>(self->request_.timeout));
         if (waited && !task->isCancelled() && self->phase_ == Phase::opening)
             self->fail(ConnectionError::dropped("The request timed out."), true);
@@ -385,7 +386,7 @@ private:
                 for (const auto& [name, value] : headers)
                     upgrade.set(name, value);
             }));
-        stream_->read_message_max(settings_.messageLimit);
+        stream_->read_message_max(dependencies_.messageLimit);
         // The stream owns the callback and this socket owns the stream.
         stream_->control_callback([this](websocket::frame_type kind, beast::string_view) {
             if (kind == websocket::frame_type::close)
@@ -415,7 +416,7 @@ private:
         changes_.notify();
     }
 
-    BeastWebSocketChannel::Settings settings_;
+    BeastWebSocketChannel::Dependencies dependencies_;
     HTTPRequest request_;
     tcp::resolver resolver_;
     std::unique_ptr<Stream> stream_;
@@ -434,15 +435,15 @@ private:
 
 } // namespace
 
-BeastWebSocketChannel::BeastWebSocketChannel(Settings settings, HTTPRequest request) {
-    if (!settings.clock)
-        settings.clock = SystemClock::shared();
+BeastWebSocketChannel::BeastWebSocketChannel(Dependencies dependencies, HTTPRequest request) {
+    if (!dependencies.clock)
+        dependencies.clock = SystemClock::shared();
     if (asciiLowercased(request.url.scheme()) == "wss") {
-        if (!settings.tls)
-            settings.tls = TLSTrust::standard()->context();
-        core_ = std::make_shared<Socket<true>>(std::move(settings), std::move(request));
+        if (!dependencies.tls)
+            dependencies.tls = TLSTrust::standard()->context();
+        core_ = std::make_shared<Socket<true>>(std::move(dependencies), std::move(request));
     } else {
-        core_ = std::make_shared<Socket<false>>(std::move(settings), std::move(request));
+        core_ = std::make_shared<Socket<false>>(std::move(dependencies), std::move(request));
     }
     core_->start();
 }

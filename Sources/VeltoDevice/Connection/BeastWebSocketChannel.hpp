@@ -22,7 +22,7 @@ namespace velto {
 /// `dropped`. Destroying the channel closes the socket.
 class BeastWebSocketChannel final : public WebSocketChannel {
 public:
-    struct Settings {
+    struct Dependencies {
         boost::asio::any_io_executor executor;
         /// The client context for wss; shared by every channel of one dialer.
         std::shared_ptr<boost::asio::ssl::context> tls;
@@ -30,7 +30,7 @@ public:
         std::size_t messageLimit = 16 * 1024 * 1024;
     };
 
-    BeastWebSocketChannel(Settings settings, HTTPRequest request);
+    BeastWebSocketChannel(Dependencies dependencies, HTTPRequest request);
     ~BeastWebSocketChannel() override;
 
     BeastWebSocketChannel(const BeastWebSocketChannel&) = delete;

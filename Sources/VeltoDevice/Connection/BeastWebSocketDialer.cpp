@@ -9,7 +9,7 @@
 namespace velto {
 
 struct BeastWebSocketDialer::Shared {
-    BeastWebSocketChannel::Settings settings;
+    BeastWebSocketChannel::Dependencies dependencies;
     std::shared_ptr<TLSTrust> trust;
 };
 
@@ -19,18 +19,18 @@ BeastWebSocketDialer::BeastWebSocketDialer(boost::asio::any_io_executor executor
 BeastWebSocketDialer::BeastWebSocketDialer(boost::asio::any_io_executor executor, Options options)
     : shared_(std::make_shared<Shared>()) {
     shared_->trust = beastConnecting::sharedTrust(std::move(options.trust), options.extraTrustAnchor);
-    shared_->settings.executor = std::move(executor);
-    shared_->settings.clock = options.clock ? std::move(options.clock) : SystemClock::shared();
-    shared_->settings.messageLimit = options.messageLimit;
+    shared_->dependencies.executor = std::move(executor);
+    shared_->dependencies.clock = options.clock ? std::move(options.clock) : SystemClock::shared();
+    shared_->dependencies.messageLimit = options.messageLimit;
 }
 
 BeastWebSocketDialer::~BeastWebSocketDialer() = default;
 
 std::shared_ptr<WebSocketChannel> BeastWebSocketDialer::open(HTTPRequest request) {
     // Each channel holds the context it was opened with for as long as it lives.
-    auto settings = shared_->settings;
-    settings.tls = shared_->trust->context();
-    return std::make_shared<BeastWebSocketChannel>(std::move(settings), std::move(request));
+    auto dependencies = shared_->dependencies;
+    dependencies.tls = shared_->trust->context();
+    return std::make_shared<BeastWebSocketChannel>(std::move(dependencies), std::move(request));
 }
 
 } // namespace velto

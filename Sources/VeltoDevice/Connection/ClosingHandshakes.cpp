@@ -1,6 +1,6 @@
 #include "VeltoDevice/Connection/ClosingHandshakes.hpp"
 
-#include "VeltoDevice/Connection/WithTimeout.hpp"
+#include "VeltoDevice/Support/WithTimeout.hpp"
 
 #include <boost/asio/redirect_error.hpp>
 #include <boost/asio/this_coro.hpp>

@@ -1,10 +1,10 @@
 #include "VeltoDevice/Connection/DeviceConnection.hpp"
 
 #include "VeltoDevice/Connection/AcceptedJobs.hpp"
-#include "VeltoDevice/Connection/ConnectionError.hpp"
 #include "VeltoDevice/Connection/DeviceSession.hpp"
 #include "VeltoDevice/Connection/WebSocketChannel.hpp"
 #include "VeltoDevice/HTTP/HTTPRequest.hpp"
+#include "VeltoDevice/Server/ConnectionError.hpp"
 #include "VeltoDevice/Support/CancellableTask.hpp"
 #include "VeltoDevice/Support/CoroutineFrameWarning.hpp"
 #include "VeltoDevice/Support/Exceptions.hpp"
@@ -221,7 +221,6 @@ boost::asio::awaitable<void> DeviceConnection::Core::connectOnce(std::shared_ptr
         },
         std::make_shared<AcceptedJobs>());
 
-    // Named rather than built inside the co_await: g++ 12 mishandles such temporaries.
     DeviceSession::OnWelcome onWelcome = [self, task, channel, hello](const ServerMessage::Welcome& welcome) {
         return welcomed(self, task, channel, hello, welcome);
     };

@@ -2,11 +2,11 @@
 
 #include "VeltoDevice/Connection/Backoff.hpp"
 #include "VeltoDevice/Connection/ConnectionState.hpp"
-#include "VeltoDevice/Connection/DeviceIdentity.hpp"
 #include "VeltoDevice/Connection/OrganizationSocket.hpp"
 #include "VeltoDevice/Connection/SessionHandlers.hpp"
 #include "VeltoDevice/Connection/WebSocketDialer.hpp"
 #include "VeltoDevice/Enrollment/DeviceProfile.hpp"
+#include "VeltoDevice/HTTP/DeviceIdentity.hpp"
 #include "VeltoDevice/Protocol/DeviceMessage.hpp"
 #include "VeltoDevice/Support/Clock.hpp"
 #include "VeltoDevice/Support/NewestStream.hpp"

@@ -1,15 +1,15 @@
 #include "VeltoDevice/Connection/DeviceSession.hpp"
 
-#include "VeltoDevice/Connection/ConnectionError.hpp"
 #include "VeltoDevice/Connection/RenewalSchedule.hpp"
 #include "VeltoDevice/Connection/WebSocketChannel.hpp"
-#include "VeltoDevice/Connection/WithTimeout.hpp"
 #include "VeltoDevice/Protocol/ProtocolError.hpp"
 #include "VeltoDevice/Protocol/RunnerFrames.hpp"
+#include "VeltoDevice/Server/ConnectionError.hpp"
 #include "VeltoDevice/Support/CoroutineFrameWarning.hpp"
 #include "VeltoDevice/Support/Exceptions.hpp"
 #include "VeltoDevice/Support/Log.hpp"
 #include "VeltoDevice/Support/LoggedCompletion.hpp"
+#include "VeltoDevice/Support/WithTimeout.hpp"
 
 #include <boost/asio/cancellation_type.hpp>
 #include <boost/asio/co_spawn.hpp>
@@ -304,7 +304,6 @@ boost::asio::awaitable<void> DeviceSession::Steps::take(const DeviceSession& sel
     self.acceptedJobs_->append(offer.jobId);
     log().info("accepted job " + offer.jobId + " for " + offer.description());
 
-    // Named rather than a temporary of the co_await: g++ 12 may destroy such a temporary twice.
     JobRunning::Send send = [channel = self.channel_](std::string text) {
         return sendIgnoringFailure(channel, std::move(text));
     };

@@ -1,6 +1,6 @@
 #include "VeltoDevice/Connection/RenewalSchedule.hpp"
 
-#include "VeltoDevice/Connection/ConnectionError.hpp"
+#include "VeltoDevice/Server/ConnectionError.hpp"
 #include "VeltoDevice/Support/Exceptions.hpp"
 #include "VeltoDevice/Support/Log.hpp"
 
@@ -61,7 +61,7 @@ boost::asio::awaitable<void> RenewalSchedule::cycle(std::shared_ptr<RenewalSched
                                                     std::shared_ptr<CancellableTask> task, std::string nonce,
                                                     Clock::Duration window) {
     // Every renewal cancels the cycle before it: its waits end without an exception. (Awaited into
-    // named values: g++ 12 miscompiles a co_await inside a condition.)
+    // named values, not inside a condition: see RunOn.hpp.)
     bool waited = co_await self->clock_->sleepUnlessCancelled(window / 2);
     // A cancellation that comes as the wait ends must still stop the proof for a superseded nonce.
     if (!waited || task->isCancelled())

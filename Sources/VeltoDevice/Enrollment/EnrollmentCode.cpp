@@ -1,7 +1,7 @@
 #include "VeltoDevice/Enrollment/EnrollmentCode.hpp"
 
 #include "VeltoDevice/Enrollment/EnrollmentError.hpp"
-#include "VeltoDevice/Enrollment/UnicodeText.hpp"
+#include "VeltoDevice/Support/UnicodeText.hpp"
 
 #include <unicode/utf16.h>
 

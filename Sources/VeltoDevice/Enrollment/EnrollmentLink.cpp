@@ -1,8 +1,8 @@
 #include "VeltoDevice/Enrollment/EnrollmentLink.hpp"
 
 #include "VeltoDevice/Enrollment/EnrollmentError.hpp"
-#include "VeltoDevice/Enrollment/UnicodeText.hpp"
 #include "VeltoDevice/Server/ServerError.hpp"
+#include "VeltoDevice/Support/UnicodeText.hpp"
 
 #include <boost/url/encoding_opts.hpp>
 #include <boost/url/parse.hpp>

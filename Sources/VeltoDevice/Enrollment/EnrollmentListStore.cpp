@@ -1,7 +1,7 @@
 #include "VeltoDevice/Enrollment/EnrollmentListStore.hpp"
 
 #include "VeltoDevice/Enrollment/EnrollmentError.hpp"
-#include "VeltoDevice/Enrollment/Files.hpp"
+#include "VeltoDevice/Support/Files.hpp"
 #include "VeltoDevice/Support/Json.hpp"
 
 #include <system_error>
@@ -12,7 +12,7 @@ EnrollmentListStore::EnrollmentListStore(std::filesystem::path filePath, Enrollm
     : filePath_(std::move(filePath)), now_(std::move(now)) {}
 
 EnrollmentListStore EnrollmentListStore::applicationSupport() {
-    return EnrollmentListStore(EnrollmentStore::applicationSupportFile("enrollments.json"));
+    return EnrollmentListStore(files::applicationSupportFile("enrollments.json"));
 }
 
 std::vector<Enrollment> EnrollmentListStore::decode(std::string_view text) {
@@ -50,7 +50,7 @@ void EnrollmentListStore::save(const std::vector<Enrollment>& enrollments) {
 }
 
 void EnrollmentListStore::setAsideCorrupt() {
-    EnrollmentStore::setAside(filePath_, now_());
+    files::setAside(filePath_, now_());
 }
 
 } // namespace velto

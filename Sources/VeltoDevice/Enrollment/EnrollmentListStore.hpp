@@ -17,7 +17,7 @@ public:
     explicit EnrollmentListStore(std::filesystem::path filePath,
                                  EnrollmentStore::Now now = std::chrono::system_clock::now);
 
-    /// A store for "enrollments.json" in Velto's folder (EnrollmentStore::applicationSupportFile).
+    /// A store for "enrollments.json" in Velto's folder (files::applicationSupportFile).
     /// Throws FileError.
     static EnrollmentListStore applicationSupport();
 
@@ -32,7 +32,7 @@ public:
     std::vector<Enrollment> load() const override;
     /// Creates the folder when missing. Throws FileError.
     void save(const std::vector<Enrollment>& enrollments) override;
-    /// EnrollmentStore::setAside of the list file.
+    /// files::setAside of the list file.
     void setAsideCorrupt() override;
 
 private:

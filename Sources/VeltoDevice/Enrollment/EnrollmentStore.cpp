@@ -1,45 +1,18 @@
 #include "VeltoDevice/Enrollment/EnrollmentStore.hpp"
 
 #include "VeltoDevice/Enrollment/EnrollmentError.hpp"
-#include "VeltoDevice/Enrollment/FileError.hpp"
-#include "VeltoDevice/Enrollment/Files.hpp"
+#include "VeltoDevice/Support/Files.hpp"
 #include "VeltoDevice/Support/Json.hpp"
-#include "VeltoDevice/Support/UserFolders.hpp"
 
 #include <system_error>
 
 namespace velto {
 
-namespace {
-
-std::filesystem::path dataHome() {
-    if (auto folder = UserFolders::dataHome())
-        return *folder;
-    throw FileError::noHomeFolder();
-}
-
-} // namespace
-
 EnrollmentStore::EnrollmentStore(std::filesystem::path filePath, Now now)
     : filePath_(std::move(filePath)), now_(std::move(now)) {}
 
-std::filesystem::path EnrollmentStore::applicationSupportFile(std::string_view name) {
-    auto folder = dataHome();
-    files::createFolders(folder);
-    return folder / "Velto" / name;
-}
-
 EnrollmentStore EnrollmentStore::applicationSupport() {
-    return EnrollmentStore(applicationSupportFile("enrollment.json"));
-}
-
-std::filesystem::path EnrollmentStore::setAside(const std::filesystem::path& file,
-                                                std::chrono::system_clock::time_point now) {
-    auto seconds = std::chrono::duration_cast<std::chrono::seconds>(now.time_since_epoch()).count();
-    auto target =
-        file.parent_path() / (file.stem().string() + ".damaged-" + std::to_string(seconds) + ".json");
-    files::moveWithoutReplacing(file, target);
-    return target;
+    return EnrollmentStore(files::applicationSupportFile("enrollment.json"));
 }
 
 std::optional<std::string> EnrollmentStore::readEnrollmentFile(const std::filesystem::path& file,
@@ -82,7 +55,7 @@ void EnrollmentStore::remove() {
 }
 
 void EnrollmentStore::setAsideCorrupt() {
-    setAside(filePath_, now_());
+    files::setAside(filePath_, now_());
 }
 
 } // namespace velto

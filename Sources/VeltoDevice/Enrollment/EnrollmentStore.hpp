@@ -13,7 +13,7 @@
 
 namespace velto {
 
-/// The earlier single-enrollment file, "enrollment.json", and the folder helpers of Velto's files.
+/// The earlier single-enrollment file, "enrollment.json".
 class EnrollmentStore final : public EnrollmentStorage {
 public:
     /// The wall clock that names set-aside files.
@@ -21,17 +21,8 @@ public:
 
     explicit EnrollmentStore(std::filesystem::path filePath, Now now = std::chrono::system_clock::now);
 
-    /// $XDG_DATA_HOME (when set to an absolute path, else ~/.local/share), created when missing, then
-    /// "Velto" and the name. Creates no "Velto" folder. Throws FileError.
-    static std::filesystem::path applicationSupportFile(std::string_view name);
-    /// A store for "enrollment.json" there. Throws FileError.
+    /// A store for "enrollment.json" in Velto's folder (files::applicationSupportFile). Throws FileError.
     static EnrollmentStore applicationSupport();
-
-    /// Moves a damaged file to NAME.damaged-SECONDS.json beside it, SECONDS being the whole seconds
-    /// since 1970 at `now`, and returns that path. Never replaces a file already there: throws
-    /// FileError::setAside instead.
-    static std::filesystem::path setAside(const std::filesystem::path& file,
-                                          std::chrono::system_clock::time_point now);
 
     /// The most an enrollment file may hold: far beyond any list of organizations, and a bound on what
     /// a damaged or planted file can cost to read.

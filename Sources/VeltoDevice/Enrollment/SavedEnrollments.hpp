@@ -17,7 +17,7 @@ namespace velto {
 
 /// The organizations this machine joined, kept consistent with their device keys: a key is written
 /// before the list that names it is saved and deleted only after the list that no longer names it is
-/// saved. Synchronous, and keyring calls may block: callers hold it as a Serialized<SavedEnrollments>
+/// saved. Synchronous, and keyring calls may block: callers hold it as a StrandConfined<SavedEnrollments>
 /// on the storage strand, so that its operations run off the I/O thread and never overlap (an
 /// `add` beside a `refresh` would otherwise save over the other's change).
 class SavedEnrollments {

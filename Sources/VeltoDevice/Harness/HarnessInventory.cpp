@@ -14,14 +14,7 @@ struct HarnessInventory::Core {
     Detect detect;
     SharedTask detection;
 
-    std::vector<HarnessReport> reports() const {
-        std::vector<HarnessReport> reports;
-        for (const auto& status : statuses) {
-            if (auto report = status.report())
-                reports.push_back(std::move(*report));
-        }
-        return reports;
-    }
+    std::vector<HarnessReport> reports() const { return HarnessStatus::reports(statuses); }
 
     /// One detection, stored whoever still waits for it. The detection never fails; a fault of a
     /// substitute ends the run (which drops it) and leaves the statuses as they were.
@@ -61,7 +54,6 @@ boost::asio::awaitable<HarnessInventory::Refresh> HarnessInventory::refresh() {
         co_return Refresh::joined;
     }
     auto before = core->reports();
-    // Named first: g++ 12 destroys a temporary built inside a co_await expression twice.
     SharedTask::Operation operation = [core] { return Core::detectAndStore(core); };
     co_await core->detection.run(std::move(operation));
     co_return core->reports() == before ? Refresh::unchanged : Refresh::changed;

@@ -18,4 +18,13 @@ std::optional<HarnessReport> HarnessStatus::report() const {
     return HarnessReport{kind, tool->version, tool->login == LoginState::signedIn, std::nullopt};
 }
 
+std::vector<HarnessReport> HarnessStatus::reports(const std::vector<HarnessStatus>& statuses) {
+    std::vector<HarnessReport> reports;
+    for (const auto& status : statuses) {
+        if (auto report = status.report())
+            reports.push_back(std::move(*report));
+    }
+    return reports;
+}
+
 } // namespace velto

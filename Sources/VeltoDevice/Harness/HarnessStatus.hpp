@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <variant>
+#include <vector>
 
 namespace velto {
 
@@ -41,6 +42,8 @@ struct HarnessStatus {
     /// What the server is told: for an installed tool its kind, version and whether it is signed in
     /// (`signedOut` and `unknown` both report false), without models; nothing when not installed.
     std::optional<HarnessReport> report() const;
+    /// The reports of the installed tools among `statuses`, in their order.
+    static std::vector<HarnessReport> reports(const std::vector<HarnessStatus>& statuses);
 
     friend bool operator==(const HarnessStatus&, const HarnessStatus&) = default;
 };

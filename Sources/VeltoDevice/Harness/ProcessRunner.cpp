@@ -1,9 +1,9 @@
 #include "VeltoDevice/Harness/ProcessRunner.hpp"
 
-#include "VeltoDevice/Connection/WithTimeout.hpp"
 #include "VeltoDevice/Harness/HarnessError.hpp"
 #include "VeltoDevice/Support/RepairedUTF8.hpp"
 #include "VeltoDevice/Support/SpawnedProcess.hpp"
+#include "VeltoDevice/Support/WithTimeout.hpp"
 
 #include <boost/asio/cancellation_type.hpp>
 #include <boost/asio/co_spawn.hpp>

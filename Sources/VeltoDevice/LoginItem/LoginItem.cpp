@@ -2,7 +2,7 @@
 
 #include "VeltoDevice/LoginItem/LoginItemError.hpp"
 #include "VeltoDevice/Support/Exceptions.hpp"
-#include "VeltoDevice/Update/InstallLocation.hpp"
+#include "VeltoDevice/Support/InstallLocation.hpp"
 
 #include <exception>
 

@@ -1,11 +1,11 @@
 #include "VeltoDevice/LoginItem/SystemLoginItemService.hpp"
 
-#include "VeltoDevice/Enrollment/FileError.hpp"
-#include "VeltoDevice/Enrollment/Files.hpp"
 #include "VeltoDevice/LoginItem/LoginItemError.hpp"
+#include "VeltoDevice/Support/DetachedProcessLauncher.hpp"
+#include "VeltoDevice/Support/FileError.hpp"
+#include "VeltoDevice/Support/Files.hpp"
 #include "VeltoDevice/Support/Log.hpp"
 #include "VeltoDevice/Support/UserFolders.hpp"
-#include "VeltoDevice/Update/DetachedProcessLauncher.hpp"
 
 #include <system_error>
 

@@ -1,9 +1,8 @@
 #include "VeltoDevice/Photos/OrganizationPhotoCache.hpp"
 
-#include "VeltoDevice/Enrollment/EnrollmentStore.hpp"
-#include "VeltoDevice/Enrollment/Files.hpp"
 #include "VeltoDevice/Server/ServerError.hpp"
 #include "VeltoDevice/Support/Blocking.hpp"
+#include "VeltoDevice/Support/Files.hpp"
 #include "VeltoDevice/Support/RepairedUTF8.hpp"
 
 #include <unicode/uchar.h>
@@ -23,7 +22,7 @@ OrganizationPhotoCache::OrganizationPhotoCache(fs::path directory, boost::asio::
     : directory_(std::move(directory)), files_(std::move(files)) {}
 
 OrganizationPhotoCache OrganizationPhotoCache::applicationSupport(boost::asio::any_io_executor files) {
-    return OrganizationPhotoCache(EnrollmentStore::applicationSupportFile("photos"), std::move(files));
+    return OrganizationPhotoCache(files::applicationSupportFile("photos"), std::move(files));
 }
 
 bool OrganizationPhotoCache::isValidKey(std::string_view key) {
@@ -98,7 +97,6 @@ OrganizationPhotoCache::sync(std::string key, std::optional<std::string> photoVe
         auto removal = removeOnFiles(key);
         co_return co_await std::move(removal);
     }
-    // Named rather than built inside the co_await: g++ 12 may destroy such a temporary twice.
     auto saving = runBlocking(files_, [this, key, picture = std::move(*fetched), photoVersion] {
         save(picture, picture.version.value_or(*photoVersion), key);
         return PhotoChange::saved;

@@ -35,7 +35,7 @@ public:
     OrganizationPhotoCache(std::filesystem::path directory, boost::asio::any_io_executor files);
 
     /// The cache under "photos" in the application's data folder ($XDG_DATA_HOME/Velto, by default
-    /// ~/.local/share/Velto), as EnrollmentStore::applicationSupportFile names it; its FileError is thrown.
+    /// ~/.local/share/Velto), as files::applicationSupportFile names it; its FileError is thrown.
     static OrganizationPhotoCache applicationSupport(boost::asio::any_io_executor files);
 
     /// A key names files directly in the folder: non-empty, and only Unicode letters, marks and

@@ -1,6 +1,6 @@
 #include "VeltoDevice/Photos/OrganizationPhotoClient.hpp"
 
-#include "VeltoDevice/Connection/ConnectionError.hpp"
+#include "VeltoDevice/Server/ConnectionError.hpp"
 #include "VeltoDevice/Server/ServerError.hpp"
 
 #include <algorithm>

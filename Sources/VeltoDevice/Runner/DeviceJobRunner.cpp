@@ -1,6 +1,5 @@
 #include "VeltoDevice/Runner/DeviceJobRunner.hpp"
 
-#include "VeltoDevice/Connection/WithTimeout.hpp"
 #include "VeltoDevice/Harness/LoginShellPath.hpp"
 #include "VeltoDevice/Protocol/RunnerFrames.hpp"
 #include "VeltoDevice/Runner/JobFile.hpp"
@@ -16,6 +15,7 @@
 #include "VeltoDevice/Support/PrivateTemporaryFolder.hpp"
 #include "VeltoDevice/Support/SharedTask.hpp"
 #include "VeltoDevice/Support/SpawnedProcess.hpp"
+#include "VeltoDevice/Support/WithTimeout.hpp"
 
 #include <boost/asio/co_spawn.hpp>
 

@@ -1,8 +1,8 @@
 #include "VeltoDevice/Runner/ModelCatalog.hpp"
 
-#include "VeltoDevice/Enrollment/UnicodeText.hpp"
 #include "VeltoDevice/Runner/TextLines.hpp"
 #include "VeltoDevice/Support/Json.hpp"
+#include "VeltoDevice/Support/UnicodeText.hpp"
 
 #include <algorithm>
 #include <set>

@@ -83,7 +83,6 @@ ModelCatalogCache::refresh(std::vector<HarnessReport> reports) {
 
     auto before = core->catalog;
     core->lastRun = CatalogRun{core->clock->now(), std::move(signIns)};
-    // Named first: g++ 12 destroys a temporary built inside a co_await expression twice.
     SharedTask::Operation operation = [core] { return Core::fetchAndStore(core); };
     co_await core->pending.run(std::move(operation));
     co_return core->catalog == before ? Refresh::unchanged : Refresh::changed;

@@ -25,7 +25,6 @@ boost::asio::awaitable<std::optional<ModelCatalog>> ModelCatalogCommand::fetch()
         co_return std::nullopt;
 
     auto environment = RunnerScriptCommand::withPath(environment_, path);
-    // Named first: g++ 12 miscompiles a braced list inside a co_await expression.
     std::vector<std::string> words{"device", "models"};
     auto output = co_await RunnerScriptCommand::run(*runner_, *node, *runnerScript_, std::move(words),
                                                     std::move(environment), timeout);

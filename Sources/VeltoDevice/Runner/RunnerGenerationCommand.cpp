@@ -16,7 +16,6 @@ RunnerGenerationCommand::RunnerGenerationCommand(std::filesystem::path node, std
       runner_(std::move(runner)) {}
 
 boost::asio::awaitable<std::optional<int>> RunnerGenerationCommand::fetch() const {
-    // Named first: g++ 12 miscompiles a braced list inside a co_await expression.
     std::vector<std::string> words{"device", "generation"};
     auto output =
         co_await RunnerScriptCommand::run(*runner_, node_, script_, std::move(words), environment_, timeout);

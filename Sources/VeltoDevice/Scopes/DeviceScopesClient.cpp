@@ -1,7 +1,7 @@
 #include "VeltoDevice/Scopes/DeviceScopesClient.hpp"
 
-#include "VeltoDevice/Connection/ConnectionError.hpp"
 #include "VeltoDevice/Scopes/ScopeAnswer.hpp"
+#include "VeltoDevice/Server/ConnectionError.hpp"
 #include "VeltoDevice/Server/ServerError.hpp"
 #include "VeltoDevice/Support/Json.hpp"
 

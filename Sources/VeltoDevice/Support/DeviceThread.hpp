@@ -24,7 +24,7 @@ public:
     boost::asio::any_io_executor executor() { return context_.get_executor(); }
     boost::asio::thread_pool& blockingPool() { return pool_; }
     /// The one strand of the pool on which the saved enrollments, their keys and the organization
-    /// photos are read and written, one operation at a time in call order (see Serialized).
+    /// photos are read and written, one operation at a time in call order (see StrandConfined).
     const boost::asio::any_io_executor& storageStrand() const { return storageStrand_; }
 
     /// Stops the context and joins the thread; called by the destructor.

@@ -22,6 +22,11 @@
 
 namespace velto {
 
+// g++ 12 and co_await, for every coroutine of this program: it can destroy a temporary built inside a
+// co_await expression twice (a lambda converted to std::function included), rejects a braced list
+// there, and can emit SIGILL for a co_await inside an `if` condition. So such values are named in a
+// local first and the local is awaited, as runOn does below.
+
 namespace detail {
 
 /// What one crossing shares between the caller's side and the target's: the cancellation signal
@@ -86,7 +91,6 @@ template <typename T> struct InitiateCrossing {
 template <typename T>
 boost::asio::awaitable<T> runOn(boost::asio::any_io_executor target, boost::asio::awaitable<T> operation) {
     auto crossing = std::make_shared<detail::Crossing<T>>();
-    // Named rather than built inside the co_await: g++ 12 may destroy such a temporary twice.
     auto work = detail::keepResult<T>(crossing, std::move(operation));
     detail::InitiateCrossing<T> initiate{std::move(target), crossing};
     co_await boost::asio::async_initiate<const boost::asio::use_awaitable_t<>&, void(std::exception_ptr)>(

@@ -1,11 +1,12 @@
 #include "VeltoDevice/Update/BeastUpdateDownloader.hpp"
 
-#include "VeltoDevice/Enrollment/Files.hpp"
 #include "VeltoDevice/HTTP/BeastConnecting.hpp"
 #include "VeltoDevice/HTTP/ConnectionTarget.hpp"
 #include "VeltoDevice/Support/Blocking.hpp"
 #include "VeltoDevice/Support/Exceptions.hpp"
 #include "VeltoDevice/Support/FileDescriptor.hpp"
+#include "VeltoDevice/Support/Files.hpp"
+#include "VeltoDevice/Support/RedirectPolicy.hpp"
 #include "VeltoDevice/Support/SystemClock.hpp"
 #include "VeltoDevice/Update/UpdateRefusal.hpp"
 
@@ -26,7 +27,6 @@
 #include <boost/beast/http/read.hpp>
 #include <boost/beast/http/write.hpp>
 #include <boost/system/system_error.hpp>
-#include <boost/url/parse.hpp>
 
 #include <fcntl.h>
 #include <string>
@@ -71,10 +71,6 @@ struct Activity {
     void touch() { last = clock->now(); }
 };
 
-bool isRedirect(unsigned status) {
-    return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
-}
-
 ConnectionTarget httpsTarget(const boost::urls::url& url) {
     // No plain scheme: a download goes over https or not at all.
     auto parsed = ConnectionTarget::parse(url, "https", "https");
@@ -87,7 +83,7 @@ ConnectionTarget httpsTarget(const boost::urls::url& url) {
 /// One request: the address of a redirect to follow, or nothing once the body is in `file`.
 asio::awaitable<std::optional<boost::urls::url>> fetch(TLSTrust& trust,
                                                        const BeastUpdateDownloader::Options& options,
-                                                       const boost::urls::url& url,
+                                                       RedirectPolicy& redirects, const boost::urls::url& url,
                                                        const FileDescriptor& file, Activity& activity) {
     auto target = httpsTarget(url);
     beast::tcp_stream socket(co_await asio::this_coro::executor);
@@ -114,13 +110,10 @@ asio::awaitable<std::optional<boost::urls::url>> fetch(TLSTrust& trust,
     activity.touch();
 
     unsigned status = parser.get().result_int();
-    if (isRedirect(status)) {
+    if (RedirectPolicy::isRedirect(static_cast<int>(status))) {
         auto location = parser.get()[http::field::location];
-        auto reference = boost::urls::parse_uri_reference(std::string_view(location.data(), location.size()));
-        if (location.empty() || !reference)
-            fail();
-        boost::urls::url next;
-        if (!boost::urls::resolve(url, *reference, next))
+        auto next = redirects.follow(url, std::string_view(location.data(), location.size()));
+        if (!next)
             fail();
         co_return next;
     }
@@ -162,12 +155,11 @@ asio::awaitable<std::optional<boost::urls::url>> fetch(TLSTrust& trust,
 /// `trust` and `options` belong to the downloader, which the awaiting download keeps alive.
 asio::awaitable<void> transfer(TLSTrust& trust, const BeastUpdateDownloader::Options& options,
                                boost::urls::url url, const FileDescriptor& file, Activity& activity) {
-    for (int redirects = 0;; ++redirects) {
-        auto next = co_await fetch(trust, options, url, file, activity);
+    RedirectPolicy redirects(options.maximumRedirects);
+    for (;;) {
+        auto next = co_await fetch(trust, options, redirects, url, file, activity);
         if (!next)
             co_return;
-        if (redirects == options.maximumRedirects)
-            fail();
         url = std::move(*next);
     }
 }

@@ -1,7 +1,7 @@
 #include "VeltoDevice/Update/BundleManifest.hpp"
 
+#include "VeltoDevice/Support/BundlePath.hpp"
 #include "VeltoDevice/Support/Json.hpp"
-#include "VeltoDevice/Update/BundlePath.hpp"
 
 #include <algorithm>
 #include <set>

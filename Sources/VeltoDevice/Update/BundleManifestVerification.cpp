@@ -1,14 +1,14 @@
 #include "VeltoDevice/Update/BundleManifestVerification.hpp"
 
-#include "VeltoDevice/Connection/WithTimeout.hpp"
-#include "VeltoDevice/Enrollment/Files.hpp"
+#include "VeltoDevice/Support/AppBundle.hpp"
 #include "VeltoDevice/Support/Base64.hpp"
 #include "VeltoDevice/Support/Blocking.hpp"
+#include "VeltoDevice/Support/BundlePath.hpp"
 #include "VeltoDevice/Support/Exceptions.hpp"
-#include "VeltoDevice/Update/AppBundle.hpp"
+#include "VeltoDevice/Support/Files.hpp"
+#include "VeltoDevice/Support/WithTimeout.hpp"
 #include "VeltoDevice/Update/BundleContents.hpp"
 #include "VeltoDevice/Update/BundleManifest.hpp"
-#include "VeltoDevice/Update/BundlePath.hpp"
 #include "VeltoDevice/Update/UpdateDigest.hpp"
 #include "VeltoDevice/Update/UpdateRefusal.hpp"
 
@@ -86,7 +86,6 @@ BundleManifestVerification::BundleManifestVerification(std::optional<Ed25519Publ
 
 boost::asio::awaitable<void> BundleManifestVerification::verify(std::filesystem::path bundle) {
     try {
-        // Named, not temporaries of the co_await expression: g++ 12 destroys such a temporary twice.
         auto checkBundle = [key = key_, bundle](const StopFlag& stop) { check(bundle, key, stop); };
         auto work = onPoolUntilStopped(pool_, std::move(checkBundle));
         co_await withTimeout(*clock_, timeout, UpdateRefusal(UpdateRefusal::Case::invalidCodeSignature),

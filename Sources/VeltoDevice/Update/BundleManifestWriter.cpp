@@ -1,7 +1,7 @@
 #include "VeltoDevice/Update/BundleManifestWriter.hpp"
 
-#include "VeltoDevice/Enrollment/Files.hpp"
 #include "VeltoDevice/Support/Base64.hpp"
+#include "VeltoDevice/Support/Files.hpp"
 #include "VeltoDevice/Update/BundleContents.hpp"
 #include "VeltoDevice/Update/UpdateDigest.hpp"
 

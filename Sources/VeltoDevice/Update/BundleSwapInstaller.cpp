@@ -1,7 +1,7 @@
 #include "VeltoDevice/Update/BundleSwapInstaller.hpp"
 
+#include "VeltoDevice/Support/AppBundle.hpp"
 #include "VeltoDevice/Support/RandomUUID.hpp"
-#include "VeltoDevice/Update/AppBundle.hpp"
 #include "VeltoDevice/Update/Relaunch.hpp"
 #include "VeltoDevice/Update/SystemBundleSwapFileSystem.hpp"
 

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "VeltoDevice/Support/DetachedLaunching.hpp"
 #include "VeltoDevice/Update/BundleSwapFileSystem.hpp"
-#include "VeltoDevice/Update/DetachedLaunching.hpp"
 #include "VeltoDevice/Update/UpdateInstalling.hpp"
 
 #include <filesystem>

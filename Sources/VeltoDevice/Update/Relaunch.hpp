@@ -1,6 +1,6 @@
 #pragma once
 
-#include "VeltoDevice/Update/DetachedLaunching.hpp"
+#include "VeltoDevice/Support/DetachedLaunching.hpp"
 
 #include <filesystem>
 #include <string>

@@ -1,6 +1,6 @@
 #include "VeltoDevice/Update/StagedBundle.hpp"
 
-#include "VeltoDevice/Update/AppBundle.hpp"
+#include "VeltoDevice/Support/AppBundle.hpp"
 #include "VeltoDevice/Update/UpdateRefusal.hpp"
 
 #include <optional>

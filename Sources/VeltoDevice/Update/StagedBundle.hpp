@@ -1,7 +1,7 @@
 #pragma once
 
+#include "VeltoDevice/Support/InfoDictionary.hpp"
 #include "VeltoDevice/Update/AppVersion.hpp"
-#include "VeltoDevice/Update/InfoDictionary.hpp"
 
 #include <filesystem>
 #include <string_view>

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "VeltoDevice/Connection/UpdateOfferReceiving.hpp"
+#include "VeltoDevice/Support/InstallLocationProblem.hpp"
 #include "VeltoDevice/Support/NewestStream.hpp"
 #include "VeltoDevice/Update/AppVersion.hpp"
-#include "VeltoDevice/Update/InstallLocationProblem.hpp"
 #include "VeltoDevice/Update/JobActivity.hpp"
 #include "VeltoDevice/Update/StagedUpdate.hpp"
 #include "VeltoDevice/Update/StagingTask.hpp"

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "VeltoDevice/Support/Error.hpp"
-#include "VeltoDevice/Update/InstallLocationProblem.hpp"
+#include "VeltoDevice/Support/InstallLocationProblem.hpp"
 
 #include <optional>
 

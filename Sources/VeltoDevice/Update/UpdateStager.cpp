@@ -1,13 +1,13 @@
 #include "VeltoDevice/Update/UpdateStager.hpp"
 
-#include "VeltoDevice/Connection/WithTimeout.hpp"
-#include "VeltoDevice/Enrollment/FileError.hpp"
-#include "VeltoDevice/Enrollment/Files.hpp"
 #include "VeltoDevice/Support/Blocking.hpp"
 #include "VeltoDevice/Support/Exceptions.hpp"
+#include "VeltoDevice/Support/FileError.hpp"
+#include "VeltoDevice/Support/Files.hpp"
 #include "VeltoDevice/Support/PrivateTemporaryFolder.hpp"
 #include "VeltoDevice/Support/RandomUUID.hpp"
 #include "VeltoDevice/Support/UserFolders.hpp"
+#include "VeltoDevice/Support/WithTimeout.hpp"
 #include "VeltoDevice/Update/StagedBundle.hpp"
 #include "VeltoDevice/Update/TreeRemoval.hpp"
 #include "VeltoDevice/Update/UpdateDigest.hpp"
@@ -68,7 +68,6 @@ asio::awaitable<StagedUpdate> UpdateStager::stageIn(VerifiedUpdate update,
     auto archive = folder / "update.zip";
     co_await downloader_->download(update.url, archive);
     co_await throwIfCancelled();
-    // Named, not a temporary of the co_await expression: g++ 12 destroys such a temporary twice.
     auto digestOfArchive = [archive] { return UpdateDigest::sha256Hex(archive); };
     auto digest = co_await onPool(pool_, std::move(digestOfArchive));
     if (digest != update.sha256)

@@ -1,6 +1,6 @@
 #include "VeltoDevice/Update/ZipUnpacker.hpp"
 
-#include "VeltoDevice/Update/BundlePath.hpp"
+#include "VeltoDevice/Support/BundlePath.hpp"
 #include "VeltoDevice/Update/UpdateRefusal.hpp"
 #include "VeltoDevice/Update/ZipCentralDirectory.hpp"
 

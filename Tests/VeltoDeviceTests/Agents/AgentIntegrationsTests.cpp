@@ -36,8 +36,8 @@ std::shared_ptr<RecordingProcessRunner> idleRunner() {
 
 class AgentIntegrationsTest : public ::testing::Test {
 protected:
-    AgentSurroundings surroundings() {
-        return AgentSurroundings{
+    AgentDependencies dependencies() {
+        return AgentDependencies{
             .resources = resources,
             .environment = {{"CODEX_HOME", (temporary.path() / "codex").string()}, {"PATH", "/usr/bin"}},
             .home = temporary.path() / "home",
@@ -80,7 +80,7 @@ TEST_F(AgentIntegrationsTest, ThePlanOfEachHarness) {
     const std::string codex = (temporary.path() / "codex" / "skills").string();
     const std::string muse = (temporary.path() / "home" / ".config" / "muse" / "skills").string();
 
-    auto claude = AgentIntegrations::plan(HarnessKind::claudeCode, "/usr/bin/claude", surroundings());
+    auto claude = AgentIntegrations::plan(HarnessKind::claudeCode, "/usr/bin/claude", dependencies());
     EXPECT_EQ(described(claude), std::vector<std::string>{"plugin " + (resources / "claude").string()});
     runner->answers.push_back({0, "[]", ""});
     loop.run(claude[0].integration->state()); // the list, through the runner
@@ -91,12 +91,12 @@ TEST_F(AgentIntegrationsTest, ThePlanOfEachHarness) {
     EXPECT_EQ(runner->runs[0].currentDirectory, std::nullopt);
 
     EXPECT_EQ(
-        described(AgentIntegrations::plan(HarnessKind::codex, "/usr/bin/codex", surroundings())),
+        described(AgentIntegrations::plan(HarnessKind::codex, "/usr/bin/codex", dependencies())),
         (std::vector<std::string>{"copied " + skills + "/retired -> " + codex + "/retired (not offered)",
                                   "copied " + skills + "/review -> " + codex + "/review",
                                   "copied " + skills + "/triage -> " + codex + "/triage"}));
 
-    auto musePlan = AgentIntegrations::plan(HarnessKind::muse, "/opt/muse", surroundings());
+    auto musePlan = AgentIntegrations::plan(HarnessKind::muse, "/opt/muse", dependencies());
     EXPECT_EQ(described(musePlan),
               (std::vector<std::string>{"muse " + skills + "/review -> " + muse + "/review",
                                         "muse " + skills + "/triage -> " + muse + "/triage"}));
@@ -110,12 +110,12 @@ TEST_F(AgentIntegrationsTest, ThePlanOfEachHarness) {
 TEST_F(AgentIntegrationsTest, NoSkillsAndNoRecordsGiveAnEmptyPlanThatChangesNothing) {
     fs::create_directories(resources / "skills");
     for (HarnessKind kind : {HarnessKind::codex, HarnessKind::muse}) {
-        auto plan = AgentIntegrations::plan(kind, "/usr/bin/tool", surroundings());
+        auto plan = AgentIntegrations::plan(kind, "/usr/bin/tool", dependencies());
         EXPECT_TRUE(plan.empty());
         EXPECT_EQ(loop.run(AgentIntegrations::reconcile(plan, true)), Outcome::unchanged());
     }
     fs::remove_all(resources);
-    EXPECT_TRUE(surroundings().shippedSkills().empty()) << "a folder that cannot be listed ships nothing";
+    EXPECT_TRUE(dependencies().shippedSkills().empty()) << "a folder that cannot be listed ships nothing";
 }
 
 TEST_F(AgentIntegrationsTest, OnlyNamesThatAreOneHarmlessComponentArePlanned) {
@@ -130,9 +130,9 @@ TEST_F(AgentIntegrationsTest, OnlyNamesThatAreOneHarmlessComponentArePlanned) {
 
     writeFile(records->file(), R"({"codex/../../.ssh":"d","codex/-rf":"d","codex/a\/b":"d","codex/.x":"d",)"
                                R"("codex/ok":"d","muse/--force":"d"})");
-    EXPECT_EQ(AgentIntegrations::skillNames(HarnessKind::codex, surroundings()),
+    EXPECT_EQ(AgentIntegrations::skillNames(HarnessKind::codex, dependencies()),
               std::vector<std::string>{"ok"});
-    EXPECT_TRUE(AgentIntegrations::skillNames(HarnessKind::muse, surroundings()).empty());
+    EXPECT_TRUE(AgentIntegrations::skillNames(HarnessKind::muse, dependencies()).empty());
 }
 
 TEST_F(AgentIntegrationsTest, TheWalkTriesEveryEntryAndWantsOnlyWhatIsChosenAndOffered) {

@@ -1,7 +1,7 @@
 #include "VeltoDevice/Agents/AgentIntegrationError.hpp"
 #include "VeltoDevice/Agents/AgentIntegrationOutcome.hpp"
 #include "VeltoDevice/Agents/AgentReconciler.hpp"
-#include "VeltoDevice/Enrollment/FileError.hpp"
+#include "VeltoDevice/Support/FileError.hpp"
 
 #include <boost/asio/error.hpp>
 #include <boost/system/system_error.hpp>

@@ -85,7 +85,7 @@ protected:
         const char* tool = kind == HarnessKind::claudeCode ? "claude"
                            : kind == HarnessKind::codex    ? "codex"
                                                            : "muse";
-        auto plan = AgentIntegrations::plan(kind, root / "bin" / tool, surroundings);
+        auto plan = AgentIntegrations::plan(kind, root / "bin" / tool, dependencies);
         return loop.run(AgentIntegrations::reconcile(std::move(plan), isChosen));
     }
 
@@ -95,7 +95,7 @@ protected:
     const fs::path config = root / "config";
     std::shared_ptr<InstalledSkillRecordFile> records =
         std::make_shared<InstalledSkillRecordFile>(root / "data" / "agent-skills.json");
-    AgentSurroundings surroundings{
+    AgentDependencies dependencies{
         .resources = resources,
         .environment = {{"TOOL_LOG", (root / "tools.log").string()},
                         {"SCENARIO", (root / "scenario").string()},

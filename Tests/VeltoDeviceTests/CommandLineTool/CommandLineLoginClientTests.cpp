@@ -1,6 +1,6 @@
 #include "VeltoDevice/CommandLineTool/CommandLineLoginClient.hpp"
-#include "VeltoDevice/Connection/ConnectionError.hpp"
 #include "VeltoDevice/HTTP/NonceCache.hpp"
+#include "VeltoDevice/Server/ConnectionError.hpp"
 #include "VeltoDevice/Server/ServerError.hpp"
 
 #include <gtest/gtest.h>

@@ -1,9 +1,10 @@
 #include "VeltoDevice/CommandLineTool/CommandLineLoginError.hpp"
 #include "VeltoDevice/CommandLineTool/CommandLineLogins.hpp"
-#include "VeltoDevice/Enrollment/FileError.hpp"
+#include "VeltoDevice/Support/FileError.hpp"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 #include <string>
 #include <sys/stat.h>
@@ -28,6 +29,14 @@ CommandLineLogin login(std::string deviceId, std::string token = "tok") {
             std::move(token),
             "2030-01-01T00:20:00Z",
             {"Acme / Ops", "acme"}};
+}
+
+std::vector<std::string> namesIn(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 std::vector<std::string> deviceIds(const std::vector<CommandLineLogin>& logins) {
@@ -139,7 +148,6 @@ TEST_F(CommandLineLoginsTest, ADamagedFileHoldsNoLogins) {
 TEST_F(CommandLineLoginsTest, AFailedWriteKeepsTheOldFileAndNoTemporaryOne) {
     logins.keep(login("a"));
     const std::string old = *readText(file);
-    const fs::path temporaryFile = file.string() + "." + std::to_string(::getpid()) + ".tmp";
     // A folder where the file goes makes the rename fail after the temporary file was written.
     CommandLineLogins blocked(file.parent_path() / "blocked");
     fs::create_directories(blocked.file() / "inside");
@@ -151,17 +159,18 @@ TEST_F(CommandLineLoginsTest, AFailedWriteKeepsTheOldFileAndNoTemporaryOne) {
         EXPECT_TRUE(
             std::string(error.what()).starts_with("Velto could not save the velto command's login: "));
     }
-    EXPECT_FALSE(
-        fs::exists(fs::symlink_status(blocked.file().string() + "." + std::to_string(::getpid()) + ".tmp")));
+    EXPECT_EQ(namesIn(file.parent_path()), (std::vector<std::string>{"blocked", "device-logins.json"}))
+        << "no temporary file left";
     EXPECT_EQ(*readText(file), old);
 
-    // A link planted at the temporary path is removed, never written through.
+    // A link planted at the file's place is replaced, never written through.
     writeFile(temporary.path() / "victim", "untouched");
-    fs::create_symlink(temporary.path() / "victim", temporaryFile);
+    fs::remove(file);
+    fs::create_symlink(temporary.path() / "victim", file);
     logins.keep(login("c"));
     EXPECT_EQ(readText(temporary.path() / "victim"), "untouched");
-    EXPECT_EQ(deviceIds(logins.logins()), (std::vector<std::string>{"a", "c"}));
-    EXPECT_FALSE(fs::exists(fs::symlink_status(temporaryFile)));
+    EXPECT_FALSE(fs::is_symlink(fs::symlink_status(file)));
+    EXPECT_EQ(deviceIds(logins.logins()), std::vector<std::string>{"c"});
 }
 
 TEST_F(CommandLineLoginsTest, AFolderThatCannotBeMadeIsTheSystemsError) {

@@ -1,7 +1,7 @@
 #include "VeltoDevice/CommandLineTool/CommandLineTool.hpp"
 #include "VeltoDevice/CommandLineTool/CommandLineToolError.hpp"
 #include "VeltoDevice/CommandLineTool/SystemCommandLineLinks.hpp"
-#include "VeltoDevice/Enrollment/FileError.hpp"
+#include "VeltoDevice/Support/FileError.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "VeltoDevice/Connection/ConnectionError.hpp"
 #include "VeltoDevice/Connection/DeviceConnection.hpp"
 #include "VeltoDevice/DPoP/DPoPProofSigner.hpp"
+#include "VeltoDevice/Server/ConnectionError.hpp"
 #include "VeltoDevice/Server/ServerError.hpp"
 #include "VeltoDevice/Support/Base64URL.hpp"
 #include "VeltoDevice/Support/Json.hpp"

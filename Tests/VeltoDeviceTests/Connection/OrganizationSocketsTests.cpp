@@ -1,7 +1,7 @@
-#include "VeltoDevice/Connection/ConnectionError.hpp"
 #include "VeltoDevice/Connection/ConnectionState.hpp"
 #include "VeltoDevice/Connection/OrganizationSockets.hpp"
 #include "VeltoDevice/Connection/OverallConnection.hpp"
+#include "VeltoDevice/Server/ConnectionError.hpp"
 
 #include <boost/asio/post.hpp>
 #include <boost/asio/this_coro.hpp>

@@ -1,5 +1,5 @@
-#include "VeltoDevice/Connection/ConnectionError.hpp"
 #include "VeltoDevice/Connection/RenewalSchedule.hpp"
+#include "VeltoDevice/Server/ConnectionError.hpp"
 
 #include <boost/asio/error.hpp>
 #include <boost/system/system_error.hpp>

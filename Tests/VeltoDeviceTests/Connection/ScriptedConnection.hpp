@@ -3,9 +3,9 @@
 #include "VeltoDevice/Connection/Backoff.hpp"
 #include "VeltoDevice/Connection/ConnectionState.hpp"
 #include "VeltoDevice/Connection/DeviceConnection.hpp"
-#include "VeltoDevice/Connection/DeviceIdentity.hpp"
 #include "VeltoDevice/Connection/SessionHandlers.hpp"
 #include "VeltoDevice/Enrollment/DeviceProfile.hpp"
+#include "VeltoDevice/HTTP/DeviceIdentity.hpp"
 #include "VeltoDevice/Protocol/DeviceMessage.hpp"
 #include "VeltoDevice/Server/VeltoServer.hpp"
 

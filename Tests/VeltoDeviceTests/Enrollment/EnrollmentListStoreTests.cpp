@@ -1,7 +1,8 @@
 #include "VeltoDevice/Enrollment/EnrollmentError.hpp"
 #include "VeltoDevice/Enrollment/EnrollmentListStore.hpp"
 #include "VeltoDevice/Enrollment/EnrollmentStore.hpp"
-#include "VeltoDevice/Enrollment/FileError.hpp"
+#include "VeltoDevice/Support/FileError.hpp"
+#include "VeltoDevice/Support/Files.hpp"
 
 #include <gtest/gtest.h>
 
@@ -203,29 +204,13 @@ TEST_F(EnrollmentStoreTest, SetAsideKeepsTheName) {
     EXPECT_EQ(namesIn(folder / "Velto"), std::vector<std::string>{"enrollment.damaged-1700000000.json"});
 }
 
-TEST(FileError, Descriptions) {
-    const std::pair<FileError, const char*> table[] = {
-        {FileError::createFolder("/d/Velto", "Not a directory"),
-         "The system did not create the folder /d/Velto: Not a directory."},
-        {FileError::write("/d/a.json", "No space left on device"),
-         "The system did not save /d/a.json: No space left on device."},
-        {FileError::setAside("/d/a.json", "File exists"),
-         "The system did not set /d/a.json aside: File exists."},
-        {FileError::remove("/d/a.json", "Is a directory"),
-         "The system did not remove /d/a.json: Is a directory."},
-        {FileError::noHomeFolder(), "The system did not name a home folder for Velto's files."},
-    };
-    for (const auto& [error, text] : table)
-        EXPECT_STREQ(error.what(), text);
-}
-
 TEST(EnrollmentFolder, DataHomeIsCreatedButNotVeltosFolder) {
     TemporaryFolder folder;
     auto dataHome = folder / "data";
     testing::ScopedEnvironmentVariable variable("XDG_DATA_HOME", dataHome.c_str());
     EXPECT_EQ(EnrollmentListStore::applicationSupport().filePath(), dataHome / "Velto" / "enrollments.json");
     EXPECT_EQ(EnrollmentStore::applicationSupport().filePath(), dataHome / "Velto" / "enrollment.json");
-    EXPECT_EQ(EnrollmentStore::applicationSupportFile("photos"), dataHome / "Velto" / "photos");
+    EXPECT_EQ(files::applicationSupportFile("photos"), dataHome / "Velto" / "photos");
     EXPECT_TRUE(std::filesystem::is_directory(dataHome));
     EXPECT_FALSE(std::filesystem::exists(dataHome / "Velto"));
 }

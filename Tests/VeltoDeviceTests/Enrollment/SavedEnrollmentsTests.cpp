@@ -1,8 +1,8 @@
 #include "VeltoDevice/Enrollment/EnrollmentError.hpp"
 #include "VeltoDevice/Enrollment/EnrollmentListStore.hpp"
 #include "VeltoDevice/Enrollment/EnrollmentStore.hpp"
-#include "VeltoDevice/Enrollment/FileError.hpp"
 #include "VeltoDevice/Enrollment/SavedEnrollments.hpp"
+#include "VeltoDevice/Support/FileError.hpp"
 
 #include <gtest/gtest.h>
 

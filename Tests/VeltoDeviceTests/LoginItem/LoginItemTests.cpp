@@ -1,7 +1,7 @@
-#include "VeltoDevice/Enrollment/FileError.hpp"
 #include "VeltoDevice/LoginItem/LoginItem.hpp"
 #include "VeltoDevice/LoginItem/LoginItemAnswer.hpp"
 #include "VeltoDevice/LoginItem/LoginItemError.hpp"
+#include "VeltoDevice/Support/FileError.hpp"
 
 #include <gtest/gtest.h>
 

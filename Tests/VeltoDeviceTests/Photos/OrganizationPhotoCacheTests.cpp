@@ -1,6 +1,6 @@
-#include "VeltoDevice/Enrollment/FileError.hpp"
 #include "VeltoDevice/Photos/OrganizationPhotoCache.hpp"
 #include "VeltoDevice/Server/ServerError.hpp"
+#include "VeltoDevice/Support/FileError.hpp"
 
 #include <boost/asio/bind_cancellation_slot.hpp>
 #include <boost/asio/cancellation_signal.hpp>

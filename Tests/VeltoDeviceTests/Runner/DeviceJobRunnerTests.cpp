@@ -601,9 +601,13 @@ TEST_F(DeviceJobRunnerTest, StoppingAllForQuittingGivesTheGraceThenKillsAndLeave
     const std::string event = R"(frame '{"v":1,"type":"job.event"}')";
     start("yields", behaviour("yields", event + "\nsleep 1000\n"));
     start("stubborn", behaviour("stubborn", "trap '' TERM\n" + event + "\nsleep 1000\n"));
-    // Its helper leaves the group and keeps the output open: the relay waits for it after the exit.
-    start("escaped", behaviour("escaped", "trap '' TERM\nsetsid sleep 1000 &\necho $! > \"$DIR/escaped\"\n" +
-                                              event + "\nsleep 1000\n"));
+    // Its helper leaves the group and keeps the output open: the relay waits for it after the exit. The
+    // helper names itself only once it has left, so that a slow machine cannot kill it with the group.
+    start("escaped",
+          behaviour("escaped",
+                    "trap '' TERM\nsetsid sh -c 'echo $$ > \"$1\"; exec sleep 1000' sh \"$DIR/escaped\" &\n"
+                    "while [ ! -s \"$DIR/escaped\" ]; do sleep 0.01; done\n" +
+                        event + "\nsleep 1000\n"));
     for (const std::string jobId : {"yields", "stubborn", "escaped"})
         waitFrames(jobId, 1);
     auto escaped = pidIn("escaped");

@@ -1,6 +1,6 @@
-#include "VeltoDevice/Connection/ConnectionError.hpp"
 #include "VeltoDevice/HTTP/NonceCache.hpp"
 #include "VeltoDevice/Scopes/DeviceScopesClient.hpp"
+#include "VeltoDevice/Server/ConnectionError.hpp"
 #include "VeltoDevice/Server/ServerError.hpp"
 #include "VeltoDevice/Support/Base64URL.hpp"
 

@@ -1,7 +1,7 @@
-#include "VeltoDevice/Update/AppBundle.hpp"
+#include "VeltoDevice/Support/AppBundle.hpp"
 
-#include "VeltoDevice/Update/BundlePath.hpp"
-#include "VeltoDevice/Update/InfoDictionary.hpp"
+#include "VeltoDevice/Support/BundlePath.hpp"
+#include "VeltoDevice/Support/InfoDictionary.hpp"
 
 #include <system_error>
 

@@ -1,5 +1,5 @@
-#include "VeltoDevice/Connection/WithTimeout.hpp"
 #include "VeltoDevice/Support/Blocking.hpp"
+#include "VeltoDevice/Support/WithTimeout.hpp"
 
 #include <boost/asio/cancellation_signal.hpp>
 #include <boost/asio/thread_pool.hpp>

@@ -1,4 +1,4 @@
-#include "VeltoDevice/Update/SystemInstallLocationProbe.hpp"
+#include "VeltoDevice/Support/SystemInstallLocationProbe.hpp"
 
 #include <sys/statvfs.h>
 #include <unistd.h>

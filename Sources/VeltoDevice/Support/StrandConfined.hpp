@@ -16,9 +16,9 @@ namespace velto {
 /// (DeviceThread::storageStrand), and hands its result back to the caller's executor. The object is
 /// reached only through `run`, so no load-change-save of it can overlap another. Copies share the
 /// object and the strand.
-template <typename T> class Serialized {
+template <typename T> class StrandConfined {
 public:
-    Serialized(boost::asio::any_io_executor strand, T object)
+    StrandConfined(boost::asio::any_io_executor strand, T object)
         : strand_(std::move(strand)), object_(std::make_shared<T>(std::move(object))) {}
 
     /// Runs `operation(object)` on the strand; its result or exception comes back.

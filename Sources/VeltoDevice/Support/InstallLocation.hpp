@@ -1,7 +1,7 @@
 #pragma once
 
-#include "VeltoDevice/Update/InstallLocationProbe.hpp"
-#include "VeltoDevice/Update/InstallLocationProblem.hpp"
+#include "VeltoDevice/Support/InstallLocationProbe.hpp"
+#include "VeltoDevice/Support/InstallLocationProblem.hpp"
 
 #include <filesystem>
 #include <optional>

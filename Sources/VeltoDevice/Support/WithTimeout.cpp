@@ -1,4 +1,4 @@
-#include "VeltoDevice/Connection/WithTimeout.hpp"
+#include "VeltoDevice/Support/WithTimeout.hpp"
 
 #include <boost/asio/co_spawn.hpp>
 #include <boost/asio/deferred.hpp>

@@ -15,7 +15,7 @@
 namespace velto {
 
 /// What one add-on pass works with.
-struct AgentSurroundings {
+struct AgentDependencies {
     /// The bundle's add-on folder: "claude" (the plugin marketplace) and "skills" (one folder per skill).
     std::filesystem::path resources;
     /// The environment the tools run with; its "CODEX_HOME" and "XDG_CONFIG_HOME" place the skill folders.

@@ -1,4 +1,4 @@
-#include "VeltoDevice/Agents/AgentSurroundings.hpp"
+#include "VeltoDevice/Agents/AgentDependencies.hpp"
 
 #include "VeltoDevice/Agents/AgentCommand.hpp"
 
@@ -7,7 +7,7 @@
 
 namespace velto {
 
-std::vector<std::string> AgentSurroundings::shippedSkills() const {
+std::vector<std::string> AgentDependencies::shippedSkills() const {
     std::vector<std::string> names;
     std::error_code error;
     for (std::filesystem::directory_iterator it(resources / "skills", error), end; !error && it != end;
@@ -23,7 +23,7 @@ std::vector<std::string> AgentSurroundings::shippedSkills() const {
 }
 
 std::shared_ptr<AgentCommandRunning>
-AgentSurroundings::command(const std::filesystem::path& executable) const {
+AgentDependencies::command(const std::filesystem::path& executable) const {
     return std::make_shared<AgentCommand>(runner, executable, environment);
 }
 

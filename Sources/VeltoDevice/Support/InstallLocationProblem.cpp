@@ -1,4 +1,4 @@
-#include "VeltoDevice/Update/InstallLocationProblem.hpp"
+#include "VeltoDevice/Support/InstallLocationProblem.hpp"
 
 namespace velto {
 

@@ -1,4 +1,4 @@
-#include "VeltoDevice/Update/DetachedProcessLauncher.hpp"
+#include "VeltoDevice/Support/DetachedProcessLauncher.hpp"
 
 #include "VeltoDevice/Support/SpawnedProcess.hpp"
 

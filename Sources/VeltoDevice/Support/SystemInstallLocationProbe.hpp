@@ -1,6 +1,6 @@
 #pragma once
 
-#include "VeltoDevice/Update/InstallLocationProbe.hpp"
+#include "VeltoDevice/Support/InstallLocationProbe.hpp"
 
 namespace velto {
 

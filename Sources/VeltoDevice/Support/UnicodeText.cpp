@@ -1,4 +1,4 @@
-#include "VeltoDevice/Enrollment/UnicodeText.hpp"
+#include "VeltoDevice/Support/UnicodeText.hpp"
 
 #include <unicode/uchar.h>
 #include <unicode/ustring.h>

@@ -1,4 +1,4 @@
-#include "VeltoDevice/Connection/DeviceIdentity.hpp"
+#include "VeltoDevice/HTTP/DeviceIdentity.hpp"
 
 #include <gtest/gtest.h>
 

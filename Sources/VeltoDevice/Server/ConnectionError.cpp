@@ -1,4 +1,4 @@
-#include "VeltoDevice/Connection/ConnectionError.hpp"
+#include "VeltoDevice/Server/ConnectionError.hpp"
 
 namespace velto {
 

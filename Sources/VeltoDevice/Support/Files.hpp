@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -21,9 +22,11 @@ std::optional<std::string> readIfPresent(const std::filesystem::path& path, std:
 std::optional<std::string> readBounded(const std::filesystem::path& path, std::uintmax_t limit,
                                        bool followLink = true);
 
-/// Replaces the file in one step: the bytes go to a temporary file in the same folder, which is
-/// flushed to disk and then renamed over the path, so a reader sees the old file or the new one,
-/// never a part. Throws FileError::write; the temporary file is then gone.
+/// Replaces the file in one step: the bytes go to a temporary file in the same folder (mode 0600,
+/// whatever the umask, made exclusively under a name of its own, so nothing planted is written
+/// through), which is flushed to disk and then renamed over the path, and the rename is flushed with
+/// the folder; a reader sees the old file or the new one, never a part. Throws FileError::write; the
+/// temporary file is then gone.
 void writeAtomically(const std::filesystem::path& path, std::string_view bytes);
 
 /// Creates the folder and the folders above it that are missing. Throws FileError::createFolder.
@@ -35,5 +38,14 @@ void moveWithoutReplacing(const std::filesystem::path& from, const std::filesyst
 
 /// Removes the file when there is one. Throws FileError::remove.
 void removeIfPresent(const std::filesystem::path& path);
+
+/// Moves a damaged file to NAME.damaged-SECONDS.json beside it, SECONDS being the whole seconds
+/// since 1970 at `now`, and returns that path. Never replaces a file already there: throws
+/// FileError::setAside instead.
+std::filesystem::path setAside(const std::filesystem::path& file, std::chrono::system_clock::time_point now);
+
+/// $XDG_DATA_HOME (when set to an absolute path, else ~/.local/share), created when missing, then
+/// "Velto" and the name: where Velto keeps its files. Creates no "Velto" folder. Throws FileError.
+std::filesystem::path applicationSupportFile(std::string_view name);
 
 } // namespace velto::files

@@ -1,7 +1,8 @@
-#include "VeltoDevice/Enrollment/Files.hpp"
+#include "VeltoDevice/Support/Files.hpp"
 
-#include "VeltoDevice/Enrollment/FileError.hpp"
 #include "VeltoDevice/Support/FileDescriptor.hpp"
+#include "VeltoDevice/Support/FileError.hpp"
+#include "VeltoDevice/Support/UserFolders.hpp"
 
 #include <cerrno>
 #include <cstdint>
@@ -91,7 +92,7 @@ void writeAtomically(const std::filesystem::path& path, std::string_view bytes) 
         ::unlink(temporary.c_str());
         return FileError::write(path.string(), FileError::describe(error));
     };
-    if (!fd.writeAll(bytes) || ::fsync(fd.get()) != 0)
+    if (::fchmod(fd.get(), 0600) != 0 || !fd.writeAll(bytes) || ::fsync(fd.get()) != 0)
         throw fail(errno);
     if (!fd.close())
         throw fail(errno);
@@ -129,6 +130,22 @@ void moveWithoutReplacing(const std::filesystem::path& from, const std::filesyst
 void removeIfPresent(const std::filesystem::path& path) {
     if (::unlink(path.c_str()) != 0 && errno != ENOENT)
         throw FileError::remove(path.string(), FileError::describe(errno));
+}
+
+std::filesystem::path setAside(const std::filesystem::path& file, std::chrono::system_clock::time_point now) {
+    auto seconds = std::chrono::duration_cast<std::chrono::seconds>(now.time_since_epoch()).count();
+    auto target =
+        file.parent_path() / (file.stem().string() + ".damaged-" + std::to_string(seconds) + ".json");
+    moveWithoutReplacing(file, target);
+    return target;
+}
+
+std::filesystem::path applicationSupportFile(std::string_view name) {
+    auto folder = UserFolders::dataHome();
+    if (!folder)
+        throw FileError::noHomeFolder();
+    createFolders(*folder);
+    return *folder / "Velto" / name;
 }
 
 } // namespace velto::files

@@ -1,4 +1,4 @@
-#include "VeltoDevice/Update/PropertyListScreen.hpp"
+#include "VeltoDevice/Support/PropertyListScreen.hpp"
 
 #include <cstdint>
 #include <optional>

@@ -1,5 +1,5 @@
 #include "VeltoDevice/Enrollment/SavedEnrollments.hpp"
-#include "VeltoDevice/Support/Serialized.hpp"
+#include "VeltoDevice/Support/StrandConfined.hpp"
 
 #include <boost/asio/post.hpp>
 #include <boost/asio/strand.hpp>
@@ -73,15 +73,15 @@ private:
     bool released_ = false;
 };
 
-TEST(SerializedSavedEnrollments, AnAddBesideARefreshKeepsBothChanges) {
+TEST(StrandConfinedSavedEnrollments, AnAddBesideARefreshKeepsBothChanges) {
     // Two threads, as the blocking pool has: without the strand the refresh would run on the second
     // while the add is paused, and the add's save would then drop the refreshed name.
     boost::asio::thread_pool pool(2);
     auto keyring = std::make_shared<testing::InMemoryKeyring>();
     auto storage =
         std::make_shared<PausingListStorage>(std::vector<Enrollment>{sampleEnrollment("d1", "org-1")});
-    Serialized<SavedEnrollments> saved(boost::asio::make_strand(pool.get_executor()),
-                                       SavedEnrollments(keyring, storage));
+    StrandConfined<SavedEnrollments> saved(boost::asio::make_strand(pool.get_executor()),
+                                           SavedEnrollments(keyring, storage));
     testing::AsyncTestLoop loop;
 
     const Enrollment joined = sampleEnrollment("d2", "org-2");

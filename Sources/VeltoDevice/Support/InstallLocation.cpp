@@ -1,6 +1,6 @@
-#include "VeltoDevice/Update/InstallLocation.hpp"
+#include "VeltoDevice/Support/InstallLocation.hpp"
 
-#include "VeltoDevice/Update/SystemInstallLocationProbe.hpp"
+#include "VeltoDevice/Support/SystemInstallLocationProbe.hpp"
 
 namespace velto {
 

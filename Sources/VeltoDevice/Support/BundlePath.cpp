@@ -1,4 +1,4 @@
-#include "VeltoDevice/Update/BundlePath.hpp"
+#include "VeltoDevice/Support/BundlePath.hpp"
 
 #include <deque>
 #include <sys/stat.h>

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "VeltoDevice/Support/DetachedLaunching.hpp"
 #include "VeltoDevice/Support/Environment.hpp"
-#include "VeltoDevice/Update/DetachedLaunching.hpp"
 
 #include <boost/asio/any_io_executor.hpp>
 

@@ -1,7 +1,7 @@
-#include "VeltoDevice/Update/InfoDictionary.hpp"
+#include "VeltoDevice/Support/InfoDictionary.hpp"
 
-#include "VeltoDevice/Enrollment/Files.hpp"
-#include "VeltoDevice/Update/PropertyListScreen.hpp"
+#include "VeltoDevice/Support/Files.hpp"
+#include "VeltoDevice/Support/PropertyListScreen.hpp"
 
 #include <cstdlib>
 #include <cstring>

@@ -1,5 +1,5 @@
-#include "VeltoDevice/Connection/ConnectionError.hpp"
-#include "VeltoDevice/Connection/WithTimeout.hpp"
+#include "VeltoDevice/Support/Error.hpp"
+#include "VeltoDevice/Support/WithTimeout.hpp"
 
 #include <boost/asio/bind_cancellation_slot.hpp>
 #include <boost/asio/cancellation_signal.hpp>
@@ -25,6 +25,18 @@ using namespace std::chrono_literals;
 using testing::AsyncTestLoop;
 using testing::ManualClock;
 
+/// The error the race is given for its time-out.
+struct TimedOut : Error {
+    TimedOut() : Error("The answer did not come in time.") {}
+};
+
+/// An error of the operation's own.
+struct Closed : Error {
+    explicit Closed(int closeCode)
+        : Error("Closed with " + std::to_string(closeCode) + "."), code(closeCode) {}
+    int code;
+};
+
 /// What an operation did, seen from the test.
 struct Trace {
     bool finished = false;
@@ -48,7 +60,7 @@ boost::asio::awaitable<std::string> operation(ManualClock& clock, Clock::Duratio
 
 boost::asio::awaitable<void> failAtOnce() {
     co_await boost::asio::post(co_await boost::asio::this_coro::executor, boost::asio::use_awaitable);
-    throw ConnectionError::closedByServer(1000);
+    throw Closed(1000);
 }
 
 template <typename T> std::string errorText(const std::shared_ptr<testing::Spawned<T>>& outcome) {
@@ -63,8 +75,7 @@ template <typename T> std::string errorText(const std::shared_ptr<testing::Spawn
 class WithTimeoutTest : public ::testing::Test {
 protected:
     template <typename T> std::shared_ptr<testing::Spawned<T>> race(boost::asio::awaitable<T> operation) {
-        auto outcome =
-            loop.spawn(withTimeout(clock, 30s, ConnectionError::welcomeTimedOut(), std::move(operation)));
+        auto outcome = loop.spawn(withTimeout(clock, 30s, TimedOut(), std::move(operation)));
         loop.drain();
         return outcome;
     }
@@ -94,7 +105,7 @@ TEST_F(WithTimeoutTest, ThrowsTheGivenErrorAndCancelsTheOperationAtTheTimeOut) {
     EXPECT_FALSE(outcome->done);
     advance(1ns);
     ASSERT_TRUE(outcome->done);
-    EXPECT_EQ(errorText(outcome), ConnectionError::welcomeTimedOut().what());
+    EXPECT_EQ(errorText(outcome), TimedOut().what());
     EXPECT_TRUE(trace.cancelled);
     EXPECT_FALSE(trace.finished);
 }
@@ -110,8 +121,8 @@ TEST_F(WithTimeoutTest, AnOperationFailingFirstFailsWithItsOwnError) {
     try {
         quick->get();
         ADD_FAILURE() << "no error";
-    } catch (const ConnectionError& error) {
-        EXPECT_EQ(error, ConnectionError::closedByServer(1000));
+    } catch (const Closed& error) {
+        EXPECT_EQ(error.code, 1000);
     }
     EXPECT_EQ(clock.sleeperCount(), 0u);
 }
@@ -119,14 +130,13 @@ TEST_F(WithTimeoutTest, AnOperationFailingFirstFailsWithItsOwnError) {
 TEST_F(WithTimeoutTest, CancellingTheCallerCancelsBoth) {
     boost::asio::cancellation_signal signal;
     auto outcome = std::make_shared<testing::Spawned<void>>();
-    boost::asio::co_spawn(
-        loop.context(),
-        withTimeout(clock, 30s, ConnectionError::welcomeTimedOut(), operation(clock, 60s, trace, "never")),
-        boost::asio::bind_cancellation_slot(signal.slot(),
-                                            [outcome](std::exception_ptr error, const std::string&) {
-                                                outcome->error = error;
-                                                outcome->done = true;
-                                            }));
+    boost::asio::co_spawn(loop.context(),
+                          withTimeout(clock, 30s, TimedOut(), operation(clock, 60s, trace, "never")),
+                          boost::asio::bind_cancellation_slot(
+                              signal.slot(), [outcome](std::exception_ptr error, const std::string&) {
+                                  outcome->error = error;
+                                  outcome->done = true;
+                              }));
     loop.drain();
     signal.emit(boost::asio::cancellation_type::terminal);
     loop.drain();
