@@ -11,21 +11,8 @@
 //
 // Runs inside scripts/with-keyring.sh (a session bus with a keyring); needs VELTO_SOURCE_DIR and the
 // peer's packages (npm ci in Tests/EndToEnd).
-#include "VeltoDevice/Enrollment/ApprovedCode.hpp"
-#include "VeltoDevice/Enrollment/EnrollmentClient.hpp"
-#include "VeltoDevice/Enrollment/EnrollmentCode.hpp"
-#include "VeltoDevice/Enrollment/EnrollmentListStore.hpp"
-#include "VeltoDevice/Enrollment/EnrollmentRequest.hpp"
-#include "VeltoDevice/Enrollment/SavedEnrollments.hpp"
-#include "VeltoDevice/HTTP/BeastHTTPTransport.hpp"
-#include "VeltoDevice/HTTP/DeviceIdentity.hpp"
-#include "VeltoDevice/Keys/KeychainDeviceKeyring.hpp"
-#include "VeltoDevice/Keys/SecureEnclaveKeyStore.hpp"
-
-#include <boost/asio/io_context.hpp>
 
 #include <QCoreApplication>
-#include <QDBusConnection>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -44,6 +31,8 @@
 #include "EndToEndPeer.hpp"
 #include "Measurement.hpp"
 #include "ProcessStatus.hpp"
+#include "SavedOrganizations.hpp"
+#include "StandInTrayWatcher.hpp"
 #include "TemporaryFolder.hpp"
 
 namespace {
@@ -55,28 +44,6 @@ constexpr double coldStartGoalMs = 1000.0;
 constexpr double residentGoalMiB = 40.0;
 constexpr double cpuGoalMsPerOrganizationMinute = 1.0;
 constexpr double cpuGoalMsPerMinuteAlone = 5.0;
-
-boost::asio::awaitable<std::optional<Enrollment>> enrollOnce(EnrollmentClient client,
-                                                             EnrollmentRequest request) {
-    co_return co_await client.enroll(std::move(request));
-}
-
-/// The code of organization `index`: eight symbols of the service's alphabet.
-std::string codeOf(int index) {
-    std::string code = "BENCH000";
-    code[5] = static_cast<char>('A' + index / 100 % 10);
-    code[6] = static_cast<char>('0' + index / 10 % 10);
-    code[7] = static_cast<char>('0' + index % 10);
-    return code;
-}
-
-int welcomedSessions(const testing::EndToEndPeer& peer) {
-    int welcomed = 0;
-    const auto reply = peer.control("GET", "/control/connect/sessions");
-    for (const auto& session : reply["sessions"])
-        welcomed += session["open"].get<bool>() && session["welcomed"].get<bool>() ? 1 : 0;
-    return welcomed;
-}
 
 /// The process's CPU time so far, every thread included.
 double cpuMilliseconds(pid_t pid) {
@@ -99,12 +66,6 @@ void printAgentOutput(const std::filesystem::path& file) {
     std::ifstream input(file);
     std::cerr << "AgentMeasurement: the agent's standard error (" << file.string() << "):\n"
               << input.rdbuf() << "\n";
-}
-
-/// Setup finished, as for a user who paired the organizations: the agent starts in the tray.
-void finishSetup(const std::filesystem::path& home) {
-    std::filesystem::create_directories(home / "config" / "Velto");
-    std::ofstream(home / "config" / "Velto" / "app.velto.desktop.json") << R"({"hasFinishedSetup": true})";
 }
 
 /// `env`'s arguments that start the agent in `home` alone, its output into `output`.
@@ -157,10 +118,10 @@ int main(int argc, char** argv) {
     }
     benchmarks::discardLog();
     QCoreApplication application(argc, argv);
-    // A tray on the session bus, so that the agent keeps to its status item as on a desktop with one:
-    // the name is all it asks for, and the offscreen platform draws no icon that would register.
-    auto bus = QDBusConnection::sessionBus();
-    if (!bus.registerService(QStringLiteral("org.kde.StatusNotifierWatcher"))) {
+    // A tray on the session bus, so that the agent keeps to its status item as on a desktop with one
+    // (a watcher with a host registered: without one, the panel's content would open as a window).
+    benchmarks::StandInTrayWatcher tray;
+    if (!tray.start()) {
         std::cerr << "AgentMeasurement: could not stand in for the tray's watcher\n";
         return 2;
     }
@@ -171,34 +132,12 @@ int main(int argc, char** argv) {
         testing::TemporaryFolder home;
         setenv("XDG_DATA_HOME", (home.path() / "data").c_str(), 1);
 
-        // Enroll through the library, as the agent itself would have.
-        boost::asio::io_context context;
-        auto server = VeltoServer::fromBaseURL(boost::urls::url(peer.baseURL()));
-        auto transport = std::make_shared<BeastHTTPTransport>(
-            BeastHTTPTransport::Options{.extraTrustAnchor = peer.caFile()});
-        SavedEnrollments saved(
-            KeychainDeviceKeyring::standard(),
-            std::make_shared<EnrollmentListStore>(EnrollmentListStore::applicationSupport()));
-        for (int index = 0; index < organizations; ++index) {
-            const auto code = codeOf(index);
-            Json organization{{"id", "org-" + std::to_string(index)},
-                              {"name", "Org " + std::to_string(index)}};
-            peer.control("POST", "/control/enrollment-codes",
-                         {{"codes", Json::array({{{"code", code}, {"organization", organization}}})}});
-            auto key = std::make_shared<SecureEnclaveDeviceKey>(
-                SecureEnclaveKeyStore(KeychainDeviceKeyring::standard()).makeKey());
-            DeviceIdentity identity(server, key, transport);
-            EnrollmentRequest request(ApprovedCode{server, EnrollmentCode::fromTyped(code)}, "Bench", "0.1.0",
-                                      {});
-            auto enrollment =
-                *benchmarks::runToEnd(context, enrollOnce(EnrollmentClient{server, identity.http}, request));
-            saved.add(enrollment, key->dataRepresentation());
-        }
+        benchmarks::enrollOrganizations(peer, organizations);
 
-        finishSetup(home.path());
+        benchmarks::finishSetup(home.path());
         const auto started = std::chrono::steady_clock::now();
         testing::ChildProcess agent("env", agentCommand(home.path(), peer.caFile(), agentOutput));
-        while (welcomedSessions(peer) < organizations) {
+        while (benchmarks::welcomedSessions(peer) < organizations) {
             if (hasEnded(agent.pid()))
                 throw std::runtime_error("the agent ended before every organization connected");
             if (std::chrono::steady_clock::now() - started > 30s)
@@ -210,12 +149,12 @@ int main(int argc, char** argv) {
 
         const double cpuMs = idleCPUMilliseconds(agent.pid(), seconds);
         const double memory = benchmarks::statusMiB("VmRSS", std::to_string(agent.pid()));
-        const bool stayed = welcomedSessions(peer) == organizations;
+        const bool stayed = benchmarks::welcomedSessions(peer) == organizations;
         agent.terminate();
 
         // The same agent with no organization at all.
         testing::TemporaryFolder emptyHome;
-        finishSetup(emptyHome.path());
+        benchmarks::finishSetup(emptyHome.path());
         testing::ChildProcess lone("env", agentCommand(emptyHome.path(), peer.caFile(), agentOutput));
         const double loneCpuMs = idleCPUMilliseconds(lone.pid(), seconds);
         const double loneMemory = benchmarks::statusMiB("VmRSS", std::to_string(lone.pid()));

@@ -6,12 +6,15 @@
 //   - throughput of a runner printing 1 KiB lines as fast as it can, lines/s and MiB/s arriving at the
 //     peer; goal at least 10 MiB/s;
 //   - time from `cancel` to the place freed and to the last process of the group gone, p50 and p99
-//     over 50 jobs whose runner has two children; goal p99 under 100 ms each.
+//     over 50 jobs whose runner has two children; goal p99 under 100 ms each;
+//   - relay latency p99 and cancel to the place freed p99 again, with the velto command's logins
+//     written and an update staged and discarded over and over beside them.
 // Prints one line per figure with its goal and exits with 1 when one is missed.
 //
 //   JobRunnerMeasurement [--lines N] [--jobs N]   (default 10000 and 50)
 //
 // Needs VELTO_SOURCE_DIR (the source tree) and the peer's packages (npm ci in Tests/EndToEnd).
+#include "VeltoDevice/CommandLineTool/CommandLineLogins.hpp"
 #include "VeltoDevice/Connection/BeastWebSocketDialer.hpp"
 #include "VeltoDevice/Connection/DeviceConnection.hpp"
 #include "VeltoDevice/Enrollment/ApprovedCode.hpp"
@@ -24,17 +27,23 @@
 #include "VeltoDevice/Harness/ProcessRunner.hpp"
 #include "VeltoDevice/Runner/DeviceJobRunner.hpp"
 #include "VeltoDevice/Support/SystemClock.hpp"
+#include "VeltoDevice/Update/BeastUpdateDownloader.hpp"
+#include "VeltoDevice/Update/BundleManifestVerification.hpp"
+#include "VeltoDevice/Update/UpdateStager.hpp"
 
 #include <boost/asio/co_spawn.hpp>
 #include <boost/asio/executor_work_guard.hpp>
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/steady_timer.hpp>
+#include <boost/asio/thread_pool.hpp>
 #include <boost/asio/use_awaitable.hpp>
 #include <boost/asio/use_future.hpp>
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <future>
 #include <iomanip>
 #include <iostream>
 #include <memory>
@@ -49,6 +58,7 @@
 #include "FixedSigningKey.hpp"
 #include "Measurement.hpp"
 #include "ScriptFixtures.hpp"
+#include "ServedUpdate.hpp"
 #include "TemporaryFolder.hpp"
 
 namespace {
@@ -119,11 +129,12 @@ struct CancelTimes {
 
 /// Starts each job through the runner itself, waits for its children, cancels it and times the room
 /// event and the end of its last process.
-boost::asio::awaitable<CancelTimes> measureCancels(std::shared_ptr<DeviceJobRunner> runner, int jobs) {
+boost::asio::awaitable<CancelTimes> measureCancels(std::shared_ptr<DeviceJobRunner> runner, int jobs,
+                                                   std::string prefix) {
     CancelTimes times;
     Json job = offer("", Json::array({{{"children", 2}}, {{"wait", true}}}))["job"];
     for (int index = 0; index < jobs; ++index) {
-        std::string jobId = "cancel-" + std::to_string(index);
+        std::string jobId = prefix + std::to_string(index);
         job["jobId"] = jobId;
         ServerMessage::JobOffer jobOffer;
         jobOffer.jobId = jobId;
@@ -180,19 +191,32 @@ struct Figures {
     double linesPerSecond = 0;
     double mebibytesPerSecond = 0;
     CancelTimes cancels;
+    std::vector<double> latenciesBeside;
+    CancelTimes cancelsBeside;
 };
 
-Figures relayAndCancel(const testing::EndToEndPeer& peer, boost::asio::io_context& context,
-                       std::shared_ptr<DeviceJobRunner> runner, int lines, int jobs) {
-    Figures figures;
+std::vector<double> relayLatencies(const testing::EndToEndPeer& peer, const std::string& jobId, int lines) {
+    std::vector<double> latencies;
     peer.control(
         "POST", "/control/connect/send",
         {{"frame",
-          offer("latency",
+          offer(jobId,
                 Json::array({{{"lines", {{"count", lines}, {"bytes", 200}, {"intervalUs", 1000}}}}}))}});
-    for (const auto& arrival : arrivalsOf(peer, "latency", static_cast<std::size_t>(lines)))
-        figures.latencies.push_back((nanoseconds(arrival["receivedAt"]) - nanoseconds(arrival["sentAt"])) /
-                                    1e6);
+    for (const auto& arrival : arrivalsOf(peer, jobId, static_cast<std::size_t>(lines)))
+        latencies.push_back((nanoseconds(arrival["receivedAt"]) - nanoseconds(arrival["sentAt"])) / 1e6);
+    return latencies;
+}
+
+CancelTimes cancelTimes(boost::asio::io_context& context, std::shared_ptr<DeviceJobRunner> runner, int jobs,
+                        std::string prefix) {
+    return boost::asio::co_spawn(context, measureCancels(std::move(runner), jobs, std::move(prefix)),
+                                 boost::asio::use_future)
+        .get();
+}
+
+void relayAndCancel(Figures& figures, const testing::EndToEndPeer& peer, boost::asio::io_context& context,
+                    std::shared_ptr<DeviceJobRunner> runner, int lines, int jobs) {
+    figures.latencies = relayLatencies(peer, "latency", lines);
 
     peer.control(
         "POST", "/control/connect/send",
@@ -207,11 +231,68 @@ Figures relayAndCancel(const testing::EndToEndPeer& peer, boost::asio::io_contex
     figures.linesPerSecond = throughputLines / seconds;
     figures.mebibytesPerSecond = bytes / (1024.0 * 1024.0) / seconds;
 
-    figures.cancels =
-        boost::asio::co_spawn(context, measureCancels(std::move(runner), jobs), boost::asio::use_future)
-            .get();
-    return figures;
+    figures.cancels = cancelTimes(context, runner, jobs, "cancel-");
 }
+
+/// What the agent does beside its jobs that once held up the sessions' thread: the velto command's
+/// logins written (and synced) every 50 ms, as on the storage strand, and an update of 2,000 files
+/// staged and discarded over and over on the sessions' own thread and pool, until stopped.
+class BesideLoad {
+public:
+    BesideLoad(const testing::EndToEndPeer& peer, boost::asio::io_context& context,
+               const std::filesystem::path& work)
+        : served_(benchmarks::ServedUpdate::serve(peer, work / "served", 2000)) {
+        auto check =
+            std::make_shared<BundleManifestVerification>(served_.signer, pool_, SystemClock::shared());
+        stager_ = std::make_shared<UpdateStager>(
+            work / "Updates", "app.velto.desktop",
+            std::make_shared<BeastUpdateDownloader>(BeastUpdateDownloader::Options{
+                .extraTrustAnchor = peer.caFile(), .writer = pool_.get_executor()}),
+            check, pool_, SystemClock::shared());
+        staging_ = boost::asio::co_spawn(context, stageOverAndOver(stager_, served_.update, stopped_),
+                                         boost::asio::use_future);
+        writer_ = std::thread([this, file = work / "device-logins.json"] {
+            CommandLineLogins logins(file);
+            for (int index = 0; !stopped_; ++index) {
+                logins.keep(CommandLineLogin{"device-" + std::to_string(index % 10),
+                                             "https://velto.example",
+                                             "token-" + std::to_string(index),
+                                             "2030-01-01T00:00:00Z",
+                                             {"Org", "org"}});
+                std::this_thread::sleep_for(50ms);
+            }
+        });
+    }
+
+    /// Stops both and returns the number of stagings done.
+    int stop() {
+        stopped_ = true;
+        writer_.join();
+        const int staged = staging_.get();
+        pool_.join();
+        return staged;
+    }
+
+private:
+    static boost::asio::awaitable<int> stageOverAndOver(std::shared_ptr<UpdateStager> stager,
+                                                        VerifiedUpdate update,
+                                                        const std::atomic<bool>& stopped) {
+        int staged = 0;
+        while (!stopped) {
+            auto done = co_await stager->stage(update);
+            stager->discard(done);
+            ++staged;
+        }
+        co_return staged;
+    }
+
+    benchmarks::ServedUpdate served_;
+    boost::asio::thread_pool pool_{2};
+    std::shared_ptr<UpdateStager> stager_;
+    std::atomic<bool> stopped_ = false;
+    std::future<int> staging_;
+    std::thread writer_;
+};
 
 int measure(int lines, int jobs) {
     benchmarks::discardLog();
@@ -266,8 +347,19 @@ int measure(int lines, int jobs) {
         worker.join();
     };
     Figures figures;
+    int stagings = 0;
     try {
-        figures = relayAndCancel(peer, context, runner, lines, jobs);
+        relayAndCancel(figures, peer, context, runner, lines, jobs);
+        testing::TemporaryFolder scratch;
+        BesideLoad beside(peer, context, scratch.path());
+        try {
+            figures.latenciesBeside = relayLatencies(peer, "latency-beside", lines);
+            figures.cancelsBeside = cancelTimes(context, runner, jobs, "cancel-beside-");
+        } catch (...) {
+            beside.stop();
+            throw;
+        }
+        stagings = beside.stop();
     } catch (...) {
         stop();
         throw;
@@ -277,7 +369,8 @@ int measure(int lines, int jobs) {
     std::cout << std::fixed << std::setprecision(3);
     std::cout << "job runner: " << lines << " lines relayed, " << throughputLines << " lines of 1 KiB, "
               << jobs << " jobs cancelled\n";
-    const auto& [latencies, linesPerSecond, mebibytesPerSecond, cancels] = figures;
+    const auto& [latencies, linesPerSecond, mebibytesPerSecond, cancels, latenciesBeside, cancelsBeside] =
+        figures;
     bool met = true;
     met = report("relay latency p50", percentile(latencies, 0.5), "ms", latencyGoalMs, false) && met;
     met = report("relay latency p99", percentile(latencies, 0.99), "ms", latencyGoalMs, false) && met;
@@ -293,6 +386,14 @@ int measure(int lines, int jobs) {
     met = report("cancel to the group gone p50", percentile(cancels.gone, 0.5), "ms", cancelGoalMs, false) &&
           met;
     met = report("cancel to the group gone p99", percentile(cancels.gone, 0.99), "ms", cancelGoalMs, false) &&
+          met;
+    std::cout << "beside them, the velto command's logins written every 50 ms and " << stagings
+              << " updates of 2,000 files staged and discarded:\n";
+    met = report("relay latency p99 beside logins and staging", percentile(latenciesBeside, 0.99), "ms",
+                 latencyGoalMs, false) &&
+          met;
+    met = report("cancel to the place freed p99 beside logins and staging",
+                 percentile(cancelsBeside.freed, 0.99), "ms", cancelGoalMs, false) &&
           met;
     return met ? 0 : 1;
 }

@@ -132,9 +132,9 @@ std::shared_ptr<UpdateCoordinator> SystemServices::makeUpdates(std::shared_ptr<J
                                        std::make_shared<BeastUpdateDownloader>(BeastUpdateDownloader::Options{
                                            .trust = trust_, .writer = blockingExecutor()}),
                                        signatureCheck, thread_.blockingPool(), clock());
-    // Leftovers of an earlier run can be a whole unpacked bundle: removed in the background, long
-    // before a session can offer the next update.
-    boost::asio::post(thread_.blockingPool(), [stager] { stager->removeLeftovers(); });
+    // Leftovers of an earlier run can be a whole unpacked bundle: removed in the background, ahead of
+    // the folder of the first attempt.
+    boost::asio::post(stager->folders(), [stager] { stager->removeLeftovers(); });
     std::optional<InstallLocationProblem> problem = InstallLocationProblem::notAppBundle;
     std::filesystem::path bundle;
     if (environment_.bundle) {

@@ -288,7 +288,10 @@ TEST_F(UpdateOfferEndToEnd, AGoodOfferStagesInstallsAndRelaunches) {
     EXPECT_EQ(activity->holds, (std::vector<bool>{true}));
     EXPECT_NE(testing::readText(installed() / "Contents/Info.plist")->find("<string>1.3</string>"),
               std::string::npos);
-    // The staging folder is gone; only the root is left.
+    // The staging folder is gone once the removal posted for it has run; only the root is left.
+    std::promise<void> removed;
+    boost::asio::post(stager->folders(), [&removed] { removed.set_value(); });
+    removed.get_future().wait();
     EXPECT_TRUE(fs::is_empty(stager->root()));
 
     auto marker = work.path() / "relaunched";

@@ -34,14 +34,20 @@ public:
     explicit TestServices(DesktopTestLoop& loop);
 
     boost::asio::any_io_executor deviceExecutor() override { return loop_.deviceExecutor(); }
-    boost::asio::any_io_executor storageExecutor() override { return loop_.deviceExecutor(); }
-    boost::asio::any_io_executor blockingExecutor() override { return loop_.deviceExecutor(); }
+    boost::asio::any_io_executor storageExecutor() override {
+        return storageWork.value_or(loop_.deviceExecutor());
+    }
+    boost::asio::any_io_executor blockingExecutor() override {
+        return blockingWork.value_or(loop_.deviceExecutor());
+    }
     std::shared_ptr<Clock> clock() override { return manualClock; }
     const DeviceEnvironment& environment() override { return deviceEnvironment; }
 
     std::shared_ptr<PreferencesDomain> standardPreferences() override { return standard; }
     std::shared_ptr<PreferencesDomain> earlierPreferences() override { return earlier; }
-    std::shared_ptr<DeviceKeyring> keyring() override { return keys; }
+    std::shared_ptr<DeviceKeyring> keyring() override {
+        return keyringOverride ? keyringOverride : std::shared_ptr<DeviceKeyring>(keys);
+    }
     std::shared_ptr<HarnessInventory> makeInventory() override;
     std::shared_ptr<ModelCatalogCache> makeModelCatalogCache() override;
     std::shared_ptr<OrganizationPhotoCache> makePhotoCache() override { return photoCache; }
@@ -74,10 +80,16 @@ public:
     std::vector<Enrollment> saved() const { return listStore->load(); }
 
     TemporaryFolder folder;
+    /// Where the model's storage strand and blocking work run: the device loop, unless a test gives
+    /// executors of a pool of its own.
+    std::optional<boost::asio::any_io_executor> storageWork;
+    std::optional<boost::asio::any_io_executor> blockingWork;
     DeviceEnvironment deviceEnvironment;
     std::shared_ptr<PreferencesDomain> standard;
     std::shared_ptr<PreferencesDomain> earlier;
     std::shared_ptr<InMemoryKeyring> keys = std::make_shared<InMemoryKeyring>();
+    /// The model's keyring in place of `keys`, when a test gives one.
+    std::shared_ptr<DeviceKeyring> keyringOverride;
     std::shared_ptr<ManualClock> manualClock = std::make_shared<ManualClock>();
     /// What each detection finds; `detections` counts them.
     std::vector<HarnessStatus> detected;

@@ -126,6 +126,30 @@ TEST_F(PanelTest, NoTrayShowsTheContentAsAWindowUntilATrayAppears) {
     EXPECT_EQ(host->shows, 1);
 }
 
+TEST_F(PanelTest, WithoutATrayNothingTicksOnceTheWindowIsClosedAndItsNextShowingLooksFirst) {
+    detection->present = false;
+    makeStatusItem();
+    EXPECT_TRUE(statusItem->isLookingForTray());
+    statusItem->close();
+    statusItem->recheck(); // the timer's next tick
+    EXPECT_FALSE(statusItem->isLookingForTray());
+    EXPECT_FALSE(panel->isVisible());
+
+    statusItem->bringForward();
+    EXPECT_TRUE(panel->isVisible());
+    EXPECT_EQ(panel->mode(), MenuPanel::Mode::window);
+    EXPECT_TRUE(statusItem->isLookingForTray());
+    statusItem->close();
+    statusItem->recheck();
+
+    detection->present = true;
+    statusItem->bringForward();
+    ASSERT_TRUE(statusItem->hasTray()) << "a tray that came while no window was open";
+    EXPECT_TRUE(panel->isVisible());
+    EXPECT_EQ(panel->mode(), MenuPanel::Mode::panel);
+    EXPECT_FALSE(statusItem->isLookingForTray());
+}
+
 TEST_F(PanelTest, TheIconFollowsTheOverallConnection) {
     adopt("dev-1", "Acme");
     makeStatusItem();

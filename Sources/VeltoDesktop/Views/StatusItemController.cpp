@@ -26,8 +26,21 @@ StatusItemController::StatusItemController(AppModel& model, StatusMenuController
 StatusItemController::~StatusItemController() = default;
 
 void StatusItemController::recheck() {
-    if (host_)
+    if (takeUpTray())
         return;
+    if (!hasShownWindow_) {
+        hasShownWindow_ = true;
+        // No tray: the content opens as a normal window.
+        showWindow();
+    } else if (!panel_.isVisible()) {
+        // Nothing ticks while no window is open; the window's next showing looks again.
+        recheckTimer_.stop();
+    }
+}
+
+bool StatusItemController::takeUpTray() {
+    if (host_)
+        return true;
     if (dependencies_.detection && dependencies_.detection->hasHost() && dependencies_.makeHost) {
         host_ = dependencies_.makeHost();
         recheckTimer_.stop();
@@ -37,14 +50,15 @@ void StatusItemController::recheck() {
         // The window stood in for the tray; the tray takes over.
         if (panel_.isVisible() && panel_.mode() == MenuPanel::Mode::window)
             close();
-        return;
+        return true;
     }
-    if (!recheckTimer_.isActive()) {
-        recheckTimer_.start();
-        // No tray: the content opens as a normal window.
-        panel_.show(MenuPanel::Mode::window, std::nullopt);
-        menu_.panelOpened();
-    }
+    return false;
+}
+
+void StatusItemController::showWindow() {
+    recheckTimer_.start();
+    panel_.show(MenuPanel::Mode::window, std::nullopt);
+    menu_.panelOpened();
 }
 
 void StatusItemController::updateIcon() {
@@ -79,14 +93,17 @@ void StatusItemController::toggle() {
 
 void StatusItemController::open() {
     focusClosedAt_.reset();
-    std::optional<QRect> anchor;
-    if (host_)
-        anchor = host_->geometry();
+    // A tray that came while no window was open is taken up now.
+    if (!takeUpTray()) {
+        showWindow();
+        return;
+    }
+    std::optional<QRect> anchor = host_->geometry();
     if (!anchor && dependencies_.pointer) {
         if (auto point = dependencies_.pointer())
             anchor = QRect(*point, QSize(1, 1));
     }
-    panel_.show(host_ ? MenuPanel::Mode::panel : MenuPanel::Mode::window, anchor);
+    panel_.show(MenuPanel::Mode::panel, anchor);
     menu_.panelOpened();
 }
 
@@ -102,12 +119,7 @@ void StatusItemController::closeMenu() {
 }
 
 void StatusItemController::bringForward() {
-    if (host_) {
-        open();
-        return;
-    }
-    panel_.show(MenuPanel::Mode::window, std::nullopt);
-    menu_.panelOpened();
+    open();
 }
 
 void StatusItemController::focusChanged(QWindow* focused) {

@@ -23,7 +23,8 @@ class StatusMenuController;
 /// The tray item and its panel. The host is chosen by our own checks: with a tray, its icon follows
 /// the overall connection and a click opens the panel at the icon (or at the pointer, for trays that
 /// give no place), a click on the open panel's icon closes it; without one, the panel's content is a
-/// normal window, checked again every 2 s until a tray appears. The panel closes when focus leaves
+/// normal window, and a tray is looked for again every 2 s while that window is shown (nothing ticks
+/// once it is closed: its next showing looks first). The panel closes when focus leaves
 /// the application (a click in any window of ours, the setup window's included, keeps it open), on
 /// Escape, when a screen goes, and through the model's `closeMenu`; a tray click within 300 ms of a
 /// focus close was that close's own click, not a reopen. Main thread.
@@ -63,12 +64,17 @@ public:
     void closeMenu();
     /// A second launch from the desktop entry: the window comes forward (without a tray).
     void bringForward();
-    /// Looks for a tray again; the timer calls it every 2 s while there is none.
+    /// Looks for a tray again; the timer calls it every 2 s while the window stands in for one.
     void recheck();
+    /// Whether the 2 s look for a tray runs.
+    bool isLookingForTray() const { return recheckTimer_.isActive(); }
     /// Draws the icon again, in the tray's ink of now.
     void redrawIcon();
 
 private:
+    /// Makes the tray's host when a tray is there now; true when there is one.
+    bool takeUpTray();
+    void showWindow();
     void updateIcon();
     void focusChanged(QWindow* focused);
 
@@ -78,6 +84,7 @@ private:
     Dependencies dependencies_;
     std::unique_ptr<StatusItemHost> host_;
     QTimer recheckTimer_;
+    bool hasShownWindow_ = false;
     std::optional<OverallConnection> iconShown_;
     OverallConnection shown_ = OverallConnection::notEnrolled;
     std::optional<std::chrono::steady_clock::time_point> focusClosedAt_;

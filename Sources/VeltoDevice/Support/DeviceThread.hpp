@@ -31,10 +31,12 @@ public:
     void stop();
 
 private:
-    boost::asio::io_context context_;
-    std::optional<boost::asio::executor_work_guard<boost::asio::io_context::executor_type>> work_;
+    // Before the context: what the context still holds when it goes (its pending handlers, the objects
+    // they own) may hold strands of the pool, which must outlive them.
     boost::asio::thread_pool pool_{2};
     boost::asio::any_io_executor storageStrand_{boost::asio::make_strand(pool_.get_executor())};
+    boost::asio::io_context context_;
+    std::optional<boost::asio::executor_work_guard<boost::asio::io_context::executor_type>> work_;
     std::thread thread_;
 };
 

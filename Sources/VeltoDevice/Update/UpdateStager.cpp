@@ -13,6 +13,8 @@
 #include "VeltoDevice/Update/UpdateDigest.hpp"
 #include "VeltoDevice/Update/UpdateRefusal.hpp"
 
+#include <boost/asio/post.hpp>
+#include <boost/asio/strand.hpp>
 #include <boost/asio/this_coro.hpp>
 
 #include <cerrno>
@@ -41,7 +43,8 @@ UpdateStager::UpdateStager(std::filesystem::path root, std::string bundleIdentif
                            std::shared_ptr<Clock> clock, ZipUnpacker::Limits unpackLimits)
     : root_(std::move(root)), bundleIdentifier_(std::move(bundleIdentifier)),
       downloader_(std::move(downloader)), signatureCheck_(std::move(signatureCheck)), pool_(pool),
-      clock_(std::move(clock)), unpackLimits_(unpackLimits) {}
+      folders_(asio::make_strand(pool.get_executor())), clock_(std::move(clock)),
+      unpackLimits_(unpackLimits) {}
 
 std::filesystem::path UpdateStager::defaultRoot(std::string_view bundleIdentifier) {
     auto caches = UserFolders::cacheHome();
@@ -49,17 +52,26 @@ std::filesystem::path UpdateStager::defaultRoot(std::string_view bundleIdentifie
 }
 
 asio::awaitable<StagedUpdate> UpdateStager::stage(VerifiedUpdate update) {
-    std::filesystem::create_directories(root_);
     auto folder = root_ / randomUUID();
-    if (::mkdir(folder.c_str(), 0700) != 0)
-        throw std::system_error(errno, std::generic_category(), "mkdir");
+    auto making = [root = root_, folder] {
+        std::filesystem::create_directories(root);
+        if (::mkdir(folder.c_str(), 0700) != 0)
+            throw std::system_error(errno, std::generic_category(), "mkdir");
+    };
+    co_await runBlocking(folders_, std::move(making));
     std::exception_ptr failure;
     try {
         co_return co_await stageIn(std::move(update), folder);
     } catch (...) {
         failure = std::current_exception();
     }
-    TreeRemoval::remove(folder);
+    // Also after a cancellation, when every co_await would throw at once: a failed attempt leaves no
+    // folder behind.
+    const bool throwing = co_await asio::this_coro::throw_if_cancelled();
+    co_await asio::this_coro::throw_if_cancelled(false);
+    auto removing = [folder] { removeFolder(folder); };
+    co_await runBlocking(folders_, std::move(removing));
+    co_await asio::this_coro::throw_if_cancelled(throwing);
     std::rethrow_exception(failure);
 }
 
@@ -101,7 +113,11 @@ asio::awaitable<void> UpdateStager::unzip(std::filesystem::path archive, std::fi
 }
 
 void UpdateStager::discard(const StagedUpdate& staged) {
-    TreeRemoval::remove(staged.directory);
+    asio::post(folders_, [folder = staged.directory] { removeFolder(folder); });
+}
+
+void UpdateStager::removeFolder(const std::filesystem::path& folder) {
+    TreeRemoval::remove(folder);
 }
 
 void UpdateStager::removeLeftovers() const {

@@ -15,7 +15,8 @@ public:
     /// Throws an UpdateRefusal, a file system error, or the cancellation; a failed attempt leaves no
     /// folder behind.
     virtual boost::asio::awaitable<StagedUpdate> stage(VerifiedUpdate update) = 0;
-    /// Removes the staged update's folder; never fails.
+    /// Removes the staged update's folder, without waiting for it (it can hold a whole bundle); never
+    /// fails.
     virtual void discard(const StagedUpdate& staged) = 0;
 };
 

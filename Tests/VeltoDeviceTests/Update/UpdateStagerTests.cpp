@@ -4,10 +4,13 @@
 #include "VeltoDevice/Update/UpdateStager.hpp"
 
 #include <boost/asio/cancellation_signal.hpp>
+#include <boost/asio/post.hpp>
 #include <boost/asio/thread_pool.hpp>
 #include <gtest/gtest.h>
 
+#include <future>
 #include <sys/stat.h>
+#include <thread>
 
 #include "AsyncTestLoop.hpp"
 #include "ScopedEnvironmentVariable.hpp"
@@ -69,6 +72,13 @@ public:
         digest = archive.write(downloader->source, signer ? *signer : key);
     }
 
+    /// Waits until the folder work posted so far has run.
+    static void settle(UpdateStager& staging) {
+        std::promise<void> done;
+        boost::asio::post(staging.folders(), [&done] { done.set_value(); });
+        done.get_future().wait();
+    }
+
     fs::path root() const { return work.path() / "Caches" / "app.velto.desktop" / "Updates"; }
     std::size_t attemptFolders() const {
         if (!fs::exists(root()))
@@ -104,9 +114,39 @@ TEST_F(UpdateStagerTest, StagesACheckedAppInAPrivateFolderOfItsOwn) {
     auto again = stage(offer());
     ASSERT_TRUE(again.staged.has_value());
     EXPECT_NE(again.staged->directory, staged.directory);
-    stager()->discard(staged);
+    auto staging = stager();
+    staging->discard(staged);
+    settle(*staging);
     EXPECT_FALSE(fs::exists(staged.directory));
     EXPECT_EQ(attemptFolders(), 1u);
+}
+
+TEST_F(UpdateStagerTest, FoldersAreRemovedInThePoolInOrderWithoutHoldingTheCaller) {
+    auto staged = stage(offer()).staged;
+    ASSERT_TRUE(staged.has_value());
+    auto staging = stager();
+    // The pool is held, as by a slow disk: the discard returns all the same, and the removal follows.
+    std::promise<void> release;
+    auto held = release.get_future().share();
+    std::thread::id removerThread;
+    boost::asio::post(staging->folders(), [held, &removerThread] {
+        removerThread = std::this_thread::get_id();
+        held.wait();
+    });
+    staging->discard(*staged);
+    EXPECT_TRUE(fs::exists(staged->directory)) << "nothing was removed on the caller's thread";
+    // Leftovers posted ahead of an attempt are gone before its folder is made.
+    boost::asio::post(staging->folders(), [staging] { staging->removeLeftovers(); });
+    auto next = loop.spawn(outcomeOf(staging, offer()));
+    loop.drain();
+    EXPECT_FALSE(next->done);
+    release.set_value();
+    loop.runUntil([&] { return next->done; });
+    ASSERT_TRUE(next->value->staged.has_value());
+    EXPECT_TRUE(fs::exists(next->value->staged->directory));
+    EXPECT_FALSE(fs::exists(staged->directory));
+    EXPECT_EQ(attemptFolders(), 1u);
+    EXPECT_NE(removerThread, std::this_thread::get_id());
 }
 
 TEST_F(UpdateStagerTest, RefusesAndLeavesNoFolder) {
@@ -172,12 +212,10 @@ TEST_F(UpdateStagerTest, StopsOnCancellationAndLeavesNoFolder) {
     downloader->hold = true;
     boost::asio::cancellation_signal signal;
     auto run = loop.spawn(outcomeOf(stager(), offer()), signal.slot());
-    loop.drain();
-    ASSERT_TRUE(downloader->gate.hasWaiter());
+    loop.runUntil([&] { return downloader->gate.hasWaiter(); });
     EXPECT_EQ(attemptFolders(), 1u);
     signal.emit(boost::asio::cancellation_type::terminal);
-    loop.drain();
-    ASSERT_TRUE(run->done);
+    loop.runUntil([&] { return run->done; });
     ASSERT_TRUE(run->value->other);
     EXPECT_TRUE(isCancellation(run->value->other));
     EXPECT_EQ(attemptFolders(), 0u);
@@ -219,11 +257,13 @@ TEST_F(UpdateStagerTest, LeavesNothingOfAnArchiveWhoseFolderIsReadOnly) {
     ASSERT_TRUE(staged.staged.has_value());
     auto resources = staged.staged->appPath / "Contents/Resources";
     EXPECT_EQ(fs::status(resources).permissions(), fs::perms(0555));
-    stager()->discard(*staged.staged);
+    auto staging = stager();
+    staging->discard(*staged.staged);
+    settle(*staging);
     EXPECT_EQ(attemptFolders(), 0u);
 
     ASSERT_TRUE(stage(offer()).staged.has_value());
-    stager()->removeLeftovers();
+    staging->removeLeftovers();
     EXPECT_FALSE(fs::exists(root()));
 }
 
