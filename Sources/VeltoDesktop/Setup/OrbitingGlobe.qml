@@ -57,6 +57,11 @@ Item {
             scale: modelData.scale
             opacity: modelData.opacity
             z: modelData.z
+            // A chip never changes, it only moves: drawn once, at the largest it is shown.
+            layer.enabled: true
+            layer.smooth: true
+            layer.textureSize: Qt.size(Math.ceil(width * 1.1 * Screen.devicePixelRatio),
+                                       Math.ceil(height * 1.1 * Screen.devicePixelRatio))
             HarnessLogo {
                 anchors.centerIn: parent
                 kind: modelData.kind
