@@ -4,6 +4,9 @@
 
 #include <QPainter>
 #include <QPen>
+#include <QtMath>
+#include <algorithm>
+#include <cmath>
 
 namespace velto {
 
@@ -17,6 +20,18 @@ void OrbitRings::setSide(qreal side) {
     if (qFuzzyCompare(side, side_))
         return;
     side_ = side;
+    // Just the rings' bounds, in even points, so that centred on an even side it lies on whole pixels
+    // and no more of it is blended into each frame than the rings need.
+    qreal halfWidth = 0;
+    qreal halfHeight = 0;
+    for (const auto& orbit : Orbiter::Orbit::all()) {
+        const qreal a = orbit.radius * side_;
+        const qreal b = a * orbit.flatness;
+        const qreal tilt = qDegreesToRadians(orbit.tiltDegrees);
+        halfWidth = std::max(halfWidth, std::hypot(a * std::cos(tilt), b * std::sin(tilt)));
+        halfHeight = std::max(halfHeight, std::hypot(a * std::sin(tilt), b * std::cos(tilt)));
+    }
+    setImplicitSize(2 * std::ceil(halfWidth + 1), 2 * std::ceil(halfHeight + 1));
     update();
     Q_EMIT sideChanged();
 }

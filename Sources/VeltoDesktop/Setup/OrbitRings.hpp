@@ -6,8 +6,9 @@
 namespace velto {
 
 /// The globe's three orbits as thin tilted ellipses about the item's centre, each 2 · radius · side
-/// wide. They never move: the drawing is made once per size and colour and kept as the item's
-/// texture, so a frame of the turning globe costs one textured quad for them.
+/// wide; its implicit size is their bounds. They never move: the drawing is made once per size and
+/// colour and kept as the item's texture, so a frame of the turning globe costs one textured quad
+/// for them.
 class OrbitRings : public QQuickPaintedItem {
     Q_OBJECT
     Q_PROPERTY(qreal side READ side WRITE setSide NOTIFY sideChanged)

@@ -24,7 +24,7 @@ Item {
 
     // The rings never move: drawn once, then only composed into each frame.
     OrbitRings {
-        anchors.fill: parent
+        anchors.centerIn: parent
         side: picture.side
         color: Qt.rgba(theme.ink.r, theme.ink.g, theme.ink.b, 0.12)
     }
