@@ -83,8 +83,11 @@ require() {
   fi
 }
 
-# QML modules: ours are defined in the sources; every other one must come from a package.
+# QML modules: ours are defined in the sources (as QML modules, or as C++ types registered under a
+# URI of their own); every other one must come from a package.
 ours=$(grep -rhoE 'URI +[A-Za-z0-9.]+' --include=CMakeLists.txt "$sources" | awk '{print $2}' || true)
+ours+=$'\n'$(grep -rhoE 'qmlRegisterType<[A-Za-z0-9_:]+>\("[A-Za-z0-9.]+"' --include='*.cpp' "$sources" |
+  sed -E 's/.*\("([A-Za-z0-9.]+)"/\1/' || true)
 pending=$(grep -rhoE '^import +[A-Za-z][A-Za-z0-9.]*' --include='*.qml' "$sources" | awk '{print $2}' | sort -u)
 declare -A visited=()
 while [[ -n $pending ]]; do

@@ -7,6 +7,8 @@
 
 #include <QDBusConnection>
 #include <QDBusVariant>
+#include <QTest>
+#include <QWindow>
 
 #include "FakeSetupModel.hpp"
 #include "SetupWindowFixture.hpp"
@@ -57,6 +59,22 @@ TEST_F(SetupClockTest, TheMinimiseBeadMinimisesAndThePicturesStopMeanwhile) {
     EXPECT_FALSE(window->clock()->isRunning());
     view.showNormal();
     settle();
+    EXPECT_TRUE(window->clock()->isRunning());
+}
+
+TEST_F(SetupClockTest, ThePicturesStopWhileAnotherWindowHasTheFocus) {
+    auto& view = shown();
+    settle();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&view));
+    EXPECT_TRUE(window->clock()->isRunning());
+    QWindow other;
+    other.resize(120, 80);
+    other.show();
+    other.requestActivate();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    EXPECT_FALSE(window->clock()->isRunning());
+    view.requestActivate();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&view));
     EXPECT_TRUE(window->clock()->isRunning());
 }
 

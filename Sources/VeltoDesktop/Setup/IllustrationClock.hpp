@@ -6,8 +6,8 @@
 namespace velto {
 
 /// The time the setup window's pictures are drawn at, in seconds since 1 January 2001 UTC, with the
-/// user's reduced-motion wish and whether the pictures may move at all (the window is shown and not
-/// minimised). The pictures read `now()` on each frame or tick while running; `jumped` tells them to
+/// user's reduced-motion wish and whether the pictures may move at all (the window is shown, not
+/// minimised and focused). The pictures read `now()` on each frame or tick while running; `jumped` tells them to
 /// read it again at once.
 class IllustrationClock final : public QObject {
     Q_OBJECT

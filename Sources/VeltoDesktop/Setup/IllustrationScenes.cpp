@@ -1,6 +1,5 @@
 #include "VeltoDesktop/Setup/IllustrationScenes.hpp"
 
-#include "VeltoDesktop/Setup/GlobeLines.hpp"
 #include "VeltoDesktop/Setup/LoginItemScene.hpp"
 #include "VeltoDesktop/Setup/Orbiter.hpp"
 #include "VeltoDesktop/Setup/PairingScene.hpp"
@@ -29,13 +28,6 @@ PairStage::Case stageNamed(const QString& name) {
             return stage;
     }
     return PairStage::Case::address;
-}
-
-QVariantList rectangles(const std::vector<QRectF>& rects) {
-    QVariantList list;
-    for (const auto& rect : rects)
-        list.push_back(rect);
-    return list;
 }
 
 QString text(std::string_view view) {
@@ -86,23 +78,6 @@ QVariantList IllustrationScenes::orbiters(double side, double time) const {
                                     {QStringLiteral("z"), placed.z}});
     }
     return chips;
-}
-
-QVariantList IllustrationScenes::orbits() const {
-    QVariantList rings;
-    for (const auto& orbit : Orbiter::Orbit::all()) {
-        rings.push_back(QVariantMap{{QStringLiteral("radius"), orbit.radius},
-                                    {QStringLiteral("flatness"), orbit.flatness},
-                                    {QStringLiteral("tilt"), orbit.tiltDegrees}});
-    }
-    return rings;
-}
-
-QVariantMap IllustrationScenes::globe(double width, double height, double time) const {
-    const QSizeF size(width, height);
-    return {
-        {QStringLiteral("parallels"), rectangles(GlobeLines::parallels(size))},
-        {QStringLiteral("meridians"), rectangles(GlobeLines::meridians(size, GlobeLines::rotation(time)))}};
 }
 
 bool IllustrationScenes::showsLoginWindow(double time, bool reduceMotion) const {

@@ -20,10 +20,6 @@ public:
     Q_INVOKABLE bool pairingMoves(const QString& stage, bool reduceMotion) const;
     /// Eight chips: kind, x, y, scale, opacity and z in a square of `side`.
     Q_INVOKABLE QVariantList orbiters(double side, double time) const;
-    /// Three rings: radius and flatness (fractions of the side) and tilt in degrees.
-    Q_INVOKABLE QVariantList orbits() const;
-    /// The globe's ellipses: "parallels" and "meridians", each a list of rectangles.
-    Q_INVOKABLE QVariantMap globe(double width, double height, double time) const;
     Q_INVOKABLE bool showsLoginWindow(double time, bool reduceMotion) const;
     /// Three cards, newest first: sequence, symbol, tint, title, detail.
     Q_INVOKABLE QVariantList feed(double time) const;

@@ -18,9 +18,12 @@ Item {
         period: 1.6
     }
 
+    // Each scene stands still while it scales and fades: drawn once, then moved as one picture.
     LoginWindowScene {
         anchors.fill: parent
         enrollment: picture.enrollment
+        layer.enabled: true
+        layer.smooth: true
         opacity: picture.showsLoginWindow ? 1 : 0
         scale: picture.showsLoginWindow ? 1 : 0.94
         visible: opacity > 0.01
@@ -34,6 +37,8 @@ Item {
     LoggedInDesktop {
         anchors.fill: parent
         enrollment: picture.enrollment
+        layer.enabled: true
+        layer.smooth: true
         opacity: picture.showsLoginWindow ? 0 : 1
         scale: picture.showsLoginWindow ? 1.04 : 1
         visible: opacity > 0.01

@@ -64,6 +64,9 @@ Item {
             width: 21
             height: 21
             opacity: modelData.opacity
+            // A pulse never changes, it only moves: drawn once.
+            layer.enabled: true
+            layer.smooth: true
             Glow {
                 anchors.centerIn: parent
                 diameter: 21

@@ -11,6 +11,9 @@ GlassSurface {
 
     height: 50
     cornerRadius: 16
+    // A card never changes once made: drawn once, then moved and faded as one picture.
+    layer.enabled: true
+    layer.smooth: true
 
     Rectangle {
         id: disc

@@ -32,9 +32,17 @@ FocusScope {
             flow.pair.cancelPairing()
     }
 
-    Rectangle {
+    // The window's clear colour is the background: a rectangle over the whole window would cost a
+    // full-window fill on every frame a picture draws.
+    Binding {
+        target: root.Window.window
+        property: "color"
+        value: theme.window
+        when: root.Window.window !== null
+    }
+
+    Item {
         anchors.fill: parent
-        color: theme.window
 
         DragHandler {
             target: null

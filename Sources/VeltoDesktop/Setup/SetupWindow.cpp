@@ -2,10 +2,12 @@
 
 #include "VeltoDesktop/AppLog.hpp"
 #include "VeltoDesktop/Setup/ArtworkPrefetch.hpp"
+#include "VeltoDesktop/Setup/GlobeWires.hpp"
 #include "VeltoDesktop/Setup/IllustrationScenes.hpp"
 #include "VeltoDesktop/Setup/Motion.hpp"
 #include "VeltoDesktop/Setup/MotionPreference.hpp"
 #include "VeltoDesktop/Setup/PairStepModel.hpp"
+#include "VeltoDesktop/Setup/OrbitRings.hpp"
 #include "VeltoDesktop/Setup/SetupFlow.hpp"
 #include "VeltoDesktop/UserTexts.hpp"
 
@@ -18,6 +20,7 @@
 #include <QQuickView>
 #include <QScreen>
 #include <QTimer>
+#include <QtQml/qqml.h>
 
 #ifdef __GLIBC__
 #include <malloc.h>
@@ -27,8 +30,15 @@ namespace velto {
 
 namespace {
 
-/// The pictures' geometry and the springs, stateless and shared by every window of the engine.
+/// The pictures' geometry and the springs, stateless and shared by every window of the engine, and
+/// the pictures' line drawings (`import Velto.Drawing`), registered once for the process.
 void provideShared(QQmlEngine& engine) {
+    static const bool registered = [] {
+        qmlRegisterType<OrbitRings>("Velto.Drawing", 1, 0, "OrbitRings");
+        qmlRegisterType<GlobeWires>("Velto.Drawing", 1, 0, "GlobeWires");
+        return true;
+    }();
+    Q_UNUSED(registered);
     auto* context = engine.rootContext();
     if (context->contextProperty(QStringLiteral("setupScenes")).isValid())
         return;
@@ -134,6 +144,7 @@ void SetupWindow::make() {
     // QQuickCloseEvent is not public: the signal is joined by name.
     connect(window, SIGNAL(closing(QQuickCloseEvent*)), this, SLOT(willClose()));
     connect(window, &QWindow::visibilityChanged, this, [this] { updateRunning(); });
+    connect(window, &QWindow::activeChanged, this, [this] { updateRunning(); });
 
     window_ = window;
     flow_ = flow;
@@ -152,8 +163,10 @@ bool SetupWindow::eventFilter(QObject* watched, QEvent* event) {
 void SetupWindow::updateRunning() {
     if (!window_ || !clock_)
         return;
+    // A window the user is not looking at (hidden, minimised or behind another's focus) keeps its
+    // pictures still: each of their frames redraws the whole window.
     const auto visibility = window_->visibility();
-    clock_->setRunning(window_->isExposed() && visibility != QWindow::Minimized &&
+    clock_->setRunning(window_->isExposed() && window_->isActive() && visibility != QWindow::Minimized &&
                        visibility != QWindow::Hidden);
 }
 

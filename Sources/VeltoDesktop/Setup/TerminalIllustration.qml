@@ -58,6 +58,8 @@ Item {
                     palette: picture.palette
                     opacity: isShown ? 1 : 0
                     visible: opacity > 0.01
+                    // A line never changes: drawn once, then faded and lifted as one picture.
+                    layer.enabled: true
                     transform: Translate {
                         y: lineView.isShown ? 0 : 4
                         Behavior on y {
