@@ -1,7 +1,7 @@
 // The menu panel over a model of test services on the software scene graph: the time from a tray
 // click to the panel's first frame, cold (a panel not made yet) and warm (the kept panel opened
 // again), and its resident memory open over eight organizations and after 200 open-close cycles.
-#include "VeltoDesktop/AppModel.hpp"
+#include "VeltoDesktop/Model/AppModel.hpp"
 #include "VeltoDesktop/Views/MenuPanel.hpp"
 #include "VeltoDesktop/Views/RemoteImageCache.hpp"
 #include "VeltoDesktop/Views/StatusItemController.hpp"

@@ -13,10 +13,10 @@
 // Runs inside scripts/with-keyring.sh (a session bus with a keyring); needs VELTO_SOURCE_DIR and the
 // peer's packages (npm ci in Tests/EndToEnd).
 #include "VeltoDesktop/AppDelegate.hpp"
-#include "VeltoDesktop/MainThreadContext.hpp"
-#include "VeltoDesktop/ProcessEnvironment.hpp"
-#include "VeltoDesktop/SystemServices.hpp"
-#include "VeltoDesktop/Views/DesktopSurfaces.hpp"
+#include "VeltoDesktop/DesktopWindows.hpp"
+#include "VeltoDesktop/Model/MainThreadContext.hpp"
+#include "VeltoDesktop/System/ProcessEnvironment.hpp"
+#include "VeltoDesktop/System/SystemServices.hpp"
 #include "VeltoDesktop/Views/StatusItemController.hpp"
 #include "VeltoDevice/Support/DeviceThread.hpp"
 #include "VeltoDevice/Support/SystemClock.hpp"
@@ -201,7 +201,7 @@ struct Figures {
 
 /// The script of the run, on a thread of its own while the GUI thread runs Qt's loop.
 Figures script(const testing::EndToEndPeer& peer, boost::asio::any_io_executor gui, DeviceThread& thread,
-               SystemServices& services, AppDelegate& delegate, DesktopSurfaces& surfaces,
+               SystemServices& services, AppDelegate& delegate, DesktopWindows& surfaces,
                const std::filesystem::path& work, int organizations, int seconds) {
     Figures figures;
     auto served = benchmarks::ServedUpdate::serve(peer, work, stagedFiles);
@@ -325,9 +325,9 @@ int main(int argc, char** argv) {
             MainThreadContext context;
             auto services = std::make_shared<SystemServices>(thread, ProcessEnvironment::current());
             AppDelegate delegate(context.executor(), services, [] {});
-            auto options = DesktopSurfaces::systemOptions(context.executor(), services, [] {});
+            auto options = DesktopWindows::system(context.executor(), services, [] {});
             options.trayDetection = std::make_shared<StandingTray>();
-            auto surfaces = std::make_shared<DesktopSurfaces>(std::move(options));
+            auto surfaces = std::make_shared<DesktopWindows>(std::move(options));
             delegate.setSurfaces(surfaces);
             delegate.setShowSetup([] {});
 

@@ -1,7 +1,7 @@
 #include "VeltoDesktop/AppDelegate.hpp"
 
 #include "VeltoDesktop/AppLog.hpp"
-#include "VeltoDesktop/MainThread.hpp"
+#include "VeltoDesktop/Model/MainThread.hpp"
 
 #include <boost/url/parse.hpp>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "VeltoDesktop/AppModel.hpp"
 #include "VeltoDesktop/AppSurfaces.hpp"
-#include "VeltoDesktop/PowerEvents.hpp"
+#include "VeltoDesktop/Model/AppModel.hpp"
+#include "VeltoDesktop/System/PowerEvents.hpp"
 
 #include <boost/asio/any_io_executor.hpp>
 

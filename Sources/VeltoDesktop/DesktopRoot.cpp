@@ -2,9 +2,9 @@
 
 #include "VeltoDesktop/AppDelegate.hpp"
 #include "VeltoDesktop/DesktopWindows.hpp"
-#include "VeltoDesktop/ShutdownWatchdog.hpp"
-#include "VeltoDesktop/SingleInstance.hpp"
-#include "VeltoDesktop/TerminationSignals.hpp"
+#include "VeltoDesktop/System/ShutdownWatchdog.hpp"
+#include "VeltoDesktop/System/SingleInstance.hpp"
+#include "VeltoDesktop/System/TerminationSignals.hpp"
 
 #include <QCoreApplication>
 #include <QTimer>

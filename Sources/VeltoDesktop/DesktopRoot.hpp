@@ -1,6 +1,6 @@
 #pragma once
 
-#include "VeltoDesktop/AppServiceFactory.hpp"
+#include "VeltoDesktop/Model/AppServiceFactory.hpp"
 
 #include <boost/asio/any_io_executor.hpp>
 

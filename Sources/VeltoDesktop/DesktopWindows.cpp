@@ -1,11 +1,11 @@
 #include "VeltoDesktop/DesktopWindows.hpp"
 
 #include "VeltoDesktop/AppLog.hpp"
-#include "VeltoDesktop/AppModel.hpp"
-#include "VeltoDesktop/ProcessEnvironment.hpp"
+#include "VeltoDesktop/Model/AppModel.hpp"
 #include "VeltoDesktop/Setup/AppSetupModel.hpp"
 #include "VeltoDesktop/Setup/MotionPreference.hpp"
 #include "VeltoDesktop/Setup/SetupWindow.hpp"
+#include "VeltoDesktop/System/ProcessEnvironment.hpp"
 #include "VeltoDesktop/Views/AppPromptModel.hpp"
 #include "VeltoDesktop/Views/DesktopUrlOpening.hpp"
 #include "VeltoDesktop/Views/EnrollmentWindow.hpp"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "VeltoDesktop/AppServiceFactory.hpp"
 #include "VeltoDesktop/AppSurfaces.hpp"
+#include "VeltoDesktop/Model/AppServiceFactory.hpp"
 #include "VeltoDesktop/Views/MenuPanel.hpp"
 #include "VeltoDesktop/Views/StatusItemController.hpp"
 #include "VeltoDesktop/Views/UrlOpening.hpp"

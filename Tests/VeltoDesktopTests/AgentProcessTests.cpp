@@ -1,6 +1,6 @@
 // The executable itself, in a scratch home with a private session bus and keyring and a private bus
 // with fake logind and hostnamed in place of the system bus.
-#include "VeltoDesktop/Hostname1Naming.hpp"
+#include "VeltoDesktop/System/Hostname1Naming.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "VeltoDesktop/BoundedImageDecoder.hpp"
+#include "VeltoDesktop/Model/BoundedImageDecoder.hpp"
 
 #include <gtest/gtest.h>
 

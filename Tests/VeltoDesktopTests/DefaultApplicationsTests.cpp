@@ -1,4 +1,4 @@
-#include "VeltoDesktop/DefaultApplications.hpp"
+#include "VeltoDesktop/System/DefaultApplications.hpp"
 
 #include <gtest/gtest.h>
 

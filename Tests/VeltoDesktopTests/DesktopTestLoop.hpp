@@ -1,6 +1,6 @@
 #pragma once
 
-#include "VeltoDesktop/MainThreadContext.hpp"
+#include "VeltoDesktop/Model/MainThreadContext.hpp"
 
 #include <boost/asio/co_spawn.hpp>
 #include <boost/asio/io_context.hpp>

@@ -1,4 +1,4 @@
-#include "VeltoDesktop/DeviceEnvironment.hpp"
+#include "VeltoDesktop/Model/DeviceEnvironment.hpp"
 
 #include <gtest/gtest.h>
 

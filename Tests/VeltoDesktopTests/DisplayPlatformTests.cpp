@@ -1,4 +1,4 @@
-#include "VeltoDesktop/DisplayPlatform.hpp"
+#include "VeltoDesktop/System/DisplayPlatform.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "VeltoDesktop/JobRunnerControl.hpp"
+#include "VeltoDesktop/Model/JobRunnerControl.hpp"
 #include "VeltoDevice/Support/NewestStream.hpp"
 
 #include <memory>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "VeltoDesktop/MachineNaming.hpp"
+#include "VeltoDesktop/System/MachineNaming.hpp"
 
 namespace velto::testing {
 

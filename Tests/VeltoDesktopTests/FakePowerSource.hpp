@@ -1,6 +1,6 @@
 #pragma once
 
-#include "VeltoDesktop/PowerEventSource.hpp"
+#include "VeltoDesktop/System/PowerEventSource.hpp"
 
 namespace velto::testing {
 

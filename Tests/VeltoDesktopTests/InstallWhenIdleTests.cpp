@@ -1,5 +1,5 @@
 // The idle events of the runner as they let the updater install.
-#include "VeltoDesktop/InstallWhenIdle.hpp"
+#include "VeltoDesktop/Model/InstallWhenIdle.hpp"
 #include "VeltoDevice/Support/LoggedCompletion.hpp"
 
 #include <boost/asio/co_spawn.hpp>

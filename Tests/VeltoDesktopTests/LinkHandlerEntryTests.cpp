@@ -1,4 +1,4 @@
-#include "VeltoDesktop/LinkHandlerEntry.hpp"
+#include "VeltoDesktop/System/LinkHandlerEntry.hpp"
 #include "VeltoDevice/Harness/ProcessRunner.hpp"
 #include "VeltoDevice/Support/SystemClock.hpp"
 

@@ -1,5 +1,5 @@
 // The sleep delay against fake logind on a private bus, with its 4 s cap fired by hand.
-#include "VeltoDesktop/LogindPowerEvents.hpp"
+#include "VeltoDesktop/System/LogindPowerEvents.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "VeltoDesktop/MainThreadContext.hpp"
+#include "VeltoDesktop/Model/MainThreadContext.hpp"
 #include "VeltoDevice/Support/Blocking.hpp"
 #include "VeltoDevice/Support/RunOn.hpp"
 

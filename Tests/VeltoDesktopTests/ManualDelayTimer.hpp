@@ -1,6 +1,6 @@
 #pragma once
 
-#include "VeltoDesktop/LogindPowerEvents.hpp"
+#include "VeltoDesktop/System/LogindPowerEvents.hpp"
 
 #include <chrono>
 #include <functional>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "VeltoDesktop/AppModel.hpp"
+#include "VeltoDesktop/Model/AppModel.hpp"
 #include "VeltoDevice/Enrollment/Enrollment.hpp"
 #include "VeltoDevice/Server/VeltoServer.hpp"
 #include "VeltoDevice/Support/Json.hpp"

@@ -1,4 +1,4 @@
-#include "VeltoDesktop/OrganizationNames.hpp"
+#include "VeltoDesktop/Model/OrganizationNames.hpp"
 #include "VeltoDevice/Server/VeltoServer.hpp"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 // The main-thread tasks of an object: their errors, their cancellation, their owner.
-#include "VeltoDesktop/OwnedTasks.hpp"
+#include "VeltoDesktop/Model/OwnedTasks.hpp"
 #include "VeltoDevice/Support/Latch.hpp"
 
 #include <gtest/gtest.h>

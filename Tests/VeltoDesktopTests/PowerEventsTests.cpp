@@ -1,6 +1,6 @@
 // Sleep and wake as the delegate observes them, through a power source the test drives.
 #include "VeltoDesktop/AppDelegate.hpp"
-#include "VeltoDesktop/PowerEvents.hpp"
+#include "VeltoDesktop/System/PowerEvents.hpp"
 
 #include <boost/asio/co_spawn.hpp>
 #include <boost/asio/detached.hpp>
@@ -28,7 +28,8 @@ protected:
         build();
         loop.run(model->harnesses().refresh());
         // One organization with an identity, so that a wake has a login to fetch again.
-        model->addAndConnect(enrollment("dev-a", "org-a", "Acme"), std::make_shared<testing::FixedSigningKey>());
+        model->addAndConnect(enrollment("dev-a", "org-a", "Acme"),
+                             std::make_shared<testing::FixedSigningKey>());
         loop.drain();
         socket = std::make_shared<RecordingSocket>();
         boost::asio::co_spawn(loop.device, services->sockets->add(socket, "rec"), boost::asio::detached);

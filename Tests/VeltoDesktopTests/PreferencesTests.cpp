@@ -1,5 +1,5 @@
-#include "VeltoDesktop/DevicePreferences.hpp"
-#include "VeltoDesktop/PreferencesDomain.hpp"
+#include "VeltoDesktop/Model/DevicePreferences.hpp"
+#include "VeltoDesktop/System/PreferencesDomain.hpp"
 
 #include <boost/asio/post.hpp>
 #include <boost/asio/strand.hpp>

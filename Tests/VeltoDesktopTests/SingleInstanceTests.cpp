@@ -1,4 +1,4 @@
-#include "VeltoDesktop/SingleInstance.hpp"
+#include "VeltoDesktop/System/SingleInstance.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "VeltoDesktop/StandardErrorLogSink.hpp"
+#include "VeltoDesktop/System/StandardErrorLogSink.hpp"
 #include "VeltoDevice/Support/Log.hpp"
 
 #include <gtest/gtest.h>

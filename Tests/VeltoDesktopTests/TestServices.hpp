@@ -1,6 +1,6 @@
 #pragma once
 
-#include "VeltoDesktop/AppServiceFactory.hpp"
+#include "VeltoDesktop/Model/AppServiceFactory.hpp"
 #include "VeltoDevice/Enrollment/EnrollmentListStore.hpp"
 #include "VeltoDevice/Enrollment/EnrollmentStore.hpp"
 #include "VeltoDevice/Harness/HarnessStatus.hpp"

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "VeltoDesktop/PreferencesDomain.hpp"
 #include "VeltoDesktop/Setup/CommandLineToolStepModel.hpp"
 #include "VeltoDesktop/Setup/FederationStepModel.hpp"
 #include "VeltoDesktop/Setup/MonitoringStepModel.hpp"
@@ -8,6 +7,7 @@
 #include "VeltoDesktop/Setup/PairStepModel.hpp"
 #include "VeltoDesktop/Setup/SetupFinishing.hpp"
 #include "VeltoDesktop/Setup/SetupFlow.hpp"
+#include "VeltoDesktop/System/PreferencesDomain.hpp"
 
 #include <boost/asio/any_io_executor.hpp>
 #include <boost/asio/steady_timer.hpp>

@@ -1,4 +1,4 @@
-#include "VeltoDesktop/MachineNaming.hpp"
+#include "VeltoDesktop/System/MachineNaming.hpp"
 #include "VeltoDesktop/UserTexts.hpp"
 #include "VeltoDevice/Connection/DeviceSession.hpp"
 #include "VeltoDevice/DPoP/DPoPError.hpp"

@@ -1,7 +1,7 @@
 #include "VeltoDesktop/Setup/AppCommandLineToolStepModel.hpp"
 
-#include "VeltoDesktop/AppModel.hpp"
-#include "VeltoDesktop/CommandLineModel.hpp"
+#include "VeltoDesktop/Model/AppModel.hpp"
+#include "VeltoDesktop/Model/CommandLineModel.hpp"
 
 namespace velto {
 

@@ -1,7 +1,7 @@
 #include "VeltoDesktop/Setup/AppFederationStepModel.hpp"
 
-#include "VeltoDesktop/AppModel.hpp"
-#include "VeltoDesktop/HarnessesModel.hpp"
+#include "VeltoDesktop/Model/AppModel.hpp"
+#include "VeltoDesktop/Model/HarnessesModel.hpp"
 
 namespace velto {
 

@@ -1,7 +1,7 @@
 #include "VeltoDesktop/Setup/AppOpenAtLoginStepModel.hpp"
 
-#include "VeltoDesktop/AppModel.hpp"
-#include "VeltoDesktop/LoginItemModel.hpp"
+#include "VeltoDesktop/Model/AppModel.hpp"
+#include "VeltoDesktop/Model/LoginItemModel.hpp"
 
 namespace velto {
 

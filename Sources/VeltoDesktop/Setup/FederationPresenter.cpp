@@ -1,6 +1,6 @@
 #include "VeltoDesktop/Setup/FederationPresenter.hpp"
 
-#include "VeltoDesktop/AssignNotifying.hpp"
+#include "VeltoDesktop/Model/AssignNotifying.hpp"
 #include "VeltoDesktop/Setup/FederationStepModel.hpp"
 #include "VeltoDesktop/Setup/FirstEnrollment.hpp"
 #include "VeltoDesktop/Setup/HarnessChip.hpp"

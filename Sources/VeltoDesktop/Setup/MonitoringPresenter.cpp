@@ -1,7 +1,7 @@
 #include "VeltoDesktop/Setup/MonitoringPresenter.hpp"
 
+#include "VeltoDesktop/Model/AssignNotifying.hpp"
 #include "VeltoDesktop/Setup/AgentIntegrationRow.hpp"
-#include "VeltoDesktop/AssignNotifying.hpp"
 #include "VeltoDesktop/Setup/MonitoringStepModel.hpp"
 
 #include <QVariantMap>

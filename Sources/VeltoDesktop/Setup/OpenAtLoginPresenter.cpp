@@ -1,6 +1,6 @@
 #include "VeltoDesktop/Setup/OpenAtLoginPresenter.hpp"
 
-#include "VeltoDesktop/AssignNotifying.hpp"
+#include "VeltoDesktop/Model/AssignNotifying.hpp"
 #include "VeltoDesktop/Setup/FirstEnrollment.hpp"
 #include "VeltoDesktop/Setup/OpenAtLoginStepModel.hpp"
 #include "VeltoDesktop/Setup/SetupNotice.hpp"

@@ -1,6 +1,6 @@
 #include "VeltoDesktop/Setup/PairPresenter.hpp"
 
-#include "VeltoDesktop/AssignNotifying.hpp"
+#include "VeltoDesktop/Model/AssignNotifying.hpp"
 #include "VeltoDesktop/Setup/PairStepModel.hpp"
 #include "VeltoDesktop/Setup/PairStepTexts.hpp"
 #include "VeltoDesktop/Setup/SetupErrorText.hpp"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "VeltoDesktop/EnrollmentPrompt.hpp"
+#include "VeltoDesktop/Model/EnrollmentPrompt.hpp"
 #include "VeltoDevice/Enrollment/Enrollment.hpp"
 #include "VeltoDevice/Enrollment/EnrollmentGate.hpp"
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "VeltoDesktop/EnrollmentForm.hpp"
-#include "VeltoDesktop/EnrollmentPrompt.hpp"
+#include "VeltoDesktop/Model/EnrollmentForm.hpp"
+#include "VeltoDesktop/Model/EnrollmentPrompt.hpp"
 #include "VeltoDevice/Enrollment/Enrollment.hpp"
 #include "VeltoDevice/Enrollment/EnrollmentLink.hpp"
 

@@ -1,7 +1,7 @@
 #include "VeltoDesktop/Setup/SetupFlow.hpp"
 
 #include "VeltoDesktop/AppLog.hpp"
-#include "VeltoDesktop/AssignNotifying.hpp"
+#include "VeltoDesktop/Model/AssignNotifying.hpp"
 #include "VeltoDesktop/Setup/SetupFinishing.hpp"
 #include "VeltoDesktop/Setup/SetupFooterButtons.hpp"
 #include "VeltoDesktop/Setup/StepDots.hpp"

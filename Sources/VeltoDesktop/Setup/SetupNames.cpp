@@ -1,6 +1,6 @@
 #include "VeltoDesktop/Setup/SetupNames.hpp"
 
-#include "VeltoDesktop/OrganizationNames.hpp"
+#include "VeltoDesktop/Model/OrganizationNames.hpp"
 #include "VeltoDesktop/UserTexts.hpp"
 #include "VeltoDesktop/Views/DisplayText.hpp"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "VeltoDesktop/EnrollmentPrompt.hpp"
+#include "VeltoDesktop/Model/EnrollmentPrompt.hpp"
 #include "VeltoDesktop/Views/ServerAuthority.hpp"
 
 #include <QString>

@@ -1,6 +1,6 @@
 #include "VeltoDesktop/Views/OrganizationListController.hpp"
 
-#include "VeltoDesktop/AppModel.hpp"
+#include "VeltoDesktop/Model/AppModel.hpp"
 #include "VeltoDesktop/Views/ConfirmationTexts.hpp"
 #include "VeltoDesktop/Views/DisplayText.hpp"
 

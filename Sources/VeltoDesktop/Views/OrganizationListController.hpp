@@ -1,6 +1,6 @@
 #pragma once
 
-#include "VeltoDesktop/EnrolledOrganization.hpp"
+#include "VeltoDesktop/Model/EnrolledOrganization.hpp"
 #include "VeltoDesktop/Views/OrganizationRows.hpp"
 #include "VeltoDesktop/Views/UrlOpening.hpp"
 #include "VeltoDevice/Scopes/DeviceScope.hpp"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "VeltoDesktop/EnrolledOrganization.hpp"
+#include "VeltoDesktop/Model/EnrolledOrganization.hpp"
 #include "VeltoDesktop/Views/ConnectionPresentation.hpp"
 #include "VeltoDesktop/Views/ScopeChoices.hpp"
 

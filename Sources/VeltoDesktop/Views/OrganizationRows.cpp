@@ -1,6 +1,6 @@
 #include "VeltoDesktop/Views/OrganizationRows.hpp"
 
-#include "VeltoDesktop/AppModel.hpp"
+#include "VeltoDesktop/Model/AppModel.hpp"
 #include "VeltoDesktop/Views/OrganizationRowPresentation.hpp"
 
 #include <QVariantList>

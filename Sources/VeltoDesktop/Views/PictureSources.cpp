@@ -1,6 +1,6 @@
 #include "VeltoDesktop/Views/PictureSources.hpp"
 
-#include "VeltoDesktop/AppModel.hpp"
+#include "VeltoDesktop/Model/AppModel.hpp"
 
 namespace velto {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "VeltoDesktop/EnrollmentPrompt.hpp"
+#include "VeltoDesktop/Model/EnrollmentPrompt.hpp"
 
 #include <QObject>
 #include <optional>

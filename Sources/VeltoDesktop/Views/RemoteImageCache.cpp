@@ -1,7 +1,7 @@
 #include "VeltoDesktop/Views/RemoteImageCache.hpp"
 
 #include "VeltoDesktop/AppLog.hpp"
-#include "VeltoDesktop/BoundedImageDecoder.hpp"
+#include "VeltoDesktop/Model/BoundedImageDecoder.hpp"
 #include "VeltoDevice/HTTP/ConnectionTarget.hpp"
 #include "VeltoDevice/Support/RedirectPolicy.hpp"
 #include "VeltoDevice/Support/RunOn.hpp"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "VeltoDesktop/BoundedImageDecoder.hpp"
-#include "VeltoDesktop/OwnedTasks.hpp"
+#include "VeltoDesktop/Model/BoundedImageDecoder.hpp"
+#include "VeltoDesktop/Model/OwnedTasks.hpp"
 #include "VeltoDevice/HTTP/HTTPTransport.hpp"
 
 #include <boost/asio/any_io_executor.hpp>

@@ -1,6 +1,6 @@
 #include "VeltoDesktop/Views/StatusItemController.hpp"
 
-#include "VeltoDesktop/AppModel.hpp"
+#include "VeltoDesktop/Model/AppModel.hpp"
 #include "VeltoDesktop/Views/StatusIconPresentation.hpp"
 #include "VeltoDesktop/Views/StatusMenuController.hpp"
 

@@ -1,6 +1,6 @@
 #include "VeltoDesktop/Views/StatusMenuController.hpp"
 
-#include "VeltoDesktop/AppModel.hpp"
+#include "VeltoDesktop/Model/AppModel.hpp"
 #include "VeltoDesktop/UserTexts.hpp"
 #include "VeltoDesktop/Views/DisplayText.hpp"
 #include "VeltoDesktop/Views/HarnessPresentation.hpp"
