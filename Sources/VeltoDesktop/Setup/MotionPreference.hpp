@@ -3,7 +3,6 @@
 #include "VeltoDevice/Support/Environment.hpp"
 
 #include <QDBusConnection>
-#include <QDBusVariant>
 #include <QObject>
 #include <QString>
 #include <QVariant>
@@ -20,9 +19,6 @@ class MotionPreference final : public QObject {
 
 public:
     static constexpr const char* overrideVariable = "VELTO_REDUCE_MOTION";
-    static constexpr const char* portalService = "org.freedesktop.portal.Desktop";
-    static constexpr const char* portalPath = "/org/freedesktop/portal/desktop";
-    static constexpr const char* settingsInterface = "org.freedesktop.portal.Settings";
 
     MotionPreference(const Environment& environment, QDBusConnection bus, QObject* parent = nullptr);
 
@@ -34,14 +30,9 @@ public:
 Q_SIGNALS:
     void reduceMotionChanged();
 
-private Q_SLOTS:
-    void settingChanged(const QString& group, const QString& key, const QDBusVariant& value);
-
 private:
-    void read(const QString& group, const QString& key);
     void take(const QString& group, const QString& key, const QVariant& value);
 
-    QDBusConnection bus_;
     bool reduceMotion_ = false;
     bool gnomeReduces_ = false;
     bool kdeReduces_ = false;

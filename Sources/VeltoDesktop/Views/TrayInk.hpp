@@ -2,8 +2,8 @@
 
 #include <QColor>
 #include <QDBusConnection>
-#include <QDBusVariant>
 #include <QObject>
+#include <QVariant>
 #include <optional>
 
 namespace velto {
@@ -31,15 +31,10 @@ public:
 Q_SIGNALS:
     void changed();
 
-private Q_SLOTS:
-    void settingChanged(const QString& space, const QString& key, const QDBusVariant& value);
-
 private:
-    void read();
     void take(const QVariant& value);
 
     QColor fallback_;
-    QDBusConnection bus_;
     std::optional<unsigned> scheme_;
 };
 
