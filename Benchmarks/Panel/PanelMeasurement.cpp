@@ -63,7 +63,7 @@ public:
                 id,
                 {"org-" + id, "Organization " + std::to_string(index), std::nullopt},
                 {"ana", std::string("Ana Lima"), std::string("ana@acme.example"), std::nullopt}};
-            model_->adopt(enrollment, std::make_shared<testing::FixedSigningKey>());
+            model_->addAndConnect(enrollment, std::make_shared<testing::FixedSigningKey>());
         }
         loop_.drain();
         menu_ = std::make_unique<StatusMenuController>(
@@ -82,7 +82,7 @@ public:
     /// A new panel and tray item, as at launch.
     void makePanel() {
         forget();
-        MenuPanel::Environment environment;
+        MenuPanel::Dependencies environment;
         environment.isCompositing = [] { return false; };
         environment.placesWindows = true;
         environment.screens = &MenuPanel::systemScreens;
