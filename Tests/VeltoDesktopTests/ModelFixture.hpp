@@ -50,6 +50,14 @@ protected:
         return RoutedTransport::reply(400, Json{{"code", code}}.dump());
     }
 
+    /// A scopes answer: the four scopes, each held or not, every one allowed.
+    static std::string scopesBody(const std::string& deviceId, bool held) {
+        Json scopes = Json::array();
+        for (const char* name : {"reviews", "sre-questions", "sre-investigations", "sre-reach"})
+            scopes.push_back({{"scope", name}, {"isHeld", held}, {"isAllowed", true}});
+        return Json{{"deviceId", deviceId}, {"scopes", scopes}}.dump();
+    }
+
     static std::string welcome(const std::string& deviceId, const std::string& profile = {}) {
         std::string frame = R"({"v":1,"type":"welcome","deviceId":")" + deviceId +
                             R"(","nonce":"renewal-1","renewWithinMs":600000)";
@@ -70,7 +78,7 @@ protected:
 
     std::vector<std::string> rowIds() const {
         std::vector<std::string> ids;
-        for (const auto& row : model->organizations())
+        for (const auto& row : model->organizations().rows())
             ids.push_back(row.id());
         return ids;
     }

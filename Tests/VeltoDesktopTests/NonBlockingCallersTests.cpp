@@ -166,8 +166,8 @@ TEST_F(NonBlockingCallersTest, EachHandsItsBlockingWorkToThePoolAndGoesOn) {
              services->keyringOverride = keyring;
              services->storageWork = pool.strand();
          },
-         [this](HeldPool&) { loop.spawn(model->restore()); },
-         [this]() { return model->organizations().size() == 1; }, [&] { return keyring->calledOn(); }},
+         [this](HeldPool&) { loop.spawn(model->organizations().restore()); },
+         [this]() { return model->organizations().rows().size() == 1; }, [&] { return keyring->calledOn(); }},
         {"the organization photo read and decoded (main thread)",
          [this](HeldPool& pool) {
              services->storageWork = pool.strand();
@@ -176,8 +176,8 @@ TEST_F(NonBlockingCallersTest, EachHandsItsBlockingWorkToThePoolAndGoesOn) {
              std::filesystem::create_directories(file.parent_path());
              std::ofstream(file, std::ios::binary) << png();
          },
-         [this](HeldPool&) { model->loadCachedPhoto("dev-1"); },
-         [this]() { return model->organizationPhotos().count("dev-1") == 1; },
+         [this](HeldPool&) { model->photos().loadCachedPhoto("dev-1"); },
+         [this]() { return model->photos().organizationPhotos().count("dev-1") == 1; },
          {}},
         {"the velto command's login written (sessions' thread)",
          [this](HeldPool& pool) {
@@ -191,7 +191,8 @@ TEST_F(NonBlockingCallersTest, EachHandsItsBlockingWorkToThePoolAndGoesOn) {
                               .dump()));
          },
          [this](HeldPool&) {
-             model->addAndConnect(enrollment("dev-1", "org-a", "Acme"), std::make_shared<testing::FixedSigningKey>());
+             model->organizations().addAndConnect(enrollment("dev-1", "org-a", "Acme"),
+                                                  std::make_shared<testing::FixedSigningKey>());
          },
          [this]() { return !services->storedLogins().empty(); },
          {}},

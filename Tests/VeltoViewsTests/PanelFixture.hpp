@@ -103,7 +103,7 @@ protected:
     }
 
     void adopt(const std::string& deviceId, const std::string& name) {
-        model->addAndConnect(enrollment(deviceId, name), std::make_shared<FixedSigningKey>());
+        model->organizations().addAndConnect(enrollment(deviceId, name), std::make_shared<FixedSigningKey>());
         loop.drain();
     }
 

@@ -5,12 +5,14 @@
 namespace velto {
 
 AppPanelModel::AppPanelModel(AppModel& model, QObject* parent) : PanelModel(parent), model_(model) {
-    connect(&model_, &AppModel::organizationsChanged, this, &PanelModel::organizationsChanged);
-    connect(&model_, &AppModel::problemChanged, this, &PanelModel::problemChanged);
+    auto& organizations = model_.organizations();
+    connect(&organizations, &OrganizationsModel::rowsChanged, this, &PanelModel::organizationsChanged);
+    connect(&organizations, &OrganizationsModel::problemChanged, this, &PanelModel::problemChanged);
     connect(&model_, &AppModel::isPausedChanged, this, &PanelModel::isPausedChanged);
-    for (auto changed : {&AppModel::deviceScopesChanged, &AppModel::scopeRefusalsChanged})
-        connect(&model_, changed, this, &PanelModel::scopesChanged);
-    connect(&model_, &AppModel::organizationPhotosChanged, this, &PanelModel::organizationPhotosChanged);
+    for (auto changed : {&ScopesModel::deviceScopesChanged, &ScopesModel::scopeRefusalsChanged})
+        connect(&model_.scopes(), changed, this, &PanelModel::scopesChanged);
+    connect(&model_.photos(), &PhotosModel::organizationPhotosChanged, this,
+            &PanelModel::organizationPhotosChanged);
     connect(&model_.updates(), &UpdatesModel::pendingVersionChanged, this, &PanelModel::menuInputChanged);
     for (auto changed : {&LoginItemModel::stateChanged, &LoginItemModel::refusalChanged})
         connect(&model_.loginItem(), changed, this, &PanelModel::menuInputChanged);
@@ -27,15 +29,15 @@ AppPanelModel::AppPanelModel(AppModel& model, QObject* parent) : PanelModel(pare
 }
 
 QAbstractItemModel* AppPanelModel::organizationList() const {
-    return model_.organizationList();
+    return model_.organizations().list();
 }
 
 const std::vector<EnrolledOrganization>& AppPanelModel::organizations() const {
-    return model_.organizations();
+    return model_.organizations().rows();
 }
 
 const std::optional<std::string>& AppPanelModel::problem() const {
-    return model_.problem();
+    return model_.organizations().problem();
 }
 
 bool AppPanelModel::isPaused() const {
@@ -43,26 +45,26 @@ bool AppPanelModel::isPaused() const {
 }
 
 OverallConnection AppPanelModel::overallConnection() const {
-    return model_.overallConnection();
+    return model_.organizations().overallConnection();
 }
 
 std::optional<DeviceScopes> AppPanelModel::scopes(const EnrolledOrganization& organization) const {
-    return model_.scopes(organization);
+    return model_.scopes().scopes(organization);
 }
 
 const std::map<std::string, std::string>& AppPanelModel::scopeRefusals() const {
-    return model_.scopeRefusals();
+    return model_.scopes().scopeRefusals();
 }
 
 const std::map<std::string, QImage>& AppPanelModel::organizationPhotos() const {
-    return model_.organizationPhotos();
+    return model_.photos().organizationPhotos();
 }
 
 StatusMenuPresentation::Input AppPanelModel::menuInput() const {
     StatusMenuPresentation::Input input;
     input.setupProgress = model_.setupProgress();
     input.pendingUpdateVersion = model_.updates().pendingVersion();
-    input.hasEnrollments = !model_.organizations().empty();
+    input.hasEnrollments = !model_.organizations().rows().empty();
     input.isPaused = model_.isPaused();
     input.loginItemState = model_.loginItem().state();
     if (model_.loginItem().refusal())
@@ -98,11 +100,11 @@ void AppPanelModel::setPaused(bool paused) {
 }
 
 void AppPanelModel::remove(const EnrolledOrganization& organization) {
-    model_.spawn("remove an organization", model_.remove(organization));
+    model_.spawn("remove an organization", model_.organizations().remove(organization));
 }
 
 void AppPanelModel::setScopeGranted(DeviceScope scope, bool isGranted, const std::string& deviceId) {
-    model_.spawn("answer a scope", model_.setScopeGranted(scope, isGranted, deviceId));
+    model_.spawn("answer a scope", model_.scopes().setScopeGranted(scope, isGranted, deviceId));
 }
 
 void AppPanelModel::setOpensAtLogin(bool opens) {
