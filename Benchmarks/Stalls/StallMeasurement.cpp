@@ -235,6 +235,7 @@ Figures script(const testing::EndToEndPeer& peer, boost::asio::any_io_executor g
     auto woke = std::make_shared<std::atomic<bool>>(false);
     onGUI([&] {
         delegate.model().spawn(
+            "sleep and wake",
             [](AppModel& model, std::shared_ptr<std::atomic<bool>> done) -> boost::asio::awaitable<void> {
                 co_await model.sleep();
                 co_await model.wake();
@@ -247,8 +248,9 @@ Figures script(const testing::EndToEndPeer& peer, boost::asio::any_io_executor g
     auto loggedIn = std::make_shared<std::atomic<bool>>(false);
     onGUI([&] {
         delegate.model().spawn(
+            "refresh the command's logins",
             [](AppModel& model, std::shared_ptr<std::atomic<bool>> done) -> boost::asio::awaitable<void> {
-                co_await model.refreshCommandLineLogins();
+                co_await model.commandLine().refreshLogins();
                 *done = true;
             }(delegate.model(), loggedIn));
     });

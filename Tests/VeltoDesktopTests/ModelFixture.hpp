@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QBuffer>
+#include <QByteArray>
+#include <QImage>
 #include <memory>
 #include <string>
 #include <vector>
@@ -56,6 +59,17 @@ protected:
         for (const char* name : {"reviews", "sre-questions", "sre-investigations", "sre-reach"})
             scopes.push_back({{"scope", name}, {"isHeld", held}, {"isAllowed", true}});
         return Json{{"deviceId", deviceId}, {"scopes", scopes}}.dump();
+    }
+
+    /// A 2×2 red PNG.
+    static std::string pngBytes() {
+        QImage image(2, 2, QImage::Format_ARGB32);
+        image.fill(Qt::red);
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, "PNG");
+        return bytes.toStdString();
     }
 
     static std::string welcome(const std::string& deviceId, const std::string& profile = {}) {

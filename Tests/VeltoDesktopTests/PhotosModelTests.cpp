@@ -1,6 +1,5 @@
 #include "VeltoDevice/Server/ConnectionError.hpp"
 
-#include <QBuffer>
 #include <QImage>
 #include <filesystem>
 #include <fstream>
@@ -14,18 +13,15 @@ namespace {
 using testing::ModelFixture;
 using testing::RoutedTransport;
 
-std::string pngBytes() {
-    QImage image(2, 2, QImage::Format_ARGB32);
-    image.fill(Qt::red);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes.toStdString();
-}
-
 class PhotosTest : public ModelFixture {
 protected:
+    void connectAcme() {
+        build();
+        model->organizations().addAndConnect(enrollment("dev-1", "org-a", "Acme"),
+                                             std::make_shared<testing::FixedSigningKey>());
+        loop.drain();
+    }
+
     void welcomeWith(const std::string& photoVersion) {
         std::string profile = R"({"organization":{"id":"org-a","name":"Acme")";
         if (!photoVersion.empty())
@@ -45,10 +41,7 @@ TEST_F(PhotosTest, AProfileFetchesThePictureOnceAndOneWithoutAVersionRemovesIt) 
     services->transport->route(
         "GET", "/api/devices/organization-photo",
         RoutedTransport::reply(200, pngBytes(), {{"Content-Type", "image/png"}, {"ETag", "\"v1\""}}));
-    build();
-    model->organizations().addAndConnect(enrollment("dev-1", "org-a", "Acme"),
-                                         std::make_shared<testing::FixedSigningKey>());
-    loop.drain();
+    connectAcme();
     welcomeWith("v1");
     ASSERT_EQ(model->photos().organizationPhotos().count("dev-1"), 1u);
     EXPECT_EQ(model->photos().organizationPhotos().at("dev-1").width(), 2);
@@ -85,10 +78,7 @@ TEST_F(PhotosTest, LeavingForgetsThePictureAndTheScopes) {
         RoutedTransport::reply(200, pngBytes(), {{"Content-Type", "image/png"}, {"ETag", "\"v1\""}}));
     services->transport->route("GET", "/api/devices/dev-1/scopes",
                                RoutedTransport::reply(200, scopesBody("dev-1", true)));
-    build();
-    model->organizations().addAndConnect(enrollment("dev-1", "org-a", "Acme"),
-                                         std::make_shared<testing::FixedSigningKey>());
-    loop.drain();
+    connectAcme();
     welcomeWith("v1");
     ASSERT_EQ(model->photos().organizationPhotos().count("dev-1"), 1u);
     ASSERT_EQ(model->scopes().deviceScopes().count("dev-1"), 1u);
@@ -104,10 +94,7 @@ TEST_F(PhotosTest, BytesThatAreNoPictureLeaveNoEntryAndNoLogLine) {
     services->transport->route(
         "GET", "/api/devices/organization-photo",
         RoutedTransport::reply(200, "<html>", {{"Content-Type", "image/png"}, {"ETag", "\"v1\""}}));
-    build();
-    model->organizations().addAndConnect(enrollment("dev-1", "org-a", "Acme"),
-                                         std::make_shared<testing::FixedSigningKey>());
-    loop.drain();
+    connectAcme();
     welcomeWith("v1");
     EXPECT_TRUE(services->photoCache->photo("dev-1"));
     EXPECT_EQ(model->photos().organizationPhotos().count("dev-1"), 0u);
@@ -118,10 +105,7 @@ TEST_F(PhotosTest, BytesThatAreNoPictureLeaveNoEntryAndNoLogLine) {
 
 TEST_F(PhotosTest, AFailedFetchIsLoggedWithTheOrganizationId) {
     services->transport->route("GET", "/api/devices/organization-photo", RoutedTransport::reply(401));
-    build();
-    model->organizations().addAndConnect(enrollment("dev-1", "org-a", "Acme"),
-                                         std::make_shared<testing::FixedSigningKey>());
-    loop.drain();
+    connectAcme();
     welcomeWith("v1");
     auto lines = log->messages("app");
     EXPECT_NE(std::find(lines.begin(), lines.end(),
