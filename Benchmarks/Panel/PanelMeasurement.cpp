@@ -2,6 +2,7 @@
 // click to the panel's first frame, cold (a panel not made yet) and warm (the kept panel opened
 // again), and its resident memory open over eight organizations and after 200 open-close cycles.
 #include "VeltoDesktop/Model/AppModel.hpp"
+#include "VeltoDesktop/Views/AppPanelModel.hpp"
 #include "VeltoDesktop/Views/MenuPanel.hpp"
 #include "VeltoDesktop/Views/RemoteImageCache.hpp"
 #include "VeltoDesktop/Views/StatusItemController.hpp"
@@ -63,12 +64,13 @@ public:
                 id,
                 {"org-" + id, "Organization " + std::to_string(index), std::nullopt},
                 {"ana", std::string("Ana Lima"), std::string("ana@acme.example"), std::nullopt}};
-            model_->addAndConnect(enrollment, std::make_shared<testing::FixedSigningKey>());
+            model_->organizations().addAndConnect(enrollment, std::make_shared<testing::FixedSigningKey>());
         }
         loop_.drain();
+        panelModel_ = std::make_unique<AppPanelModel>(*model_);
         menu_ = std::make_unique<StatusMenuController>(
-            *model_, std::make_shared<NoPages>(), [] {}, [] {});
-        views_ = std::make_unique<ViewEngine>(model_.get(), remote_);
+            *panelModel_, std::make_shared<NoPages>(), [] {}, [] {});
+        views_ = std::make_unique<ViewEngine>(panelModel_.get(), remote_);
     }
 
     ~Surfaces() {
@@ -76,6 +78,7 @@ public:
         forget();
         views_.reset();
         menu_.reset();
+        panelModel_.reset();
         model_.reset();
     }
 
@@ -98,7 +101,7 @@ public:
         dependencies.now = [] { return std::chrono::steady_clock::now(); };
         dependencies.ink = [] { return QColor(Qt::black); };
         statusItem_ =
-            std::make_unique<StatusItemController>(*model_, *menu_, *panel_, std::move(dependencies));
+            std::make_unique<StatusItemController>(*panelModel_, *menu_, *panel_, std::move(dependencies));
     }
 
     /// A tray click, timed to the first frame the panel's window swaps.
@@ -130,6 +133,7 @@ private:
     testing::DesktopTestLoop loop_;
     std::shared_ptr<testing::TestServices> services_ = std::make_shared<testing::TestServices>(loop_);
     std::unique_ptr<AppModel> model_;
+    std::unique_ptr<AppPanelModel> panelModel_;
     std::unique_ptr<StatusMenuController> menu_;
     RemoteImageCache remote_{loop_.mainExecutor(), loop_.deviceExecutor(), loop_.deviceExecutor(),
                              std::make_shared<testing::ScriptedTransport>()};

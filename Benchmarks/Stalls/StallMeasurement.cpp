@@ -248,7 +248,7 @@ Figures script(const testing::EndToEndPeer& peer, boost::asio::any_io_executor g
     auto loggedIn = std::make_shared<std::atomic<bool>>(false);
     onGUI([&] {
         delegate.model().spawn(
-            "refresh the logins",
+            "refresh the command's logins",
             [](AppModel& model, std::shared_ptr<std::atomic<bool>> done) -> boost::asio::awaitable<void> {
                 co_await model.commandLine().refreshLogins();
                 *done = true;

@@ -50,13 +50,13 @@ void AppDelegate::willFinishLaunching() {
 
 boost::asio::awaitable<void> AppDelegate::prepare() {
     QPointer<AppDelegate> self(this);
-    co_await model_->restore();
+    co_await model_->organizations().restore();
     if (!self)
         co_return;
-    model_->setPresentEnrollmentPrompt([self] {
+    model_->enrollment().setPresentPrompt([self] {
         if (!self)
             return;
-        if (!self->model_->organizations().empty()) {
+        if (!self->model_->organizations().rows().empty()) {
             if (self->surfaces_) {
                 appLog().info("the enrollment prompt opens in the enrollment window");
                 self->surfaces_->showEnrollmentPrompt();
@@ -79,7 +79,7 @@ boost::asio::awaitable<void> AppDelegate::prepare() {
     if (launchLink_) {
         auto link = std::move(*launchLink_);
         launchLink_.reset();
-        model_->propose(std::string_view(link));
+        model_->enrollment().propose(std::string_view(link));
     }
     if (wantsFinishLaunching_)
         finishLaunching();
@@ -145,7 +145,7 @@ void AppDelegate::open(const std::vector<std::string>& arguments) {
     if (!first)
         return;
     if (isReady_) {
-        model_->propose(std::string_view(*first));
+        model_->enrollment().propose(std::string_view(*first));
     } else {
         launchLink_ = std::move(first);
     }

@@ -6,6 +6,7 @@
 #include "VeltoDesktop/Setup/MotionPreference.hpp"
 #include "VeltoDesktop/Setup/SetupWindow.hpp"
 #include "VeltoDesktop/System/ProcessEnvironment.hpp"
+#include "VeltoDesktop/Views/AppPanelModel.hpp"
 #include "VeltoDesktop/Views/AppPromptModel.hpp"
 #include "VeltoDesktop/Views/DesktopUrlOpening.hpp"
 #include "VeltoDesktop/Views/EnrollmentWindow.hpp"
@@ -61,6 +62,7 @@ DesktopWindows::~DesktopWindows() {
     panel_.reset();
     menu_.reset();
     views_.reset();
+    panelModel_.reset();
     remote_.reset();
 }
 
@@ -71,8 +73,9 @@ void DesktopWindows::attach(AppModel& model) {
     remote_ = std::make_unique<RemoteImageCache>(dependencies_.main, dependencies_.services->deviceExecutor(),
                                                  dependencies_.services->blockingExecutor(),
                                                  dependencies_.pictureTransport);
-    views_ = std::make_unique<ViewEngine>(&model, *remote_);
-    menu_ = std::make_unique<StatusMenuController>(model, dependencies_.urls, dependencies_.quit,
+    panelModel_ = std::make_unique<AppPanelModel>(model);
+    views_ = std::make_unique<ViewEngine>(panelModel_.get(), *remote_);
+    menu_ = std::make_unique<StatusMenuController>(*panelModel_, dependencies_.urls, dependencies_.quit,
                                                    dependencies_.openLoginItemSettings);
     panel_ = std::make_unique<MenuPanel>(*views_, *menu_, dependencies_.panel);
     prompt_ = std::make_unique<AppPromptModel>(model);
@@ -116,7 +119,8 @@ void DesktopWindows::showStatusItem() {
     dependencies.now = [] { return std::chrono::steady_clock::now(); };
     trayInk_ = std::make_unique<TrayInk>(views_->palette().ink());
     dependencies.ink = [ink = trayInk_.get()] { return ink->ink(); };
-    statusItem_ = std::make_unique<StatusItemController>(*model_, *menu_, *panel_, std::move(dependencies));
+    statusItem_ =
+        std::make_unique<StatusItemController>(*panelModel_, *menu_, *panel_, std::move(dependencies));
     QObject::connect(trayInk_.get(), &TrayInk::changed, statusItem_.get(), &StatusItemController::redrawIcon);
     appLog().info(statusItem_->hasTray() ? "the status item is in the tray"
                                          : "no tray: the menu opens as a window");

@@ -13,6 +13,7 @@
 
 namespace velto {
 
+class AppPanelModel;
 class AppPromptModel;
 class AppSetupModel;
 class EnrollmentWindow;
@@ -65,6 +66,7 @@ private:
     AppModel* model_ = nullptr;
     std::unique_ptr<MotionPreference> motion_;
     std::unique_ptr<RemoteImageCache> remote_;
+    std::unique_ptr<AppPanelModel> panelModel_;
     std::unique_ptr<ViewEngine> views_;
     std::unique_ptr<StatusMenuController> menu_;
     std::unique_ptr<MenuPanel> panel_;

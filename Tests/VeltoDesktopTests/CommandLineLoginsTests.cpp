@@ -23,8 +23,8 @@ RoutedTransport::Answer loginFor(const std::string& token) {
 class CommandLineLoginsTest : public ModelFixture {
 protected:
     void connect(const std::string& deviceId, const std::string& organization, const std::string& server) {
-        model->addAndConnect(enrollment(deviceId, organization, organization, server),
-                     std::make_shared<testing::FixedSigningKey>());
+        model->organizations().addAndConnect(enrollment(deviceId, organization, organization, server),
+                                             std::make_shared<testing::FixedSigningKey>());
     }
     /// The hosts of the login requests, in order.
     std::vector<std::string> loginHosts() const {
@@ -105,7 +105,7 @@ TEST_F(CommandLineLoginsTest, TheLaunchTidyKeepsTheLoginsOfEverySavedOrganizatio
         services->logins->keep(login);
     }
     build();
-    loop.run(model->restore());
+    loop.run(model->organizations().restore());
     model->commandLine().keepLogins();
     loop.drain();
     EXPECT_EQ(storedIds(), std::vector<std::string>{"dev-locked"});

@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QBuffer>
+#include <QByteArray>
+#include <QImage>
 #include <memory>
 #include <string>
 #include <vector>
@@ -50,6 +53,25 @@ protected:
         return RoutedTransport::reply(400, Json{{"code", code}}.dump());
     }
 
+    /// A scopes answer: the four scopes, each held or not, every one allowed.
+    static std::string scopesBody(const std::string& deviceId, bool held) {
+        Json scopes = Json::array();
+        for (const char* name : {"reviews", "sre-questions", "sre-investigations", "sre-reach"})
+            scopes.push_back({{"scope", name}, {"isHeld", held}, {"isAllowed", true}});
+        return Json{{"deviceId", deviceId}, {"scopes", scopes}}.dump();
+    }
+
+    /// A 2×2 red PNG.
+    static std::string pngBytes() {
+        QImage image(2, 2, QImage::Format_ARGB32);
+        image.fill(Qt::red);
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, "PNG");
+        return bytes.toStdString();
+    }
+
     static std::string welcome(const std::string& deviceId, const std::string& profile = {}) {
         std::string frame = R"({"v":1,"type":"welcome","deviceId":")" + deviceId +
                             R"(","nonce":"renewal-1","renewWithinMs":600000)";
@@ -70,7 +92,7 @@ protected:
 
     std::vector<std::string> rowIds() const {
         std::vector<std::string> ids;
-        for (const auto& row : model->organizations())
+        for (const auto& row : model->organizations().rows())
             ids.push_back(row.id());
         return ids;
     }

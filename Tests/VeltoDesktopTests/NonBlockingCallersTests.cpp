@@ -7,7 +7,6 @@
 #include <boost/asio/strand.hpp>
 #include <boost/asio/thread_pool.hpp>
 
-#include <QBuffer>
 #include <QByteArray>
 #include <QImage>
 #include <chrono>
@@ -109,16 +108,6 @@ private:
     mutable std::optional<std::thread::id> calledOn_;
 };
 
-std::string png() {
-    QImage image(2, 2, QImage::Format_ARGB32);
-    image.fill(Qt::red);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes.toStdString();
-}
-
 class NonBlockingCallersTest : public testing::ModelFixture {
 protected:
     /// Runs both loops until `done` holds; false after 20 s.
@@ -166,18 +155,18 @@ TEST_F(NonBlockingCallersTest, EachHandsItsBlockingWorkToThePoolAndGoesOn) {
              services->keyringOverride = keyring;
              services->storageWork = pool.strand();
          },
-         [this](HeldPool&) { loop.spawn(model->restore()); },
-         [this]() { return model->organizations().size() == 1; }, [&] { return keyring->calledOn(); }},
+         [this](HeldPool&) { loop.spawn(model->organizations().restore()); },
+         [this]() { return model->organizations().rows().size() == 1; }, [&] { return keyring->calledOn(); }},
         {"the organization photo read and decoded (main thread)",
          [this](HeldPool& pool) {
              services->storageWork = pool.strand();
              services->blockingWork = pool.executor();
              const auto file = services->photoCache->directory() / "dev-1";
              std::filesystem::create_directories(file.parent_path());
-             std::ofstream(file, std::ios::binary) << png();
+             std::ofstream(file, std::ios::binary) << pngBytes();
          },
-         [this](HeldPool&) { model->loadCachedPhoto("dev-1"); },
-         [this]() { return model->organizationPhotos().count("dev-1") == 1; },
+         [this](HeldPool&) { model->photos().loadCachedPhoto("dev-1"); },
+         [this]() { return model->photos().organizationPhotos().count("dev-1") == 1; },
          {}},
         {"the velto command's login written (sessions' thread)",
          [this](HeldPool& pool) {
@@ -191,7 +180,8 @@ TEST_F(NonBlockingCallersTest, EachHandsItsBlockingWorkToThePoolAndGoesOn) {
                               .dump()));
          },
          [this](HeldPool&) {
-             model->addAndConnect(enrollment("dev-1", "org-a", "Acme"), std::make_shared<testing::FixedSigningKey>());
+             model->organizations().addAndConnect(enrollment("dev-1", "org-a", "Acme"),
+                                                  std::make_shared<testing::FixedSigningKey>());
          },
          [this]() { return !services->storedLogins().empty(); },
          {}},

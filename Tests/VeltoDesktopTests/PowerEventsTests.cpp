@@ -28,8 +28,8 @@ protected:
         build();
         loop.run(model->harnesses().refresh());
         // One organization with an identity, so that a wake has a login to fetch again.
-        model->addAndConnect(enrollment("dev-a", "org-a", "Acme"),
-                             std::make_shared<testing::FixedSigningKey>());
+        model->organizations().addAndConnect(enrollment("dev-a", "org-a", "Acme"),
+                                             std::make_shared<testing::FixedSigningKey>());
         loop.drain();
         socket = std::make_shared<RecordingSocket>();
         boost::asio::co_spawn(loop.device, services->sockets->add(socket, "rec"), boost::asio::detached);

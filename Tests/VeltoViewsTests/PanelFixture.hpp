@@ -1,6 +1,7 @@
 #pragma once
 
 #include "VeltoDesktop/Model/AppModel.hpp"
+#include "VeltoDesktop/Views/AppPanelModel.hpp"
 #include "VeltoDesktop/Views/MenuPanel.hpp"
 #include "VeltoDesktop/Views/StatusItemController.hpp"
 #include "VeltoDesktop/Views/StatusMenuController.hpp"
@@ -54,8 +55,9 @@ class PanelFixture : public ViewFixture {
 protected:
     void SetUp() override {
         model = std::make_unique<AppModel>(loop.mainExecutor(), services);
+        panelModel = std::make_unique<AppPanelModel>(*model);
         menu = std::make_unique<StatusMenuController>(
-            *model, urls, [this] { ++quits; }, [this] { ++loginSettingsShown; });
+            *panelModel, urls, [this] { ++quits; }, [this] { ++loginSettingsShown; });
         MenuPanel::Dependencies dependencies;
         dependencies.isCompositing = [this] { return compositing; };
         dependencies.placesWindows = true;
@@ -69,6 +71,7 @@ protected:
         statusItem.reset();
         panel.reset();
         menu.reset();
+        panelModel.reset();
         model.reset();
         ViewFixture::TearDown();
     }
@@ -86,7 +89,8 @@ protected:
         dependencies.pointer = [] { return std::optional<QPoint>(QPoint(600, 10)); };
         dependencies.now = [this] { return now; };
         dependencies.ink = [] { return QColor(Qt::black); };
-        statusItem = std::make_unique<StatusItemController>(*model, *menu, *panel, std::move(dependencies));
+        statusItem =
+            std::make_unique<StatusItemController>(*panelModel, *menu, *panel, std::move(dependencies));
         model->setCloseMenu([this] { statusItem->closeMenu(); });
     }
 
@@ -99,7 +103,7 @@ protected:
     }
 
     void adopt(const std::string& deviceId, const std::string& name) {
-        model->addAndConnect(enrollment(deviceId, name), std::make_shared<FixedSigningKey>());
+        model->organizations().addAndConnect(enrollment(deviceId, name), std::make_shared<FixedSigningKey>());
         loop.drain();
     }
 
@@ -165,6 +169,7 @@ protected:
     ManualAnimationDriver animations;
     std::shared_ptr<TestServices> services = std::make_shared<TestServices>(loop);
     std::unique_ptr<AppModel> model;
+    std::unique_ptr<AppPanelModel> panelModel;
     std::shared_ptr<RecordingUrlOpening> urls = std::make_shared<RecordingUrlOpening>();
     int quits = 0;
     int loginSettingsShown = 0;

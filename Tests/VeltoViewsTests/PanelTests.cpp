@@ -154,12 +154,12 @@ TEST_F(PanelTest, TheIconFollowsTheOverallConnection) {
     adopt("dev-1", "Acme");
     makeStatusItem();
     EXPECT_EQ(host->label, "Velto, offline");
-    model->setConnectionState(ConnectionState::connected("dev-1"), "dev-1");
+    model->organizations().setConnectionState(ConnectionState::connected("dev-1"), "dev-1");
     EXPECT_EQ(host->label, "Velto, connected");
-    model->setConnectionState(ConnectionState::stopped("Revoked."), "dev-1");
+    model->organizations().setConnectionState(ConnectionState::stopped("Revoked."), "dev-1");
     EXPECT_EQ(host->label, "Velto, needs attention");
     const int shows = host->shows;
-    model->setConnectionState(ConnectionState::stopped("Revoked again."), "dev-1");
+    model->organizations().setConnectionState(ConnectionState::stopped("Revoked again."), "dev-1");
     EXPECT_EQ(host->shows, shows) << "the same overall state draws nothing again";
 }
 
@@ -195,7 +195,7 @@ TEST_F(PanelTest, EightOrganizationsScrollAndRemovingShrinksTheList) {
     openPanel();
     EXPECT_EQ(item("organizationRows")->height(), OrganizationListController::maximumRowsHeight);
     for (int left = 8; left > 2; --left)
-        loop.run(model->remove(model->organizations().back()));
+        loop.run(model->organizations().remove(model->organizations().rows().back()));
     settle();
     const auto two = item("organizationRows")->height();
     EXPECT_GT(two, 0);
@@ -234,7 +234,7 @@ TEST_F(PanelTest, ACappedPanelShowsItScrollsAndEachOpeningStartsAtTheTop) {
     EXPECT_EQ(rows->property("contentY").toDouble(), 0.0) << "the next opening starts at the first";
 
     for (int left = 8; left > 1; --left)
-        loop.run(model->remove(model->organizations().back()));
+        loop.run(model->organizations().remove(model->organizations().rows().back()));
     settle();
     layOut(panel->window());
     EXPECT_FALSE(rowsMark->isVisible()) << "one organization does not scroll";
@@ -350,12 +350,12 @@ TEST_F(PanelTest, RemoveAsksFirstAndCancelKeepsTheOrganization) {
     EXPECT_FALSE(item("organizationRows")->isVisible());
     click(item("confirmationCancel"));
     EXPECT_TRUE(item("organizationRows")->isVisible());
-    EXPECT_EQ(model->organizations().size(), 1u);
+    EXPECT_EQ(model->organizations().rows().size(), 1u);
 
     click(item("actions-dev-1"));
     click(entry("removeFromThisMac"));
     click(item("confirmationConfirm"));
-    EXPECT_TRUE(model->organizations().empty());
+    EXPECT_TRUE(model->organizations().rows().empty());
     EXPECT_TRUE(panel->isVisible()) << "removing happens inside the panel";
 }
 
@@ -365,12 +365,12 @@ TEST_F(PanelTest, AConfirmationGoesWithItsOrganizationOnly) {
     makeStatusItem();
     openPanel();
     menu->organizationList().askToRemove("dev-2");
-    loop.run(model->remove(model->organizations()[0]));
+    loop.run(model->organizations().remove(model->organizations().rows()[0]));
     settle();
     ASSERT_FALSE(menu->organizationList().confirmation().isEmpty())
         << "another organization leaving keeps it";
     EXPECT_TRUE(item("confirmation"));
-    loop.run(model->remove(model->organizations()[0]));
+    loop.run(model->organizations().remove(model->organizations().rows()[0]));
     settle();
     EXPECT_TRUE(menu->organizationList().confirmation().isEmpty());
     EXPECT_FALSE(item("confirmation") && item("confirmation")->isVisible());
@@ -382,7 +382,7 @@ TEST_F(PanelTest, AllowSendsTheAnswerAndCancelSendsNothing) {
     services->transport->route("PUT", "/api/devices/dev-1/scopes/sre-reach",
                                RoutedTransport::reply(200, scopesBody("dev-1", true)));
     adopt("dev-1", "Acme");
-    loop.run(model->refreshScopes("dev-1"));
+    loop.run(model->scopes().refreshScopes("dev-1"));
     makeStatusItem();
     openPanel();
     const auto puts = [this] { return services->transport->paths("PUT").size(); };
@@ -398,7 +398,7 @@ TEST_F(PanelTest, AllowSendsTheAnswerAndCancelSendsNothing) {
     click(item("confirmationConfirm"));
     ASSERT_EQ(puts(), 1u);
     EXPECT_EQ(services->transport->paths("PUT")[0], "/api/devices/dev-1/scopes/sre-reach");
-    EXPECT_TRUE(model->scopes(model->organizations()[0])->holds(DeviceScope::sreReach));
+    EXPECT_TRUE(model->scopes().scopes(model->organizations().rows()[0])->holds(DeviceScope::sreReach));
 }
 
 TEST_F(PanelTest, TheHeaderOpensTheDashboardAfterClosing) {

@@ -16,7 +16,7 @@ protected:
         PanelFixture::SetUp();
         prompt = std::make_unique<AppPromptModel>(*model);
         window = std::make_unique<EnrollmentWindow>(*prompt, *views);
-        model->setPresentEnrollmentPrompt([this] { window->show(); });
+        model->enrollment().setPresentPrompt([this] { window->show(); });
     }
     void TearDown() override {
         loop.drain();

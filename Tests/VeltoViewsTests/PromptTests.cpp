@@ -6,7 +6,7 @@ namespace {
 class PromptTest : public PromptFixture {
 protected:
     void propose(const std::string& query) {
-        model->propose(std::string_view("velto://enroll?" + query));
+        model->enrollment().propose(std::string_view("velto://enroll?" + query));
         settle();
     }
 
@@ -30,7 +30,7 @@ protected:
 
     /// Confirms without letting the device side run: the codes stay being spent.
     void startSpending() {
-        model->spawn("confirm the enrollment", model->confirmEnrollment());
+        model->spawn("confirm the enrollment", model->enrollment().confirm());
         for (int turn = 0; turn < 5; ++turn)
             QCoreApplication::processEvents();
     }
@@ -62,7 +62,7 @@ TEST_F(PromptTest, EscapeClosesTheConfirmationAndReturnDoesNotEnroll) {
     QTest::keyClick(window->window(), Qt::Key_Escape);
     settle();
     EXPECT_FALSE(window->window()->isVisible());
-    EXPECT_FALSE(model->enrollmentPrompt()) << "closing outside a spend clears the prompt";
+    EXPECT_FALSE(model->enrollment().prompt()) << "closing outside a spend clears the prompt";
 }
 
 TEST_F(PromptTest, CancelClosesAndEnrollSpendsToJoinedWhereReturnIsDone) {
@@ -80,7 +80,7 @@ TEST_F(PromptTest, CancelClosesAndEnrollSpendsToJoinedWhereReturnIsDone) {
     QTest::keyClick(window->window(), Qt::Key_Return);
     settle();
     EXPECT_FALSE(window->window()->isVisible());
-    EXPECT_FALSE(model->enrollmentPrompt());
+    EXPECT_FALSE(model->enrollment().prompt());
 }
 
 TEST_F(PromptTest, AFailureClosesOnEscapeOrClose) {
@@ -137,8 +137,8 @@ TEST_F(PromptTest, ClosingWhileSpendingKeepsTheProgress) {
     EXPECT_TRUE(window->window()->isVisible()) << "no control acts while the codes are spent";
     window->close();
     EXPECT_FALSE(window->window()->isVisible());
-    ASSERT_TRUE(model->enrollmentPrompt());
-    EXPECT_TRUE(model->enrollmentPrompt()->as<EnrollmentPrompt::Enrolling>());
+    ASSERT_TRUE(model->enrollment().prompt());
+    EXPECT_TRUE(model->enrollment().prompt()->as<EnrollmentPrompt::Enrolling>());
     settle();
     EXPECT_EQ(window->controller().stage(), "joined");
     EXPECT_TRUE(window->window()->isVisible()) << "the finished spend shows the prompt again";

@@ -51,11 +51,13 @@ protected:
 
     void fillMenu() {
         auto acme = enrollment("dev-1", "Acme Robotics");
-        model->addAndConnect(acme, std::make_shared<FixedSigningKey>());
-        model->addAndConnect(enrollment("dev-2", "<b>Bold</b> & Co"), std::make_shared<FixedSigningKey>());
+        model->organizations().addAndConnect(acme, std::make_shared<FixedSigningKey>());
+        model->organizations().addAndConnect(enrollment("dev-2", "<b>Bold</b> & Co"),
+                                             std::make_shared<FixedSigningKey>());
         loop.drain();
-        model->setConnectionState(ConnectionState::connected("dev-1"), "dev-1");
-        model->setConnectionState(ConnectionState::retrying(2500, "Velto could not be reached."), "dev-2");
+        model->organizations().setConnectionState(ConnectionState::connected("dev-1"), "dev-1");
+        model->organizations().setConnectionState(
+            ConnectionState::retrying(2500, "Velto could not be reached."), "dev-2");
         services->detected = {
             HarnessStatus::installed(HarnessKind::claudeCode, "/bin/claude", "2.1.4 (Claude Code)",
                                      LoginState::signedIn),
@@ -101,8 +103,9 @@ TEST_F(ScreenshotTest, SharpScreen) {
 TEST_F(ScreenshotTest, ACappedPanelOnAShortScreen) {
     fillMenu();
     for (int index = 3; index <= 8; ++index)
-        model->addAndConnect(enrollment("dev-" + std::to_string(index), "Organization " + std::to_string(index)),
-                     std::make_shared<FixedSigningKey>());
+        model->organizations().addAndConnect(
+            enrollment("dev-" + std::to_string(index), "Organization " + std::to_string(index)),
+            std::make_shared<FixedSigningKey>());
     loop.drain();
     screens = std::vector<PanelPlacement::Screen>{{QRect(0, 0, 1280, 400), QRect(0, 0, 1280, 400), true}};
     makeStatusItem();
@@ -151,7 +154,7 @@ protected:
 };
 
 TEST_F(PromptScreenshotTest, EveryStage) {
-    model->propose(std::string_view(
+    model->enrollment().propose(std::string_view(
         "velto://enroll?server=http://localhost:3000&code=7KQ2-MX9D&code=AAAA-BBBB&code=CCCC-DDDD"));
     expectMatchesGolden(grab(), "prompt-confirming");
 
@@ -161,7 +164,7 @@ TEST_F(PromptScreenshotTest, EveryStage) {
     services->transport->route("POST", "/api/devices/enroll",
                                {RoutedTransport::reply(201, body.dump()),
                                 RoutedTransport::reply(400, Json{{"code", "code_used"}}.dump())});
-    model->spawn("confirm the enrollment", model->confirmEnrollment());
+    model->spawn("confirm the enrollment", model->enrollment().confirm());
     for (int turn = 0; turn < 5; ++turn)
         QCoreApplication::processEvents();
     ASSERT_EQ(window->controller().stage(), "enrolling");
@@ -173,7 +176,7 @@ TEST_F(PromptScreenshotTest, EveryStage) {
     expectMatchesGolden(grab(), "prompt-joined");
 
     window->close();
-    model->propose(std::string_view("velto://enroll?server=ftp://velto.example&code=7KQ2-MX9D"));
+    model->enrollment().propose(std::string_view("velto://enroll?server=ftp://velto.example&code=7KQ2-MX9D"));
     expectMatchesGolden(grab(), "prompt-failed");
 }
 

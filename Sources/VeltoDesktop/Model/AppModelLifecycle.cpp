@@ -4,8 +4,6 @@
 #include "VeltoDevice/Connection/ClosingHandshakes.hpp"
 #include "VeltoDevice/Support/RunOn.hpp"
 
-#include <QPointer>
-
 namespace velto {
 
 boost::asio::awaitable<void> AppModel::cancelAllJobs() {
@@ -51,11 +49,7 @@ boost::asio::awaitable<void> AppModel::wake() {
 
 void AppModel::startUpdates(Hook terminate) {
     assertOnMainThread();
-    auto announce = [model = QPointer<AppModel>(this)]() -> boost::asio::awaitable<void> {
-        if (model)
-            co_await model->announceHello();
-    };
-    updates_->start(std::move(announce), std::move(terminate));
+    updates_->start(announcing(), std::move(terminate));
 }
 
 } // namespace velto

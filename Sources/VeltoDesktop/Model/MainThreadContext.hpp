@@ -77,11 +77,9 @@ public:
 
         MainThreadContext& context() const noexcept { return *context_; }
 
+        /// C++20 rewrites `!=` from this.
         friend bool operator==(const Executor& a, const Executor& b) noexcept {
             return a.context_ == b.context_;
-        }
-        friend bool operator!=(const Executor& a, const Executor& b) noexcept {
-            return a.context_ != b.context_;
         }
 
     private:

@@ -9,7 +9,7 @@
 
 namespace velto {
 
-/// `AppModel.organizations` as a list model keyed by device id: every change is reported for the rows
+/// `OrganizationsModel::rows` as a list model keyed by device id: every change is reported for the rows
 /// it touches (a row whose device id changes is removed and inserted), never as a reset, and a row
 /// assigned an equal value reports nothing. Main thread only.
 class OrganizationListModel final : public QAbstractListModel {

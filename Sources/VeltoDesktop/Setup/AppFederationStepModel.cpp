@@ -7,13 +7,14 @@ namespace velto {
 
 AppFederationStepModel::AppFederationStepModel(AppModel& model, QObject* parent)
     : FederationStepModel(parent), model_(model) {
-    connect(&model_, &AppModel::organizationsChanged, this, &FederationStepModel::organizationsChanged);
+    connect(&model_.organizations(), &OrganizationsModel::rowsChanged, this,
+            &FederationStepModel::organizationsChanged);
     connect(&model_.harnesses(), &HarnessesModel::statusesChanged, this,
             &FederationStepModel::harnessesChanged);
 }
 
 std::vector<Enrollment> AppFederationStepModel::enrollments() const {
-    return model_.enrollments();
+    return model_.organizations().enrollments();
 }
 
 const std::vector<HarnessStatus>& AppFederationStepModel::harnesses() const {
@@ -30,7 +31,7 @@ boost::asio::awaitable<void> AppFederationStepModel::announceHello() {
 }
 
 boost::asio::awaitable<void> AppFederationStepModel::agreeEverywhere(std::set<DeviceScope> scopes) {
-    return model_.agreeEverywhere(std::move(scopes));
+    return model_.scopes().agreeEverywhere(std::move(scopes));
 }
 
 } // namespace velto

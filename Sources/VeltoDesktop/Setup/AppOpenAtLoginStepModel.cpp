@@ -8,7 +8,8 @@ namespace velto {
 AppOpenAtLoginStepModel::AppOpenAtLoginStepModel(AppModel& model, std::function<void()> openSettings,
                                                  QObject* parent)
     : OpenAtLoginStepModel(parent), model_(model), openSettings_(std::move(openSettings)) {
-    connect(&model_, &AppModel::organizationsChanged, this, &OpenAtLoginStepModel::organizationsChanged);
+    connect(&model_.organizations(), &OrganizationsModel::rowsChanged, this,
+            &OpenAtLoginStepModel::organizationsChanged);
 }
 
 LoginItemState AppOpenAtLoginStepModel::loginItemState() const {
@@ -16,7 +17,7 @@ LoginItemState AppOpenAtLoginStepModel::loginItemState() const {
 }
 
 std::vector<Enrollment> AppOpenAtLoginStepModel::enrollments() const {
-    return model_.enrollments();
+    return model_.organizations().enrollments();
 }
 
 void AppOpenAtLoginStepModel::refreshLoginItem() {

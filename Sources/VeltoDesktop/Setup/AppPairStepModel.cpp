@@ -5,38 +5,41 @@
 namespace velto {
 
 AppPairStepModel::AppPairStepModel(AppModel& model, QObject* parent) : PairStepModel(parent), model_(model) {
-    connect(&model_, &AppModel::enrollmentPromptChanged, this, &PairStepModel::enrollmentPromptChanged);
-    connect(&model_, &AppModel::enrollmentInFlightChanged, this, &PairStepModel::enrollmentInFlightChanged);
-    connect(&model_, &AppModel::organizationsChanged, this, &PairStepModel::organizationsChanged);
+    connect(&model_.enrollment(), &EnrollmentModel::promptChanged, this,
+            &PairStepModel::enrollmentPromptChanged);
+    connect(&model_.enrollment(), &EnrollmentModel::inFlightChanged, this,
+            &PairStepModel::enrollmentInFlightChanged);
+    connect(&model_.organizations(), &OrganizationsModel::rowsChanged, this,
+            &PairStepModel::organizationsChanged);
 }
 
 const std::optional<EnrollmentPrompt>& AppPairStepModel::enrollmentPrompt() const {
-    return model_.enrollmentPrompt();
+    return model_.enrollment().prompt();
 }
 
 bool AppPairStepModel::isSpending() const {
-    return model_.enrollmentInFlight().isSpending();
+    return model_.enrollment().inFlight().isSpending();
 }
 
 std::vector<Enrollment> AppPairStepModel::enrollments() const {
-    return model_.enrollments();
+    return model_.organizations().enrollments();
 }
 
 EnrollmentForm& AppPairStepModel::enrollmentForm() {
-    return model_.enrollmentForm();
+    return model_.enrollment().form();
 }
 
 void AppPairStepModel::propose(const EnrollmentLink& link) {
-    model_.propose(link);
+    model_.enrollment().propose(link);
 }
 
 void AppPairStepModel::dismissPrompt() {
-    model_.promptClosed();
+    model_.enrollment().promptClosed();
 }
 
 // The model's own coroutine is handed on, so that nothing of this object is needed once it runs.
 boost::asio::awaitable<void> AppPairStepModel::confirmEnrollment() {
-    return model_.confirmEnrollment();
+    return model_.enrollment().confirm();
 }
 
 } // namespace velto

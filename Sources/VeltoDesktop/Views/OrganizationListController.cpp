@@ -1,6 +1,5 @@
 #include "VeltoDesktop/Views/OrganizationListController.hpp"
 
-#include "VeltoDesktop/Model/AppModel.hpp"
 #include "VeltoDesktop/Views/ConfirmationTexts.hpp"
 #include "VeltoDesktop/Views/DisplayText.hpp"
 
@@ -18,14 +17,14 @@ std::optional<DeviceScope> agreedScope(int value) {
 
 } // namespace
 
-OrganizationListController::OrganizationListController(AppModel& model, std::shared_ptr<UrlOpening> urls,
+OrganizationListController::OrganizationListController(PanelModel& model, std::shared_ptr<UrlOpening> urls,
                                                        QObject* parent)
     : QObject(parent), model_(&model), urls_(std::move(urls)), rows_(model) {
-    connect(&model, &AppModel::organizationsChanged, this, [this] {
+    connect(&model, &PanelModel::organizationsChanged, this, [this] {
         Q_EMIT rowCountChanged();
         dropVanished();
     });
-    connect(&model, &AppModel::problemChanged, this, &OrganizationListController::problemChanged);
+    connect(&model, &PanelModel::problemChanged, this, &OrganizationListController::problemChanged);
 }
 
 QString OrganizationListController::problem() const {
@@ -115,7 +114,7 @@ void OrganizationListController::takeBack(const QString& deviceId, int scope) {
 }
 
 void OrganizationListController::answer(const std::string& deviceId, DeviceScope scope, bool isGranted) {
-    model_->spawn("answer a scope", model_->setScopeGranted(scope, isGranted, deviceId));
+    model_->setScopeGranted(scope, isGranted, deviceId);
 }
 
 void OrganizationListController::confirm() {
@@ -125,7 +124,7 @@ void OrganizationListController::confirm() {
         Q_EMIT confirmationChanged();
         if (!organization)
             return;
-        model_->spawn("remove an organization", model_->remove(*organization));
+        model_->remove(*organization);
         return;
     }
     if (pendingConsent_) {

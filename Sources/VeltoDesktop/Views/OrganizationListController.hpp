@@ -2,6 +2,7 @@
 
 #include "VeltoDesktop/Model/EnrolledOrganization.hpp"
 #include "VeltoDesktop/Views/OrganizationRows.hpp"
+#include "VeltoDesktop/Views/PanelModel.hpp"
 #include "VeltoDesktop/Views/UrlOpening.hpp"
 #include "VeltoDevice/Scopes/DeviceScope.hpp"
 
@@ -14,8 +15,6 @@
 #include <string>
 
 namespace velto {
-
-class AppModel;
 
 /// The organization card's rows and its two confirmations. A confirmation names its organization by
 /// device id: it vanishes when that organization leaves the list, and both clear when the panel
@@ -33,7 +32,8 @@ public:
     /// The most the rows take before they scroll.
     static constexpr double maximumRowsHeight = 154;
 
-    OrganizationListController(AppModel& model, std::shared_ptr<UrlOpening> urls, QObject* parent = nullptr);
+    OrganizationListController(PanelModel& model, std::shared_ptr<UrlOpening> urls,
+                               QObject* parent = nullptr);
 
     QObject* rows() { return &rows_; }
     int rowCount() const { return rows_.rowCount(); }
@@ -73,7 +73,7 @@ private:
     void dropVanished();
     void answer(const std::string& deviceId, DeviceScope scope, bool isGranted);
 
-    QPointer<AppModel> model_;
+    QPointer<PanelModel> model_;
     std::shared_ptr<UrlOpening> urls_;
     OrganizationRows rows_;
     std::optional<std::string> pendingRemoval_;

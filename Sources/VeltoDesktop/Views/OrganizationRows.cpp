@@ -1,18 +1,18 @@
 #include "VeltoDesktop/Views/OrganizationRows.hpp"
 
-#include "VeltoDesktop/Model/AppModel.hpp"
 #include "VeltoDesktop/Views/OrganizationRowPresentation.hpp"
+#include "VeltoDesktop/Views/PanelModel.hpp"
 
 #include <QVariantList>
 #include <QVariantMap>
 
 namespace velto {
 
-OrganizationRows::OrganizationRows(AppModel& model, QObject* parent)
+OrganizationRows::OrganizationRows(PanelModel& model, QObject* parent)
     : QIdentityProxyModel(parent), model_(&model) {
     setSourceModel(model.organizationList());
-    for (auto changed : {&AppModel::isPausedChanged, &AppModel::deviceScopesChanged,
-                         &AppModel::scopeRefusalsChanged, &AppModel::organizationPhotosChanged})
+    for (auto changed :
+         {&PanelModel::isPausedChanged, &PanelModel::scopesChanged, &PanelModel::organizationPhotosChanged})
         connect(&model, changed, this, &OrganizationRows::refreshAll);
 }
 

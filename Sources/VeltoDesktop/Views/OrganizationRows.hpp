@@ -5,7 +5,7 @@
 
 namespace velto {
 
-class AppModel;
+class PanelModel;
 
 /// The model's organizations as the menu's rows: the same rows, keyed by device id with the same
 /// per-row changes (so hover and open menus stay with their row), each carrying its presentation.
@@ -28,7 +28,7 @@ public:
         ScopeItemsRole,
     };
 
-    explicit OrganizationRows(AppModel& model, QObject* parent = nullptr);
+    explicit OrganizationRows(PanelModel& model, QObject* parent = nullptr);
 
     QVariant data(const QModelIndex& index, int role) const override;
     QHash<int, QByteArray> roleNames() const override;
@@ -36,7 +36,7 @@ public:
 private:
     void refreshAll();
 
-    QPointer<AppModel> model_;
+    QPointer<PanelModel> model_;
 };
 
 } // namespace velto

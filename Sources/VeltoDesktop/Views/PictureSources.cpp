@@ -1,6 +1,6 @@
 #include "VeltoDesktop/Views/PictureSources.hpp"
 
-#include "VeltoDesktop/Model/AppModel.hpp"
+#include "VeltoDesktop/Views/PanelModel.hpp"
 
 namespace velto {
 
@@ -18,11 +18,11 @@ QString source(const char* provider, std::uint64_t id, std::uint64_t revision, c
 
 } // namespace
 
-PictureSources::PictureSources(RemoteImageCache& remote, AppModel* model, QObject* parent)
+PictureSources::PictureSources(RemoteImageCache& remote, PanelModel* model, QObject* parent)
     : QObject(parent), remote_(remote), model_(model) {
     connect(&remote_, &RemoteImageCache::loaded, this, [this] { bump(); });
     if (model) {
-        connect(model, &AppModel::organizationPhotosChanged, this, [this] {
+        connect(model, &PanelModel::organizationPhotosChanged, this, [this] {
             takePhotos();
             bump();
         });

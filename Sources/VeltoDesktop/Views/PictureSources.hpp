@@ -14,7 +14,7 @@
 
 namespace velto {
 
-class AppModel;
+class PanelModel;
 
 /// The image sources the views show pictures by: an organization's cached photo (from the model's
 /// `organizationPhotos`), else its or a user's picture from the web (RemoteImageCache), else the
@@ -26,7 +26,7 @@ class PictureSources final : public QObject {
     Q_PROPERTY(int revision READ revision NOTIFY revisionChanged)
 
 public:
-    PictureSources(RemoteImageCache& remote, AppModel* model, QObject* parent = nullptr);
+    PictureSources(RemoteImageCache& remote, PanelModel* model, QObject* parent = nullptr);
 
     int revision() const { return revision_; }
 
@@ -47,7 +47,7 @@ private:
     void bump();
 
     RemoteImageCache& remote_;
-    QPointer<AppModel> model_;
+    QPointer<PanelModel> model_;
     int revision_ = 0;
     mutable std::mutex mutex_;
     struct Photo {

@@ -1,6 +1,6 @@
 #include "VeltoDesktop/Views/StatusItemController.hpp"
 
-#include "VeltoDesktop/Model/AppModel.hpp"
+#include "VeltoDesktop/Views/PanelModel.hpp"
 #include "VeltoDesktop/Views/StatusIconPresentation.hpp"
 #include "VeltoDesktop/Views/StatusMenuController.hpp"
 
@@ -8,10 +8,10 @@
 
 namespace velto {
 
-StatusItemController::StatusItemController(AppModel& model, StatusMenuController& menu, MenuPanel& panel,
+StatusItemController::StatusItemController(PanelModel& model, StatusMenuController& menu, MenuPanel& panel,
                                            Dependencies dependencies, QObject* parent)
     : QObject(parent), model_(&model), menu_(menu), panel_(panel), dependencies_(std::move(dependencies)) {
-    connect(&model, &AppModel::organizationsChanged, this, &StatusItemController::updateIcon);
+    connect(&model, &PanelModel::organizationsChanged, this, &StatusItemController::updateIcon);
     connect(&panel_, &MenuPanel::escapePressed, this, &StatusItemController::close);
     connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, &StatusItemController::focusChanged);
     connect(qGuiApp, &QGuiApplication::screenRemoved, this, [this] {

@@ -17,7 +17,7 @@
 
 namespace velto {
 
-class AppModel;
+class PanelModel;
 class StatusMenuController;
 
 /// The tray item and its panel. The host is chosen by our own checks: with a tray, its icon follows
@@ -47,7 +47,7 @@ public:
         std::function<QColor()> ink;
     };
 
-    StatusItemController(AppModel& model, StatusMenuController& menu, MenuPanel& panel,
+    StatusItemController(PanelModel& model, StatusMenuController& menu, MenuPanel& panel,
                          Dependencies dependencies, QObject* parent = nullptr);
     ~StatusItemController() override;
 
@@ -78,7 +78,7 @@ private:
     void updateIcon();
     void focusChanged(QWindow* focused);
 
-    QPointer<AppModel> model_;
+    QPointer<PanelModel> model_;
     StatusMenuController& menu_;
     MenuPanel& panel_;
     Dependencies dependencies_;

@@ -1,6 +1,5 @@
 #include "VeltoDesktop/Views/StatusMenuController.hpp"
 
-#include "VeltoDesktop/Model/AppModel.hpp"
 #include "VeltoDesktop/UserTexts.hpp"
 #include "VeltoDesktop/Views/DisplayText.hpp"
 #include "VeltoDesktop/Views/HarnessPresentation.hpp"
@@ -14,21 +13,6 @@ namespace velto {
 
 namespace {
 
-StatusMenuPresentation::Input menuInput(const AppModel& model) {
-    StatusMenuPresentation::Input input;
-    input.setupProgress = model.setupProgress();
-    input.pendingUpdateVersion = model.updates().pendingVersion();
-    input.hasEnrollments = !model.organizations().empty();
-    input.isPaused = model.isPaused();
-    input.loginItemState = model.loginItem().state();
-    if (model.loginItem().refusal())
-        input.loginItemRefusal = model.loginItem().refusal()->message();
-    input.commandLineToolState = model.commandLine().toolState();
-    input.commandLineToolRefusal = model.commandLine().toolRefusal();
-    input.isInstallingCommandLineTool = model.commandLine().isInstallingTool();
-    return input;
-}
-
 QString text(const std::string& value) {
     return QString::fromStdString(value);
 }
@@ -40,30 +24,18 @@ template <typename Function> void call(const Function& function) {
 
 } // namespace
 
-StatusMenuController::StatusMenuController(AppModel& model, std::shared_ptr<UrlOpening> urls,
+StatusMenuController::StatusMenuController(PanelModel& model, std::shared_ptr<UrlOpening> urls,
                                            std::function<void()> quit,
                                            std::function<void()> openLoginItemSettings, QObject* parent)
     : QObject(parent), model_(&model), urls_(urls), quit_(std::move(quit)),
       openLoginItemSettings_(std::move(openLoginItemSettings)), organizationList_(model, urls) {
-    connect(&model, &AppModel::organizationsChanged, this, [this] {
+    connect(&model, &PanelModel::organizationsChanged, this, [this] {
         Q_EMIT headerChanged();
         Q_EMIT commandsChanged();
     });
-    connect(&model, &AppModel::isPausedChanged, this, &StatusMenuController::commandsChanged);
-    connect(&model.updates(), &UpdatesModel::pendingVersionChanged, this,
-            &StatusMenuController::commandsChanged);
-    for (auto changed : {&LoginItemModel::stateChanged, &LoginItemModel::refusalChanged})
-        connect(&model.loginItem(), changed, this, &StatusMenuController::commandsChanged);
-    for (auto changed : {&CommandLineModel::toolStateChanged, &CommandLineModel::toolRefusalChanged,
-                         &CommandLineModel::isInstallingToolChanged})
-        connect(&model.commandLine(), changed, this, &StatusMenuController::commandsChanged);
-    connect(&model.preferences(), &DevicePreferences::hasFinishedSetupChanged, this,
-            &StatusMenuController::commandsChanged);
-    for (auto changed : {&HarnessesModel::statusesChanged, &HarnessesModel::isDetectingChanged,
-                         &HarnessesModel::agentOutcomesChanged})
-        connect(&model.harnesses(), changed, this, &StatusMenuController::harnessesChanged);
-    connect(&model.preferences(), &DevicePreferences::monitoredAgentsChanged, this,
-            &StatusMenuController::harnessesChanged);
+    for (auto changed : {&PanelModel::isPausedChanged, &PanelModel::menuInputChanged})
+        connect(&model, changed, this, &StatusMenuController::commandsChanged);
+    connect(&model, &PanelModel::harnessesChanged, this, &StatusMenuController::harnessesChanged);
 }
 
 QVariantMap StatusMenuController::header() const {
@@ -81,7 +53,7 @@ QVariantMap StatusMenuController::header() const {
 QVariantMap StatusMenuController::setupCard() const {
     if (!model_)
         return {};
-    StatusMenuPresentation menu(menuInput(*model_));
+    StatusMenuPresentation menu(model_->menuInput());
     if (!menu.setupCard)
         return {};
     return {{"title", text(menu.setupCard->title)}, {"explanation", text(menu.setupCard->explanation)}};
@@ -90,7 +62,7 @@ QVariantMap StatusMenuController::setupCard() const {
 QString StatusMenuController::pendingUpdate() const {
     if (!model_)
         return {};
-    StatusMenuPresentation menu(menuInput(*model_));
+    StatusMenuPresentation menu(model_->menuInput());
     return menu.pendingUpdate ? DisplayText::line(*menu.pendingUpdate) : QString();
 }
 
@@ -98,7 +70,7 @@ QVariantList StatusMenuController::commands() const {
     QVariantList out;
     if (!model_)
         return out;
-    StatusMenuPresentation menu(menuInput(*model_));
+    StatusMenuPresentation menu(model_->menuInput());
     for (const auto& command : menu.commands)
         out.push_back(
             QVariantMap{{"title", text(command.title)},
@@ -113,20 +85,19 @@ QVariantList StatusMenuController::harnesses() const {
     QVariantList out;
     if (!model_)
         return out;
-    const auto& monitored = model_->preferences().monitoredAgents();
-    const bool offersAddOns = model_->harnesses().agentResources().has_value();
-    for (const auto& harness : model_->harnesses().statuses()) {
+    const bool offersAddOns = model_->offersAddOns();
+    for (const auto& harness : model_->harnesses()) {
         HarnessPresentation presentation(harness);
         const std::string name(displayName(harness.kind));
         QString failure;
-        auto outcome = model_->harnesses().agentOutcomes().find(harness.kind);
-        if (outcome != model_->harnesses().agentOutcomes().end() &&
+        auto outcome = model_->agentOutcomes().find(harness.kind);
+        if (outcome != model_->agentOutcomes().end() &&
             outcome->second.kind == AgentIntegrationOutcome::Case::failed)
             failure = DisplayText::paragraph(UserTexts::harnessAddFailed(text(name)).toStdString() +
                                              outcome->second.reason);
         QString switchTitle;
         if (harness.installedTool() && offersAddOns)
-            switchTitle = UserTexts::harnessSwitchTitle(text(name), monitored.count(harness.kind) > 0);
+            switchTitle = UserTexts::harnessSwitchTitle(text(name), model_->worksWith(harness.kind));
         out.push_back(QVariantMap{{"kind", text(std::string(rawValue(harness.kind)))},
                                   {"label", text(name)},
                                   {"value", DisplayText::line(presentation.value)},
@@ -139,9 +110,9 @@ QVariantList StatusMenuController::harnesses() const {
 }
 
 QString StatusMenuController::harnessPlaceholder() const {
-    if (!model_ || !model_->harnesses().statuses().empty())
+    if (!model_ || !model_->harnesses().empty())
         return {};
-    return UserTexts::harnessesPlaceholder(model_->harnesses().isDetecting());
+    return UserTexts::harnessesPlaceholder(model_->isDetectingHarnesses());
 }
 
 void StatusMenuController::openDashboard() {
@@ -155,13 +126,14 @@ void StatusMenuController::openDashboard() {
 void StatusMenuController::runCommand(int index) {
     if (!model_)
         return;
-    StatusMenuPresentation menu(menuInput(*model_));
+    const auto input = model_->menuInput();
+    StatusMenuPresentation menu(input);
     if (index < 0 || index >= static_cast<int>(menu.commands.size()))
         return;
     const auto& command = menu.commands[static_cast<std::size_t>(index)];
     if (!command.isEnabled)
         return;
-    const auto state = model_->loginItem().state();
+    const auto state = input.loginItemState;
     if (StatusMenuPresentation::closesMenu(command.action, state))
         model_->closeMenu();
     switch (command.action) {
@@ -175,10 +147,10 @@ void StatusMenuController::runCommand(int index) {
     case StatusMenuPresentation::Action::openAtLogin:
         switch (StatusMenuPresentation::loginItemAction(state)) {
         case StatusMenuPresentation::LoginItemAction::turnOn:
-            model_->loginItem().setOpensAtLogin(true);
+            model_->setOpensAtLogin(true);
             break;
         case StatusMenuPresentation::LoginItemAction::turnOff:
-            model_->loginItem().setOpensAtLogin(false);
+            model_->setOpensAtLogin(false);
             break;
         case StatusMenuPresentation::LoginItemAction::openSettings:
             call(openLoginItemSettings_);
@@ -188,10 +160,7 @@ void StatusMenuController::runCommand(int index) {
         }
         break;
     case StatusMenuPresentation::Action::installCommandLineTool:
-        model_->spawn("install the command-line tool",
-                      [](CommandLineModel& commandLine) -> boost::asio::awaitable<void> {
-                          co_await commandLine.installTool();
-                      }(model_->commandLine()));
+        model_->installCommandLineTool();
         break;
     case StatusMenuPresentation::Action::quit:
         quit();
@@ -203,7 +172,7 @@ void StatusMenuController::togglePause() {
     if (!model_ || model_->organizations().empty())
         return;
     const bool paused = model_->isPaused();
-    model_->spawn("pause", model_->setPaused(!paused));
+    model_->setPaused(!paused);
 }
 
 void StatusMenuController::quit() {
@@ -218,30 +187,27 @@ void StatusMenuController::getStarted() {
 }
 
 void StatusMenuController::copyVersion(int index) {
-    if (!model_ || index < 0 || index >= static_cast<int>(model_->harnesses().statuses().size()))
+    if (!model_ || index < 0 || index >= static_cast<int>(model_->harnesses().size()))
         return;
-    HarnessPresentation presentation(model_->harnesses().statuses()[static_cast<std::size_t>(index)]);
+    HarnessPresentation presentation(model_->harnesses()[static_cast<std::size_t>(index)]);
     auto* clipboard = QGuiApplication::clipboard();
     clipboard->clear();
     clipboard->setText(text(presentation.copyText));
 }
 
 void StatusMenuController::toggleAgent(int index) {
-    if (!model_ || index < 0 || index >= static_cast<int>(model_->harnesses().statuses().size()))
+    if (!model_ || index < 0 || index >= static_cast<int>(model_->harnesses().size()))
         return;
-    const auto& harness = model_->harnesses().statuses()[static_cast<std::size_t>(index)];
-    if (!harness.installedTool() || !model_->harnesses().agentResources())
+    const auto& harness = model_->harnesses()[static_cast<std::size_t>(index)];
+    if (!harness.installedTool() || !model_->offersAddOns())
         return;
-    const bool worksWith = model_->preferences().monitoredAgents().count(harness.kind) > 0;
-    model_->spawn("choose the add-ons", model_->harnesses().setWorksWith(harness.kind, !worksWith));
+    model_->setWorksWith(harness.kind, !model_->worksWith(harness.kind));
 }
 
 void StatusMenuController::panelOpened() {
     if (!model_)
         return;
-    model_->spawn("detect the harnesses", model_->harnesses().refresh());
-    model_->loginItem().refresh();
-    model_->commandLine().refreshTool();
+    model_->refresh();
 }
 
 void StatusMenuController::panelClosed() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "VeltoDesktop/Views/OrganizationListController.hpp"
+#include "VeltoDesktop/Views/PanelModel.hpp"
 #include "VeltoDesktop/Views/UrlOpening.hpp"
 
 #include <QObject>
@@ -13,10 +14,8 @@
 
 namespace velto {
 
-class AppModel;
-
 /// What the status menu binds to: the header, the organization card, the setup card, the harness
-/// card and the commands, each from its presenter over the model; and the actions its controls
+/// card and the commands, each from its presenter over the panel model; and the actions its controls
 /// call. Every command but the open-at-login switch and quitting closes the menu first. Main thread.
 class StatusMenuController final : public QObject {
     Q_OBJECT
@@ -36,7 +35,7 @@ class StatusMenuController final : public QObject {
 public:
     /// `quit` ends the application; `openLoginItemSettings` shows where the desktop lists what opens
     /// at login.
-    StatusMenuController(AppModel& model, std::shared_ptr<UrlOpening> urls, std::function<void()> quit,
+    StatusMenuController(PanelModel& model, std::shared_ptr<UrlOpening> urls, std::function<void()> quit,
                          std::function<void()> openLoginItemSettings, QObject* parent = nullptr);
 
     QVariantMap header() const;
@@ -71,7 +70,7 @@ Q_SIGNALS:
     void harnessesChanged();
 
 private:
-    QPointer<AppModel> model_;
+    QPointer<PanelModel> model_;
     std::shared_ptr<UrlOpening> urls_;
     std::function<void()> quit_;
     std::function<void()> openLoginItemSettings_;

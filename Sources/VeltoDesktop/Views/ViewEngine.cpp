@@ -20,7 +20,7 @@ void ViewEngine::pinStyle() {
     (void)pinned;
 }
 
-ViewEngine::ViewEngine(AppModel* model, RemoteImageCache& remote, BrandArtwork artwork)
+ViewEngine::ViewEngine(PanelModel* model, RemoteImageCache& remote, BrandArtwork artwork)
     : artwork_(std::move(artwork)), remote_(remote) {
     pinStyle();
     palette_ = std::make_unique<ViewPalette>(QGuiApplication::palette());

@@ -11,7 +11,7 @@
 
 namespace velto {
 
-class AppModel;
+class PanelModel;
 
 /// The one QML engine of the application's windows, with what every view binds to: the palette as
 /// `theme`, the picture sources as `pictures`, the artwork as `artwork`, the fixed labels as `userTexts`
@@ -21,7 +21,7 @@ class AppModel;
 /// for it: an agent that only sits in the tray holds none.
 class ViewEngine {
 public:
-    ViewEngine(AppModel* model, RemoteImageCache& remote, BrandArtwork artwork = BrandArtwork());
+    ViewEngine(PanelModel* model, RemoteImageCache& remote, BrandArtwork artwork = BrandArtwork());
     ~ViewEngine();
 
     ViewEngine(const ViewEngine&) = delete;

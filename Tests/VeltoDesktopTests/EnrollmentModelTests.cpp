@@ -1,4 +1,3 @@
-#include "VeltoDesktop/AppDelegate.hpp"
 #include "VeltoDevice/Enrollment/EnrollmentError.hpp"
 #include "VeltoDevice/Enrollment/EnrollmentRequest.hpp"
 
@@ -17,7 +16,7 @@ constexpr const char* threeCodes =
 
 class EnrollmentTest : public ModelFixture {
 protected:
-    void propose(const std::string& link) { model->propose(std::string_view(link)); }
+    void propose(const std::string& link) { model->enrollment().propose(std::string_view(link)); }
 
     /// The codes of the enroll requests sent, in order.
     std::vector<std::string> enrolledCodes() const {
@@ -38,15 +37,15 @@ TEST_F(EnrollmentTest, ThreeCodesWithTheSecondRefusedJoinTwoAndShowOneRefusal) {
                                 joined("dev-c", "org-c", "Cove")});
     build();
     int shown = 0;
-    model->setPresentEnrollmentPrompt([&] { ++shown; });
+    model->enrollment().setPresentPrompt([&] { ++shown; });
     propose(threeCodes);
-    ASSERT_TRUE(model->enrollmentPrompt() && model->enrollmentPrompt()->as<EnrollmentPrompt::Confirming>());
-    EXPECT_EQ(model->enrollmentForm().code(), "");
-    EXPECT_EQ(model->enrollmentForm().serverAddress(), "https://velto.example");
-    loop.run(model->confirmEnrollment());
+    ASSERT_TRUE(model->enrollment().prompt() && model->enrollment().prompt()->as<EnrollmentPrompt::Confirming>());
+    EXPECT_EQ(model->enrollment().form().code(), "");
+    EXPECT_EQ(model->enrollment().form().serverAddress(), "https://velto.example");
+    loop.run(model->enrollment().confirm());
 
-    ASSERT_TRUE(model->enrollmentPrompt());
-    const auto* joinedPrompt = model->enrollmentPrompt()->as<EnrollmentPrompt::Joined>();
+    ASSERT_TRUE(model->enrollment().prompt());
+    const auto* joinedPrompt = model->enrollment().prompt()->as<EnrollmentPrompt::Joined>();
     ASSERT_TRUE(joinedPrompt);
     ASSERT_EQ(joinedPrompt->results.joined.size(), 2u);
     ASSERT_EQ(joinedPrompt->results.refusals.size(), 1u);
@@ -55,7 +54,7 @@ TEST_F(EnrollmentTest, ThreeCodesWithTheSecondRefusedJoinTwoAndShowOneRefusal) {
     EXPECT_EQ(enrolledCodes(), (std::vector<std::string>{"AAAA1111", "BBBB2222", "CCCC3333"}));
     EXPECT_EQ(rowIds(), (std::vector<std::string>{"dev-a", "dev-c"}));
     EXPECT_EQ(services->saved().size(), 2u);
-    EXPECT_FALSE(model->enrollmentInFlight().isSpending());
+    EXPECT_FALSE(model->enrollment().inFlight().isSpending());
     EXPECT_EQ(shown, 2);
     // Enrollment failures are shown, not logged.
     for (const auto& line : log->messages("app")) {
@@ -82,12 +81,12 @@ TEST_F(EnrollmentTest, EveryCodeRefusedShowsTheSummaryAndOneCodeItsOwnSentence) 
         services->transport->route("POST", "/api/devices/enroll", refused("DEVICES_CODE_UNUSABLE"));
         build();
         propose(c.link);
-        loop.run(model->confirmEnrollment());
-        ASSERT_TRUE(model->enrollmentPrompt());
-        const auto* failed = model->enrollmentPrompt()->as<EnrollmentPrompt::Failed>();
+        loop.run(model->enrollment().confirm());
+        ASSERT_TRUE(model->enrollment().prompt());
+        const auto* failed = model->enrollment().prompt()->as<EnrollmentPrompt::Failed>();
         ASSERT_TRUE(failed);
         EXPECT_EQ(failed->message, c.message);
-        EXPECT_TRUE(model->organizations().empty());
+        EXPECT_TRUE(model->organizations().rows().empty());
         model.reset();
         loop.drain();
     }
@@ -112,7 +111,7 @@ TEST_F(EnrollmentTest, TheRequestCarriesTheMachineNameTheVersionAndTheDetectedHa
         services->transport->route("POST", "/api/devices/enroll", joined("dev-a", "org-a", "Acme"));
         build();
         propose("velto://enroll?server=https://velto.example&code=AAAA-1111");
-        loop.run(model->confirmEnrollment());
+        loop.run(model->enrollment().confirm());
         EXPECT_EQ(services->detections, 1) << "no harness was known: enrolling detects them first";
         const auto& requests = services->transport->requests();
         auto enrolling = std::find_if(requests.begin(), requests.end(), [](const HTTPRequest& r) {
@@ -134,144 +133,46 @@ TEST_F(EnrollmentTest, ALinkWhileSpendingIsIgnoredAndConfirmingTwiceSpendsOnce) 
     services->transport->route("POST", "/api/devices/enroll", joined("dev-a", "org-a", "Acme"));
     build();
     propose("velto://enroll?server=https://velto.example&code=AAAA-1111");
-    auto first = loop.spawn(model->confirmEnrollment());
-    auto second = loop.spawn(model->confirmEnrollment());
+    auto first = loop.spawn(model->enrollment().confirm());
+    auto second = loop.spawn(model->enrollment().confirm());
     EXPECT_TRUE(first->done && second->done);
     EXPECT_EQ(enrolledCodes().size(), 1u);
 
     // While a spend is under way a new link changes nothing.
     services->transport->route("POST", "/api/devices/enroll", joined("dev-b", "org-b", "Bolt"));
     propose("velto://enroll?server=https://velto.example&code=BBBB-2222");
-    auto spending = model->confirmEnrollment();
+    auto spending = model->enrollment().confirm();
     boost::asio::co_spawn(loop.mainExecutor(), std::move(spending), [](std::exception_ptr) {});
     QCoreApplication::sendPostedEvents();
-    ASSERT_TRUE(model->enrollmentInFlight().isSpending());
+    ASSERT_TRUE(model->enrollment().inFlight().isSpending());
     propose("velto://enroll?server=https://velto.example&code=CCCC-3333");
-    EXPECT_TRUE(model->enrollmentPrompt()->as<EnrollmentPrompt::Enrolling>());
-    model->promptClosed();
-    EXPECT_TRUE(model->enrollmentPrompt()) << "closing during a spend keeps the prompt";
+    EXPECT_TRUE(model->enrollment().prompt()->as<EnrollmentPrompt::Enrolling>());
+    model->enrollment().promptClosed();
+    EXPECT_TRUE(model->enrollment().prompt()) << "closing during a spend keeps the prompt";
     loop.drain();
-    EXPECT_TRUE(model->enrollmentPrompt()->as<EnrollmentPrompt::Joined>());
-    model->promptClosed();
-    EXPECT_FALSE(model->enrollmentPrompt());
+    EXPECT_TRUE(model->enrollment().prompt()->as<EnrollmentPrompt::Joined>());
+    model->enrollment().promptClosed();
+    EXPECT_FALSE(model->enrollment().prompt());
 }
 
 TEST_F(EnrollmentTest, AnInvalidLinkFailsWithTheParsersSentence) {
     build();
     propose("velto://enroll?server=https://velto.example");
-    ASSERT_TRUE(model->enrollmentPrompt());
-    EXPECT_EQ(model->enrollmentPrompt()->as<EnrollmentPrompt::Failed>()->message,
+    ASSERT_TRUE(model->enrollment().prompt());
+    EXPECT_EQ(model->enrollment().prompt()->as<EnrollmentPrompt::Failed>()->message,
               EnrollmentError::invalidLink().description());
     propose("velto://enroll?server=https://velto.example&code=nope");
-    EXPECT_EQ(model->enrollmentPrompt()->as<EnrollmentPrompt::Failed>()->message,
+    EXPECT_EQ(model->enrollment().prompt()->as<EnrollmentPrompt::Failed>()->message,
               EnrollmentError::invalidCode().description());
 }
 
 TEST_F(EnrollmentTest, APastedLinkInTheCodeFieldWinsOverTheAddress) {
     build();
-    model->enrollmentForm().setServerAddress("not an address");
-    model->enrollmentForm().setCode("  velto://enroll?server=https://velto.example&code=AAAA-1111 ");
-    auto link = model->enrollmentForm().link();
+    model->enrollment().form().setServerAddress("not an address");
+    model->enrollment().form().setCode("  velto://enroll?server=https://velto.example&code=AAAA-1111 ");
+    auto link = model->enrollment().form().link();
     EXPECT_EQ(link.codes().size(), 1u);
     EXPECT_EQ(services->standard->text("lastServerAddress"), "not an address");
-}
-
-class LaunchLinksTest : public ModelFixture {
-protected:
-    void SetUp() override {
-        delegate = std::make_unique<AppDelegate>(loop.mainExecutor(), services, [this] { ++terminations; });
-    }
-    void TearDown() override {
-        delegate.reset();
-        loop.drain();
-    }
-
-    std::unique_ptr<AppDelegate> delegate;
-    int terminations = 0;
-};
-
-TEST_F(LaunchLinksTest, LinksBeforeReadyLeaveTheLastOneProposedOnceAfterRestore) {
-    services->save({enrollment("dev-a", "org-a", "Acme")});
-    delegate->open({"velto://enroll?server=https://velto.example&code=AAAA-1111"});
-    delegate->open({"not a link", "velto://enroll?server=https://velto.example&code=BBBB-2222",
-                    "velto://enroll?server=https://velto.example&code=CCCC-3333"});
-    EXPECT_EQ(delegate->launchLink(), "velto://enroll?server=https://velto.example&code=BBBB-2222");
-    delegate->willFinishLaunching();
-    delegate->didFinishLaunching();
-    EXPECT_FALSE(delegate->isReady()) << "ready only once restore has read every key";
-    loop.drain();
-
-    EXPECT_TRUE(delegate->isReady());
-    EXPECT_TRUE(delegate->hasFinishedLaunching());
-    EXPECT_FALSE(delegate->launchLink());
-    ASSERT_TRUE(delegate->model().enrollmentPrompt());
-    const auto* confirming = delegate->model().enrollmentPrompt()->as<EnrollmentPrompt::Confirming>();
-    ASSERT_TRUE(confirming);
-    EXPECT_EQ(confirming->gate.proposal().displayCodes(), std::vector<std::string>{"BBBB-2222"});
-    auto lines = log->messages("app");
-    EXPECT_EQ(std::count(lines.begin(), lines.end(), "ignored an argument that is not a link"), 1);
-    EXPECT_NE(
-        std::find(lines.begin(), lines.end(),
-                  "the enrollment prompt would open in the enrollment window: it waits for confirmation"),
-        lines.end());
-}
-
-TEST_F(LaunchLinksTest, WithoutOrganizationsThePromptOpensInTheSetupWindow) {
-    int shows = 0;
-    delegate->setShowSetup([&shows] { ++shows; });
-    delegate->willFinishLaunching();
-    delegate->didFinishLaunching();
-    loop.drain();
-    EXPECT_EQ(shows, 1) << "setup is not finished: the window opens at launch";
-    delegate->open({"velto://enroll?server=https://velto.example&code=AAAA-1111"});
-    EXPECT_EQ(shows, 2) << "the link is confirmed in the setup window";
-    auto lines = log->messages("app");
-    EXPECT_EQ(lines.back(), "the enrollment prompt opens in the setup window");
-
-    // Without a window to show, the hook says so.
-    delegate->setShowSetup(nullptr);
-    delegate->model().presentSetup();
-    EXPECT_EQ(log->messages("app").back(), "the setup window would open");
-}
-
-TEST_F(LaunchLinksTest, WithSetupFinishedLaunchingOpensNoWindowAndTerminatingEndsTheSleepObservation) {
-    services->save({enrollment("dev-a", "org-a", "Acme")});
-    services->standard->set("hasFinishedSetup", true);
-    delegate = std::make_unique<AppDelegate>(loop.mainExecutor(), services, [this] { ++terminations; });
-    delegate->willFinishLaunching();
-    delegate->didFinishLaunching();
-    loop.drain();
-    ASSERT_TRUE(delegate->hasFinishedLaunching());
-    auto lines = log->messages("app");
-    EXPECT_EQ(std::find(lines.begin(), lines.end(), "the setup window would open"), lines.end());
-
-    services->power->sleep();
-    loop.drain();
-    EXPECT_EQ(services->runner->cancelAllCount, 1);
-    delegate->willTerminate();
-    services->power->sleep();
-    services->power->wake();
-    loop.drain();
-    EXPECT_EQ(services->runner->cancelAllCount, 1) << "no sleep or wake counts after termination";
-    EXPECT_TRUE(delegate->model().isAsleep());
-    EXPECT_EQ(terminations, 0);
-}
-
-TEST_F(LaunchLinksTest, ArgumentsThatAreLinks) {
-    struct Case {
-        const char* argument;
-        bool isLink;
-    };
-    for (const auto& c : std::vector<Case>{{"velto://enroll?code=X", true},
-                                           {"VELTO://enroll", true},
-                                           {"velto:", true},
-                                           {"https://velto.example", false},
-                                           {"--verbose", false},
-                                           {"", false},
-                                           {"velto", false}}) {
-        EXPECT_EQ(AppDelegate::isLink(c.argument), c.isLink) << c.argument;
-    }
-    EXPECT_FALSE(AppDelegate::isLink("velto://enroll?code=" + std::string(70000, 'A')));
 }
 
 } // namespace

@@ -1,11 +1,12 @@
 // Enrollment from links and codes.
-#include "VeltoDesktop/Model/AppModel.hpp"
+#include "VeltoDesktop/Model/EnrollmentModel.hpp"
+
+#include "VeltoDesktop/Model/AssignNotifying.hpp"
 #include "VeltoDesktop/Model/MainThread.hpp"
 #include "VeltoDevice/Enrollment/EnrollmentClient.hpp"
 #include "VeltoDevice/Enrollment/EnrollmentError.hpp"
 #include "VeltoDevice/Enrollment/EnrollmentRequest.hpp"
 #include "VeltoDevice/Support/Blocking.hpp"
-#include "VeltoDevice/Support/Exceptions.hpp"
 #include "VeltoDevice/Support/RunOn.hpp"
 
 #include <boost/url/parse.hpp>
@@ -14,47 +15,55 @@
 
 namespace velto {
 
-void AppModel::propose(boost::urls::url_view url) {
+EnrollmentModel::EnrollmentModel(Dependencies dependencies)
+    : dependencies_(std::move(dependencies)),
+      form_(std::make_unique<EnrollmentForm>(dependencies_.services->standardPreferences())) {}
+
+void EnrollmentModel::setPrompt(std::optional<EnrollmentPrompt> prompt) {
+    assignNotifying(*this, prompt_, std::move(prompt), &EnrollmentModel::promptChanged);
+}
+
+void EnrollmentModel::propose(boost::urls::url_view url) {
     assertOnMainThread();
-    if (enrollmentInFlight_.isSpending())
+    if (inFlight_.isSpending())
         return;
     std::optional<EnrollmentLink> link;
     try {
         link = EnrollmentLink::fromURL(url);
     } catch (const std::exception& error) {
         setPrompt(EnrollmentPrompt::failed(error.what()));
-        presentEnrollmentPrompt_();
+        presentPrompt_();
         return;
     }
     propose(*link);
 }
 
-void AppModel::propose(std::string_view linkText) {
+void EnrollmentModel::propose(std::string_view linkText) {
     auto parsed = boost::urls::parse_uri(linkText);
     if (!parsed) {
-        if (enrollmentInFlight_.isSpending())
+        if (inFlight_.isSpending())
             return;
         setPrompt(EnrollmentPrompt::failed(EnrollmentError::invalidLink().description()));
-        presentEnrollmentPrompt_();
+        presentPrompt_();
         return;
     }
     propose(*parsed);
 }
 
-void AppModel::propose(const EnrollmentLink& link) {
+void EnrollmentModel::propose(const EnrollmentLink& link) {
     assertOnMainThread();
-    if (enrollmentInFlight_.isSpending())
+    if (inFlight_.isSpending())
         return;
-    enrollmentForm_->fill(link);
+    form_->fill(link);
     setPrompt(EnrollmentPrompt::confirming(EnrollmentGate(link)));
-    presentEnrollmentPrompt_();
+    presentPrompt_();
 }
 
-boost::asio::awaitable<void> AppModel::confirmEnrollment() {
+boost::asio::awaitable<void> EnrollmentModel::confirm() {
     assertOnMainThread();
-    if (!enrollmentPrompt_)
+    if (!prompt_)
         co_return;
-    const auto* confirming = enrollmentPrompt_->as<EnrollmentPrompt::Confirming>();
+    const auto* confirming = prompt_->as<EnrollmentPrompt::Confirming>();
     if (!confirming || confirming->gate.step() != EnrollmentGate::Step::reviewing)
         co_return;
     auto gate = confirming->gate;
@@ -64,17 +73,17 @@ boost::asio::awaitable<void> AppModel::confirmEnrollment() {
     co_await spend(*decision.approved());
 }
 
-void AppModel::promptClosed() {
+void EnrollmentModel::promptClosed() {
     assertOnMainThread();
-    if (!enrollmentInFlight_.isSpending())
+    if (!inFlight_.isSpending())
         setPrompt(std::nullopt);
 }
 
-boost::asio::awaitable<void> AppModel::spend(ApprovedEnrollment approved) {
+boost::asio::awaitable<void> EnrollmentModel::spend(ApprovedEnrollment approved) {
     assertOnMainThread();
-    if (!enrollmentInFlight_.begin(approved))
+    if (!inFlight_.begin(approved))
         co_return;
-    Q_EMIT enrollmentInFlightChanged();
+    Q_EMIT inFlightChanged();
     setPrompt(EnrollmentPrompt::enrolling(approved.proposal));
 
     std::exception_ptr stopped;
@@ -87,51 +96,47 @@ boost::asio::awaitable<void> AppModel::spend(ApprovedEnrollment approved) {
     }
     if (results) {
         if (!results->joined.empty()) {
-            enrollmentForm_->setCode(std::string());
-            enrollmentForm_->setError(std::nullopt);
-            setProblem(std::nullopt);
+            form_->setCode(std::string());
+            form_->setError(std::nullopt);
+            dependencies_.organizations.clearProblem();
             setPrompt(EnrollmentPrompt::joined(*results));
         } else {
             setPrompt(EnrollmentPrompt::failed(
                 results->refusalSummary().value_or(EnrollmentError::codeRejected().description())));
         }
-        presentEnrollmentPrompt_();
+        presentPrompt_();
     }
-    enrollmentInFlight_.finish();
-    Q_EMIT enrollmentInFlightChanged();
+    inFlight_.finish();
+    Q_EMIT inFlightChanged();
     if (stopped)
         std::rethrow_exception(stopped);
 }
 
-boost::asio::awaitable<JoinedOrganization> AppModel::join(ApprovedCode code) {
+boost::asio::awaitable<JoinedOrganization> EnrollmentModel::join(ApprovedCode code) {
     assertOnMainThread();
     auto [enrollment, key] = co_await enroll(std::move(code));
-    std::optional<Enrollment> replaced;
-    if (savedEnrollments_) {
-        auto saving =
-            savedEnrollments_->run([enrollment = enrollment, data = key->dataRepresentation()](
-                                       SavedEnrollments& saved) { return saved.add(enrollment, data); });
-        replaced = co_await std::move(saving);
-    }
-    addAndConnect(enrollment, key);
+    auto adopting = dependencies_.organizations.adopt(enrollment, key);
+    auto replaced = co_await std::move(adopting);
     co_return JoinedOrganization{enrollment, replaced};
 }
 
 boost::asio::awaitable<std::pair<Enrollment, std::shared_ptr<SecureEnclaveDeviceKey>>>
-AppModel::enroll(ApprovedCode code) {
+EnrollmentModel::enroll(ApprovedCode code) {
     assertOnMainThread();
-    if (harnesses_->statuses().empty())
-        co_await harnesses_->refresh();
-    auto key = std::make_shared<SecureEnclaveDeviceKey>(keyStore_->makeKey());
-    DeviceIdentity identity(code.server, key, services_->makeTransport());
-    auto names = services_->machineNaming();
-    auto naming = runBlocking(services_->blockingExecutor(), [names] { return names->machineName(); });
+    auto& harnesses = dependencies_.harnesses;
+    if (harnesses.statuses().empty())
+        co_await harnesses.refresh();
+    const auto& services = dependencies_.services;
+    auto key = std::make_shared<SecureEnclaveDeviceKey>(dependencies_.keyStore->makeKey());
+    DeviceIdentity identity(code.server, key, services->makeTransport());
+    auto names = services->machineNaming();
+    auto naming = runBlocking(services->blockingExecutor(), [names] { return names->machineName(); });
     auto name = co_await std::move(naming);
-    auto reports = HarnessStatus::reports(harnesses_->statuses());
-    EnrollmentRequest request(code, std::move(name), environment_.appVersion, std::move(reports));
+    auto reports = HarnessStatus::reports(harnesses.statuses());
+    EnrollmentRequest request(code, std::move(name), dependencies_.appVersion, std::move(reports));
     EnrollmentClient client{code.server, identity.http};
     auto enrolling = client.enroll(std::move(request));
-    auto enrollment = co_await runOn(device_, std::move(enrolling));
+    auto enrollment = co_await runOn(services->deviceExecutor(), std::move(enrolling));
     co_return std::make_pair(std::move(enrollment), std::move(key));
 }
 

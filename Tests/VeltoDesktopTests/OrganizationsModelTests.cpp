@@ -15,14 +15,14 @@ protected:
 
 TEST_F(OrganizationsTest, AnotherDeviceOfAListedOrganizationKeepsTheRowAndStopsTheOldSocket) {
     build();
-    model->addAndConnect(enrollment("dev-1", "org-a", "Acme"), key());
-    model->addAndConnect(enrollment("dev-9", "org-b", "Bolt"), key());
+    model->organizations().addAndConnect(enrollment("dev-1", "org-a", "Acme"), key());
+    model->organizations().addAndConnect(enrollment("dev-9", "org-b", "Bolt"), key());
     loop.drain();
     services->dialer->opened()[0]->deliver(welcome("dev-1"));
     loop.drain();
 
-    model->addAndConnect(enrollment("dev-2", "org-a", "Acme"), key());
-    EXPECT_EQ(model->organizations()[0].state, ConnectionState::offline());
+    model->organizations().addAndConnect(enrollment("dev-2", "org-a", "Acme"), key());
+    EXPECT_EQ(model->organizations().rows()[0].state, ConnectionState::offline());
     loop.drain();
 
     EXPECT_EQ(rowIds(), (std::vector<std::string>{"dev-2", "dev-9"}));
@@ -34,13 +34,13 @@ TEST_F(OrganizationsTest, AnotherDeviceOfAListedOrganizationKeepsTheRowAndStopsT
 
 TEST_F(OrganizationsTest, EnrollingAgainUnderTheSameDeviceIdOnlyStopsTheOldConnection) {
     build();
-    model->addAndConnect(enrollment("dev-1", "org-a", "Acme"), key());
+    model->organizations().addAndConnect(enrollment("dev-1", "org-a", "Acme"), key());
     loop.drain();
     auto first = services->dialer->opened().at(0);
     first->deliver(welcome("dev-1"));
     loop.drain();
 
-    model->addAndConnect(enrollment("dev-1", "org-a", "Acme"), key());
+    model->organizations().addAndConnect(enrollment("dev-1", "org-a", "Acme"), key());
     loop.drain();
 
     EXPECT_TRUE(first->isClosed());
@@ -51,19 +51,19 @@ TEST_F(OrganizationsTest, EnrollingAgainUnderTheSameDeviceIdOnlyStopsTheOldConne
     // The new connection's states still reach the row.
     services->dialer->latest().deliver(welcome("dev-1"));
     loop.drain();
-    EXPECT_EQ(model->organizations()[0].state, ConnectionState::connected("dev-1"));
+    EXPECT_EQ(model->organizations().rows()[0].state, ConnectionState::connected("dev-1"));
 }
 
 TEST_F(OrganizationsTest, LeavingDuringTheConnectLeavesNoSocketAndNoObserver) {
     // Without a saved list, leaving reaches the socket set without waiting for a file.
     services->savedEnrollments = nullptr;
     build();
-    model->addAndConnect(enrollment("dev-1", "org-a", "Acme"), key());
+    model->organizations().addAndConnect(enrollment("dev-1", "org-a", "Acme"), key());
     // Leaving while the connect registers its socket: the connect comes back after the leave.
-    loop.spawn(model->remove(model->organizations()[0]));
+    loop.spawn(model->organizations().remove(model->organizations().rows()[0]));
     loop.drain();
 
-    EXPECT_TRUE(model->organizations().empty());
+    EXPECT_TRUE(model->organizations().rows().empty());
     EXPECT_TRUE(socketIds().empty());
     EXPECT_TRUE(model->connections().observedIds().empty());
     EXPECT_EQ(services->dialer->dialCount(), 0u);
@@ -72,38 +72,38 @@ TEST_F(OrganizationsTest, LeavingDuringTheConnectLeavesNoSocketAndNoObserver) {
 
 TEST_F(OrganizationsTest, AStatePublishedAfterLeavingChangesNothing) {
     build();
-    model->addAndConnect(enrollment("dev-1", "org-a", "Acme"), key());
+    model->organizations().addAndConnect(enrollment("dev-1", "org-a", "Acme"), key());
     loop.drain();
-    loop.run(model->remove(model->organizations()[0]));
-    model->setConnectionState(ConnectionState::connecting(), "dev-1");
-    EXPECT_TRUE(model->organizations().empty());
+    loop.run(model->organizations().remove(model->organizations().rows()[0]));
+    model->organizations().setConnectionState(ConnectionState::connecting(), "dev-1");
+    EXPECT_TRUE(model->organizations().rows().empty());
 }
 
 TEST_F(OrganizationsTest, LeavingWhenTheListCannotBeSavedKeepsTheOrganizationConnected) {
     services->save({enrollment("dev-1", "org-a", "Acme")});
     build();
-    loop.run(model->restore());
+    loop.run(model->organizations().restore());
     loop.drain();
     // A folder where the list file was makes every save fail.
     std::filesystem::remove(services->listStore->filePath());
     std::filesystem::create_directories(services->listStore->filePath() / "blocked");
 
-    loop.run(model->remove(model->organizations()[0]));
+    loop.run(model->organizations().remove(model->organizations().rows()[0]));
     EXPECT_EQ(rowIds(), std::vector<std::string>{"dev-1"});
     EXPECT_EQ(socketIds(), std::vector<std::string>{"dev-1"});
-    ASSERT_TRUE(model->problem());
+    ASSERT_TRUE(model->organizations().problem());
     auto lines = log->messages("app");
-    EXPECT_EQ(lines.back(), "could not remove Acme: " + *model->problem());
+    EXPECT_EQ(lines.back(), "could not remove Acme: " + *model->organizations().problem());
 }
 
 TEST_F(OrganizationsTest, LeavingDropsTheRowTheSocketTheRecordAndTheKey) {
     services->save({enrollment("dev-1", "org-a", "Acme")});
     build();
-    loop.run(model->restore());
+    loop.run(model->organizations().restore());
     loop.drain();
-    loop.run(model->remove(model->organizations()[0]));
+    loop.run(model->organizations().remove(model->organizations().rows()[0]));
     loop.drain();
-    EXPECT_TRUE(model->organizations().empty());
+    EXPECT_TRUE(model->organizations().rows().empty());
     EXPECT_TRUE(socketIds().empty());
     EXPECT_TRUE(services->saved().empty());
     EXPECT_FALSE(services->keys->storage("dev-1")->contents());
