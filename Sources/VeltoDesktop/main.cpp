@@ -25,12 +25,13 @@ int main(int argc, char** argv) {
     // Before any thread exists, so that every thread inherits the mask and only the descriptor sees them.
     TerminationSignals::blockInThisThread();
     // Qt aborts when its platform finds no display; the agent's work goes on without one.
-    DisplayPlatform::applyToThisProcess(ProcessEnvironment::current());
+    const auto display = DisplayPlatform::applyToThisProcess(ProcessEnvironment::current());
     // Widgets for the tray icon; the last window closing is not the application's end.
     QApplication application(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     setLogSink(StandardErrorLogSink::forThisSystem());
-    if (QGuiApplication::platformName() == QLatin1String("offscreen"))
+    // A platform asked for (offscreen in tests and measurements) is no missing display.
+    if (display == DisplayPlatform::Choice::none)
         appLog().info("no display: no windows or tray will be shown");
 
     std::vector<std::string> arguments;
