@@ -39,7 +39,8 @@ TEST_F(EnrollmentTest, ThreeCodesWithTheSecondRefusedJoinTwoAndShowOneRefusal) {
     int shown = 0;
     model->enrollment().setPresentPrompt([&] { ++shown; });
     propose(threeCodes);
-    ASSERT_TRUE(model->enrollment().prompt() && model->enrollment().prompt()->as<EnrollmentPrompt::Confirming>());
+    ASSERT_TRUE(model->enrollment().prompt() &&
+                model->enrollment().prompt()->as<EnrollmentPrompt::Confirming>());
     EXPECT_EQ(model->enrollment().form().code(), "");
     EXPECT_EQ(model->enrollment().form().serverAddress(), "https://velto.example");
     loop.run(model->enrollment().confirm());
