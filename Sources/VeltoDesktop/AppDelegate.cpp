@@ -56,7 +56,11 @@ boost::asio::awaitable<void> AppDelegate::prepare() {
     model_->enrollment().setPresentPrompt([self] {
         if (!self)
             return;
-        if (!self->model_->organizations().rows().empty()) {
+        // A spend's outcome goes where its proposal was confirmed: after a first enrollment its
+        // organization is already listed, yet the result belongs to the setup flow.
+        if (!self->model_->enrollment().inFlight().isSpending())
+            self->promptInSetup_ = self->model_->organizations().rows().empty();
+        if (!self->promptInSetup_) {
             if (self->surfaces_) {
                 appLog().info("the enrollment prompt opens in the enrollment window");
                 self->surfaces_->showEnrollmentPrompt();

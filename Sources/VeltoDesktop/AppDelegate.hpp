@@ -80,6 +80,8 @@ private:
     bool isReady_ = false;
     bool wantsFinishLaunching_ = false;
     bool hasFinishedLaunching_ = false;
+    /// Where the proposal being shown was opened: its outcome goes there too.
+    bool promptInSetup_ = false;
     std::optional<std::string> launchLink_;
 };
 

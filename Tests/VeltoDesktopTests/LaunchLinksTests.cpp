@@ -65,6 +65,40 @@ TEST_F(LaunchLinksTest, WithoutOrganizationsThePromptOpensInTheSetupWindow) {
     EXPECT_EQ(log->messages("app").back(), "the setup window would open");
 }
 
+TEST_F(LaunchLinksTest, AFirstEnrollmentEndsInTheSetupWindowAndALaterLinkOpensTheEnrollmentWindow) {
+    services->transport->route("POST", "/api/devices/enroll",
+                               {joined("dev-a", "org-a", "Acme"), joined("dev-b", "org-b", "Bolt")});
+    int shows = 0;
+    delegate->setShowSetup([&shows] { ++shows; });
+    delegate->willFinishLaunching();
+    delegate->didFinishLaunching();
+    loop.drain();
+    const auto promptLines = [this] {
+        std::vector<std::string> found;
+        for (const auto& line : log->messages("app")) {
+            if (line.starts_with("the enrollment prompt"))
+                found.push_back(line);
+        }
+        return found;
+    };
+
+    delegate->open({"velto://enroll?server=https://velto.example&code=AAAA-1111"});
+    loop.run(delegate->model().enrollment().confirm());
+    ASSERT_TRUE(delegate->model().enrollment().prompt()->as<EnrollmentPrompt::Joined>());
+    EXPECT_EQ(shows, 3) << "the launch, the proposal and its outcome";
+    EXPECT_EQ(promptLines(), std::vector<std::string>(2, "the enrollment prompt opens in the setup window"))
+        << "the joined organization is listed by the outcome, which still belongs to setup";
+
+    delegate->open({"velto://enroll?server=https://velto.example&code=BBBB-2222"});
+    loop.run(delegate->model().enrollment().confirm());
+    EXPECT_EQ(shows, 3);
+    const auto later = promptLines();
+    ASSERT_EQ(later.size(), 4u);
+    EXPECT_EQ(later[2],
+              "the enrollment prompt would open in the enrollment window: it waits for confirmation");
+    EXPECT_EQ(later[3], later[2]);
+}
+
 TEST_F(LaunchLinksTest, WithSetupFinishedLaunchingOpensNoWindowAndTerminatingEndsTheSleepObservation) {
     services->save({enrollment("dev-a", "org-a", "Acme")});
     services->standard->set("hasFinishedSetup", true);
