@@ -1,4 +1,4 @@
-// The view tests run inside a QApplication on the offscreen platform, with the pinned font of the
+// The view tests run inside a QApplication on the offscreen platform, with the pinned fonts of the
 // screenshots; any QML warning fails the test that caused it.
 #include "VeltoDesktop/Views/ViewEngine.hpp"
 
@@ -37,6 +37,23 @@ int main(int argc, char** argv) {
         ]})");
     }
     qputenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + layout).toUtf8());
+    // Only the DejaVu fonts the install script brings: a generic family such as "monospace" would
+    // otherwise take whatever other font packages the machine has, and the goldens would move.
+    auto fonts =
+        QDir::temp().filePath(QStringLiteral("velto-views-fonts-%1").arg(QCoreApplication::applicationPid()));
+    QDir().mkpath(fonts);
+    {
+        QFile file(fonts + QStringLiteral("/fonts.conf"));
+        file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        file.write(("<?xml version=\"1.0\"?>\n<!DOCTYPE fontconfig SYSTEM \"fonts.dtd\">\n<fontconfig>\n"
+                    "  <dir>/usr/share/fonts/truetype/dejavu</dir>\n"
+                    "  <cachedir>" +
+                    fonts.toUtf8() +
+                    "/cache</cachedir>\n"
+                    "  <include ignore_missing=\"yes\">/etc/fonts/conf.d</include>\n"
+                    "</fontconfig>\n"));
+    }
+    qputenv("FONTCONFIG_FILE", (fonts + QStringLiteral("/fonts.conf")).toUtf8());
     qputenv("QT_QUICK_BACKEND", "software");
     qputenv("QT_SCALE_FACTOR", "1");
     // QApplication, since QtTest's key events cast to it once Widgets are linked.
@@ -48,5 +65,6 @@ int main(int argc, char** argv) {
     velto::ViewEngine::pinStyle();
     const int status = RUN_ALL_TESTS();
     QFile::remove(layout);
+    QDir(fonts).removeRecursively();
     return status;
 }
