@@ -100,8 +100,8 @@ public:
         dependencies.pointer = [] { return std::optional<QPoint>(); };
         dependencies.now = [] { return std::chrono::steady_clock::now(); };
         dependencies.ink = [] { return QColor(Qt::black); };
-        statusItem_ =
-            std::make_unique<StatusItemController>(*panelModel_, *menu_, *panel_, std::move(dependencies));
+        statusItem_ = std::make_unique<StatusItemController>(
+            *panelModel_, *menu_, [this]() -> StatusPanel* { return panel_.get(); }, std::move(dependencies));
     }
 
     /// A tray click, timed to the first frame the panel's window swaps.

@@ -4,18 +4,16 @@
 #include "VeltoDesktop/Model/AppModel.hpp"
 #include "VeltoDesktop/Setup/AppSetupModel.hpp"
 #include "VeltoDesktop/Setup/MotionPreference.hpp"
-#include "VeltoDesktop/Setup/SetupWindow.hpp"
 #include "VeltoDesktop/System/ProcessEnvironment.hpp"
 #include "VeltoDesktop/Views/AppPanelModel.hpp"
 #include "VeltoDesktop/Views/AppPromptModel.hpp"
 #include "VeltoDesktop/Views/DesktopUrlOpening.hpp"
-#include "VeltoDesktop/Views/EnrollmentWindow.hpp"
 #include "VeltoDesktop/Views/RemoteImageCache.hpp"
 #include "VeltoDesktop/Views/StatusMenuController.hpp"
 #include "VeltoDesktop/Views/SystemTrayDetection.hpp"
 #include "VeltoDesktop/Views/TrayInk.hpp"
 #include "VeltoDesktop/Views/TrayStatusItemHost.hpp"
-#include "VeltoDesktop/Views/ViewEngine.hpp"
+#include "VeltoDesktop/Views/ViewPalette.hpp"
 #include "VeltoDevice/HTTP/BeastHTTPTransport.hpp"
 #include "VeltoDevice/LoginItem/SystemLoginItemService.hpp"
 
@@ -39,7 +37,8 @@ DesktopWindows::Dependencies DesktopWindows::system(boost::asio::any_io_executor
     dependencies.urls = std::make_shared<DesktopUrlOpening>();
     dependencies.trayDetection = std::make_shared<SystemTrayDetection>();
     dependencies.makeTrayHost = [] { return std::make_unique<TrayStatusItemHost>(); };
-    dependencies.panel = MenuPanel::system();
+    dependencies.placesWindows = !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+    dependencies.windows = std::make_shared<WindowsModule>();
     dependencies.quit = std::move(quit);
     // The opener is a child of our own: it starts, and is reaped, on the device executor.
     dependencies.openLoginItemSettings = [services = dependencies.services] {
@@ -52,16 +51,14 @@ DesktopWindows::Dependencies DesktopWindows::system(boost::asio::any_io_executor
 DesktopWindows::DesktopWindows(Dependencies dependencies) : dependencies_(std::move(dependencies)) {}
 
 DesktopWindows::~DesktopWindows() {
-    // Windows before the engine, the engine before the picture cache its providers read.
-    setupWindow_.reset();
-    setupModel_.reset();
+    // The tray before the panel it opens, the windows before the presenters and the picture cache
+    // they read.
     statusItem_.reset();
     trayInk_.reset();
-    enrollmentWindow_.reset();
+    windows_.reset();
+    setupModel_.reset();
     prompt_.reset();
-    panel_.reset();
     menu_.reset();
-    views_.reset();
     panelModel_.reset();
     remote_.reset();
 }
@@ -74,12 +71,9 @@ void DesktopWindows::attach(AppModel& model) {
                                                  dependencies_.services->blockingExecutor(),
                                                  dependencies_.pictureTransport);
     panelModel_ = std::make_unique<AppPanelModel>(model);
-    views_ = std::make_unique<ViewEngine>(panelModel_.get(), *remote_);
     menu_ = std::make_unique<StatusMenuController>(*panelModel_, dependencies_.urls, dependencies_.quit,
                                                    dependencies_.openLoginItemSettings);
-    panel_ = std::make_unique<MenuPanel>(*views_, *menu_, dependencies_.panel);
     prompt_ = std::make_unique<AppPromptModel>(model);
-    enrollmentWindow_ = std::make_unique<EnrollmentWindow>(*prompt_, *views_);
     setupModel_ = std::make_unique<AppSetupModel>(model, dependencies_.openLoginItemSettings);
 
     motion_ =
@@ -89,19 +83,25 @@ void DesktopWindows::attach(AppModel& model) {
     setReduceMotion(motion_->reduceMotion());
 }
 
-void DesktopWindows::showSetup() {
-    if (!model_)
-        return;
-    if (!setupWindow_) {
-        std::function<QQmlEngine&()> makeEngine = [views = views_.get()]() -> QQmlEngine& {
-            return views->engine();
+ViewWindows* DesktopWindows::windows() {
+    if (!windows_ && model_ && dependencies_.windows) {
+        ViewWindows::Context context;
+        context.panelModel = panelModel_.get();
+        context.menu = menu_.get();
+        context.prompt = prompt_.get();
+        context.remote = remote_.get();
+        context.motion = motion_.get();
+        context.setupFlow = [this] {
+            return setupModel_->flowDependencies(*dependencies_.urls, dependencies_.main);
         };
-        setupWindow_ = std::make_unique<SetupWindow>(
-            SetupWindow::Dependencies{setupModel_->flowDependencies(*dependencies_.urls, dependencies_.main),
-                                      SetupWindow::Engine(std::move(makeEngine)), remote_.get(),
-                                      motion_.get(), &IllustrationClock::systemNow});
+        windows_ = dependencies_.windows->make(context);
     }
-    setupWindow_->show();
+    return windows_.get();
+}
+
+void DesktopWindows::showSetup() {
+    if (auto* made = windows())
+        made->showSetup();
 }
 
 void DesktopWindows::showStatusItem() {
@@ -110,30 +110,35 @@ void DesktopWindows::showStatusItem() {
     StatusItemController::Dependencies dependencies;
     dependencies.detection = dependencies_.trayDetection;
     dependencies.makeHost = dependencies_.makeTrayHost;
-    const bool knowsPointer = dependencies_.panel.placesWindows;
+    const bool knowsPointer = dependencies_.placesWindows;
     dependencies.pointer = [knowsPointer]() -> std::optional<QPoint> {
         if (!knowsPointer)
             return std::nullopt;
         return QCursor::pos();
     };
     dependencies.now = [] { return std::chrono::steady_clock::now(); };
-    trayInk_ = std::make_unique<TrayInk>(views_->palette().ink());
+    trayInk_ = std::make_unique<TrayInk>(ViewPalette(QGuiApplication::palette()).ink());
     dependencies.ink = [ink = trayInk_.get()] { return ink->ink(); };
-    statusItem_ =
-        std::make_unique<StatusItemController>(*panelModel_, *menu_, *panel_, std::move(dependencies));
+    auto panel = [this]() -> StatusPanel* {
+        auto* made = windows();
+        return made ? &made->panel() : nullptr;
+    };
+    statusItem_ = std::make_unique<StatusItemController>(*panelModel_, *menu_, std::move(panel),
+                                                         std::move(dependencies));
     QObject::connect(trayInk_.get(), &TrayInk::changed, statusItem_.get(), &StatusItemController::redrawIcon);
     appLog().info(statusItem_->hasTray() ? "the status item is in the tray"
                                          : "no tray: the menu opens as a window");
 }
 
 void DesktopWindows::showEnrollmentPrompt() {
-    if (enrollmentWindow_)
-        enrollmentWindow_->show();
+    if (auto* made = windows())
+        made->showEnrollmentPrompt();
 }
 
 void DesktopWindows::setReduceMotion(bool reduce) {
-    if (enrollmentWindow_)
-        enrollmentWindow_->controller().setReduceMotion(reduce);
+    // Windows not made yet read the preference when they are.
+    if (windows_)
+        windows_->setReduceMotion(reduce);
 }
 
 void DesktopWindows::closeMenu() {

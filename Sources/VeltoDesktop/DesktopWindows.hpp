@@ -2,9 +2,10 @@
 
 #include "VeltoDesktop/AppSurfaces.hpp"
 #include "VeltoDesktop/Model/AppServiceFactory.hpp"
-#include "VeltoDesktop/Views/MenuPanel.hpp"
 #include "VeltoDesktop/Views/StatusItemController.hpp"
 #include "VeltoDesktop/Views/UrlOpening.hpp"
+#include "VeltoDesktop/Views/ViewWindows.hpp"
+#include "VeltoDesktop/Views/WindowsModule.hpp"
 
 #include <boost/asio/any_io_executor.hpp>
 
@@ -16,17 +17,15 @@ namespace velto {
 class AppPanelModel;
 class AppPromptModel;
 class AppSetupModel;
-class EnrollmentWindow;
 class MotionPreference;
 class RemoteImageCache;
-class SetupWindow;
 class StatusMenuController;
 class TrayInk;
-class ViewEngine;
 
-/// Every window of the application on Qt Quick, built over one view engine and one picture cache: the
-/// status menu with its panel and tray item, the enrollment prompt's window and the setup window. Built
-/// when attached to the model; the status item appears when launching has finished.
+/// The application's surfaces: the tray item with its ink, drawn by the executable from launch, and
+/// the windows on Qt Quick over one picture cache (the status menu's panel, the enrollment prompt's
+/// window, the setup window), from the windows module loaded at the first of them. The presenters are
+/// built when attached to the model; the status item appears when launching has finished.
 class DesktopWindows final : public AppSurfaces {
 public:
     struct Dependencies {
@@ -37,7 +36,10 @@ public:
         std::shared_ptr<UrlOpening> urls;
         std::shared_ptr<StatusItemHostDetecting> trayDetection;
         std::function<std::unique_ptr<StatusItemHost>()> makeTrayHost;
-        MenuPanel::Dependencies panel;
+        /// Whether windows may be placed by the application (not on Wayland).
+        bool placesWindows = true;
+        /// The windows on Qt Quick, from the module next to the executable.
+        std::shared_ptr<WindowsModule> windows;
         std::function<void()> quit;
         /// Shows where the desktop lists what opens at login (the menu's and the setup's).
         std::function<void()> openLoginItemSettings;
@@ -61,21 +63,20 @@ public:
 
 private:
     void setReduceMotion(bool reduce);
+    /// The windows, from the module at the first call; nothing where it cannot be loaded.
+    ViewWindows* windows();
 
     Dependencies dependencies_;
     AppModel* model_ = nullptr;
     std::unique_ptr<MotionPreference> motion_;
     std::unique_ptr<RemoteImageCache> remote_;
     std::unique_ptr<AppPanelModel> panelModel_;
-    std::unique_ptr<ViewEngine> views_;
     std::unique_ptr<StatusMenuController> menu_;
-    std::unique_ptr<MenuPanel> panel_;
     std::unique_ptr<AppPromptModel> prompt_;
-    std::unique_ptr<EnrollmentWindow> enrollmentWindow_;
+    std::unique_ptr<AppSetupModel> setupModel_;
+    std::unique_ptr<ViewWindows> windows_;
     std::unique_ptr<TrayInk> trayInk_;
     std::unique_ptr<StatusItemController> statusItem_;
-    std::unique_ptr<AppSetupModel> setupModel_;
-    std::unique_ptr<SetupWindow> setupWindow_;
 };
 
 } // namespace velto

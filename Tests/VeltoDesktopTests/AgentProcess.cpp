@@ -74,12 +74,16 @@ AgentProcess::~AgentProcess() {
     bus_.reset();
 }
 
-std::unique_ptr<ChildProcess> AgentProcess::start(const std::vector<std::string>& arguments) const {
+std::filesystem::path AgentProcess::builtExecutable() {
+    return std::filesystem::path(VELTO_BUNDLE) / "Contents/bin/Velto";
+}
+
+std::unique_ptr<ChildProcess> AgentProcess::start(const std::vector<std::string>& arguments,
+                                                  const std::filesystem::path& executable) const {
     std::vector<std::string> command{"-i"};
     for (const auto& [name, value] : environment_)
         command.push_back(name + "=" + value);
-    command.insert(command.end(), {"/bin/sh", "-c", "exec \"$0\" \"$@\" 2>&1",
-                                   std::string(VELTO_BUNDLE) + "/Contents/bin/Velto"});
+    command.insert(command.end(), {"/bin/sh", "-c", "exec \"$0\" \"$@\" 2>&1", executable.string()});
     command.insert(command.end(), arguments.begin(), arguments.end());
     return std::make_unique<ChildProcess>("env", command);
 }

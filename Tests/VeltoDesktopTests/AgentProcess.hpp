@@ -26,8 +26,12 @@ public:
     /// Why the tests of the executable cannot run here, or nothing.
     static std::optional<std::string> unavailableReason();
 
+    /// The built bundle's executable.
+    static std::filesystem::path builtExecutable();
+
     /// Starts the agent with `arguments`; a second call starts another instance beside it.
-    std::unique_ptr<ChildProcess> start(const std::vector<std::string>& arguments) const;
+    std::unique_ptr<ChildProcess> start(const std::vector<std::string>& arguments,
+                                        const std::filesystem::path& executable = builtExecutable()) const;
     /// Reads lines of `process` until one equals `line`; false when the output ends or time runs out.
     static bool waitForLine(ChildProcess& process, const std::string& line,
                             std::chrono::milliseconds timeout = std::chrono::seconds(20));

@@ -7,6 +7,7 @@
 #include <QDBusConnection>
 #include <chrono>
 #include <csignal>
+#include <filesystem>
 #include <unistd.h>
 
 #include "AgentProcess.hpp"
@@ -50,6 +51,35 @@ TEST_F(AgentProcessTest, StartsWithTheSetupWindowForwardsLinksAndQuitsOnSigterm)
     kill(first->pid(), SIGTERM);
     EXPECT_EQ(first->wait(), 0);
     EXPECT_LT(std::chrono::steady_clock::now() - asked, 5s);
+}
+
+TEST_F(AgentProcessTest, WithoutItsWindowsModuleTheAgentRunsWindowlessAndSaysWhyOnce) {
+    AgentProcess agent;
+    // A bundle whose Contents/lib is missing: the executable finds its module beside itself.
+    const auto bundle = agent.home() / "Velto.app";
+    const auto executable = bundle / "Contents/bin/Velto";
+    std::filesystem::create_directories(executable.parent_path());
+    std::filesystem::copy_file(AgentProcess::builtExecutable(), executable);
+    std::filesystem::create_directory_symlink(AgentProcess::builtExecutable().parent_path().parent_path() /
+                                                  "Resources",
+                                              bundle / "Contents/Resources");
+
+    auto process = agent.start({}, executable);
+    const std::string failure =
+        "app error: the windows cannot be shown: " + (bundle / "Contents/lib/libVeltoWindows.so").string() +
+        ": cannot open shared object file: No such file or directory";
+    ASSERT_TRUE(AgentProcess::waitForLine(*process, "app info: not enrolled"));
+    ASSERT_TRUE(AgentProcess::waitForLine(*process, failure));
+    ASSERT_TRUE(agent.waitForSystemLine("inhibited")) << "the agent's work goes on";
+
+    kill(process->pid(), SIGTERM);
+    int failures = 0;
+    while (auto line = process->readLine(std::chrono::seconds(20))) {
+        failures += *line == failure ? 1 : 0;
+        EXPECT_NE(*line, "app info: the setup window opens");
+    }
+    EXPECT_EQ(failures, 0) << "the module is looked for once";
+    EXPECT_EQ(process->wait(), 0);
 }
 
 TEST_F(AgentProcessTest, WithoutASystemBusSleepAndWakeAreNotObserved) {

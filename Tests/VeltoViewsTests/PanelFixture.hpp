@@ -89,8 +89,8 @@ protected:
         dependencies.pointer = [] { return std::optional<QPoint>(QPoint(600, 10)); };
         dependencies.now = [this] { return now; };
         dependencies.ink = [] { return QColor(Qt::black); };
-        statusItem =
-            std::make_unique<StatusItemController>(*panelModel, *menu, *panel, std::move(dependencies));
+        statusItem = std::make_unique<StatusItemController>(
+            *panelModel, *menu, [this]() -> StatusPanel* { return panel.get(); }, std::move(dependencies));
         model->setCloseMenu([this] { statusItem->closeMenu(); });
     }
 

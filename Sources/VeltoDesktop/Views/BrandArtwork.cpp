@@ -1,8 +1,8 @@
 #include "VeltoDesktop/Views/BrandArtwork.hpp"
 
 #include <QFile>
+#include <QImageReader>
 #include <QPainter>
-#include <QSvgRenderer>
 
 namespace velto {
 
@@ -46,18 +46,24 @@ std::optional<QImage> BrandArtwork::render(std::string_view name, QSize pixels, 
     auto path = file(name);
     if (!path || pixels.isEmpty())
         return std::nullopt;
-    QSvgRenderer renderer(*path);
-    if (!renderer.isValid())
+    // Through Qt's image plugin for SVG, loaded when first drawn, so that the executable (whose tray
+    // draws these) does not link the SVG library.
+    QImageReader reader(*path, "svg");
+    const auto natural = reader.size();
+    if (natural.isEmpty())
+        return std::nullopt;
+    const auto drawn = natural.scaled(pixels, Qt::KeepAspectRatio);
+    reader.setScaledSize(drawn);
+    const auto shape = reader.read();
+    if (shape.isNull())
         return std::nullopt;
     QImage image(pixels, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     {
         QPainter painter(&image);
         painter.setRenderHint(QPainter::Antialiasing);
-        auto drawn = renderer.defaultSize().scaled(pixels, Qt::KeepAspectRatio);
-        const QRectF target((pixels.width() - drawn.width()) / 2.0, (pixels.height() - drawn.height()) / 2.0,
-                            drawn.width(), drawn.height());
-        renderer.render(&painter, target);
+        painter.drawImage(
+            QPoint((pixels.width() - drawn.width()) / 2, (pixels.height() - drawn.height()) / 2), shape);
         // A template: whatever the file's colours, the shape takes the ink.
         painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
         auto color = ink;

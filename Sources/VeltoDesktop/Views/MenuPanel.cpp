@@ -34,7 +34,7 @@ std::vector<PanelPlacement::Screen> MenuPanel::systemScreens() {
 
 MenuPanel::MenuPanel(ViewEngine& views, StatusMenuController& menu, Dependencies dependencies,
                      QObject* parent)
-    : QObject(parent), views_(views), menu_(menu), dependencies_(std::move(dependencies)) {}
+    : StatusPanel(parent), views_(views), menu_(menu), dependencies_(std::move(dependencies)) {}
 
 MenuPanel::~MenuPanel() = default;
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "VeltoDesktop/Views/PanelPlacement.hpp"
+#include "VeltoDesktop/Views/StatusPanel.hpp"
 
 #include <QObject>
 #include <QPointer>
@@ -18,12 +19,10 @@ class ViewEngine;
 /// tool window on top, placed at the anchor, transparent with the shadow's margin while a compositor
 /// runs and an opaque card without it, its content fading in over 0.12 s. Without a tray it is a
 /// normal window with the same content. It follows its content's height and is placed again.
-class MenuPanel final : public QObject {
+class MenuPanel final : public StatusPanel {
     Q_OBJECT
 
 public:
-    enum class Mode { panel, window };
-
     struct Dependencies {
         /// Whether a compositor draws transparent windows.
         std::function<bool()> isCompositing;
@@ -37,12 +36,11 @@ public:
               QObject* parent = nullptr);
     ~MenuPanel() override;
 
-    /// Shows the panel at the anchor (nothing: where the compositor puts it).
-    void show(Mode mode, std::optional<QRect> anchor);
-    void hide();
-    bool isVisible() const;
-    bool exists() const { return view_ != nullptr; }
-    Mode mode() const { return mode_; }
+    void show(Mode mode, std::optional<QRect> anchor) override;
+    void hide() override;
+    bool isVisible() const override;
+    bool exists() const override { return view_ != nullptr; }
+    Mode mode() const override { return mode_; }
     /// The window, once made.
     QQuickView* window() const { return view_.get(); }
     /// The last placement.
@@ -54,9 +52,6 @@ public:
     static Dependencies system();
     /// The application's screens, as Qt has them.
     static std::vector<PanelPlacement::Screen> systemScreens();
-
-Q_SIGNALS:
-    void escapePressed();
 
 private:
     void make();

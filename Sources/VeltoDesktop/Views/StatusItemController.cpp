@@ -5,17 +5,19 @@
 #include "VeltoDesktop/Views/StatusMenuController.hpp"
 
 #include <QGuiApplication>
+#include <QScreen>
 
 namespace velto {
 
-StatusItemController::StatusItemController(PanelModel& model, StatusMenuController& menu, MenuPanel& panel,
-                                           Dependencies dependencies, QObject* parent)
-    : QObject(parent), model_(&model), menu_(menu), panel_(panel), dependencies_(std::move(dependencies)) {
+StatusItemController::StatusItemController(PanelModel& model, StatusMenuController& menu,
+                                           std::function<StatusPanel*()> panel, Dependencies dependencies,
+                                           QObject* parent)
+    : QObject(parent), model_(&model), menu_(menu), makePanel_(std::move(panel)),
+      dependencies_(std::move(dependencies)) {
     connect(&model, &PanelModel::organizationsChanged, this, &StatusItemController::updateIcon);
-    connect(&panel_, &MenuPanel::escapePressed, this, &StatusItemController::close);
     connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, &StatusItemController::focusChanged);
     connect(qGuiApp, &QGuiApplication::screenRemoved, this, [this] {
-        if (panel_.isVisible() && panel_.mode() == MenuPanel::Mode::panel)
+        if (isShown(StatusPanel::Mode::panel))
             close();
     });
     recheckTimer_.setInterval(recheckInterval);
@@ -25,6 +27,19 @@ StatusItemController::StatusItemController(PanelModel& model, StatusMenuControll
 
 StatusItemController::~StatusItemController() = default;
 
+StatusPanel* StatusItemController::panel() {
+    if (!panel_ && makePanel_) {
+        panel_ = makePanel_();
+        if (panel_)
+            connect(panel_, &StatusPanel::escapePressed, this, &StatusItemController::close);
+    }
+    return panel_;
+}
+
+bool StatusItemController::isShown(std::optional<StatusPanel::Mode> mode) const {
+    return panel_ && panel_->isVisible() && (!mode || panel_->mode() == *mode);
+}
+
 void StatusItemController::recheck() {
     if (takeUpTray())
         return;
@@ -32,7 +47,7 @@ void StatusItemController::recheck() {
         hasShownWindow_ = true;
         // No tray: the content opens as a normal window.
         showWindow();
-    } else if (!panel_.isVisible()) {
+    } else if (!isShown()) {
         // Nothing ticks while no window is open; the window's next showing looks again.
         recheckTimer_.stop();
     }
@@ -48,7 +63,7 @@ bool StatusItemController::takeUpTray() {
         iconShown_.reset();
         updateIcon();
         // The window stood in for the tray; the tray takes over.
-        if (panel_.isVisible() && panel_.mode() == MenuPanel::Mode::window)
+        if (isShown(StatusPanel::Mode::window))
             close();
         return true;
     }
@@ -57,7 +72,10 @@ bool StatusItemController::takeUpTray() {
 
 void StatusItemController::showWindow() {
     recheckTimer_.start();
-    panel_.show(MenuPanel::Mode::window, std::nullopt);
+    auto* shown = panel();
+    if (!shown)
+        return;
+    shown->show(StatusPanel::Mode::window, std::nullopt);
     menu_.panelOpened();
 }
 
@@ -79,7 +97,7 @@ void StatusItemController::redrawIcon() {
 }
 
 void StatusItemController::toggle() {
-    if (panel_.isVisible()) {
+    if (isShown()) {
         close();
         return;
     }
@@ -103,17 +121,21 @@ void StatusItemController::open() {
         if (auto point = dependencies_.pointer())
             anchor = QRect(*point, QSize(1, 1));
     }
-    panel_.show(MenuPanel::Mode::panel, anchor);
+    auto* shown = panel();
+    if (!shown)
+        return;
+    shown->show(StatusPanel::Mode::panel, anchor);
     menu_.panelOpened();
 }
 
 void StatusItemController::close() {
-    panel_.hide();
+    if (panel_)
+        panel_->hide();
     menu_.panelClosed();
 }
 
 void StatusItemController::closeMenu() {
-    if (!panel_.exists())
+    if (!panel_ || !panel_->exists())
         return;
     close();
 }
@@ -123,7 +145,7 @@ void StatusItemController::bringForward() {
 }
 
 void StatusItemController::focusChanged(QWindow* focused) {
-    if (!panel_.isVisible() || panel_.mode() != MenuPanel::Mode::panel)
+    if (!isShown(StatusPanel::Mode::panel))
         return;
     // Qt reports only the application's own windows: any of them (the setup window that comes up at
     // launch, the enrollment window, the panel's popups) keeps the panel; no window at all means

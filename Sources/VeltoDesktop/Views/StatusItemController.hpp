@@ -1,8 +1,8 @@
 #pragma once
 
 #include "VeltoDesktop/Views/BrandArtwork.hpp"
-#include "VeltoDesktop/Views/MenuPanel.hpp"
 #include "VeltoDesktop/Views/StatusItemHost.hpp"
+#include "VeltoDesktop/Views/StatusPanel.hpp"
 #include "VeltoDevice/Connection/OverallConnection.hpp"
 
 #include <QObject>
@@ -47,7 +47,9 @@ public:
         std::function<QColor()> ink;
     };
 
-    StatusItemController(PanelModel& model, StatusMenuController& menu, MenuPanel& panel,
+    /// The panel is asked for at its first use (a click, or the window that stands in for the tray);
+    /// nothing from `panel` leaves the item without one, as without a display.
+    StatusItemController(PanelModel& model, StatusMenuController& menu, std::function<StatusPanel*()> panel,
                          Dependencies dependencies, QObject* parent = nullptr);
     ~StatusItemController() override;
 
@@ -77,10 +79,15 @@ private:
     void showWindow();
     void updateIcon();
     void focusChanged(QWindow* focused);
+    /// The panel, made at the first call; nothing where it cannot be made.
+    StatusPanel* panel();
+    /// Whether the panel is made and shown (in `mode`, when given).
+    bool isShown(std::optional<StatusPanel::Mode> mode = std::nullopt) const;
 
     QPointer<PanelModel> model_;
     StatusMenuController& menu_;
-    MenuPanel& panel_;
+    std::function<StatusPanel*()> makePanel_;
+    QPointer<StatusPanel> panel_;
     Dependencies dependencies_;
     std::unique_ptr<StatusItemHost> host_;
     QTimer recheckTimer_;
