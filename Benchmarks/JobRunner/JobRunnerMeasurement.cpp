@@ -236,12 +236,13 @@ void relayAndCancel(Figures& figures, const testing::EndToEndPeer& peer, boost::
 
 /// What the agent does beside its jobs that once held up the sessions' thread: the velto command's
 /// logins written (and synced) every 50 ms, as on the storage strand, and an update of 2,000 files
-/// staged and discarded over and over on the sessions' own thread and pool, until stopped.
+/// staged and discarded over and over on the sessions' own thread and pool, until stopped. The update
+/// comes from a peer of its own: the relay's peer, busy sending it, would stamp its arrivals late.
 class BesideLoad {
 public:
-    BesideLoad(const testing::EndToEndPeer& peer, boost::asio::io_context& context,
-               const std::filesystem::path& work)
-        : served_(benchmarks::ServedUpdate::serve(peer, work / "served", 2000)) {
+    BesideLoad(boost::asio::io_context& context, const std::filesystem::path& work)
+        : served_(benchmarks::ServedUpdate::serve(updates_, work / "served", 2000)) {
+        const auto& peer = updates_;
         auto check =
             std::make_shared<BundleManifestVerification>(served_.signer, pool_, SystemClock::shared());
         stager_ = std::make_shared<UpdateStager>(
@@ -286,6 +287,7 @@ private:
         co_return staged;
     }
 
+    testing::EndToEndPeer updates_;
     benchmarks::ServedUpdate served_;
     boost::asio::thread_pool pool_{2};
     std::shared_ptr<UpdateStager> stager_;
@@ -351,7 +353,7 @@ int measure(int lines, int jobs) {
     try {
         relayAndCancel(figures, peer, context, runner, lines, jobs);
         testing::TemporaryFolder scratch;
-        BesideLoad beside(peer, context, scratch.path());
+        BesideLoad beside(context, scratch.path());
         try {
             figures.latenciesBeside = relayLatencies(peer, "latency-beside", lines);
             figures.cancelsBeside = cancelTimes(context, runner, jobs, "cancel-beside-");
