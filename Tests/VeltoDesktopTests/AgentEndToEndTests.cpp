@@ -116,17 +116,21 @@ protected:
     }
     /// Offers a job to the first session whose runner ignores SIGTERM and starts two children, waits
     /// until it runs, and returns the process ids of the runner and its children.
+    /// Offers a job whose runner stand-in takes `steps`, on every session or on the newest alone.
+    void offerJob(const std::string& jobId, Json steps, bool newestSessionOnly = false) {
+        Json job = {{"jobId", jobId},
+                    {"reviewId", "review-1"},
+                    {"harness", "claude-code"},
+                    {"repository", {{"owner", "acme"}, {"name", "api"}}},
+                    {"standIn", {{"steps", std::move(steps)}}}};
+        Json request = {{"frame", {{"v", 1}, {"type", "job.offer"}, {"job", job}}}};
+        if (newestSessionOnly)
+            request["session"] = sessions().back()["session"];
+        peer->control("POST", "/control/connect/send", request);
+    }
+
     std::vector<pid_t> startStubbornJob(testing::ChildProcess& process, const std::string& jobId) {
-        Json job = {
-            {"jobId", jobId},
-            {"reviewId", "review-1"},
-            {"harness", "claude-code"},
-            {"repository", {{"owner", "acme"}, {"name", "api"}}},
-            {"standIn",
-             {{"steps", Json::array({{{"ignoreTerm", true}}, {{"children", 2}}, {{"wait", true}}})}}}};
-        peer->control("POST", "/control/connect/send",
-                      {{"frame", {{"v", 1}, {"type", "job.offer"}, {"job", job}}},
-                       {"session", sessions().back()["session"]}});
+        offerJob(jobId, Json::array({{{"ignoreTerm", true}}, {{"children", 2}}, {{"wait", true}}}), true);
         EXPECT_TRUE(AgentProcess::waitForLine(process, "runner info: started job " + jobId));
         auto event = waitForJobFrame("job.event", jobId);
         std::vector<pid_t> pids;
@@ -200,13 +204,8 @@ TEST_F(AgentEndToEndTest, RestoresConnectsFollowsProfilesSleepsWakesAndRestoresA
     EXPECT_TRUE(settled) << "profile, picture, scopes and logins";
 
     // A job that runs until it is stopped: sleeping cancels it.
-    Json job = {{"jobId", "job-1"},
-                {"reviewId", "review-1"},
-                {"harness", "claude-code"},
-                {"repository", {{"owner", "acme"}, {"name", "api"}}},
-                {"standIn", {{"steps", Json::array({{{"wait", true}}})}}}};
-    peer->control("POST", "/control/connect/send",
-                  {{"frame", {{"v", 1}, {"type", "job.offer"}, {"job", job}}}});
+    const auto waiting = Json::array({{{"wait", true}}});
+    offerJob("job-1", waiting);
     ASSERT_TRUE(AgentProcess::waitForLine(*process, "runner info: started job job-1"));
 
     agent->sendSystem("sleep");
@@ -218,9 +217,7 @@ TEST_F(AgentEndToEndTest, RestoresConnectsFollowsProfilesSleepsWakesAndRestoresA
     EXPECT_TRUE(waitForOpenSessions(2)) << "waking reconnects";
 
     // Quitting ends a running job first, and the whole quit stays within its 5 s.
-    job["jobId"] = "job-2";
-    peer->control("POST", "/control/connect/send",
-                  {{"frame", {{"v", 1}, {"type", "job.offer"}, {"job", job}}}});
+    offerJob("job-2", waiting);
     ASSERT_TRUE(AgentProcess::waitForLine(*process, "runner info: started job job-2"));
     const auto asked = std::chrono::steady_clock::now();
     kill(process->pid(), SIGTERM);
@@ -247,13 +244,7 @@ TEST_F(AgentEndToEndTest, WithoutADisplayRunsWindowlessConnectsRunsJobsAndTakesL
                                                         acme.deviceId + ")"));
     ASSERT_TRUE(waitForOpenSessions(1));
 
-    Json job = {{"jobId", "job-windowless"},
-                {"reviewId", "review-1"},
-                {"harness", "claude-code"},
-                {"repository", {{"owner", "acme"}, {"name", "api"}}},
-                {"standIn", {{"steps", Json::array({{{"wait", true}}})}}}};
-    peer->control("POST", "/control/connect/send",
-                  {{"frame", {{"v", 1}, {"type", "job.offer"}, {"job", job}}}});
+    offerJob("job-windowless", Json::array({{{"wait", true}}}));
     EXPECT_TRUE(AgentProcess::waitForLine(*process, "runner info: started job job-windowless"));
 
     auto second = agent->start({"--", "velto://enroll?server=https://velto.example&code=AAAA-1111"});
