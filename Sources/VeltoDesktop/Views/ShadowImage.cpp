@@ -39,20 +39,27 @@ void boxBlur(std::vector<float>& alpha, int width, int height, int radius, bool 
     alpha.swap(out);
 }
 
+/// A transparent square of `side` with the outline that `draw` paints filled in black, smoothly.
+template <typename Draw> QImage blackShape(int side, Draw draw) {
+    QImage shape(side, side, QImage::Format_ARGB32_Premultiplied);
+    shape.fill(Qt::transparent);
+    QPainter painter(&shape);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(Qt::black);
+    draw(painter);
+    painter.end();
+    return shape;
+}
+
 } // namespace
 
 QImage ShadowImage::make(int cornerRadius, int margin, int blurRadius, double opacity) {
     const int side = 2 * border(cornerRadius, margin) + 1;
-    QImage shape(side, side, QImage::Format_ARGB32_Premultiplied);
-    shape.fill(Qt::transparent);
-    {
-        QPainter painter(&shape);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(Qt::black);
+    const auto shape = blackShape(side, [&](QPainter& painter) {
         painter.drawRoundedRect(QRectF(margin, margin, side - 2 * margin, side - 2 * margin), cornerRadius,
                                 cornerRadius);
-    }
+    });
     return blurred(shape, blurRadius, Qt::black, opacity);
 }
 
@@ -92,15 +99,8 @@ QImage ShadowImage::glow(const QColor& color, int diameter) {
     const int blur = std::max(2, diameter / 4);
     const int margin = glowMargin(diameter);
     const int side = diameter + 2 * margin;
-    QImage shape(side, side, QImage::Format_ARGB32_Premultiplied);
-    shape.fill(Qt::transparent);
-    {
-        QPainter painter(&shape);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(Qt::black);
-        painter.drawEllipse(QRectF(margin, margin, diameter, diameter));
-    }
+    const auto shape = blackShape(
+        side, [&](QPainter& painter) { painter.drawEllipse(QRectF(margin, margin, diameter, diameter)); });
     auto opaque = color;
     opaque.setAlpha(255);
     return blurred(shape, blur, opaque, color.alphaF());
