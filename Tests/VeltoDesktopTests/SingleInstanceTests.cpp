@@ -4,6 +4,8 @@
 
 #include <QCoreApplication>
 #include <QLocalSocket>
+#include <fstream>
+#include <sys/stat.h>
 
 #include "CapturingLogSink.hpp"
 #include "TemporaryFolder.hpp"
@@ -37,8 +39,14 @@ protected:
 };
 
 TEST_F(SingleInstanceTest, TheFirstClaimListensAndTakesAForwardedLineWhole) {
+    // A socket file that a crashed instance left is replaced.
+    std::ofstream(folder.path() / "app.velto.desktop.socket") << "stale";
     SingleInstance instance(folder.path());
     ASSERT_EQ(instance.claim({}), SingleInstance::Claim::primary);
+    struct stat socketStatus {};
+    ASSERT_EQ(::stat(instance.socketPath().c_str(), &socketStatus), 0);
+    EXPECT_TRUE(S_ISSOCK(socketStatus.st_mode));
+    EXPECT_EQ(socketStatus.st_mode & 0777, 0600u) << "only its owner may hand links to the agent";
     std::vector<std::vector<std::string>> received;
     QObject::connect(&instance, &SingleInstance::linksReceived,
                      [&](std::vector<std::string> links) { received.push_back(std::move(links)); });

@@ -1,14 +1,18 @@
 #include "VeltoDesktop/System/SingleInstance.hpp"
 
 #include "VeltoDesktop/AppLog.hpp"
+#include "VeltoDesktop/System/UnixSocket.hpp"
 #include "VeltoDevice/Support/Json.hpp"
 #include "VeltoDevice/Support/PrivateTemporaryFolder.hpp"
 
-#include <QDeadlineTimer>
-#include <QLocalSocket>
-#include <QThread>
+#include <QSocketNotifier>
 #include <QTimer>
+#include <cerrno>
+#include <cstring>
 #include <exception>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
 
 namespace velto {
 
@@ -19,10 +23,8 @@ const std::string okLine = "{\"ok\":true}\n";
 /// A connection that says nothing is closed after this long.
 constexpr int idleMilliseconds = 10000;
 
-void answer(QLocalSocket* socket, const std::string& line) {
-    socket->write(line.data(), static_cast<qint64>(line.size()));
-    socket->disconnectFromServer();
-}
+/// An answer is a few bytes: it fits the socket's buffer, so a short wait is only for a stuck peer.
+constexpr std::chrono::milliseconds answerTimeout{1000};
 
 std::string errorLine(std::string_view reason) {
     return encodeCompact(Json{{"error", reason}}) + "\n";
@@ -30,14 +32,32 @@ std::string errorLine(std::string_view reason) {
 
 } // namespace
 
+struct SingleInstance::ForwardedLine {
+    FileDescriptor socket;
+    std::string buffer;
+    QSocketNotifier* readable = nullptr;
+
+    /// Answers once and lets the connection go: its notifier, timer and descriptor with it.
+    void answer(const std::string& line) {
+        unixSocket::sendAll(socket.get(), line, std::chrono::steady_clock::now() + answerTimeout);
+        close();
+    }
+    void close() {
+        if (!readable)
+            return;
+        readable->setEnabled(false);
+        readable->deleteLater();
+        readable = nullptr;
+    }
+};
+
 SingleInstance::SingleInstance(std::filesystem::path folder)
-    : folder_(std::move(folder)), socket_(folder_ / "app.velto.desktop.socket") {
-    server_.setSocketOptions(QLocalServer::UserAccessOption);
-    QObject::connect(&server_, &QLocalServer::newConnection, this, [this] { accept(); });
-}
+    : folder_(std::move(folder)), socket_(folder_ / "app.velto.desktop.socket") {}
 
 SingleInstance::~SingleInstance() {
-    server_.close();
+    delete accepting_; // before the descriptor it watches closes
+    if (listener_.isOpen())
+        ::unlink(socket_.c_str());
 }
 
 std::optional<std::filesystem::path> SingleInstance::standardFolder() {
@@ -84,53 +104,57 @@ SingleInstance::Claim SingleInstance::claim(const std::vector<std::string>& link
 }
 
 bool SingleInstance::listen() {
-    const auto name = QString::fromStdString(socket_.string());
     // The lock is ours, so a socket file left there belongs to an instance that is gone.
-    QLocalServer::removeServer(name);
-    if (!server_.listen(name)) {
-        appLog().error("cannot listen for later starts: " + server_.errorString().toStdString());
+    ::unlink(socket_.c_str());
+    listener_ = unixSocket::listenAt(socket_);
+    if (!listener_.isOpen()) {
+        appLog().error(std::string("cannot listen for later starts: ") + std::strerror(errno));
         return false;
     }
+    accepting_ = new QSocketNotifier(listener_.get(), QSocketNotifier::Read, this);
+    QObject::connect(accepting_, &QSocketNotifier::activated, this, [this] { accept(); });
     return true;
 }
 
 void SingleInstance::accept() {
-    while (auto* socket = server_.nextPendingConnection()) {
-        struct Reading {
-            std::string buffer;
-            bool isAnswered = false;
-        };
-        auto reading = std::make_shared<Reading>();
-        auto* idle = new QTimer(socket);
+    for (;;) {
+        FileDescriptor accepted(::accept4(listener_.get(), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC));
+        if (!accepted.isOpen())
+            return; // nothing more waits (or the peer left before it was taken)
+        auto line = std::make_shared<ForwardedLine>();
+        line->socket = std::move(accepted);
+        line->readable = new QSocketNotifier(line->socket.get(), QSocketNotifier::Read, this);
+        // The notifier's slots hold the line: it lives until the notifier is deleted.
+        auto* idle = new QTimer(line->readable);
         idle->setSingleShot(true);
-        QObject::connect(idle, &QTimer::timeout, socket, [socket] { socket->abort(); });
+        QObject::connect(idle, &QTimer::timeout, line->readable, [line] { line->close(); });
         idle->start(idleMilliseconds);
-        QObject::connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        QObject::connect(socket, &QLocalSocket::readyRead, this, [this, socket, reading] {
-            auto bytes = socket->readAll();
-            if (reading->isAnswered)
-                return; // one line per connection
-            reading->buffer.append(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-            auto end = reading->buffer.find('\n');
-            if (end == std::string::npos) {
-                if (reading->buffer.size() > maximumLine) {
-                    reading->isAnswered = true;
-                    appLog().error("refused a forwarded line over 64 KiB");
-                    answer(socket, errorLine("the line is too long"));
-                }
-                return;
-            }
-            reading->isAnswered = true;
-            auto links = decode(std::string_view(reading->buffer).substr(0, end));
-            if (!links) {
-                appLog().error("refused a forwarded line that is not a list of links");
-                answer(socket, errorLine("the line is not a list of links"));
-                return;
-            }
-            answer(socket, okLine);
-            Q_EMIT linksReceived(std::move(*links));
-        });
+        QObject::connect(line->readable, &QSocketNotifier::activated, this, [this, line] { read(line); });
     }
+}
+
+void SingleInstance::read(const std::shared_ptr<ForwardedLine>& line) {
+    if (!line->readable)
+        return;
+    const bool open = unixSocket::receiveAvailable(line->socket.get(), line->buffer, maximumLine);
+    auto end = line->buffer.find('\n');
+    if (end == std::string::npos) {
+        if (line->buffer.size() > maximumLine) {
+            appLog().error("refused a forwarded line over 64 KiB");
+            line->answer(errorLine("the line is too long"));
+        } else if (!open) {
+            line->close();
+        }
+        return;
+    }
+    auto links = decode(std::string_view(line->buffer).substr(0, end));
+    if (!links) {
+        appLog().error("refused a forwarded line that is not a list of links");
+        line->answer(errorLine("the line is not a list of links"));
+        return;
+    }
+    line->answer(okLine);
+    Q_EMIT linksReceived(std::move(*links));
 }
 
 SingleInstance::Claim SingleInstance::forward(const std::vector<std::string>& links) {
@@ -139,25 +163,20 @@ SingleInstance::Claim SingleInstance::forward(const std::vector<std::string>& li
         appLog().error("the links are too long to hand to the running instance");
         return Claim::failed;
     }
-    QDeadlineTimer deadline(forwardTimeout);
-    const auto name = QString::fromStdString(socket_.string());
-    while (!deadline.hasExpired()) {
-        QLocalSocket socket;
-        socket.connectToServer(name);
-        if (!socket.waitForConnected(static_cast<int>(std::max<qint64>(1, deadline.remainingTime())))) {
+    const auto deadline = std::chrono::steady_clock::now() + forwardTimeout;
+    while (std::chrono::steady_clock::now() < deadline) {
+        auto socket = unixSocket::connectTo(socket_);
+        if (!socket.isOpen()) {
             // The running instance may still be starting: it listens once it holds the lock.
-            QThread::msleep(50);
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
             continue;
         }
-        socket.write(line.data(), static_cast<qint64>(line.size()));
         std::string reply;
-        while (reply.find('\n') == std::string::npos && !deadline.hasExpired()) {
-            if (!socket.waitForReadyRead(static_cast<int>(std::max<qint64>(1, deadline.remainingTime()))))
-                break;
-            auto bytes = socket.readAll();
-            reply.append(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-            if (reply.size() > 1024)
-                break;
+        if (unixSocket::sendAll(socket.get(), line, deadline)) {
+            while (reply.find('\n') == std::string::npos && reply.size() <= 1024 &&
+                   unixSocket::waitReadable(socket.get(), deadline) &&
+                   unixSocket::receiveAvailable(socket.get(), reply, 1024)) {
+            }
         }
         if (reply == okLine)
             return Claim::forwarded;

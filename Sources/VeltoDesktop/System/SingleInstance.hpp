@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QLocalServer>
+#include "VeltoDevice/Support/FileDescriptor.hpp"
+
 #include <QLockFile>
 #include <QObject>
 #include <QString>
@@ -13,7 +14,7 @@
 #include <string_view>
 #include <vector>
 
-class QLocalSocket;
+class QSocketNotifier;
 
 namespace velto {
 
@@ -63,12 +64,16 @@ Q_SIGNALS:
 private:
     bool listen();
     void accept();
+    /// A later start's connection while its line comes in.
+    struct ForwardedLine;
+    void read(const std::shared_ptr<ForwardedLine>& line);
     Claim forward(const std::vector<std::string>& links);
 
     std::filesystem::path folder_;
     std::filesystem::path socket_;
     std::unique_ptr<QLockFile> lock_;
-    QLocalServer server_;
+    FileDescriptor listener_;
+    QSocketNotifier* accepting_ = nullptr;
 };
 
 } // namespace velto
