@@ -1,11 +1,10 @@
 #include "VeltoDevice/Update/ZipUnpacker.hpp"
 
 #include "VeltoDevice/Support/BundlePath.hpp"
+#include "VeltoDevice/Update/LibArchive.hpp"
 #include "VeltoDevice/Update/UpdateRefusal.hpp"
 #include "VeltoDevice/Update/ZipCentralDirectory.hpp"
 
-#include <archive.h>
-#include <archive_entry.h>
 #include <fcntl.h>
 #include <map>
 #include <memory>
@@ -22,8 +21,8 @@ namespace {
     throw UpdateRefusal(UpdateRefusal::Case::unzipFailed);
 }
 
-using Reader = std::unique_ptr<archive, decltype(&archive_read_free)>;
-using Writer = std::unique_ptr<archive, decltype(&archive_write_free)>;
+using Reader = std::unique_ptr<archive, decltype(&::archive_read_free)>;
+using Writer = std::unique_ptr<archive, decltype(&::archive_write_free)>;
 
 constexpr int diskOptions = ARCHIVE_EXTRACT_PERM | ARCHIVE_EXTRACT_TIME | ARCHIVE_EXTRACT_NO_OVERWRITE |
                             ARCHIVE_EXTRACT_SECURE_SYMLINKS | ARCHIVE_EXTRACT_SECURE_NODOTDOT;
@@ -128,14 +127,14 @@ private:
     std::set<std::string> untaken_;
 };
 
-void copyData(archive* reader, archive* writer, const StopFlag& stop, std::uint64_t& written,
-              std::uint64_t limit) {
+void copyData(const LibArchive& api, archive* reader, archive* writer, const StopFlag& stop,
+              std::uint64_t& written, std::uint64_t limit) {
     for (;;) {
         stop.throwIfRequested();
         const void* block = nullptr;
         std::size_t size = 0;
         la_int64_t offset = 0;
-        int status = archive_read_data_block(reader, &block, &size, &offset);
+        int status = api.readDataBlock(reader, &block, &size, &offset);
         if (status == ARCHIVE_EOF)
             return;
         if (status != ARCHIVE_OK)
@@ -143,7 +142,7 @@ void copyData(archive* reader, archive* writer, const StopFlag& stop, std::uint6
         written += size;
         if (written > limit)
             refuse();
-        if (archive_write_data_block(writer, block, size, offset) != ARCHIVE_OK)
+        if (api.writeDataBlock(writer, block, size, offset) != ARCHIVE_OK)
             refuse();
     }
 }
@@ -162,11 +161,15 @@ void ZipUnpacker::unpack(const std::filesystem::path& archivePath, const std::fi
     if (canonicalError)
         refuse();
 
-    Reader reader(archive_read_new(), &archive_read_free);
-    Writer writer(archive_write_disk_new(), &archive_write_free);
-    if (!reader || !writer || archive_read_support_format_zip_seekable(reader.get()) != ARCHIVE_OK ||
-        archive_write_disk_set_options(writer.get(), diskOptions) != ARCHIVE_OK ||
-        archive_read_open_filename(reader.get(), archivePath.c_str(), 1024 * 1024) != ARCHIVE_OK)
+    const auto* library = LibArchive::shared();
+    if (library == nullptr)
+        refuse();
+    const auto& api = *library;
+    Reader reader(api.readNew(), api.readFree);
+    Writer writer(api.writeDiskNew(), api.writeFree);
+    if (!reader || !writer || api.readSupportFormatZipSeekable(reader.get()) != ARCHIVE_OK ||
+        api.writeDiskSetOptions(writer.get(), diskOptions) != ARCHIVE_OK ||
+        api.readOpenFilename(reader.get(), archivePath.c_str(), 1024 * 1024) != ARCHIVE_OK)
         refuse();
 
     EntryPaths paths;
@@ -174,44 +177,44 @@ void ZipUnpacker::unpack(const std::filesystem::path& archivePath, const std::fi
     std::uint64_t written = 0;
     archive_entry* entry = nullptr;
     int status = ARCHIVE_OK;
-    while ((status = archive_read_next_header(reader.get(), &entry)) == ARCHIVE_OK) {
+    while ((status = api.readNextHeader(reader.get(), &entry)) == ARCHIVE_OK) {
         stop.throwIfRequested();
         if (++count > limits.entries)
             refuse();
-        const char* name = archive_entry_pathname(entry);
+        const char* name = api.entryPathname(entry);
         if (name == nullptr)
             refuse();
         std::string path(name);
         listed.take(path);
-        unsigned type = archive_entry_filetype(entry);
+        unsigned type = api.entryFiletype(entry);
         if (type == AE_IFDIR && !path.empty() && path.back() == '/')
             path.pop_back();
         auto parts = BundlePath::parts(path);
-        if (parts.empty() || archive_entry_hardlink(entry) != nullptr)
+        if (parts.empty() || api.entryHardlink(entry) != nullptr)
             refuse();
         if (type != AE_IFREG && type != AE_IFDIR && type != AE_IFLNK)
             refuse();
         if (type == AE_IFLNK) {
-            const char* target = archive_entry_symlink(entry);
+            const char* target = api.entrySymlink(entry);
             if (target == nullptr || !lexicallyInside(parts, target))
                 refuse();
         }
-        if (type == AE_IFREG && archive_entry_size_is_set(entry) &&
-            static_cast<std::uint64_t>(archive_entry_size(entry)) > limits.bytes - written)
+        if (type == AE_IFREG && api.entrySizeIsSet(entry) &&
+            static_cast<std::uint64_t>(api.entrySize(entry)) > limits.bytes - written)
             refuse();
         for (const auto& implied : paths.add(path, parts, type))
             makeImpliedFolder(base / implied);
 
-        archive_entry_set_perm(entry, archive_entry_perm(entry) & 0755);
-        archive_entry_set_pathname(entry, (base / path).c_str());
-        if (archive_write_header(writer.get(), entry) != ARCHIVE_OK)
+        api.entrySetPerm(entry, api.entryPerm(entry) & 0755);
+        api.entrySetPathname(entry, (base / path).c_str());
+        if (api.writeHeader(writer.get(), entry) != ARCHIVE_OK)
             refuse();
         if (type == AE_IFREG)
-            copyData(reader.get(), writer.get(), stop, written, limits.bytes);
-        if (archive_write_finish_entry(writer.get()) != ARCHIVE_OK)
+            copyData(api, reader.get(), writer.get(), stop, written, limits.bytes);
+        if (api.writeFinishEntry(writer.get()) != ARCHIVE_OK)
             refuse();
     }
-    if (status != ARCHIVE_EOF || archive_write_close(writer.get()) != ARCHIVE_OK)
+    if (status != ARCHIVE_EOF || api.writeClose(writer.get()) != ARCHIVE_OK)
         refuse();
     for (const auto& link : paths.links()) {
         if (!BundlePath::linkStaysInside(base, link))
