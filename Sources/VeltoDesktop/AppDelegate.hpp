@@ -2,6 +2,7 @@
 
 #include "VeltoDesktop/AppSurfaces.hpp"
 #include "VeltoDesktop/Model/AppModel.hpp"
+#include "VeltoDesktop/System/MemoryTrimmer.hpp"
 #include "VeltoDesktop/System/PowerEvents.hpp"
 
 #include <boost/asio/any_io_executor.hpp>
@@ -77,6 +78,8 @@ private:
     std::unique_ptr<AppModel> model_;
     std::unique_ptr<PowerEvents> powerEvents_;
     std::shared_ptr<AppSurfaces> surfaces_;
+    /// Trims the heap once the organizations' connections have been still for a while.
+    MemoryTrimmer trimmer_;
     bool isReady_ = false;
     bool wantsFinishLaunching_ = false;
     bool hasFinishedLaunching_ = false;
