@@ -24,8 +24,17 @@ std::optional<sockaddr_un> addressOf(const std::filesystem::path& path) {
     return address;
 }
 
-FileDescriptor streamSocket() {
-    return FileDescriptor(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+/// A non-blocking stream socket for `path`, handed to `use` with the path's address; closed when the
+/// path cannot be used or `use` fails (errno is then set).
+template <typename Use> FileDescriptor socketFor(const std::filesystem::path& path, Use use) {
+    auto address = addressOf(path);
+    if (!address)
+        return FileDescriptor();
+    FileDescriptor socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+    if (!socket.isOpen() ||
+        !use(socket.get(), reinterpret_cast<const sockaddr*>(&*address), sizeof(*address)))
+        return FileDescriptor();
+    return socket;
 }
 
 int remainingMilliseconds(std::chrono::steady_clock::time_point deadline) {
@@ -50,30 +59,17 @@ bool waitFor(int fd, short events, std::chrono::steady_clock::time_point deadlin
 } // namespace
 
 FileDescriptor listenAt(const std::filesystem::path& path) {
-    auto address = addressOf(path);
-    if (!address)
-        return FileDescriptor();
-    auto socket = streamSocket();
-    if (!socket.isOpen())
-        return socket;
-    // Linux gives the socket file the socket's own mode at bind: the owner's alone from the start.
-    if (::fchmod(socket.get(), 0600) != 0 ||
-        ::bind(socket.get(), reinterpret_cast<const sockaddr*>(&*address), sizeof(*address)) != 0 ||
-        ::listen(socket.get(), SOMAXCONN) != 0)
-        return FileDescriptor();
-    return socket;
+    return socketFor(path, [](int socket, const sockaddr* address, socklen_t length) {
+        // Linux gives the socket file the socket's own mode at bind: the owner's alone from the start.
+        return ::fchmod(socket, 0600) == 0 && ::bind(socket, address, length) == 0 &&
+               ::listen(socket, SOMAXCONN) == 0;
+    });
 }
 
 FileDescriptor connectTo(const std::filesystem::path& path) {
-    auto address = addressOf(path);
-    if (!address)
-        return FileDescriptor();
-    auto socket = streamSocket();
-    if (!socket.isOpen())
-        return socket;
-    if (::connect(socket.get(), reinterpret_cast<const sockaddr*>(&*address), sizeof(*address)) != 0)
-        return FileDescriptor();
-    return socket;
+    return socketFor(path, [](int socket, const sockaddr* address, socklen_t length) {
+        return ::connect(socket, address, length) == 0;
+    });
 }
 
 bool sendAll(int fd, std::string_view bytes, std::chrono::steady_clock::time_point deadline) {
