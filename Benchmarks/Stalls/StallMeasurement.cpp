@@ -18,6 +18,7 @@
 #include "VeltoDesktop/System/ProcessEnvironment.hpp"
 #include "VeltoDesktop/System/SystemServices.hpp"
 #include "VeltoDesktop/Views/StatusItemController.hpp"
+#include "VeltoDesktop/Views/WindowsModule.hpp"
 #include "VeltoDevice/Support/DeviceThread.hpp"
 #include "VeltoDevice/Support/SystemClock.hpp"
 #include "VeltoDevice/Update/BeastUpdateDownloader.hpp"
@@ -31,8 +32,10 @@
 #include <boost/asio/use_future.hpp>
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QMetaObject>
 #include <QPointer>
+#include <QWindow>
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -227,6 +230,13 @@ Figures script(const testing::EndToEndPeer& peer, boost::asio::any_io_executor g
     // The panel opened at the tray and closed again.
     onGUI([&] { surfaces.bringForward(); });
     std::this_thread::sleep_for(1s);
+    bool panelShown = false;
+    onGUI([&] {
+        for (const auto* window : QGuiApplication::topLevelWindows())
+            panelShown = panelShown || window->isVisible();
+    });
+    if (!panelShown)
+        throw std::runtime_error("the panel did not open (is the windows module in the bundle?)");
     onGUI([&] { surfaces.closeMenu(); });
     std::this_thread::sleep_for(500ms);
     phase("the panel opened and closed");
@@ -329,6 +339,8 @@ int main(int argc, char** argv) {
             AppDelegate delegate(context.executor(), services, [] {});
             auto options = DesktopWindows::system(context.executor(), services, [] {});
             options.trayDetection = std::make_shared<StandingTray>();
+            options.windows =
+                std::make_shared<WindowsModule>(VELTO_BUNDLE "/Contents/lib/libVeltoWindows.so");
             auto surfaces = std::make_shared<DesktopWindows>(std::move(options));
             delegate.setSurfaces(surfaces);
             delegate.setShowSetup([] {});
