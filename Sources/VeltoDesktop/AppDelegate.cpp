@@ -12,7 +12,7 @@ namespace velto {
 AppDelegate::AppDelegate(boost::asio::any_io_executor main, std::shared_ptr<AppServiceFactory> services,
                          std::function<void()> terminate)
     : main_(std::move(main)), services_(std::move(services)), terminate_(std::move(terminate)),
-      model_(std::make_unique<AppModel>(main_, services_)), trimmer_(std::chrono::seconds(10)) {
+      model_(std::make_unique<AppModel>(main_, services_)), trimmer_(std::chrono::seconds(2)) {
     // Every connection state the sessions pass through changes the rows: a launch, a wake or a
     // reconnection that settles leaves its handshakes' buffers free to give back.
     QObject::connect(&model_->organizations(), &OrganizationsModel::rowsChanged, &trimmer_,
