@@ -19,6 +19,7 @@
 #include <thread>
 
 #include "FixedSigningKey.hpp"
+#include "HeldPool.hpp"
 #include "ModelFixture.hpp"
 #include "TemporaryFolder.hpp"
 
@@ -26,41 +27,8 @@ namespace velto {
 namespace {
 
 using namespace std::chrono_literals;
+using testing::HeldPool;
 using testing::RoutedTransport;
-
-/// A pool of one thread whose first work holds it until `release`, and records the thread.
-class HeldPool {
-public:
-    HeldPool() {
-        boost::asio::post(pool_, [this, held = release_.get_future().share()] {
-            thread_ = std::this_thread::get_id();
-            held.wait();
-        });
-    }
-    ~HeldPool() {
-        release();
-        pool_.join();
-    }
-
-    boost::asio::thread_pool& pool() { return pool_; }
-    boost::asio::any_io_executor executor() { return pool_.get_executor(); }
-    boost::asio::any_io_executor strand() { return strand_; }
-    void release() {
-        if (!released_) {
-            released_ = true;
-            release_.set_value();
-        }
-    }
-    /// The pool's thread, once its first work ran.
-    std::thread::id thread() const { return thread_; }
-
-private:
-    boost::asio::thread_pool pool_{1};
-    boost::asio::any_io_executor strand_{boost::asio::make_strand(pool_.get_executor())};
-    std::promise<void> release_;
-    bool released_ = false;
-    std::thread::id thread_;
-};
 
 /// A keyring whose items record the thread of their last call.
 class ThreadRecordingKeyring final : public DeviceKeyring {

@@ -85,12 +85,12 @@ std::shared_ptr<DeviceKeyring> SystemServices::keyring() {
 }
 
 std::shared_ptr<HarnessInventory> SystemServices::makeInventory() {
-    auto runner = std::make_shared<ProcessRunner>(clock());
+    auto runner = std::make_shared<ProcessRunner>(clock(), blockingExecutor());
     return std::make_shared<HarnessInventory>(deviceExecutor(), HarnessDetector(runner, processEnvironment_));
 }
 
 std::shared_ptr<ModelCatalogCache> SystemServices::makeModelCatalogCache() {
-    auto runner = std::make_shared<ProcessRunner>(clock());
+    auto runner = std::make_shared<ProcessRunner>(clock(), blockingExecutor());
     ModelCatalogCommand command(environment_.runnerScript, processEnvironment_,
                                 std::make_shared<LoginShellPath>(runner), runner);
     return std::make_shared<ModelCatalogCache>(deviceExecutor(), clock(), std::move(command));
@@ -115,7 +115,7 @@ std::shared_ptr<JobRunnerControl> SystemServices::makeRunner() {
     } catch (const TemporaryFolderError&) {
         // No private folder: no job runs from it either.
     }
-    auto processes = std::make_shared<ProcessRunner>(clock());
+    auto processes = std::make_shared<ProcessRunner>(clock(), blockingExecutor());
     auto runner =
         std::make_shared<DeviceJobRunner>(deviceExecutor(), environment_.runnerScript, processEnvironment_,
                                           static_cast<std::size_t>(AppModel::capacity),
@@ -263,7 +263,7 @@ std::shared_ptr<LoginPathResolving> SystemServices::loginPaths() {
 
 std::shared_ptr<ProcessRunning> SystemServices::processes() {
     if (!processes_)
-        processes_ = std::make_shared<ProcessRunner>(clock());
+        processes_ = std::make_shared<ProcessRunner>(clock(), blockingExecutor());
     return processes_;
 }
 

@@ -173,7 +173,8 @@ void collectWhatIsLeft(SpawnedProcess& process, Collected& collected) {
 
 } // namespace
 
-ProcessRunner::ProcessRunner(std::shared_ptr<Clock> clock) : clock_(std::move(clock)) {}
+ProcessRunner::ProcessRunner(std::shared_ptr<Clock> clock, boost::asio::any_io_executor spawning)
+    : clock_(std::move(clock)), spawning_(std::move(spawning)) {}
 
 boost::asio::awaitable<ProcessOutput>
 ProcessRunner::run(std::filesystem::path executable, std::vector<std::string> arguments,
@@ -188,7 +189,12 @@ ProcessRunner::run(std::filesystem::path executable, std::vector<std::string> ar
 
     std::shared_ptr<SpawnedProcess> process;
     try {
-        process = SpawnedProcess::spawn(co_await boost::asio::this_coro::executor, launch);
+        if (spawning_) {
+            auto spawning = SpawnedProcess::spawnOn(spawning_, std::move(launch));
+            process = co_await std::move(spawning);
+        } else {
+            process = SpawnedProcess::spawn(co_await boost::asio::this_coro::executor, launch);
+        }
     } catch (const std::system_error&) {
         // Why it did not start (a missing file, a bad working folder) is not kept.
         throw HarnessError::launchFailed(name);

@@ -2,6 +2,8 @@
 
 #include "VeltoDevice/Harness/ProcessRunning.hpp"
 
+#include <boost/asio/any_io_executor.hpp>
+
 #include <cstddef>
 #include <memory>
 
@@ -21,8 +23,10 @@ public:
     /// The most bytes read from both outputs together once the exit has been seen.
     static constexpr std::size_t afterExitLimit = 1024 * 1024;
 
-    /// Time-outs are measured on `clock`.
-    explicit ProcessRunner(std::shared_ptr<Clock> clock);
+    /// Time-outs are measured on `clock`. With `spawning` (the blocking pool), each command is started
+    /// there (SpawnedProcess::spawnOn) and the caller's thread goes on meanwhile; on the caller's thread
+    /// when empty.
+    explicit ProcessRunner(std::shared_ptr<Clock> clock, boost::asio::any_io_executor spawning = {});
 
     boost::asio::awaitable<ProcessOutput> run(std::filesystem::path executable,
                                               std::vector<std::string> arguments, Environment environment,
@@ -31,6 +35,7 @@ public:
 
 private:
     std::shared_ptr<Clock> clock_;
+    boost::asio::any_io_executor spawning_;
 };
 
 } // namespace velto

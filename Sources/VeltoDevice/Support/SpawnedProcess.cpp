@@ -3,8 +3,14 @@
 #include "VeltoDevice/Support/FileDescriptor.hpp"
 #include "VeltoDevice/Support/LoggedCompletion.hpp"
 
+#include <boost/asio/associated_executor.hpp>
+#include <boost/asio/async_result.hpp>
 #include <boost/asio/co_spawn.hpp>
+#include <boost/asio/execution/outstanding_work.hpp>
 #include <boost/asio/posix/stream_descriptor.hpp>
+#include <boost/asio/post.hpp>
+#include <boost/asio/prefer.hpp>
+#include <boost/asio/this_coro.hpp>
 #include <boost/asio/use_awaitable.hpp>
 
 #include <cerrno>
@@ -176,8 +182,65 @@ struct SpawnedProcess::Watch {
     boost::asio::posix::stream_descriptor descriptor;
 };
 
+struct SpawnedProcess::Child {
+    pid_t pid = -1;
+    FileDescriptor pidfd;
+    std::optional<FileDescriptor> input, output, errors;
+
+    Child() = default;
+    Child(Child&& other) noexcept
+        : pid(std::exchange(other.pid, -1)), pidfd(std::move(other.pidfd)), input(std::move(other.input)),
+          output(std::move(other.output)), errors(std::move(other.errors)) {}
+    Child& operator=(Child&&) = delete;
+    Child(const Child&) = delete;
+    Child& operator=(const Child&) = delete;
+    ~Child() {
+        // Never adopted: it leads its own group, which goes with it; it has only just started.
+        if (pid <= 0)
+            return;
+        ::kill(-pid, SIGKILL);
+        int ignored = 0;
+        while (::waitpid(pid, &ignored, 0) < 0 && errno == EINTR) {
+        }
+    }
+};
+
 std::shared_ptr<SpawnedProcess> SpawnedProcess::spawn(boost::asio::any_io_executor executor,
                                                       const ProcessLaunch& launch) {
+    return adopt(std::move(executor), start(launch));
+}
+
+boost::asio::awaitable<std::shared_ptr<SpawnedProcess>>
+SpawnedProcess::spawnOn(boost::asio::any_io_executor blocking, ProcessLaunch launch) {
+    // Posted there and back rather than a coroutine spawned on the pool: starting cannot be cancelled
+    // half-way, and a coroutine cancelled before it starts would throw out of the pool's thread.
+    auto initiation = [blocking, launch = std::move(launch)](auto handler) mutable {
+        auto home = boost::asio::prefer(boost::asio::get_associated_executor(handler, blocking),
+                                        boost::asio::execution::outstanding_work.tracked);
+        boost::asio::post(blocking,
+                          [home, launch = std::move(launch), handler = std::move(handler)]() mutable {
+                              auto child = std::make_shared<std::optional<Child>>();
+                              std::exception_ptr error;
+                              try {
+                                  child->emplace(start(launch));
+                              } catch (...) {
+                                  error = std::current_exception();
+                              }
+                              boost::asio::post(home, [handler = std::move(handler), child, error]() mutable {
+                                  std::move(handler)(error, child);
+                              });
+                          });
+    };
+    auto starting =
+        boost::asio::async_initiate<const boost::asio::use_awaitable_t<>&,
+                                    void(std::exception_ptr, std::shared_ptr<std::optional<Child>>)>(
+            std::move(initiation), boost::asio::use_awaitable);
+    auto child = co_await std::move(starting);
+    auto executor = co_await boost::asio::this_coro::executor;
+    co_return adopt(std::move(executor), std::move(**child));
+}
+
+SpawnedProcess::Child SpawnedProcess::start(const ProcessLaunch& launch) {
     ignoreBrokenPipes();
     validate(launch);
 
@@ -232,13 +295,26 @@ std::shared_ptr<SpawnedProcess> SpawnedProcess::spawn(boost::asio::any_io_execut
         fail(openError);
     }
 
-    std::shared_ptr<SpawnedProcess> process(new SpawnedProcess(executor, pid, pidfd));
-    if (input)
-        process->input.emplace(executor, input->ours.release());
-    if (output)
-        process->output.emplace(executor, output->ours.release());
-    if (errors)
-        process->errors.emplace(executor, errors->ours.release());
+    Child child;
+    child.pid = pid;
+    child.pidfd = FileDescriptor(pidfd);
+    for (auto [pipe, ours] : {std::pair{&input, &child.input}, std::pair{&output, &child.output},
+                              std::pair{&errors, &child.errors}}) {
+        if (*pipe)
+            *ours = std::move((*pipe)->ours);
+    }
+    return child;
+}
+
+std::shared_ptr<SpawnedProcess> SpawnedProcess::adopt(boost::asio::any_io_executor executor, Child child) {
+    std::shared_ptr<SpawnedProcess> process(
+        new SpawnedProcess(executor, std::exchange(child.pid, -1), child.pidfd.release()));
+    if (child.input)
+        process->input.emplace(executor, child.input->release());
+    if (child.output)
+        process->output.emplace(executor, child.output->release());
+    if (child.errors)
+        process->errors.emplace(executor, child.errors->release());
     return process;
 }
 

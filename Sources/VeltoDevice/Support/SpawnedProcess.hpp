@@ -28,6 +28,13 @@ public:
     static std::shared_ptr<SpawnedProcess> spawn(boost::asio::any_io_executor executor,
                                                  const ProcessLaunch& launch);
 
+    /// As `spawn`, bound to the caller's executor, with the blocking part (the pipes, the start of the
+    /// child, which waits until the child has replaced itself with the program, and its pidfd) on
+    /// `blocking` (the pool): on a busy machine that wait takes milliseconds, which the caller's thread
+    /// goes on meanwhile. A child whose caller went away meanwhile is killed and reaped.
+    static boost::asio::awaitable<std::shared_ptr<SpawnedProcess>>
+    spawnOn(boost::asio::any_io_executor blocking, ProcessLaunch launch);
+
     /// Closes what is left open. A child sent SIGKILL that is still unreaped is
     /// reaped first (it is about to die); any other stays unreaped, as `reapInBackground` would handle it.
     ~SpawnedProcess();
@@ -68,6 +75,11 @@ public:
 
 private:
     struct Watch;
+    /// A started child that is not yet bound to an executor.
+    struct Child;
+
+    static Child start(const ProcessLaunch& launch);
+    static std::shared_ptr<SpawnedProcess> adopt(boost::asio::any_io_executor executor, Child child);
 
     SpawnedProcess(boost::asio::any_io_executor executor, pid_t pid, int pidfd);
     /// waitid on the pidfd with `flags` (WEXITED always): the status once the child has exited (-1

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "AsyncTestLoop.hpp"
+#include "HeldPool.hpp"
 #include "ManualClock.hpp"
 #include "ScriptFixtures.hpp"
 #include "TemporaryFolder.hpp"
@@ -102,6 +103,21 @@ TEST_F(ProcessRunnerTest, ACommandThatCannotStartIsALaunchFailure) {
     auto badFolder = loop.spawn(runner.run("/bin/true", {}, kPath, 30s, folder.path() / "missing"));
     loop.drain();
     expectHarnessError(badFolder, HarnessError::launchFailed("true"));
+}
+
+TEST_F(ProcessRunnerTest, WithASpawningPoolCommandsStartThereWhileTheCallerGoesOn) {
+    testing::HeldPool spawning;
+    ProcessRunner pooled(clock, spawning.executor());
+    auto started = loop.spawn(pooled.run("/bin/sh", {"-c", "printf pooled"}, kPath, 30s, std::nullopt));
+    auto missing = loop.spawn(pooled.run("/nonexistent/tool", {}, kPath, 30s, std::nullopt));
+    loop.drain();
+    EXPECT_FALSE(started->done);
+    EXPECT_FALSE(missing->done);
+
+    spawning.release();
+    loop.runUntil([&] { return started->done && missing->done; });
+    EXPECT_EQ(started->get(), (ProcessOutput{0, "pooled", ""}));
+    expectHarnessError(missing, HarnessError::launchFailed("tool"));
 }
 
 TEST_F(ProcessRunnerTest, ATimeOutKillsTheWholeGroupAndLeavesNoZombie) {
