@@ -10,25 +10,60 @@
 #include <boost/asio/async_result.hpp>
 #include <boost/asio/awaitable.hpp>
 #include <boost/asio/cancellation_type.hpp>
+#include <boost/asio/execution/outstanding_work.hpp>
 #include <boost/asio/post.hpp>
+#include <boost/asio/prefer.hpp>
 #include <boost/asio/thread_pool.hpp>
 #include <boost/asio/use_awaitable.hpp>
 
 #include <exception>
+#include <memory>
+#include <optional>
+#include <type_traits>
 #include <utility>
+#include <variant>
 
 namespace velto {
 
 VELTO_COROUTINE_FRAMES_BEGIN
 /// Runs blocking work on `executor` (the blocking pool, or a strand of it) and resumes the caller
-/// on its own executor with the result, whatever its type, or the exception.
+/// on its own executor with the result, whatever its type, or the exception. Blocking work cannot be
+/// interrupted: a cancelled caller still resumes once the work has ended, with its outcome. The work
+/// is posted there and back rather than run by a coroutine spawned there, which, cancelled before its
+/// first step, would throw out of a pool's thread and end the program.
 template <typename Function>
 auto runBlocking(boost::asio::any_io_executor executor, Function function)
     -> boost::asio::awaitable<decltype(function())> {
     using Result = decltype(function());
-    // A parameter of the coroutine, so it lives in the frame rather than in a lambda's captures.
-    auto work = [](Function blocking) -> boost::asio::awaitable<Result> { co_return blocking(); };
-    return runOn(std::move(executor), work(std::move(function)));
+    using Kept = std::optional<std::conditional_t<std::is_void_v<Result>, std::monostate, Result>>;
+    auto kept = std::make_shared<Kept>();
+    auto initiation = [executor, kept, function = std::move(function)](auto handler) mutable {
+        // Kept busy until the answer has been handed back, so the caller's loop does not run dry.
+        auto home = boost::asio::prefer(boost::asio::get_associated_executor(handler, executor),
+                                        boost::asio::execution::outstanding_work.tracked);
+        boost::asio::post(executor, [home, kept, function = std::move(function),
+                                     handler = std::move(handler)]() mutable {
+            std::exception_ptr error;
+            try {
+                if constexpr (std::is_void_v<Result>) {
+                    function();
+                    kept->emplace();
+                } else {
+                    kept->emplace(function());
+                }
+            } catch (...) {
+                error = std::current_exception();
+            }
+            boost::asio::post(home,
+                              [handler = std::move(handler), error]() mutable { std::move(handler)(error); });
+        });
+    };
+    auto working =
+        boost::asio::async_initiate<const boost::asio::use_awaitable_t<>&, void(std::exception_ptr)>(
+            std::move(initiation), boost::asio::use_awaitable);
+    co_await std::move(working);
+    if constexpr (!std::is_void_v<Result>)
+        co_return std::move(**kept);
 }
 
 VELTO_COROUTINE_FRAMES_END

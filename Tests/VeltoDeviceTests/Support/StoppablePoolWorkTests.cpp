@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "AsyncTestLoop.hpp"
+#include "HeldPool.hpp"
 #include "ManualClock.hpp"
 
 namespace velto {
@@ -84,6 +85,29 @@ TEST(OnPoolUntilStopped, CancellingTheCallerStopsTheWorkAndStaysCancellation) {
     } catch (const boost::system::system_error& error) {
         EXPECT_EQ(error.code(), boost::asio::error::operation_aborted);
     }
+}
+
+// Cancelled while its work still waits for a thread of the pool, the caller neither ends the program
+// nor loses the work: it resumes once the work has run, with its value.
+TEST(RunBlocking, ACallerCancelledWhileItsWorkWaitsForThePoolResumesWithTheWorksValue) {
+    testing::AsyncTestLoop loop;
+    testing::HeldPool pool;
+    boost::asio::cancellation_signal signal;
+    std::atomic<bool> ran{false};
+    auto run = loop.spawn(runBlocking(pool.executor(),
+                                      [&ran] {
+                                          ran = true;
+                                          return std::string("read");
+                                      }),
+                          signal.slot());
+    loop.drain();
+    signal.emit(boost::asio::cancellation_type::terminal);
+    loop.drain();
+    EXPECT_FALSE(run->done);
+    pool.release();
+    loop.runUntil([&] { return run->done; });
+    EXPECT_TRUE(ran);
+    EXPECT_EQ(run->get(), "read");
 }
 
 } // namespace
