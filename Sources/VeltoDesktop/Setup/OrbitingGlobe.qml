@@ -47,6 +47,7 @@ Item {
     Repeater {
         model: 8
         Item {
+            id: chip
             required property int index
             readonly property var modelData: picture.placements[index]
             x: modelData.x - 18
@@ -68,7 +69,7 @@ Item {
                                            Math.ceil(height * 1.1 * Screen.devicePixelRatio))
                 HarnessLogo {
                     anchors.centerIn: parent
-                    kind: parent.parent.modelData.kind
+                    kind: chip.modelData.kind
                 }
             }
         }
