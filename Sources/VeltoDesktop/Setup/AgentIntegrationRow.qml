@@ -8,6 +8,7 @@ GlassSurface {
     signal toggled(bool isOn)
 
     cornerRadius: 16
+    isOverWindow: true
     height: Math.max(32, labels.height) + 18
     opacity: row.isInstalled ? 1 : 0.6
 

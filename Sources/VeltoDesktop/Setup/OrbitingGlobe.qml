@@ -46,25 +46,31 @@ Item {
 
     Repeater {
         model: 8
-        GlassSurface {
+        Item {
+            id: chip
             required property int index
             readonly property var modelData: picture.placements[index]
             x: modelData.x - 18
             y: modelData.y - 18
             width: 36
             height: 36
-            cornerRadius: 18
             scale: modelData.scale
             opacity: modelData.opacity
             z: modelData.z
-            // A chip never changes, it only moves: drawn once, at the largest it is shown.
-            layer.enabled: true
-            layer.smooth: true
-            layer.textureSize: Qt.size(Math.ceil(width * 1.1 * Screen.devicePixelRatio),
-                                       Math.ceil(height * 1.1 * Screen.devicePixelRatio))
-            HarnessLogo {
-                anchors.centerIn: parent
-                kind: modelData.kind
+            // A chip never changes, it only moves: drawn once, at the largest it is shown. The layer
+            // is on the chip inside, so that what moves and fades it is outside what the layer holds
+            // and never asks for the layer to be drawn again.
+            GlassSurface {
+                anchors.fill: parent
+                cornerRadius: 18
+                layer.enabled: true
+                layer.smooth: true
+                layer.textureSize: Qt.size(Math.ceil(width * 1.1 * Screen.devicePixelRatio),
+                                           Math.ceil(height * 1.1 * Screen.devicePixelRatio))
+                HarnessLogo {
+                    anchors.centerIn: parent
+                    kind: chip.modelData.kind
+                }
             }
         }
     }

@@ -44,6 +44,7 @@ Item {
             width: parent.width
             height: 38
             cornerRadius: 12
+            isOverWindow: true
             HarnessLogo {
                 x: 12
                 anchors.verticalCenter: parent.verticalCenter

@@ -12,6 +12,7 @@ GlassSurface {
     property real maximumHeight: 100
 
     cornerRadius: 14
+    isOverWindow: true
     height: Math.min(maximumHeight, rows.height)
     clip: true
 

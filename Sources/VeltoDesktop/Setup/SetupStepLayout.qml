@@ -125,6 +125,7 @@ Item {
             width: 340
             height: 340
             cornerRadius: 32
+            isOverWindow: true
             clip: true
             Accessible.ignored: true
 

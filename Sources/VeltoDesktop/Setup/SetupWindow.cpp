@@ -6,8 +6,8 @@
 #include "VeltoDesktop/Setup/IllustrationScenes.hpp"
 #include "VeltoDesktop/Setup/Motion.hpp"
 #include "VeltoDesktop/Setup/MotionPreference.hpp"
-#include "VeltoDesktop/Setup/PairStepModel.hpp"
 #include "VeltoDesktop/Setup/OrbitRings.hpp"
+#include "VeltoDesktop/Setup/PairStepModel.hpp"
 #include "VeltoDesktop/Setup/SetupFlow.hpp"
 #include "VeltoDesktop/UserTexts.hpp"
 
@@ -16,6 +16,7 @@
 #include <QQmlComponent>
 #include <QQmlContext>
 #include <QQmlEngine>
+#include <QQuickGraphicsConfiguration>
 #include <QQuickItem>
 #include <QQuickView>
 #include <QScreen>
@@ -128,6 +129,12 @@ void SetupWindow::make() {
         return;
     }
     auto* window = new QQuickView(&engine, nullptr);
+    // Nearly everything in this window is blended (rounded, antialiased or translucent) and so drawn
+    // back to front anyway: a depth buffer would only add its clear and a test on every pixel of every
+    // frame a picture draws, which a software rasteriser pays in full.
+    QQuickGraphicsConfiguration graphics = window->graphicsConfiguration();
+    graphics.setDepthBufferFor2D(false);
+    window->setGraphicsConfiguration(graphics);
     window->setFlags(Qt::Window | Qt::FramelessWindowHint);
     window->setTitle(UserTexts::setupWindowTitle());
     window->setMinimumSize(size);
