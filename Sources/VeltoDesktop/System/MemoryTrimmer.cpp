@@ -4,11 +4,10 @@
 
 namespace velto {
 
-MemoryTrimmer::MemoryTrimmer(std::chrono::milliseconds quiet, std::function<void()> trim, QObject* parent)
-    : QObject(parent), trim_(trim ? std::move(trim) : [] { ::malloc_trim(0); }) {
+MemoryTrimmer::MemoryTrimmer(std::chrono::milliseconds quiet) {
     timer_.setSingleShot(true);
     timer_.setInterval(quiet);
-    QObject::connect(&timer_, &QTimer::timeout, this, [this] { trim_(); });
+    QObject::connect(&timer_, &QTimer::timeout, this, [] { ::malloc_trim(0); });
 }
 
 void MemoryTrimmer::settle() {

@@ -3,7 +3,6 @@
 #include <QObject>
 #include <QTimer>
 #include <chrono>
-#include <functional>
 
 namespace velto {
 
@@ -14,16 +13,13 @@ class MemoryTrimmer final : public QObject {
     Q_OBJECT
 
 public:
-    /// `trim` gives the pages back (the C library's malloc_trim unless replaced).
-    explicit MemoryTrimmer(std::chrono::milliseconds quiet, std::function<void()> trim = {},
-                           QObject* parent = nullptr);
+    explicit MemoryTrimmer(std::chrono::milliseconds quiet);
 
     /// Much was allocated and freed: trims once `quiet` passes without another call.
     void settle();
 
 private:
     QTimer timer_;
-    std::function<void()> trim_;
 };
 
 } // namespace velto

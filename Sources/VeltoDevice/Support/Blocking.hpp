@@ -25,12 +25,39 @@
 
 namespace velto {
 
+namespace detail {
+
+/// Runs `work` on `executor` and completes `handler` on its own executor with the exception `work`
+/// threw, if any; the handler's executor is kept busy meanwhile, so the caller's loop does not run dry.
+/// Posted there and back rather than a coroutine spawned there, which, cancelled before its first
+/// step, would throw out of a pool's thread and end the program.
+template <typename Work, typename Handler>
+void postThereAndBack(boost::asio::any_io_executor executor, Work work, Handler handler) {
+    auto home = boost::asio::prefer(boost::asio::get_associated_executor(handler, executor),
+                                    boost::asio::execution::outstanding_work.tracked);
+    boost::asio::post(executor, [home, work = std::move(work), handler = std::move(handler)]() mutable {
+        std::exception_ptr error;
+        try {
+            work();
+        } catch (...) {
+            error = std::current_exception();
+        }
+        boost::asio::post(home, [handler = std::move(handler), error]() mutable {
+            // On the caller's thread, where its slot lives: nothing is left to cancel.
+            auto completing = boost::asio::get_associated_cancellation_slot(handler);
+            if (completing.is_connected())
+                completing.clear();
+            std::move(handler)(error);
+        });
+    });
+}
+
+} // namespace detail
+
 VELTO_COROUTINE_FRAMES_BEGIN
 /// Runs blocking work on `executor` (the blocking pool, or a strand of it) and resumes the caller
 /// on its own executor with the result, whatever its type, or the exception. Blocking work cannot be
-/// interrupted: a cancelled caller still resumes once the work has ended, with its outcome. The work
-/// is posted there and back rather than run by a coroutine spawned there, which, cancelled before its
-/// first step, would throw out of a pool's thread and end the program.
+/// interrupted: a cancelled caller still resumes once the work has ended, with its outcome.
 template <typename Function>
 auto runBlocking(boost::asio::any_io_executor executor, Function function)
     -> boost::asio::awaitable<decltype(function())> {
@@ -38,25 +65,15 @@ auto runBlocking(boost::asio::any_io_executor executor, Function function)
     using Kept = std::optional<std::conditional_t<std::is_void_v<Result>, std::monostate, Result>>;
     auto kept = std::make_shared<Kept>();
     auto initiation = [executor, kept, function = std::move(function)](auto handler) mutable {
-        // Kept busy until the answer has been handed back, so the caller's loop does not run dry.
-        auto home = boost::asio::prefer(boost::asio::get_associated_executor(handler, executor),
-                                        boost::asio::execution::outstanding_work.tracked);
-        boost::asio::post(executor, [home, kept, function = std::move(function),
-                                     handler = std::move(handler)]() mutable {
-            std::exception_ptr error;
-            try {
-                if constexpr (std::is_void_v<Result>) {
-                    function();
-                    kept->emplace();
-                } else {
-                    kept->emplace(function());
-                }
-            } catch (...) {
-                error = std::current_exception();
+        auto work = [kept, function = std::move(function)]() mutable {
+            if constexpr (std::is_void_v<Result>) {
+                function();
+                kept->emplace();
+            } else {
+                kept->emplace(function());
             }
-            boost::asio::post(home,
-                              [handler = std::move(handler), error]() mutable { std::move(handler)(error); });
-        });
+        };
+        detail::postThereAndBack(executor, std::move(work), std::move(handler));
     };
     auto working =
         boost::asio::async_initiate<const boost::asio::use_awaitable_t<>&, void(std::exception_ptr)>(
@@ -86,22 +103,10 @@ boost::asio::awaitable<void> onPoolUntilStopped(boost::asio::thread_pool& pool, 
         auto slot = boost::asio::get_associated_cancellation_slot(handler);
         if (slot.is_connected())
             slot.assign([stop](boost::asio::cancellation_type) { stop.request(); });
-        boost::asio::post(pool,
-                          [stop, function = std::move(function), handler = std::move(handler)]() mutable {
-                              std::exception_ptr error;
-                              try {
-                                  function(static_cast<const StopFlag&>(stop));
-                              } catch (...) {
-                                  error = std::current_exception();
-                              }
-                              auto executor = boost::asio::get_associated_executor(handler);
-                              boost::asio::post(executor, [handler = std::move(handler), error]() mutable {
-                                  auto completing = boost::asio::get_associated_cancellation_slot(handler);
-                                  if (completing.is_connected())
-                                      completing.clear();
-                                  std::move(handler)(error);
-                              });
-                          });
+        auto work = [stop, function = std::move(function)]() mutable {
+            function(static_cast<const StopFlag&>(stop));
+        };
+        detail::postThereAndBack(pool.get_executor(), std::move(work), std::move(handler));
     };
     co_await boost::asio::async_initiate<const boost::asio::use_awaitable_t<>, void(std::exception_ptr)>(
         std::move(initiation), boost::asio::use_awaitable);

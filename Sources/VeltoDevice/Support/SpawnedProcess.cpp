@@ -1,15 +1,11 @@
 #include "VeltoDevice/Support/SpawnedProcess.hpp"
 
+#include "VeltoDevice/Support/Blocking.hpp"
 #include "VeltoDevice/Support/FileDescriptor.hpp"
 #include "VeltoDevice/Support/LoggedCompletion.hpp"
 
-#include <boost/asio/associated_executor.hpp>
-#include <boost/asio/async_result.hpp>
 #include <boost/asio/co_spawn.hpp>
-#include <boost/asio/execution/outstanding_work.hpp>
 #include <boost/asio/posix/stream_descriptor.hpp>
-#include <boost/asio/post.hpp>
-#include <boost/asio/prefer.hpp>
 #include <boost/asio/this_coro.hpp>
 #include <boost/asio/use_awaitable.hpp>
 
@@ -212,32 +208,11 @@ std::shared_ptr<SpawnedProcess> SpawnedProcess::spawn(boost::asio::any_io_execut
 
 boost::asio::awaitable<std::shared_ptr<SpawnedProcess>>
 SpawnedProcess::spawnOn(boost::asio::any_io_executor blocking, ProcessLaunch launch) {
-    // Posted there and back rather than a coroutine spawned on the pool: starting cannot be cancelled
-    // half-way, and a coroutine cancelled before it starts would throw out of the pool's thread.
-    auto initiation = [blocking, launch = std::move(launch)](auto handler) mutable {
-        auto home = boost::asio::prefer(boost::asio::get_associated_executor(handler, blocking),
-                                        boost::asio::execution::outstanding_work.tracked);
-        boost::asio::post(blocking,
-                          [home, launch = std::move(launch), handler = std::move(handler)]() mutable {
-                              auto child = std::make_shared<std::optional<Child>>();
-                              std::exception_ptr error;
-                              try {
-                                  child->emplace(start(launch));
-                              } catch (...) {
-                                  error = std::current_exception();
-                              }
-                              boost::asio::post(home, [handler = std::move(handler), child, error]() mutable {
-                                  std::move(handler)(error, child);
-                              });
-                          });
-    };
-    auto starting =
-        boost::asio::async_initiate<const boost::asio::use_awaitable_t<>&,
-                                    void(std::exception_ptr, std::shared_ptr<std::optional<Child>>)>(
-            std::move(initiation), boost::asio::use_awaitable);
+    // Starting cannot be cancelled half-way: it ends, and a child nobody takes is killed with it.
+    auto starting = runBlocking(std::move(blocking), [launch = std::move(launch)] { return start(launch); });
     auto child = co_await std::move(starting);
     auto executor = co_await boost::asio::this_coro::executor;
-    co_return adopt(std::move(executor), std::move(**child));
+    co_return adopt(std::move(executor), std::move(child));
 }
 
 SpawnedProcess::Child SpawnedProcess::start(const ProcessLaunch& launch) {
