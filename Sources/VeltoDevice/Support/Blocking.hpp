@@ -42,13 +42,7 @@ void postThereAndBack(boost::asio::any_io_executor executor, Work work, Handler 
         } catch (...) {
             error = std::current_exception();
         }
-        boost::asio::post(home, [handler = std::move(handler), error]() mutable {
-            // On the caller's thread, where its slot lives: nothing is left to cancel.
-            auto completing = boost::asio::get_associated_cancellation_slot(handler);
-            if (completing.is_connected())
-                completing.clear();
-            std::move(handler)(error);
-        });
+        completeAtHome(home, std::move(handler), error);
     });
 }
 

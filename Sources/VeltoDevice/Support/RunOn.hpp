@@ -47,6 +47,18 @@ boost::asio::awaitable<void> keepResult(std::shared_ptr<Crossing<T>> crossing,
     }
 }
 
+/// Completes a crossing's `handler` with `error` on `home`, the caller's executor.
+template <typename Executor, typename Handler>
+void completeAtHome(const Executor& home, Handler handler, std::exception_ptr error) {
+    boost::asio::post(home, [handler = std::move(handler), error]() mutable {
+        // On the caller's thread, where its slot lives: nothing is left to cancel.
+        auto completing = boost::asio::get_associated_cancellation_slot(handler);
+        if (completing.is_connected())
+            completing.clear();
+        std::move(handler)(error);
+    });
+}
+
 template <typename T> struct InitiateCrossing {
     boost::asio::any_io_executor target;
     std::shared_ptr<Crossing<T>> crossing;
@@ -66,16 +78,8 @@ template <typename T> struct InitiateCrossing {
             target, std::move(work),
             boost::asio::bind_cancellation_slot(
                 crossing->signal.slot(),
-                [home, crossing = crossing,
-                 handler = std::forward<Handler>(handler)](std::exception_ptr error) mutable {
-                    boost::asio::post(home, [handler = std::move(handler), error]() mutable {
-                        // On the caller's thread, where its slot lives: nothing is left to cancel.
-                        auto completing = boost::asio::get_associated_cancellation_slot(handler);
-                        if (completing.is_connected())
-                            completing.clear();
-                        std::move(handler)(error);
-                    });
-                }));
+                [home, crossing = crossing, handler = std::forward<Handler>(handler)](
+                    std::exception_ptr error) mutable { completeAtHome(home, std::move(handler), error); }));
     }
 };
 
