@@ -11,6 +11,7 @@
 #include "VeltoDesktop/Views/ViewEngine.hpp"
 #include "VeltoDevice/Server/VeltoServer.hpp"
 
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QGuiApplication>
@@ -111,6 +112,10 @@ public:
         clock.start();
         frames_.startedAt(clock);
         tray_->click();
+        // The first opening makes the content over the loop's turns.
+        QDeadlineTimer deadline(10'000);
+        while (panel_->isLoading() && !deadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
         if (!panel_->isVisible())
             throw std::runtime_error("the click opened no panel");
         return frames_.firstFrameAfter(frames);

@@ -111,9 +111,24 @@ TEST_F(PanelTest, CloseMenuBeforeThePanelExistsMakesNoWindow) {
     EXPECT_FALSE(panel->exists());
 }
 
+TEST_F(PanelTest, TheFirstShowTakesEffectOnceTheContentIsMadeAndAClosingBeforeThenHolds) {
+    makeStatusItem();
+    host->click();
+    EXPECT_TRUE(panel->isLoading()) << "the content is made over the loop's turns, not in the click";
+    EXPECT_FALSE(panel->isVisible());
+    statusItem->close();
+    settle();
+    EXPECT_FALSE(panel->isLoading());
+    EXPECT_FALSE(panel->isVisible()) << "closed before its content was made";
+    host->click();
+    settle();
+    EXPECT_TRUE(panel->isVisible());
+}
+
 TEST_F(PanelTest, NoTrayShowsTheContentAsAWindowUntilATrayAppears) {
     detection->present = false;
     makeStatusItem();
+    settle();
     EXPECT_FALSE(statusItem->hasTray());
     EXPECT_TRUE(panel->isVisible());
     EXPECT_EQ(panel->mode(), MenuPanel::Mode::window);
@@ -136,6 +151,7 @@ TEST_F(PanelTest, WithoutATrayNothingTicksOnceTheWindowIsClosedAndItsNextShowing
     EXPECT_FALSE(panel->isVisible());
 
     statusItem->bringForward();
+    settle();
     EXPECT_TRUE(panel->isVisible());
     EXPECT_EQ(panel->mode(), MenuPanel::Mode::window);
     EXPECT_TRUE(statusItem->isLookingForTray());

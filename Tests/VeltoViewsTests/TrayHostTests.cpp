@@ -112,6 +112,7 @@ TEST_F(TrayHostTest, AWatcherThatAppearsLaterTakesTheWindowIntoTheTray) {
     auto systemTray = std::make_shared<SystemTrayDetection>(application);
     EXPECT_FALSE(systemTray->hasWatcher());
     makeStatusItem(systemTray);
+    settle();
     EXPECT_FALSE(statusItem->hasTray());
     EXPECT_EQ(panel->mode(), MenuPanel::Mode::window);
     EXPECT_TRUE(panel->isVisible());

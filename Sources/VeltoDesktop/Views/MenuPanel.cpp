@@ -8,6 +8,7 @@
 
 #include <QGuiApplication>
 #include <QQmlComponent>
+#include <QQmlIncubator>
 #include <QQuickItem>
 #include <QScreen>
 #include <cmath>
@@ -36,37 +37,91 @@ MenuPanel::MenuPanel(ViewEngine& views, StatusMenuController& menu, Dependencies
                      QObject* parent)
     : StatusPanel(parent), views_(views), menu_(menu), dependencies_(std::move(dependencies)) {}
 
+/// Hands the panel its content once made, or why it could not be.
+class MenuPanel::ContentIncubator final : public QQmlIncubator {
+public:
+    explicit ContentIncubator(MenuPanel& panel) : QQmlIncubator(QQmlIncubator::Asynchronous), panel_(panel) {}
+
+protected:
+    void statusChanged(Status status) override {
+        if (status == Ready)
+            panel_.contentMade(object());
+        else if (status == Error)
+            panel_.contentFailed(errors());
+    }
+
+private:
+    MenuPanel& panel_;
+};
+
 MenuPanel::~MenuPanel() = default;
 
 void MenuPanel::make() {
-    view_ = std::make_unique<QQuickView>(&views_.engine(), nullptr);
+    auto& engine = views_.engine();
+    view_ = std::make_unique<QQuickView>(&engine, nullptr);
     view_->setTitle(UserTexts::panelWindowTitle());
     view_->setResizeMode(QQuickView::SizeViewToRootObject);
-    view_->setInitialProperties({{"menu", QVariant::fromValue(static_cast<QObject*>(&menu_))},
-                                 {"panel", QVariant::fromValue(static_cast<QObject*>(this))}});
-    view_->setSource(QUrl(QStringLiteral("qrc:/Velto/Views/PanelContent.qml")));
+    // Compiled on the engine's loading thread and made in steps, so that the first opening never holds
+    // the GUI thread for the whole content: the panel shows once it is made.
+    component_ = new QQmlComponent(&engine, view_.get());
+    connect(component_, &QQmlComponent::statusChanged, this, &MenuPanel::contentLoaded);
+    component_->loadUrl(contentUrl(), QQmlComponent::Asynchronous);
+}
+
+QUrl MenuPanel::contentUrl() {
+    return QUrl(QStringLiteral("qrc:/Velto/Views/PanelContent.qml"));
+}
+
+void MenuPanel::contentLoaded() {
+    if (incubator_ || !component_ || component_->isLoading() || component_->isNull())
+        return;
+    if (component_->isError())
+        return contentFailed(component_->errors());
+    incubator_ = std::make_unique<ContentIncubator>(*this);
+    incubator_->setInitialProperties({{"menu", QVariant::fromValue(static_cast<QObject*>(&menu_))},
+                                      {"panel", QVariant::fromValue(static_cast<QObject*>(this))}});
+    component_->create(*incubator_);
+}
+
+void MenuPanel::contentMade(QObject* root) {
+    view_->setContent(contentUrl(), component_, root);
     content_ = view_->rootObject();
-    if (content_) {
-        // Queued: placing sets the cap, which the content's height binding reads.
-        connect(content_, &QQuickItem::implicitHeightChanged, this, &MenuPanel::fit, Qt::QueuedConnection);
-        connect(content_, &QQuickItem::implicitWidthChanged, this, &MenuPanel::fit, Qt::QueuedConnection);
-        // The content's height is capped at the last placement's: a card that grows past it is
-        // heard from the card itself.
-        if (auto* card = content_->findChild<QQuickItem*>(QStringLiteral("statusMenu")))
-            connect(card, &QQuickItem::implicitHeightChanged, this, &MenuPanel::fit, Qt::QueuedConnection);
-    }
+    if (!content_)
+        return contentFailed({});
+    // Queued: placing sets the cap, which the content's height binding reads.
+    connect(content_, &QQuickItem::implicitHeightChanged, this, &MenuPanel::fit, Qt::QueuedConnection);
+    connect(content_, &QQuickItem::implicitWidthChanged, this, &MenuPanel::fit, Qt::QueuedConnection);
+    // The content's height is capped at the last placement's: a card that grows past it is heard from
+    // the card itself.
+    if (auto* card = content_->findChild<QQuickItem*>(QStringLiteral("statusMenu")))
+        connect(card, &QQuickItem::implicitHeightChanged, this, &MenuPanel::fit, Qt::QueuedConnection);
+    if (wanted_)
+        present();
+}
+
+void MenuPanel::contentFailed(const QList<QQmlError>& errors) {
+    failed_ = true;
+    wanted_ = false;
+    for (const auto& error : errors)
+        qWarning("the panel cannot be shown: %s", qPrintable(error.toString()));
 }
 
 void MenuPanel::show(Mode mode, std::optional<QRect> anchor) {
-    if (!view_)
-        make();
-    if (!content_)
-        return;
     mode_ = mode;
     anchor_ = anchor;
+    if (!view_)
+        make();
+    if (failed_)
+        return;
+    wanted_ = true;
+    if (content_)
+        present();
+}
+
+void MenuPanel::present() {
     const bool transparent =
-        mode == Mode::panel && dependencies_.isCompositing && dependencies_.isCompositing();
-    if (mode == Mode::panel)
+        mode_ == Mode::panel && dependencies_.isCompositing && dependencies_.isCompositing();
+    if (mode_ == Mode::panel)
         view_->setFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     else
         view_->setFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
@@ -107,6 +162,7 @@ void MenuPanel::fit() {
 }
 
 void MenuPanel::hide() {
+    wanted_ = false;
     if (view_)
         view_->hide();
 }

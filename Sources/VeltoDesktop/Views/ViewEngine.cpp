@@ -34,6 +34,7 @@ QQmlEngine& ViewEngine::engine() {
     auto& remote = remote_;
     engine_ = std::make_unique<QQmlEngine>();
     engine_->addImportPath(QStringLiteral("qrc:/"));
+    engine_->setIncubationController(&incubation_);
     engine_->addImageProvider(QStringLiteral("symbol"), new SymbolImageProvider(artwork_, palette_->ink()));
     engine_->addImageProvider(QStringLiteral("shadow"), new ShadowImageProvider());
     engine_->addImageProvider(QStringLiteral("glow"), new GlowImageProvider());

@@ -4,6 +4,7 @@
 #include "VeltoDesktop/Views/BrandArtwork.hpp"
 #include "VeltoDesktop/Views/PictureSources.hpp"
 #include "VeltoDesktop/Views/RemoteImageCache.hpp"
+#include "VeltoDesktop/Views/SteppedIncubation.hpp"
 #include "VeltoDesktop/Views/ViewPalette.hpp"
 
 #include <QQmlEngine>
@@ -18,7 +19,8 @@ class PanelModel;
 /// (UserTexts), and the image providers
 /// "symbol", "shadow", "remote" and "photo". The Quick Controls style is pinned first, so no
 /// desktop style setting changes the views. The QML engine itself is made when a window first asks
-/// for it: an agent that only sits in the tray holds none.
+/// for it: an agent that only sits in the tray holds none. Its asynchronous incubations are made in
+/// short steps (SteppedIncubation).
 class ViewEngine {
 public:
     ViewEngine(PanelModel* model, RemoteImageCache& remote, BrandArtwork artwork = BrandArtwork());
@@ -44,6 +46,7 @@ private:
     std::unique_ptr<ViewPalette> palette_;
     std::unique_ptr<ArtworkSources> artworkSources_;
     std::unique_ptr<PictureSources> pictures_;
+    SteppedIncubation incubation_;
     std::unique_ptr<QQmlEngine> engine_;
 };
 
