@@ -17,9 +17,12 @@
 #include "VeltoDevice/HTTP/BeastHTTPTransport.hpp"
 #include "VeltoDevice/LoginItem/SystemLoginItemService.hpp"
 
+#include <boost/asio/post.hpp>
+
 #include <QCursor>
 #include <QDBusConnection>
 #include <QGuiApplication>
+#include <utility>
 
 namespace velto {
 
@@ -54,6 +57,7 @@ DesktopWindows::~DesktopWindows() {
     // The tray before the panel it opens, the windows before the presenters and the picture cache
     // they read.
     statusItem_.reset();
+    loadingPanel_.reset();
     trayInk_.reset();
     windows_.reset();
     setupModel_.reset();
@@ -99,6 +103,26 @@ ViewWindows* DesktopWindows::windows() {
     return windows_.get();
 }
 
+void DesktopWindows::whenWindows(std::function<void(ViewWindows*)> then) {
+    if (windows_ || !model_ || !dependencies_.windows)
+        return then(windows());
+    waitingForWindows_.push_back(std::move(then));
+    if (waitingForWindows_.size() > 1)
+        return;
+    std::weak_ptr<bool> alive = alive_;
+    boost::asio::post(dependencies_.services->blockingExecutor(),
+                      [module = dependencies_.windows, main = dependencies_.main, alive, this] {
+                          module->open();
+                          boost::asio::post(main, [alive, this] {
+                              if (alive.expired())
+                                  return;
+                              auto* made = windows();
+                              for (auto& waiting : std::exchange(waitingForWindows_, {}))
+                                  waiting(made);
+                          });
+                      });
+}
+
 void DesktopWindows::showSetup() {
     if (auto* made = windows())
         made->showSetup();
@@ -120,8 +144,11 @@ void DesktopWindows::showStatusItem() {
     trayInk_ = std::make_unique<TrayInk>(ViewPalette(QGuiApplication::palette()).ink());
     dependencies.ink = [ink = trayInk_.get()] { return ink->ink(); };
     auto panel = [this]() -> StatusPanel* {
-        auto* made = windows();
-        return made ? &made->panel() : nullptr;
+        loadingPanel_ = std::make_unique<LoadingStatusPanel>([this](std::function<void(StatusPanel*)> take) {
+            whenWindows(
+                [take = std::move(take)](ViewWindows* made) { take(made ? &made->panel() : nullptr); });
+        });
+        return loadingPanel_.get();
     };
     statusItem_ = std::make_unique<StatusItemController>(*panelModel_, *menu_, std::move(panel),
                                                          std::move(dependencies));

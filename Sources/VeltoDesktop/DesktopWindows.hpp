@@ -2,6 +2,7 @@
 
 #include "VeltoDesktop/AppSurfaces.hpp"
 #include "VeltoDesktop/Model/AppServiceFactory.hpp"
+#include "VeltoDesktop/Views/LoadingStatusPanel.hpp"
 #include "VeltoDesktop/Views/StatusItemController.hpp"
 #include "VeltoDesktop/Views/UrlOpening.hpp"
 #include "VeltoDesktop/Views/ViewWindows.hpp"
@@ -11,6 +12,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace velto {
 
@@ -65,6 +67,9 @@ private:
     void setReduceMotion(bool reduce);
     /// The windows, from the module at the first call; nothing where it cannot be loaded.
     ViewWindows* windows();
+    /// Hands the windows (or nothing) to `then` on the main thread, once the module is loaded: for a
+    /// first window the module is opened on the blocking pool, so that loading it holds up no frame.
+    void whenWindows(std::function<void(ViewWindows*)> then);
 
     Dependencies dependencies_;
     AppModel* model_ = nullptr;
@@ -75,6 +80,10 @@ private:
     std::unique_ptr<AppPromptModel> prompt_;
     std::unique_ptr<AppSetupModel> setupModel_;
     std::unique_ptr<ViewWindows> windows_;
+    std::vector<std::function<void(ViewWindows*)>> waitingForWindows_;
+    // Gone with this object: a module opened after it went is handed to no one.
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+    std::unique_ptr<LoadingStatusPanel> loadingPanel_;
     std::unique_ptr<TrayInk> trayInk_;
     std::unique_ptr<StatusItemController> statusItem_;
 };

@@ -16,21 +16,28 @@ QString WindowsModule::standardPath() {
 
 WindowsModule::WindowsModule(QString path) : path_(std::move(path)) {}
 
-std::unique_ptr<ViewWindows> WindowsModule::make(const ViewWindows::Context& context) {
-    if (!factory_ && !failure_) {
+void WindowsModule::open() {
+    std::call_once(opened_, [this] {
         // Every symbol bound now: a module that does not fit the executable fails here, not at a click.
         void* handle = dlopen(QFile::encodeName(path_).constData(), RTLD_NOW | RTLD_LOCAL);
         void* factory = handle ? dlsym(handle, ViewWindows::factoryName) : nullptr;
         if (!factory) {
             const char* reason = dlerror();
             failure_ = reason ? reason : "no reason given";
-            appLog().error("the windows cannot be shown: " + *failure_);
-            return nullptr;
+            return;
         }
         factory_ = reinterpret_cast<ViewWindows::Factory>(factory);
-    }
-    if (!factory_)
+    });
+}
+
+std::unique_ptr<ViewWindows> WindowsModule::make(const ViewWindows::Context& context) {
+    open();
+    if (!factory_) {
+        if (!told_)
+            appLog().error("the windows cannot be shown: " + failure_.value_or("no reason given"));
+        told_ = true;
         return nullptr;
+    }
     return std::unique_ptr<ViewWindows>(factory_(context));
 }
 
