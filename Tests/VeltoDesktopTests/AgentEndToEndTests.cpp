@@ -114,8 +114,6 @@ protected:
     bool hasJobFiles() const {
         return std::filesystem::exists(jobFolder()) && !std::filesystem::is_empty(jobFolder());
     }
-    /// Offers a job to the first session whose runner ignores SIGTERM and starts two children, waits
-    /// until it runs, and returns the process ids of the runner and its children.
     /// Offers a job whose runner stand-in takes `steps`, on every session or on the newest alone.
     void offerJob(const std::string& jobId, Json steps, bool newestSessionOnly = false) {
         Json job = {{"jobId", jobId},
@@ -129,6 +127,8 @@ protected:
         peer->control("POST", "/control/connect/send", request);
     }
 
+    /// Offers a job to the newest session whose runner ignores SIGTERM and starts two children, waits
+    /// until it runs, and returns the process ids of the runner and its children.
     std::vector<pid_t> startStubbornJob(testing::ChildProcess& process, const std::string& jobId) {
         offerJob(jobId, Json::array({{{"ignoreTerm", true}}, {{"children", 2}}, {{"wait", true}}}), true);
         EXPECT_TRUE(AgentProcess::waitForLine(process, "runner info: started job " + jobId));

@@ -184,6 +184,10 @@ TEST_F(NonBlockingCallersTest, EachHandsItsBlockingWorkToThePoolAndGoesOn) {
         }
         model.reset();
         loop.drain();
+        // The pool's last work has posted its answers home: they run, and let go of the pool's strands,
+        // while the pool is still there.
+        pool.pool().join();
+        loop.drain();
         // Before the pool goes: these services hold its executors.
         services = std::make_shared<testing::TestServices>(loop);
     }
